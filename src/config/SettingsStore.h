@@ -1,0 +1,176 @@
+// The session settings store: 107 fixed, table-driven parameters addressed by
+// number and by key name.  The store knows nothing of what a parameter means;
+// a derived class turns accepted changes into actions through OnChange().
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamsivane {
+
+enum class ParamType : uint16_t { Number = 0, String = 1, Block = 2, Array = 3 };
+
+// Element kind of an array parameter (bits 0-1 of the descriptor field).
+enum class ElementKind : uint32_t { Numbers = 0, Strings = 1 };
+
+// Inclusive range of values a number parameter accepts; parameters that index
+// fixed tables or size the screen have one, the rest accept any value.
+struct ValueRange {
+    int32_t min;
+    int32_t max;
+};
+
+struct ParameterDescriptor {
+    uint32_t fileCode;       // group in bits 8-15, item in bits 0-7
+    const char* key;         // unique, case-sensitive
+    ParamType type;
+    uint16_t count;          // block: bytes; array: elements; else 0
+    ElementKind elementKind; // arrays only
+    int32_t defaultNumber;   // numbers
+    const char* defaultText; // strings (nullptr: empty)
+    const uint8_t* defaultBlock; // blocks (nullptr: zeros)
+    const ValueRange* range; // numbers (nullptr: any value)
+    // Extra rule for values outside a simple range (nullptr: none).
+    bool (*accepts)(int32_t value);
+};
+
+// Parameter numbers, in table order.
+namespace P {
+enum : int {
+    CursorType, CursorVisible, DarkScreen, CursorBlink, LineDraw, FontName, FontSize, FontBold,
+    FontName132, FontSize132, FontBold132, FontUse80, BlinkText, StatusLine, FFNeeded, PrintTo,
+    DriverName, PrinterName, PrinterParam, DefaultPrinter, PrintFontName, PrintFontSize,
+    PrintFontBold, PrintPort, JobTimeout, Interpret, AutoWrap, EightBitChars, TermID, AnswerBack,
+    HideABM, Columns, Lines, Pages, SaveLines, MouseSupport, SaveAll, SetHostSize, LFForCR,
+    TabList, NewLine, NumericKeypad, CursorKeys, MarginBell, WarningBell, BackArrow, NumLock,
+    KBLayout, FKeys, HostName, Proxy, HostType, Port, Speed, Parity, StopBits, DataLength,
+    LocalEcho, Local, FlowControl, SshUser, SshPassword, KeepSession, UPSS, PrimarySet,
+    SecondarySet, NRC, ForceASCII, DBCS, DBCSSet, Palette, BackColor, ForeColor, Mapped,
+    DisplayAttr, Maximize, CopySpace, AutoClose, AutoExit, History, FitFont, LoginScript, UserID,
+    Password, Script, CaptureDebug, AutoCopy, Title, HostScript, CantCloseWindow, ButtonCaption,
+    ButtonString, ButtonAction, Height, Width, Maximized, ButtonBar, ToolBar, StatusBar, ChatLine,
+    XPos, YPos, AutoRecv, RecvDir, ZModemInit, XferOpenRecv, XferInitPause,
+    Count
+};
+} // namespace P
+
+inline constexpr int kParameterCount = P::Count;
+inline constexpr int kTabColumns = 132;
+inline constexpr int kPrinterParamSize = 148;
+
+// The constant parameter table (kParameterCount rows, then a row whose file code is 0).
+const ParameterDescriptor* ParameterTable();
+const ParameterDescriptor& Descriptor(int param);
+// Parameter number for a key name (exact, case-sensitive), or -1.
+int ParameterByKey(std::string_view key);
+
+// Terminal type names by TermID ("vt420" ... "vt100"); "vt100" outside 0-5.
+const char* TerminalTypeName(int termId);
+
+// Application-wide "system ANSI code page" (default 1252).
+int SystemAnsiCodePage();
+void SetSystemAnsiCodePage(int codePage);
+
+// A value handed to the by-name interface (the script engine's values).
+struct SettingValue {
+    bool isString = false;
+    int32_t number = 0;
+    std::string text;
+};
+
+struct PrinterChoice {
+    bool isDefault = true;
+    std::string driverName;
+    std::string deviceName;
+    std::vector<uint8_t> deviceMode; // empty, or kPrinterParamSize bytes
+};
+
+struct ColourMapEntry {
+    int foreground = 0;
+    int background = 0;
+    bool showAttribute = true;
+};
+
+class SettingsStore {
+public:
+    SettingsStore();
+    virtual ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // Restores every parameter's default (see the DBCS rule for East Asian code pages).
+    virtual void ResetToDefaults();
+
+    // --- by number ---------------------------------------------------------
+    int32_t GetNumber(int param) const;
+    const std::string& GetString(int param) const;
+    const uint8_t* GetBlock(int param) const;            // count bytes
+    int32_t GetArrayNumber(int param, int index) const;   // 0 outside
+    const std::string& GetArrayString(int param, int index) const;
+    size_t StringLength(int param) const;
+
+    // Setters refuse (return false, value unchanged) a wrong type, an index
+    // beyond count, or a number outside the parameter's accepted values.
+    bool SetNumber(int param, int32_t value);
+    bool SetString(int param, std::string_view text);
+    bool SetBlock(int param, const uint8_t* data, size_t length); // copies at most count bytes
+    bool SetBlockByte(int param, int index, uint8_t value);
+    bool SetArrayNumber(int param, int index, int32_t value);
+    bool SetArrayString(int param, int index, std::string_view text);
+    // Whether a number would be accepted by SetNumber.
+    static bool Accepts(int param, int32_t value);
+
+    // --- whole store -------------------------------------------------------
+    void CopyFrom(const SettingsStore& other);
+    // For each differing parameter in table order: calls OnChange(context,
+    // param, -1) and takes the other's value when it returns true.  Returns
+    // whether any parameter differed.
+    bool CompareAndApply(const SettingsStore& other, void* context);
+    bool Equals(int param, const SettingsStore& other) const;
+
+    // --- by key name (script engine); 1 success, 0 unknown key or wrong type -
+    int GetByName(std::string_view key, SettingValue& out) const;
+    int SetByName(std::string_view key, const SettingValue& value, void* context = nullptr);
+    int GetElementByName(std::string_view key, int index, SettingValue& out) const;
+    int SetElementByName(std::string_view key, int index, const SettingValue& value,
+                         void* context = nullptr);
+
+    // --- tab stops (TabList) -------------------------------------------------
+    void ClearAllTabs();
+    bool IsTabStop(int column) const;        // false outside 0-131
+    void SetTabStop(int column, bool on);    // ignored outside 0-131
+    int NextTabStop(int column) const;       // 131 when none; -1 outside 0-130
+    void ResetTabStops();                    // every 8 columns from 8
+
+    // --- colour map (Mapped, ForeColor, BackColor, DisplayAttr) -------------
+    // A negative colour unmaps the combination.
+    void MapColour(int index, int foreground, int background, bool showAttribute);
+    // pattern: four entries for bold, underline, blink, inverse: 0, 1 or -1 (either).
+    void MapColours(const std::array<int, 4>& pattern, int foreground, int background,
+                    bool showAttribute);
+    // True when the attribute's low four bits are mapped; otherwise the cell's own colours.
+    bool LookUpColour(uint16_t attribute, ColourMapEntry& out) const;
+
+    // --- printer and geometry ----------------------------------------------
+    void SetPrinter(const PrinterChoice& choice);
+    // defaultPrinterEntry: the system's "device,driver,port" entry used when DefaultPrinter is set.
+    PrinterChoice GetPrinter(std::string_view defaultPrinterEntry) const;
+    // Sets Columns, Lines and Pages together; refused when any is not accepted
+    // or the pages do not fit the 144-line page store.
+    bool SetPageGeometry(int columns, int lines, int pages);
+
+protected:
+    // Called before a changed value is taken; the base accepts everything.
+    virtual bool OnChange(void* context, int param, int element);
+
+private:
+    struct Value;
+    std::vector<Value> values_;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,85 @@
+// Received bytes to 16-bit character codes through the G0-G3 designations and
+// invocations, the user's International choices and the double-byte decoder;
+// and typed characters back to the bytes the host expects.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tamsivane {
+
+class SettingsStore;
+class CodePageService;
+
+// Indexes of the character-set list.
+namespace Charset {
+inline constexpr int Ascii = 0;
+inline constexpr int DecSupplement = 1; // resolved through PrimarySet
+inline constexpr int DecGraphic = 2;
+inline constexpr int DecTechnical = 3;
+inline constexpr int Latin1 = 4; // resolved through SecondarySet
+inline constexpr int Count = 17;
+inline constexpr int SoftFont = -1; // a G set holding the soft font
+const char* Name(int index);       // nullptr outside 0..Count-1
+const char* NationalName(int nrc); // 0 "United States (ASCII)" .. 14
+inline constexpr int NationalCount = 15;
+} // namespace Charset
+
+// First code of the private range that carries soft-font characters.
+inline constexpr uint16_t kSoftFontBase = 0xEF00;
+
+// Line-drawing shape 0-15 of a box-drawing code, or -1.
+int LineDrawingShape(uint16_t code);
+
+class CharsetTranslator {
+public:
+    struct State {
+        int8_t g[4] = {Charset::Ascii, Charset::DecGraphic, Charset::DecSupplement,
+                       Charset::DecSupplement};
+        uint8_t gl = 0;
+        uint8_t gr = 2;
+        bool singleShift = false;
+        uint8_t singleShiftG = 0;
+    };
+
+    // settings: NRC is written by designations; codePages converts the
+    // non-UTF-8 double-byte code pages and the ANSI code page (may be null:
+    // then only UTF-8 and Latin-1 conversions are available).
+    explicit CharsetTranslator(SettingsStore& settings, const CodePageService* codePages = nullptr);
+
+    void Reset(); // initial state, nothing pending
+    const State& SaveState() const { return state_; }
+    void RestoreState(const State& state); // also clears pending multibyte bytes
+
+    // G from a designation intermediate: "(" 0, ")" 1, "*" 2, "+" 3, "-" 1,
+    // "." 2, "/" 3; -1 for any other byte.
+    static int GForIntermediate(uint8_t intermediate);
+    void Designate(int g, int setIndex);     // ignored for g outside 0-3
+    void DesignateNational(int g, int nrc);  // G gets ASCII, NRC gets nrc
+    void DesignateSoftFont(int g);
+    void LockShiftGL(int g);
+    void LockShiftGR(int g);
+    void SingleShift(int g);
+
+    // Whether bytes 128-159 are graphic characters (GR holds an 8-bit code
+    // page or the double-byte decoder) rather than C1 controls.
+    bool GrIsGraphic() const;
+    // Whether printable bytes 0x20-0x7E currently translate to themselves
+    // (plain ASCII in GL, no national set, no single shift, no decoder).
+    bool GlIsPlainAscii() const;
+
+    // The code for a received byte; 0 when nothing is to be written yet.
+    uint16_t Translate(uint8_t byte);
+    // Bytes to send for a typed character (empty: cannot be sent).
+    std::string Encode(char16_t ch) const;
+
+private:
+    SettingsStore& settings_;
+    const CodePageService* codePages_;
+    State state_;
+    uint8_t pendingLead_ = 0;
+    uint8_t pendingSecond_ = 0;
+    uint8_t pendingLength_ = 0;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,153 @@
+// The cells of all pages, the scroll-back history ring and the host-writable
+// status line of one session.  Lines live in flat arrays with a fixed stride
+// of 132 cells: the 144-line page store first, the history ring after it, so
+// scrolling and rectangle operations are block moves.
+//
+// Rows are relative to the displayed page (0 .. Lines-1); row Lines addresses
+// the status line.  Every operation clamps rows and columns to the page so
+// that nothing is written outside the arrays.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamsivane {
+
+// Cell attribute word.
+namespace Attr {
+inline constexpr uint16_t Bold = 0x0001;
+inline constexpr uint16_t Underline = 0x0002;
+inline constexpr uint16_t Blink = 0x0004;
+inline constexpr uint16_t Inverse = 0x0008;
+inline constexpr uint16_t Protected = 0x0010;
+inline constexpr uint16_t ClassMask = 0x0060;
+inline constexpr int ClassShift = 5;
+inline constexpr uint16_t ClassLineDrawing = 0x0020; // class 1
+inline constexpr uint16_t ClassSoftFont = 0x0040;    // class 2
+inline constexpr uint16_t ClassDoubleWidth = 0x0060; // class 3
+inline constexpr uint16_t ForegroundMask = 0x0F00;
+inline constexpr int ForegroundShift = 8;
+inline constexpr uint16_t BackgroundMask = 0xF000;
+inline constexpr int BackgroundShift = 12;
+inline constexpr uint16_t Normal = 0x0700;
+} // namespace Attr
+
+// Line-attribute word.
+namespace LineSize {
+inline constexpr uint16_t Single = 0;
+inline constexpr uint16_t DoubleWidth = 1;
+inline constexpr uint16_t DoubleHeightTop = 3;
+inline constexpr uint16_t DoubleHeightBottom = 5;
+inline constexpr uint16_t SizeMask = 0x00FF;
+inline constexpr uint16_t Changed = 0x8000;
+} // namespace LineSize
+
+inline constexpr int kStride = 132;          // cells per line, whatever the width
+inline constexpr int kPageStoreLines = 144;  // lines of all pages together
+inline constexpr uint16_t kBlankCode = 0x20;
+
+// One line as the view shows it.
+struct DisplayLine {
+    uint16_t size = 0;              // line size, changed bit masked
+    const uint16_t* codes = nullptr; // kStride codes
+    const uint16_t* attrs = nullptr; // kStride attribute words
+};
+
+class ScreenBuffer {
+public:
+    ScreenBuffer() = default;
+    ScreenBuffer(const ScreenBuffer&) = delete;
+    ScreenBuffer& operator=(const ScreenBuffer&) = delete;
+
+    // Allocates 144 + historyLines lines of blanks; empty history.  False when
+    // the allocation fails (the buffer is then left empty).
+    bool Create(int historyLines);
+    // pages x lines must fit the page store; out-of-range values are clamped.
+    void SetGeometry(int pages, int lines);
+    int Pages() const { return pages_; }
+    int Lines() const { return lines_; }
+    int DisplayedPage() const { return displayedPage_; }
+    int HistoryCapacity() const { return historyCapacity_; }
+
+    void ResetPageStore();
+    void ClearHistory();
+    void ResizeHistory(int newLength);
+
+    // Cell operations; row Lines() addresses the status line.
+    void WriteCell(int row, int column, uint16_t code, uint16_t attribute);
+    uint16_t Code(int row, int column) const;
+    uint16_t Attribute(int row, int column) const;
+    void SetLineSize(int row, uint16_t size);
+    uint16_t GetLineSize(int row) const;
+    // left = right = -1: whole lines, which also return to single width.
+    void Erase(int firstRow, int rowCount, int left, int right);
+    void SelectiveErase(int firstRow, int rowCount, int left, int right);
+    void MoveCells(int row, int rowCount, int fromLeft, int fromRight, int toColumn, bool fill);
+    void MoveLines(int fromRow, int toRow, int count, int left, int right, bool fill);
+
+    // Rectangles on the page store, inclusive coordinates, rows relative to a page.
+    void CopyRect(int sourcePage, int top, int left, int bottom, int right, int targetPage,
+                  int targetTop, int targetLeft);
+    void FillRect(int top, int left, int bottom, int right, uint16_t code, uint16_t attribute);
+    void SetRectAttribute(int top, int left, int bottom, int right, uint16_t attribute);
+    void XorRectAttribute(int top, int left, int bottom, int right, uint16_t mask);
+
+    // Direct row access for the character writer; the row is clamped.  The
+    // caller marks the row changed.
+    uint16_t* RowCodes(int row);
+    uint16_t* RowAttrs(int row);
+    void MarkRowChanged(int row);
+
+    void PushLineToHistory(int row);
+    void PushPageToHistory(int width);
+    int HistoryCount() const { return historyCount_; }
+
+    // 0..count-1 history (oldest first), then the page rows, then the status
+    // line.  False outside that range.
+    bool LineForDisplay(int index, DisplayLine& out) const;
+    int DisplayLineCount() const { return historyCount_ + lines_ + 1; }
+
+    // First and last changed row of the displayed page (status line included
+    // as row Lines()); clears those flags.  -1, -1 when nothing changed.
+    void TakeChangedRange(int& first, int& last);
+    bool TakeHistoryChanged();
+    void MarkAllChanged();
+
+    void SelectDisplayedPage(int index);
+    bool AnyBlinkingCell(int firstDisplayLine, int lastDisplayLine) const;
+    // Column of the match in the display line, or -1.  forward: search from
+    // startColumn rightwards; otherwise leftwards from startColumn.
+    int FindText(int displayLine, std::u16string_view text, int startColumn, bool forward,
+                 bool caseSensitive) const;
+    // Codes of the region of the displayed page, rows joined by "\n\r".
+    std::u16string TextOfRegion(int top, int left, int bottom, int right) const;
+
+private:
+    int Clamp(int row) const;
+    // Array line (slot) that holds a displayed-page row.  Page-store lines are
+    // reached through rowMap_, so that moving whole lines (left 0, right 131)
+    // rotates map entries instead of copying cells.
+    size_t LineIndex(int row) const;
+    int rowMap_[kPageStoreLines] = {};
+
+    std::vector<uint16_t> codes_;
+    std::vector<uint16_t> attrs_;
+    std::vector<uint16_t> lineAttrs_;
+    uint16_t statusCodes_[kStride] = {};
+    uint16_t statusAttrs_[kStride] = {};
+    bool statusChanged_ = false;
+
+    int pages_ = 1;
+    int lines_ = 24;
+    int displayedPage_ = 0;
+
+    int historyCapacity_ = 0;
+    int historyStart_ = kPageStoreLines;
+    int historyNext_ = kPageStoreLines;
+    int historyCount_ = 0;
+    bool historyChanged_ = false;
+};
+
+} // namespace tamsivane

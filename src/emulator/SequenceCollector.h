@@ -1,0 +1,82 @@
+// Parameters and intermediates of an escape sequence, control sequence or
+// device control string as the parser collects them.  Bounded: at most 16
+// distinct intermediates and 32 parameters; further ones are ignored, and
+// parameter values saturate instead of overflowing.
+#pragma once
+
+#include <cstdint>
+
+namespace tamsivane {
+
+class SequenceCollector {
+public:
+    static constexpr int kMaxIntermediates = 16;
+    static constexpr int kMaxParameters = 32;
+    static constexpr uint32_t kMaxValue = 0x7FFFFFFF;
+
+    void Clear() {
+        intermediateCount_ = 0;
+        parameterCount_ = 0;
+        fresh_ = true;
+    }
+
+    // A byte of 0x20-0x3F: digit, semicolon, or an intermediate/private marker.
+    void Collect(uint8_t byte) {
+        if (byte >= '0' && byte <= '9') {
+            if (fresh_) {
+                fresh_ = false;
+                if (parameterCount_ < kMaxParameters) {
+                    values_[parameterCount_] = 0;
+                    omitted_[parameterCount_] = false;
+                }
+                ++parameterCount_;
+            }
+            if (parameterCount_ <= kMaxParameters) {
+                uint32_t& v = values_[parameterCount_ - 1];
+                const uint32_t digit = byte - '0';
+                v = v > (kMaxValue - digit) / 10 ? kMaxValue : v * 10 + digit;
+            }
+        } else if (byte == ';') {
+            if (fresh_) {
+                if (parameterCount_ < kMaxParameters) {
+                    values_[parameterCount_] = 0;
+                    omitted_[parameterCount_] = true;
+                }
+                ++parameterCount_;
+            } else {
+                fresh_ = true;
+            }
+        } else if (!Has(byte) && intermediateCount_ < kMaxIntermediates) {
+            intermediates_[intermediateCount_++] = byte;
+        }
+        // Keep the count from growing without bound on endless parameter lists.
+        if (parameterCount_ > kMaxParameters) parameterCount_ = kMaxParameters + 1;
+    }
+
+    bool Has(uint8_t byte) const {
+        for (int i = 0; i < intermediateCount_; ++i)
+            if (intermediates_[i] == byte) return true;
+        return false;
+    }
+    bool AnyIntermediate() const { return intermediateCount_ > 0; }
+    int IntermediateCount() const { return intermediateCount_; }
+    const uint8_t* Intermediates() const { return intermediates_; }
+
+    // The default when i is beyond the parameters or the parameter was empty.
+    int Parameter(int i, int defaultValue) const {
+        if (i < 0 || i >= Count() || omitted_[i]) return defaultValue;
+        return static_cast<int>(values_[i]);
+    }
+    bool Omitted(int i) const { return i < 0 || i >= Count() || omitted_[i]; }
+    int Count() const { return parameterCount_ < kMaxParameters ? parameterCount_ : kMaxParameters; }
+
+private:
+    uint8_t intermediates_[kMaxIntermediates] = {};
+    int intermediateCount_ = 0;
+    uint32_t values_[kMaxParameters] = {};
+    bool omitted_[kMaxParameters] = {};
+    int parameterCount_ = 0;
+    bool fresh_ = true;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,229 @@
+// The terminal: host bytes in, the VT420 screen out.  Owns the session's
+// settings, screen buffer, character sets and soft font; parses received
+// bytes with a byte-driven state machine and carries out the commands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "config/SessionSettings.h"
+#include "emulator/CharsetTranslator.h"
+#include "emulator/ScreenBuffer.h"
+#include "emulator/SequenceCollector.h"
+#include "emulator/SoftFont.h"
+#include "emulator/UserDefinedKeys.h"
+
+namespace tamsivane {
+
+class EmulatorHost;
+
+enum class ParserState : uint8_t {
+    Ground = 0,
+    Escape = 1,
+    ControlSequence = 2,
+    DeviceControlString = 3,
+    PrinterController = 4,
+    TransferStart = 5,
+};
+
+struct CursorPosition {
+    int row = 0;
+    int column = 0;
+};
+
+class VtEmulator {
+public:
+    // Longest device-control-string payload kept; a longer string is dropped whole.
+    static constexpr size_t kMaxStringData = 64 * 1024;
+
+    explicit VtEmulator(EmulatorHost* host = nullptr);
+    ~VtEmulator();
+    VtEmulator(const VtEmulator&) = delete;
+    VtEmulator& operator=(const VtEmulator&) = delete;
+
+    void SetHost(EmulatorHost* host);
+
+    // Session start: screen, history and state from the current settings.
+    // False when the screen buffer cannot be allocated.
+    bool Start();
+
+    // One received byte (no view update).
+    void ReceiveByte(uint8_t byte);
+    // A received block: every byte in order, then one view update.
+    void ReceiveBlock(const uint8_t* data, size_t length);
+    void ReceiveBlock(std::string_view data) {
+        ReceiveBlock(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+    }
+
+    // Soft reset (DECSTR and the session's reset command).
+    void SoftReset();
+    // The document's clear-screen command.
+    void ClearScreen();
+    // Applies another store's values through the change set.
+    void ApplySettings(const SettingsStore& source);
+    // Acts on a change set filled by a compare-and-apply or a by-name change.
+    void ApplyChangeSet(ChangeSet& changes);
+    // Reports changed rows and the cursor to the host's views.
+    void UpdateViews();
+
+    SessionSettings& Settings() { return settings_; }
+    const SessionSettings& Settings() const { return settings_; }
+    ScreenBuffer& Screen() { return screen_; }
+    const ScreenBuffer& Screen() const { return screen_; }
+    CharsetTranslator& Charsets() { return charsets_; }
+    const SoftFont& Font() const { return softFont_; }
+    UserDefinedKeys& UserKeys() { return userKeys_; }
+
+    CursorPosition Cursor() const { return {cursorRow_, cursorColumn_}; }
+    bool StatusLineActive() const { return statusActive_; }
+    ParserState State() const { return state_; }
+    bool InsertMode() const { return insertMode_; }
+    bool OriginMode() const { return !absolute_; }
+    uint16_t CurrentAttribute() const { return attribute_; }
+    int TopMargin() const { return top_; }
+    int BottomMargin() const { return bottom_; }
+    int LeftMargin() const { return left_; }
+    int RightMargin() const { return right_; }
+
+private:
+    struct SavedCursor {
+        int row = 0;
+        int column = 0;
+        int32_t cursorVisible = 1;
+        int32_t cursorType = 0;
+        uint16_t attribute = Attr::Normal;
+        CharsetTranslator::State charsets;
+    };
+
+    // --- parser (VtParser.cpp) ---
+    void SetState(ParserState state);
+    void ReceiveInterpreted(uint8_t byte);
+    void ReceiveDisplayed(uint8_t byte);
+    void GroundByte(uint8_t byte);
+    void ExecuteControl(uint8_t byte);
+    void EscapeByte(uint8_t byte);
+    void ControlSequenceByte(uint8_t byte);
+    void StringByte(uint8_t byte);
+    void TransferStartByte(uint8_t byte);
+    void DispatchEscape(uint8_t final);
+    void DispatchControlSequence(uint8_t final);
+    void CompleteString();
+    void WritePrintableRun(const uint8_t* data, size_t length);
+    void CaptureByte(uint8_t byte);
+
+    // --- commands (VtCommands.cpp) ---
+    void WriteCharacter(uint16_t code);
+    void LineFeed();
+    void Index();
+    void ReverseIndex();
+    void CarriageReturn();
+    void Backspace();
+    void ForwardIndex();
+    void HorizontalTab();
+    void SaveCursor();
+    void RestoreCursor();
+    void ScreenAlignment();
+    void SetLineSizeAtCursor(uint16_t size);
+    void MoveCursorTo(int row, int column);
+    void CursorUp(int n);
+    void CursorDown(int n);
+    void CursorForward(int n);
+    void CursorBackward(int n);
+    void CursorPositionCommand(int row, int column);
+    void ScrollUp(int count);
+    void ScrollDown(int count);
+    void EraseInDisplay(int mode, bool selective);
+    void EraseInLine(int mode, bool selective);
+    void EraseCharacters(int n);
+    void InsertCharacters(int n);
+    void DeleteCharacters(int n);
+    void InsertLines(int n);
+    void DeleteLines(int n);
+    void InsertColumns(int n);
+    void DeleteColumns(int n);
+    void SetTopBottomMargins(int top, int bottom);
+    void SetLeftRightMargins(int left, int right);
+    void ResetMargins();
+    void CursorHome();
+    void SetModes(bool set);
+    void SetMode(int mode, bool dec, bool set);
+    void SelectGraphicRendition();
+    static uint16_t ApplySgr(uint16_t attribute, int parameter);
+    void SetPageArrangement(int columns, int lines);
+    void DisplayPage(int page);
+    void SetStatusDisplayType(int type);
+    void SelectActiveDisplay(int display);
+    void TabClear(int mode);
+    void MediaCopy(int mode, bool dec);
+    void SetNumericKeypad(int32_t value);
+
+    // Rectangles (VtRectangles.cpp)
+    struct Rect {
+        int top, left, bottom, right;
+    };
+    bool RectangleParameters(int first, Rect& rect) const;
+    void ChangeAttributes(bool reverse);
+    void CopyRectangle();
+    void FillRectangle();
+    void EraseRectangle(bool selective);
+
+    // --- reports and hand-offs (VtReports.cpp) ---
+    void Send(std::string_view bytes);
+    void PrimaryDeviceAttributes();
+    void SecondaryDeviceAttributes();
+    void TertiaryDeviceAttributes();
+    void CursorPositionReport();
+    void Answerback();
+    void StartFileReceive();
+    void DefineUserKeys(std::string_view data);
+    void DownloadSoftFont(std::string_view data);
+    void RunHostScript(std::string_view data, bool isFileName);
+    void PrinterControllerByte(uint8_t byte);
+
+    int Columns() const { return columns_; }
+    int Lines() const { return lines_; }
+    int LastRow() const { return lines_ - 1; }
+    void LoadGeometry();
+
+    EmulatorHost* host_;
+    SessionSettings settings_;
+    ScreenBuffer screen_;
+    CharsetTranslator charsets_;
+    SoftFont softFont_;
+    UserDefinedKeys userKeys_;
+
+    // Parser
+    ParserState state_ = ParserState::Ground;
+    SequenceCollector collector_;
+    uint8_t matchCount_ = 0;
+    uint8_t stringFinal_ = 0;
+    uint8_t stringSubState_ = 0;
+    bool stringOverflow_ = false;
+    std::string stringData_;
+
+    // Geometry cached from the settings.
+    int columns_ = 80;
+    int lines_ = 24;
+
+    // Cursor and modes
+    int cursorRow_ = 0;
+    int cursorColumn_ = 0;
+    bool pendingWrap_ = false;
+    uint16_t attribute_ = Attr::Normal;
+    bool insertMode_ = false;
+    bool rectangleExtent_ = true;
+    int top_ = 0;
+    int bottom_ = 23;
+    int left_ = 0;
+    int right_ = 79;
+    bool absolute_ = true;
+    SavedCursor saved_;
+
+    bool statusActive_ = false;
+    int savedMainRow_ = 0;
+    int savedMainColumn_ = 0;
+    int statusColumn_ = 0;
+};
+
+} // namespace tamsivane
