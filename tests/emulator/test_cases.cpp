@@ -1,0 +1,593 @@
+// Data-driven emulator cases: every tests/emulator/cases/*.vtc file holds
+// many short cases; each runs as its own test on a fresh emulator.
+//
+// Case file format, one directive per line; a line whose first non-blank
+// character is '#' is a comment, blank lines are ignored.
+//
+//   === title               starts a case (fresh emulator, default settings)
+//   set Key=Value           before the first input: a session parameter by key
+//                           name; numbers decimal, strings in the notation below
+//   in <notation>           host bytes (the text after "in " exactly); several
+//                           `in` lines concatenate, no newline is added
+//   repeat N <notation>     host bytes, appended N times
+//   chunk N                 feed the bytes in blocks of N (default 2048)
+//   screen                  followed by "|text" lines: rows 0, 1, 2 ... of the
+//                           displayed page; every further row must be blank
+//   row N |text             one row (row Lines is the status line)
+//   cursor R C              0-based cursor row and column
+//   attr R C 0xNNNN         attribute word of one cell
+//   attrs R C1 C2 0xNNNN    the same word in every cell C1..C2
+//   size R N                line size of a row (0, 1, 3, 5)
+//   reply <notation>        every byte sent to the host so far (nothing after
+//                           `reply`: nothing was sent)
+//   history                 followed by "|text" lines: the history, oldest
+//                           first; the count must match
+//   status |text            the status line
+//   setting Key=Value       a parameter's value now
+//   bells N                 BEL beeps so far
+//   receives N              file receives started so far
+//
+// Input is the user-string notation: "<ESC>", "<CSI>", any control name in
+// angle brackets, "^X" for control characters, "\xNN" bytes, "\\", "\<", "\^".
+// Row texts are UTF-8 with trailing blanks ignored; the right half of a
+// double-width character is left out.  Checks may be interleaved with input:
+// pending input is fed before each check.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/SettingsStore.h"
+#include "emulator/ControlNames.h"
+#include "emulator/EmulatorHost.h"
+#include "emulator/VtEmulator.h"
+
+namespace tamsivane {
+namespace {
+
+struct Directive {
+    int line = 0;
+    std::string keyword;
+    std::string argument;
+    std::vector<std::string> rows; // "|text" lines that follow screen/history
+};
+
+struct Case {
+    std::string file;      // full path, for failure locations
+    std::string fileStem;  // for the test name
+    std::string title;
+    int line = 0;
+    int index = 0;
+    std::vector<Directive> directives;
+    int errorLine = 0;     // non-zero: the file is malformed here
+    std::string error;
+};
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string TrimRight(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
+bool IsBlockKeyword(const std::string& keyword) {
+    return keyword == "screen" || keyword == "history";
+}
+
+void MarkError(Case& c, int line, std::string message) {
+    if (c.errorLine == 0) {
+        c.errorLine = line;
+        c.error = std::move(message);
+    }
+}
+
+void ParseFile(const std::filesystem::path& path, std::vector<Case>& cases) {
+    const std::string file = path.string();
+    const std::string stem = path.stem().string();
+    std::ifstream in(path, std::ios::binary);
+    Case header{file, stem, "header", 1, 0, {}, 0, {}};
+    if (!in) {
+        MarkError(header, 1, "cannot read the file");
+        cases.push_back(std::move(header));
+        return;
+    }
+    Case* current = nullptr;
+    int index = 0;
+    int lineNumber = 0;
+    std::string text;
+    std::vector<Case> fileCases;
+    while (std::getline(in, text)) {
+        ++lineNumber;
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        const std::string_view trimmed = Trim(text);
+        if (trimmed.empty() || trimmed.front() == '#') continue;
+        if (trimmed.rfind("===", 0) == 0) {
+            fileCases.push_back(Case{file, stem, std::string(Trim(trimmed.substr(3))),
+                                     lineNumber, ++index, {}, 0, {}});
+            current = &fileCases.back();
+            continue;
+        }
+        Case& target = current ? *current : header;
+        if (!current) {
+            MarkError(header, lineNumber, "directive before the first \"===\" line");
+            continue;
+        }
+        if (trimmed.front() == '|') {
+            if (target.directives.empty() || !IsBlockKeyword(target.directives.back().keyword)) {
+                MarkError(target, lineNumber, "\"|\" row outside a screen or history block");
+            } else {
+                target.directives.back().rows.push_back(std::string(trimmed.substr(1)));
+            }
+            continue;
+        }
+        // The keyword ends at the first blank; the argument is the rest after
+        // that one blank (input keeps its exact bytes).
+        const std::string_view body = std::string_view(text).substr(text.find_first_not_of(" \t"));
+        const size_t blank = body.find(' ');
+        Directive directive;
+        directive.line = lineNumber;
+        directive.keyword = std::string(body.substr(0, blank));
+        if (blank != std::string_view::npos) directive.argument = std::string(body.substr(blank + 1));
+        target.directives.push_back(std::move(directive));
+    }
+    if (header.errorLine != 0 || fileCases.empty()) {
+        if (fileCases.empty()) MarkError(header, 1, "the file holds no case");
+        cases.push_back(std::move(header));
+    }
+    for (Case& c : fileCases) cases.push_back(std::move(c));
+}
+
+std::vector<Case> LoadAllCases() {
+    std::vector<Case> cases;
+    const std::filesystem::path folder = std::filesystem::path(TAMSIVANE_TEST_DATA) / "cases";
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".vtc") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& path : files) ParseFile(path, cases);
+    if (cases.empty()) {
+        Case none{folder.string(), "cases", "none", 0, 0, {}, 0, {}};
+        MarkError(none, 1, "no .vtc case file found");
+        cases.push_back(std::move(none));
+    }
+    return cases;
+}
+
+std::string TestName(const testing::TestParamInfo<Case>& info) {
+    const Case& c = info.param;
+    char number[8];
+    std::snprintf(number, sizeof number, "%03d", c.index);
+    std::string name = c.fileStem + "_" + number + "_";
+    for (char ch : c.title.substr(0, 60)) {
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    }
+    for (char& ch : name) {
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    }
+    return name;
+}
+
+class RecordingHost : public EmulatorHost {
+public:
+    void SendToHost(std::string_view bytes) override { sent.append(bytes); }
+    void Bell() override { ++bells; }
+    void StartFileReceive() override { ++receives; }
+
+    std::string sent;
+    int bells = 0;
+    int receives = 0;
+};
+
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Runs one case's directives; a malformed directive stops the case.
+class CaseRunner {
+public:
+    explicit CaseRunner(const Case& c) : case_(c), emulator_(&host_) {}
+
+    void Run() {
+        for (const Directive& d : case_.directives) {
+            line_ = d.line;
+            if (!Execute(d)) return;
+        }
+        Flush();
+    }
+
+private:
+    // A fault of the case file itself.
+    bool Malformed(const std::string& message) {
+        ADD_FAILURE_AT(case_.file.c_str(), line_) << "malformed case: " << message;
+        return false;
+    }
+    void Fail(const std::string& message) {
+        ADD_FAILURE_AT(case_.file.c_str(), line_) << "[" << case_.title << "] " << message;
+    }
+
+    static bool ParseInt(std::string_view text, int& value) {
+        text = Trim(text);
+        int base = 10;
+        if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+            text.remove_prefix(2);
+            base = 16;
+        }
+        if (text.empty()) return false;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+        return error == std::errc() && end == text.data() + text.size();
+    }
+
+    // Splits the argument into n integers, and keeps what follows in rest.
+    static bool ParseInts(std::string_view text, std::vector<int>& values, size_t n,
+                          std::string* rest = nullptr) {
+        values.clear();
+        std::string_view remaining = text;
+        while (values.size() < n) {
+            remaining = Trim(remaining);
+            const size_t blank = remaining.find(' ');
+            int value = 0;
+            if (!ParseInt(remaining.substr(0, blank), value)) return false;
+            values.push_back(value);
+            remaining = blank == std::string_view::npos ? std::string_view() : remaining.substr(blank + 1);
+        }
+        if (rest) {
+            *rest = std::string(remaining);
+            return true;
+        }
+        return Trim(remaining).empty();
+    }
+
+    bool Decode(std::string_view text, std::string& bytes) {
+        bytes.clear();
+        if (!DecodeNotation(text, bytes)) return Malformed("bad notation: " + std::string(text));
+        return true;
+    }
+
+    bool Execute(const Directive& d) {
+        const std::string& k = d.keyword;
+        if (k == "set") return Set(d.argument);
+        if (k == "in") return Input(d.argument, 1);
+        if (k == "repeat") {
+            std::vector<int> n;
+            std::string rest;
+            if (!ParseInts(d.argument, n, 1, &rest) || n[0] < 0 || n[0] > 1000000) {
+                return Malformed("repeat needs a count of 0-1000000 and bytes");
+            }
+            return Input(rest, n[0]);
+        }
+        if (k == "chunk") {
+            std::vector<int> n;
+            if (!ParseInts(d.argument, n, 1) || n[0] < 1) return Malformed("chunk needs N >= 1");
+            chunk_ = static_cast<size_t>(n[0]);
+            return true;
+        }
+        if (!Flush()) return false;
+        if (k == "screen") return CheckScreen(d);
+        if (k == "row") return CheckRow(d.argument);
+        if (k == "status") return CheckStatus(d.argument);
+        if (k == "cursor") return CheckCursor(d.argument);
+        if (k == "attr") return CheckAttrs(d.argument, false);
+        if (k == "attrs") return CheckAttrs(d.argument, true);
+        if (k == "size") return CheckSize(d.argument);
+        if (k == "reply") return CheckReply(d.argument);
+        if (k == "history") return CheckHistory(d);
+        if (k == "setting") return CheckSetting(d.argument);
+        if (k == "bells") return CheckCount(d.argument, host_.bells, "bells");
+        if (k == "receives") return CheckCount(d.argument, host_.receives, "file receives");
+        return Malformed("unknown directive \"" + k + "\"");
+    }
+
+    bool Set(const std::string& argument) {
+        if (started_) return Malformed("set after the first input or check");
+        const size_t equals = argument.find('=');
+        if (equals == std::string::npos) return Malformed("set needs Key=Value");
+        const std::string key(Trim(std::string_view(argument).substr(0, equals)));
+        const std::string_view value = std::string_view(argument).substr(equals + 1);
+        const int param = ParameterByKey(key);
+        if (param < 0) return Malformed("unknown parameter " + key);
+        SettingsStore& settings = emulator_.Settings();
+        switch (Descriptor(param).type) {
+        case ParamType::Number: {
+            int number = 0;
+            if (!ParseInt(value, number)) return Malformed("not a number: " + std::string(value));
+            if (!settings.SetNumber(param, number)) return Malformed(key + " refused the value");
+            return true;
+        }
+        case ParamType::String: {
+            std::string bytes;
+            if (!Decode(value, bytes)) return false;
+            if (!settings.SetString(param, bytes)) return Malformed(key + " refused the value");
+            return true;
+        }
+        default:
+            return Malformed(key + " is not a number or string parameter");
+        }
+    }
+
+    bool Input(std::string_view notation, int times) {
+        std::string bytes;
+        if (!Decode(notation, bytes)) return false;
+        for (int i = 0; i < times; ++i) pending_ += bytes;
+        return true;
+    }
+
+    bool Flush() {
+        if (!started_) {
+            started_ = true;
+            if (!emulator_.Start()) {
+                Fail("Start() failed");
+                return false;
+            }
+        }
+        for (size_t at = 0; at < pending_.size(); at += chunk_) {
+            emulator_.ReceiveBlock(std::string_view(pending_).substr(at, chunk_));
+        }
+        pending_.clear();
+        return true;
+    }
+
+    // Text of a display line (UTF-8, trailing blanks removed); false outside.
+    bool LineText(int displayIndex, std::string& text) const {
+        DisplayLine line;
+        text.clear();
+        if (!emulator_.Screen().LineForDisplay(displayIndex, line) || !line.codes) return false;
+        for (int column = 0; column < kStride; ++column) {
+            if (line.codes[column] != 0) AppendUtf8(text, line.codes[column]);
+        }
+        text = TrimRight(text);
+        return true;
+    }
+
+    bool RowLine(int row, DisplayLine& line) {
+        const ScreenBuffer& screen = emulator_.Screen();
+        if (row < 0 || row > screen.Lines()) {
+            Malformed("row " + std::to_string(row) + " is outside the page and status line");
+            return false;
+        }
+        if (!screen.LineForDisplay(screen.HistoryCount() + row, line) || !line.codes) {
+            Fail("row " + std::to_string(row) + " cannot be read");
+            return false;
+        }
+        return true;
+    }
+
+    bool CompareRow(int row, std::string_view expectedText) {
+        DisplayLine line;
+        if (!RowLine(row, line)) return row >= 0 && row <= emulator_.Screen().Lines();
+        std::string actual;
+        LineText(emulator_.Screen().HistoryCount() + row, actual);
+        const std::string expected = TrimRight(expectedText);
+        if (actual != expected) {
+            Fail("row " + std::to_string(row) + "\n  expected |" + expected + "\n  actual   |" +
+                 actual);
+        }
+        return true;
+    }
+
+    static bool SplitRowText(const std::string& argument, std::string& text) {
+        const size_t bar = argument.find('|');
+        if (bar == std::string::npos) return false;
+        text = argument.substr(bar + 1);
+        return true;
+    }
+
+    bool CheckScreen(const Directive& d) {
+        const int lines = emulator_.Screen().Lines();
+        if (static_cast<int>(d.rows.size()) > lines) {
+            return Malformed("screen lists more rows than the page has");
+        }
+        std::string report;
+        for (int row = 0; row < lines; ++row) {
+            std::string actual;
+            LineText(emulator_.Screen().HistoryCount() + row, actual);
+            const std::string expected =
+                row < static_cast<int>(d.rows.size()) ? TrimRight(d.rows[row]) : std::string();
+            if (actual != expected) {
+                report += "\n  row " + std::to_string(row) + " expected |" + expected +
+                          "\n  row " + std::to_string(row) + " actual   |" + actual;
+            }
+        }
+        if (!report.empty()) Fail("screen differs:" + report);
+        return true;
+    }
+
+    bool CheckRow(const std::string& argument) {
+        std::vector<int> n;
+        std::string text;
+        const size_t bar = argument.find('|');
+        if (bar == std::string::npos || !ParseInts(argument.substr(0, bar), n, 1)) {
+            return Malformed("row needs N |text");
+        }
+        SplitRowText(argument, text);
+        return CompareRow(n[0], text);
+    }
+
+    bool CheckStatus(const std::string& argument) {
+        std::string text;
+        if (!SplitRowText(argument, text) || !Trim(argument.substr(0, argument.find('|'))).empty()) {
+            return Malformed("status needs |text");
+        }
+        return CompareRow(emulator_.Screen().Lines(), text);
+    }
+
+    bool CheckCursor(const std::string& argument) {
+        std::vector<int> n;
+        if (!ParseInts(argument, n, 2)) return Malformed("cursor needs R C");
+        const CursorPosition at = emulator_.Cursor();
+        if (at.row != n[0] || at.column != n[1]) {
+            Fail("cursor expected " + std::to_string(n[0]) + " " + std::to_string(n[1]) +
+                 ", actual " + std::to_string(at.row) + " " + std::to_string(at.column));
+        }
+        return true;
+    }
+
+    static std::string Hex(int value) {
+        char text[8];
+        std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFF);
+        return text;
+    }
+
+    bool CheckAttrs(const std::string& argument, bool range) {
+        std::vector<int> n;
+        if (!ParseInts(argument, n, range ? 4 : 3)) {
+            return Malformed(range ? "attrs needs R C1 C2 0xNNNN" : "attr needs R C 0xNNNN");
+        }
+        const int row = n[0];
+        const int first = n[1];
+        const int last = range ? n[2] : n[1];
+        const int expected = n.back();
+        if (first < 0 || last >= kStride || first > last) return Malformed("bad column range");
+        DisplayLine line;
+        if (!RowLine(row, line)) return row >= 0 && row <= emulator_.Screen().Lines();
+        for (int column = first; column <= last; ++column) {
+            if (line.attrs[column] != expected) {
+                Fail("attribute of row " + std::to_string(row) + " column " +
+                     std::to_string(column) + " expected " + Hex(expected) + ", actual " +
+                     Hex(line.attrs[column]));
+                break;
+            }
+        }
+        return true;
+    }
+
+    bool CheckSize(const std::string& argument) {
+        std::vector<int> n;
+        if (!ParseInts(argument, n, 2)) return Malformed("size needs R N");
+        DisplayLine line;
+        if (!RowLine(n[0], line)) return n[0] >= 0 && n[0] <= emulator_.Screen().Lines();
+        if (line.size != n[1]) {
+            Fail("line size of row " + std::to_string(n[0]) + " expected " + std::to_string(n[1]) +
+                 ", actual " + std::to_string(line.size));
+        }
+        return true;
+    }
+
+    bool CheckReply(const std::string& argument) {
+        std::string expected;
+        if (!Decode(argument, expected)) return false;
+        if (host_.sent != expected) {
+            Fail("reply expected \"" + ControlNotation(expected) + "\", actual \"" +
+                 ControlNotation(host_.sent) + "\"");
+        }
+        return true;
+    }
+
+    bool CheckHistory(const Directive& d) {
+        const ScreenBuffer& screen = emulator_.Screen();
+        std::string report;
+        const int count = screen.HistoryCount();
+        if (count != static_cast<int>(d.rows.size())) {
+            report += "\n  count expected " + std::to_string(d.rows.size()) + ", actual " +
+                      std::to_string(count);
+        }
+        for (int i = 0; i < std::min<int>(count, d.rows.size()); ++i) {
+            std::string actual;
+            LineText(i, actual);
+            const std::string expected = TrimRight(d.rows[i]);
+            if (actual != expected) {
+                report += "\n  line " + std::to_string(i) + " expected |" + expected +
+                          "\n  line " + std::to_string(i) + " actual   |" + actual;
+            }
+        }
+        if (!report.empty()) Fail("history differs:" + report);
+        return true;
+    }
+
+    bool CheckSetting(const std::string& argument) {
+        const size_t equals = argument.find('=');
+        if (equals == std::string::npos) return Malformed("setting needs Key=Value");
+        const std::string key(Trim(std::string_view(argument).substr(0, equals)));
+        const std::string_view value = std::string_view(argument).substr(equals + 1);
+        const int param = ParameterByKey(key);
+        if (param < 0) return Malformed("unknown parameter " + key);
+        const SettingsStore& settings = emulator_.Settings();
+        switch (Descriptor(param).type) {
+        case ParamType::Number: {
+            int expected = 0;
+            if (!ParseInt(value, expected)) return Malformed("not a number: " + std::string(value));
+            const int actual = settings.GetNumber(param);
+            if (actual != expected) {
+                Fail(key + " expected " + std::to_string(expected) + ", actual " +
+                     std::to_string(actual));
+            }
+            return true;
+        }
+        case ParamType::String: {
+            std::string expected;
+            if (!Decode(value, expected)) return false;
+            if (settings.GetString(param) != expected) {
+                Fail(key + " expected \"" + ControlNotation(expected) + "\", actual \"" +
+                     ControlNotation(settings.GetString(param)) + "\"");
+            }
+            return true;
+        }
+        default:
+            return Malformed(key + " is not a number or string parameter");
+        }
+    }
+
+    bool CheckCount(const std::string& argument, int actual, const char* what) {
+        int expected = 0;
+        if (!ParseInt(argument, expected)) return Malformed(std::string(what) + " needs N");
+        if (actual != expected) {
+            Fail(std::string(what) + " expected " + std::to_string(expected) + ", actual " +
+                 std::to_string(actual));
+        }
+        return true;
+    }
+
+    const Case& case_;
+    RecordingHost host_;
+    VtEmulator emulator_;
+    std::string pending_;
+    size_t chunk_ = 2048;
+    bool started_ = false;
+    int line_ = 0;
+};
+
+// Shown by the test runner instead of the raw bytes of the parameter.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.file << ":" << c.line << " " << c.title;
+}
+
+class EmulatorCase : public testing::TestWithParam<Case> {};
+
+TEST_P(EmulatorCase, Runs) {
+    const Case& c = GetParam();
+    if (c.errorLine != 0) {
+        ADD_FAILURE_AT(c.file.c_str(), c.errorLine) << "malformed case file: " << c.error;
+        return;
+    }
+    CaseRunner(c).Run();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EmulatorCase, testing::ValuesIn(LoadAllCases()), TestName);
+
+} // namespace
+} // namespace tamsivane
