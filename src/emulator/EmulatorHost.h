@@ -50,8 +50,10 @@ public:
     virtual void SetAutoPrint(bool on) { (void)on; }
     // A line leaves the cursor while auto print is on.
     virtual void AutoPrintLine(int row) { (void)row; }
-    // One byte for the printer controller; false ends the mode.
-    virtual bool PrinterControllerByte(uint8_t byte) { (void)byte; return true; }
+    // Printer-controller mode: started, its bytes for the printer (the end
+    // sequence already removed), and its end.
+    virtual void PrinterControllerStarted() {}
+    virtual void PrinterControllerData(std::string_view bytes) { (void)bytes; }
     virtual void PrinterControllerEnded() {}
 
     // The keyboard lights follow NumericKeypad when NumLock is 1.

@@ -12,7 +12,9 @@
 #include "emulator/ScreenBuffer.h"
 #include "emulator/SequenceCollector.h"
 #include "emulator/SoftFont.h"
+#include "emulator/PrinterControllerFilter.h"
 #include "emulator/UserDefinedKeys.h"
+#include "platform/CodePage.h"
 
 namespace tamsivane {
 
@@ -67,6 +69,11 @@ public:
     // Reports changed rows and the cursor to the host's views.
     void UpdateViews();
 
+    // A capture file is open: characters and controls are written to the host's Capture().
+    void SetCaptureOpen(bool open) { captureOpen_ = open; }
+    // Scripts wait for host text: every received byte is offered to them first.
+    void SetScriptWatch(bool on) { scriptWatch_ = on; }
+
     SessionSettings& Settings() { return settings_; }
     const SessionSettings& Settings() const { return settings_; }
     ScreenBuffer& Screen() { return screen_; }
@@ -95,78 +102,121 @@ private:
         uint16_t attribute = Attr::Normal;
         CharsetTranslator::State charsets;
     };
+    struct Rect {
+        int top, left, bottom, right; // 0-based, inclusive
+    };
+    using Handler = void (VtEmulator::*)();
 
     // --- parser (VtParser.cpp) ---
     void SetState(ParserState state);
-    void ReceiveInterpreted(uint8_t byte);
-    void ReceiveDisplayed(uint8_t byte);
+    void ParseByte(uint8_t byte);
+    void DisplayByte(uint8_t byte);
     void GroundByte(uint8_t byte);
     void ExecuteControl(uint8_t byte);
     void EscapeByte(uint8_t byte);
     void ControlSequenceByte(uint8_t byte);
     void StringByte(uint8_t byte);
     void TransferStartByte(uint8_t byte);
+    void PrinterControllerByte(uint8_t byte);
     void DispatchEscape(uint8_t final);
     void DispatchControlSequence(uint8_t final);
+    void Designate(int setIndex);
+    void DesignateNational(int nrc);
     void CompleteString();
-    void WritePrintableRun(const uint8_t* data, size_t length);
-    void CaptureByte(uint8_t byte);
+    size_t WritePrintableRun(const uint8_t* data, size_t length);
+    void CaptureDebugByte(uint8_t byte);
+    bool FastPathAllowed() const;
 
-    // --- commands (VtCommands.cpp) ---
+    // --- characters and cursor (VtCommands.cpp) ---
     void WriteCharacter(uint16_t code);
-    void LineFeed();
+    void WrapIfPending();
+    void CaptureCharacter(uint16_t code);
+    void LineFeed(bool formFeed);
     void Index();
+    void NextLine();
     void ReverseIndex();
     void CarriageReturn();
-    void Backspace();
+    void CursorLeftOne();
     void ForwardIndex();
     void HorizontalTab();
     void SaveCursor();
     void RestoreCursor();
     void ScreenAlignment();
     void SetLineSizeAtCursor(uint16_t size);
-    void MoveCursorTo(int row, int column);
-    void CursorUp(int n);
-    void CursorDown(int n);
-    void CursorForward(int n);
-    void CursorBackward(int n);
-    void CursorPositionCommand(int row, int column);
-    void ScrollUp(int count);
-    void ScrollDown(int count);
+    void CursorHome();
+    void ScrollRegionUp(int count);
+    void ScrollRegionDown(int count);
+    int RightLimit() const;
+    int LeftLimit() const;
+    int ScreenRight(int right) const; // 131 for the last column, so whole lines move as one
+    void SetParameter(int param, int32_t value);
+
+    // --- control sequences (VtCommands.cpp) ---
+    int Param(int i, int defaultValue) const { return collector_.Parameter(i, defaultValue); }
+    void CsiInsertCharacters();
+    void CsiCursorUp();
+    void CsiCursorDown();
+    void CsiCursorForward();
+    void CsiCursorBackward();
+    void CsiCursorPosition();
+    void CsiEraseInDisplay();
+    void CsiSelectiveEraseInDisplay();
+    void CsiEraseInLine();
+    void CsiSelectiveEraseInLine();
+    void CsiInsertLines();
+    void CsiDeleteLines();
+    void CsiDeleteCharacters();
+    void CsiPagePositionAbsolute();
+    void CsiPagePositionRelative();
+    void CsiPagePositionBackward();
+    void CsiNextPage();
+    void CsiPrecedingPage();
+    void CsiEraseCharacters();
+    void CsiPrimaryDeviceAttributes();
+    void CsiTabClear();
+    void CsiSetMode();
+    void CsiResetMode();
+    void CsiMediaCopy();
+    void CsiSelectGraphicRendition();
+    void CsiDeviceStatusReport();
+    void CsiSoftReset();
+    void CsiSelectCharacterAttribute();
+    void CsiSetTopBottomMargins();
+    void CsiSetLeftRightMargins();
+    void CsiSetLinesPerPage();
+    void CsiSetColumnsPerPage();
+    void CsiSelectAttributeChangeExtent();
+    void CsiSelectActiveStatusDisplay();
+    void CsiSelectStatusDisplayType();
+    void CsiInsertColumns();
+    void CsiDeleteColumns();
+
     void EraseInDisplay(int mode, bool selective);
     void EraseInLine(int mode, bool selective);
-    void EraseCharacters(int n);
-    void InsertCharacters(int n);
-    void DeleteCharacters(int n);
-    void InsertLines(int n);
-    void DeleteLines(int n);
-    void InsertColumns(int n);
-    void DeleteColumns(int n);
-    void SetTopBottomMargins(int top, int bottom);
-    void SetLeftRightMargins(int left, int right);
-    void ResetMargins();
-    void CursorHome();
+    void EraseCells(int row, int left, int right, bool selective);
+    void EraseLines(int firstRow, int count, bool selective);
+    void MoveColumns(int count, bool insert);
     void SetModes(bool set);
     void SetMode(int mode, bool dec, bool set);
-    void SelectGraphicRendition();
     static uint16_t ApplySgr(uint16_t attribute, int parameter);
     void SetPageArrangement(int columns, int lines);
     void DisplayPage(int page);
-    void SetStatusDisplayType(int type);
-    void SelectActiveDisplay(int display);
-    void TabClear(int mode);
-    void MediaCopy(int mode, bool dec);
-    void SetNumericKeypad(int32_t value);
+    void ResetMargins();
+    void SetTopBottomMargins(int top, int bottom);
+    void SetLeftRightMargins(int left, int right);
 
-    // Rectangles (VtRectangles.cpp)
-    struct Rect {
-        int top, left, bottom, right;
-    };
+    // --- rectangles (VtRectangles.cpp) ---
     bool RectangleParameters(int first, Rect& rect) const;
-    void ChangeAttributes(bool reverse);
-    void CopyRectangle();
-    void FillRectangle();
-    void EraseRectangle(bool selective);
+    void ForEachAffectedSpan(const Rect& rect, void (VtEmulator::*span)(int, int, int, uint16_t),
+                             uint16_t value);
+    void ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute);
+    void XorAttributesInSpan(int row, int left, int right, uint16_t mask);
+    void CsiChangeAttributesInRectangle();
+    void CsiReverseAttributesInRectangle();
+    void CsiCopyRectangle();
+    void CsiFillRectangle();
+    void CsiEraseRectangle();
+    void CsiSelectiveEraseRectangle();
 
     // --- reports and hand-offs (VtReports.cpp) ---
     void Send(std::string_view bytes);
@@ -175,23 +225,22 @@ private:
     void TertiaryDeviceAttributes();
     void CursorPositionReport();
     void Answerback();
-    void StartFileReceive();
     void DefineUserKeys(std::string_view data);
     void DownloadSoftFont(std::string_view data);
     void RunHostScript(std::string_view data, bool isFileName);
-    void PrinterControllerByte(uint8_t byte);
 
-    int Columns() const { return columns_; }
-    int Lines() const { return lines_; }
-    int LastRow() const { return lines_ - 1; }
     void LoadGeometry();
+    void ResetState();
 
     EmulatorHost* host_;
     SessionSettings settings_;
     ScreenBuffer screen_;
+    CodePageService codePages_;
     CharsetTranslator charsets_;
     SoftFont softFont_;
     UserDefinedKeys userKeys_;
+    PrinterControllerFilter printerFilter_;
+    std::string printerBytes_;
 
     // Parser
     ParserState state_ = ParserState::Ground;
@@ -201,8 +250,10 @@ private:
     uint8_t stringSubState_ = 0;
     bool stringOverflow_ = false;
     std::string stringData_;
+    bool captureOpen_ = false;
+    bool scriptWatch_ = false;
 
-    // Geometry cached from the settings.
+    // Geometry, from the settings.
     int columns_ = 80;
     int lines_ = 24;
 
@@ -213,6 +264,7 @@ private:
     uint16_t attribute_ = Attr::Normal;
     bool insertMode_ = false;
     bool rectangleExtent_ = true;
+    bool autoPrint_ = false;
     int top_ = 0;
     int bottom_ = 23;
     int left_ = 0;

@@ -1,0 +1,754 @@
+// The emulator's command set: the character writer with its deferred wrap,
+// cursor movement, scrolling, editing, erasing, pages, modes, attributes and
+// the soft reset.
+#include <algorithm>
+#include <cstring>
+
+#include "emulator/EmulatorHost.h"
+#include "emulator/VtEmulator.h"
+
+namespace tamsivane {
+
+namespace {
+// Counts from the host are 31-bit; clamp them before any arithmetic.
+constexpr int kMaxCount = 1000;
+int Count(int n) { return std::clamp(n, 0, kMaxCount); }
+
+// Page arrangements: lines per page and the pages that fill the page store.
+struct Arrangement {
+    int lines;
+    int pages;
+};
+constexpr Arrangement kArrangements[] = {{24, 6}, {25, 5}, {36, 4}, {48, 3}, {72, 2}, {144, 1}};
+
+// Colour indexes of SGR 30-37 and 40-47.
+constexpr uint8_t kForegroundColours[8] = {0, 9, 10, 12, 11, 13, 14, 7};
+constexpr uint8_t kBackgroundColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
+
+int Foreground(uint16_t a) { return (a & Attr::ForegroundMask) >> Attr::ForegroundShift; }
+int Background(uint16_t a) { return (a & Attr::BackgroundMask) >> Attr::BackgroundShift; }
+uint16_t WithForeground(uint16_t a, int colour) {
+    return static_cast<uint16_t>((a & ~Attr::ForegroundMask) | (colour << Attr::ForegroundShift));
+}
+uint16_t WithBackground(uint16_t a, int colour) {
+    return static_cast<uint16_t>((a & ~Attr::BackgroundMask) | (colour << Attr::BackgroundShift));
+}
+uint16_t SwapColours(uint16_t a) { return WithBackground(WithForeground(a, Background(a)), Foreground(a)); }
+// A colour landing in the foreground bits: white is bright white while bold.
+uint16_t SetForegroundBits(uint16_t a, int colour) {
+    return WithForeground(a, colour == 7 && (a & Attr::Bold) ? 15 : colour);
+}
+} // namespace
+
+// --- geometry helpers --------------------------------------------------------
+
+// The last column the cursor may reach: the right margin, or the last column
+// when the cursor is already right of it or on the status line.
+int VtEmulator::RightLimit() const {
+    if (statusActive_ || cursorColumn_ > right_) return columns_ - 1;
+    return right_;
+}
+
+int VtEmulator::LeftLimit() const {
+    if (statusActive_ || cursorColumn_ < left_) return 0;
+    return left_;
+}
+
+// Moves that span the page's full width take all 132 cells, so that whole
+// lines move as one.
+int VtEmulator::ScreenRight(int right) const { return right >= columns_ - 1 ? kStride - 1 : right; }
+
+void VtEmulator::ResetMargins() {
+    top_ = 0;
+    bottom_ = lines_ - 1;
+    left_ = 0;
+    right_ = columns_ - 1;
+}
+
+void VtEmulator::CursorHome() {
+    if (!statusActive_) cursorRow_ = absolute_ ? 0 : top_;
+    cursorColumn_ = absolute_ || statusActive_ ? 0 : left_;
+    pendingWrap_ = false;
+}
+
+// --- the character writer ----------------------------------------------------
+
+void VtEmulator::WrapIfPending() {
+    if (!pendingWrap_) return;
+    if (settings_.GetNumber(P::AutoWrap)) {
+        Index();
+        cursorColumn_ = LeftLimit();
+    }
+    pendingWrap_ = false;
+}
+
+void VtEmulator::WriteCharacter(uint16_t code) {
+    if (code == 0) return;
+    uint16_t cls = 0;
+    int width = 1;
+    if (LineDrawingShape(code) >= 0) {
+        cls = Attr::ClassLineDrawing;
+    } else if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF) {
+        cls = Attr::ClassSoftFont;
+        code = static_cast<uint16_t>(code - kSoftFontBase);
+    } else if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) {
+        cls = Attr::ClassDoubleWidth;
+        width = 2;
+    }
+
+    const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
+    WrapIfPending();
+    if (width == 2 && cursorColumn_ + 1 > RightLimit()) {
+        // A double-width character never straddles the margin: wrap first,
+        // or without auto-wrap take the last two cells.
+        if (autoWrap) {
+            Index();
+            cursorColumn_ = LeftLimit();
+        } else {
+            cursorColumn_ = std::max(RightLimit() - 1, 0);
+        }
+    }
+    if (captureOpen_ && !statusActive_ && !settings_.GetNumber(P::CaptureDebug))
+        CaptureCharacter(code);
+
+    const int row = statusActive_ ? lines_ : cursorRow_;
+    const int col = cursorColumn_;
+    if (insertMode_ && col + width <= columns_ - 1)
+        screen_.MoveCells(row, 1, col, columns_ - 1 - width, col + width, false);
+    const uint16_t attribute = static_cast<uint16_t>(attribute_ | cls);
+    screen_.WriteCell(row, col, code, attribute);
+    if (width == 2) screen_.WriteCell(row, col + 1, 0, attribute);
+
+    const int limit = RightLimit();
+    if (col + width <= limit) {
+        cursorColumn_ = col + width;
+    } else {
+        cursorColumn_ = col + width - 1;
+        pendingWrap_ = true;
+    }
+}
+
+bool VtEmulator::FastPathAllowed() const {
+    return !insertMode_ && !captureOpen_ && !scriptWatch_ && charsets_.GlIsPlainAscii() &&
+           settings_.GetNumber(P::Interpret) != 0;
+}
+
+// Writes a run of printable ASCII straight into the row, as many characters
+// as fit before the margin at a time.  Returns the bytes consumed; stops at
+// the first byte that needs the parser.
+size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
+    size_t done = 0;
+    const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
+    while (done < length) {
+        if (data[done] < 0x20 || data[done] > 0x7E) break;
+        if (pendingWrap_) {
+            if (!autoWrap) break; // overwriting at the margin: the general writer
+            WrapIfPending();
+        }
+        const int row = statusActive_ ? lines_ : cursorRow_;
+        const int col = cursorColumn_;
+        const int limit = RightLimit();
+        const size_t room = static_cast<size_t>(limit - col + 1);
+        size_t n = 0;
+        while (n < room && done + n < length && data[done + n] >= 0x20 && data[done + n] <= 0x7E)
+            ++n;
+        uint16_t* codes = screen_.RowCodes(row) + col;
+        uint16_t* attrs = screen_.RowAttrs(row) + col;
+        const uint16_t attribute = attribute_;
+        for (size_t k = 0; k < n; ++k) {
+            codes[k] = data[done + k];
+            attrs[k] = attribute;
+        }
+        screen_.MarkRowChanged(row);
+        if (col + static_cast<int>(n) <= limit) {
+            cursorColumn_ = col + static_cast<int>(n);
+        } else {
+            cursorColumn_ = limit;
+            pendingWrap_ = true;
+        }
+        done += n;
+    }
+    return done;
+}
+
+void VtEmulator::CaptureCharacter(uint16_t code) {
+    const std::string bytes = codePages_.FromUnicode(SystemAnsiCodePage(), static_cast<char16_t>(code));
+    if (!bytes.empty()) host_->Capture(bytes);
+}
+
+// --- vertical movement with scrolling ---------------------------------------
+
+void VtEmulator::ScrollRegionUp(int count) {
+    const int height = bottom_ - top_ + 1;
+    count = std::min(count, height);
+    if (count <= 0) return;
+    if (settings_.GetNumber(P::History))
+        for (int i = 0; i < count; ++i) screen_.PushLineToHistory(top_ + i);
+    const int right = ScreenRight(right_);
+    if (count < height) screen_.MoveLines(top_ + count, top_, height - count, left_, right, false);
+    const bool whole = left_ == 0 && right == kStride - 1;
+    screen_.Erase(bottom_ - count + 1, count, whole ? -1 : left_, whole ? -1 : right);
+}
+
+void VtEmulator::ScrollRegionDown(int count) {
+    const int height = bottom_ - top_ + 1;
+    count = std::min(count, height);
+    if (count <= 0) return;
+    const int right = ScreenRight(right_);
+    if (count < height) screen_.MoveLines(top_, top_ + count, height - count, left_, right, false);
+    const bool whole = left_ == 0 && right == kStride - 1;
+    screen_.Erase(top_, count, whole ? -1 : left_, whole ? -1 : right);
+}
+
+// The cursor is inside the scrolling region (both margins pairs).
+static bool InsideRegion(int row, int col, int top, int bottom, int left, int right) {
+    return row >= top && row <= bottom && col >= left && col <= right;
+}
+
+void VtEmulator::Index() {
+    pendingWrap_ = false;
+    if (statusActive_) return;
+    if (autoPrint_) host_->AutoPrintLine(cursorRow_);
+    const int limit = cursorRow_ > bottom_ ? lines_ - 1 : bottom_;
+    if (cursorRow_ < limit) {
+        ++cursorRow_;
+    } else if (InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) {
+        ScrollRegionUp(1);
+    }
+}
+
+void VtEmulator::NextLine() {
+    Index();
+    CarriageReturn();
+}
+
+void VtEmulator::ReverseIndex() {
+    pendingWrap_ = false;
+    if (statusActive_) return;
+    const int limit = cursorRow_ < top_ ? 0 : top_;
+    if (cursorRow_ > limit) {
+        --cursorRow_;
+    } else if (InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) {
+        ScrollRegionDown(1);
+    }
+}
+
+void VtEmulator::LineFeed(bool formFeed) {
+    Index();
+    if (captureOpen_ && !settings_.GetNumber(P::CaptureDebug)) host_->Capture(formFeed ? "\f" : "\n");
+    if (settings_.GetNumber(P::NewLine) != 0) CarriageReturn();
+}
+
+void VtEmulator::CarriageReturn() {
+    cursorColumn_ = LeftLimit();
+    pendingWrap_ = false;
+}
+
+void VtEmulator::CursorLeftOne() {
+    if (cursorColumn_ > LeftLimit()) --cursorColumn_;
+    pendingWrap_ = false;
+}
+
+void VtEmulator::ForwardIndex() {
+    if (cursorColumn_ < RightLimit()) ++cursorColumn_;
+    pendingWrap_ = false;
+}
+
+void VtEmulator::HorizontalTab() {
+    const int limit = RightLimit();
+    int next = settings_.NextTabStop(cursorColumn_);
+    if (next < 0 || next > limit) next = limit;
+    next = std::max(next, cursorColumn_);
+    if (captureOpen_ && !settings_.GetNumber(P::CaptureDebug) && next > cursorColumn_)
+        host_->Capture(std::string(static_cast<size_t>(next - cursorColumn_), ' '));
+    cursorColumn_ = next;
+    pendingWrap_ = false;
+}
+
+// --- save, restore, alignment, line size ---------------------------------------
+
+void VtEmulator::SaveCursor() {
+    saved_.row = statusActive_ ? savedMainRow_ : cursorRow_;
+    saved_.column = cursorColumn_;
+    saved_.cursorVisible = settings_.GetNumber(P::CursorVisible);
+    saved_.cursorType = settings_.GetNumber(P::CursorType);
+    saved_.attribute = attribute_;
+    saved_.charsets = charsets_.SaveState();
+}
+
+void VtEmulator::RestoreCursor() {
+    if (!statusActive_) cursorRow_ = std::clamp(saved_.row, 0, lines_ - 1);
+    cursorColumn_ = std::clamp(saved_.column, 0, columns_ - 1);
+    pendingWrap_ = false;
+    SetParameter(P::CursorVisible, saved_.cursorVisible);
+    SetParameter(P::CursorType, saved_.cursorType);
+    attribute_ = saved_.attribute;
+    charsets_.RestoreState(saved_.charsets);
+}
+
+// DECALN: the page filled with "E", margins reset, cursor home.
+void VtEmulator::ScreenAlignment() {
+    screen_.FillRect(0, 0, lines_ - 1, columns_ - 1, 'E', Attr::Normal);
+    ResetMargins();
+    statusActive_ = false;
+    cursorRow_ = 0;
+    cursorColumn_ = 0;
+    pendingWrap_ = false;
+}
+
+void VtEmulator::SetLineSizeAtCursor(uint16_t size) {
+    if (!statusActive_) screen_.SetLineSize(cursorRow_, size);
+}
+
+// --- cursor movement -------------------------------------------------------------
+
+void VtEmulator::CsiCursorUp() {
+    pendingWrap_ = false;
+    if (statusActive_) return;
+    const int limit = cursorRow_ < top_ ? 0 : top_;
+    cursorRow_ = std::max(cursorRow_ - Count(Param(0, 1)), limit);
+}
+
+void VtEmulator::CsiCursorDown() {
+    pendingWrap_ = false;
+    if (statusActive_) return;
+    const int limit = cursorRow_ > bottom_ ? lines_ - 1 : bottom_;
+    cursorRow_ = std::min(cursorRow_ + Count(Param(0, 1)), limit);
+}
+
+void VtEmulator::CsiCursorForward() {
+    pendingWrap_ = false;
+    cursorColumn_ = std::min(cursorColumn_ + Count(Param(0, 1)), RightLimit());
+}
+
+void VtEmulator::CsiCursorBackward() {
+    pendingWrap_ = false;
+    cursorColumn_ = std::max(cursorColumn_ - Count(Param(0, 1)), LeftLimit());
+}
+
+void VtEmulator::CsiCursorPosition() {
+    const int r = std::max(Param(0, 1), 1);
+    const int c = std::max(Param(1, 1), 1);
+    pendingWrap_ = false;
+    if (absolute_ || statusActive_) {
+        if (!statusActive_) cursorRow_ = std::min(r, lines_) - 1;
+        cursorColumn_ = std::min(c, columns_) - 1;
+    } else {
+        cursorRow_ = std::min(top_ + Count(r) - 1, bottom_);
+        cursorColumn_ = std::min(left_ + Count(c) - 1, right_);
+    }
+}
+
+// --- erasing --------------------------------------------------------------------
+
+void VtEmulator::EraseCells(int row, int left, int right, bool selective) {
+    if (left > right) return;
+    if (selective)
+        screen_.SelectiveErase(row, 1, left, right);
+    else
+        screen_.Erase(row, 1, left, right);
+}
+
+// Whole lines; a plain erase also returns them to single width.
+void VtEmulator::EraseLines(int firstRow, int count, bool selective) {
+    if (count <= 0) return;
+    if (selective)
+        screen_.SelectiveErase(firstRow, count, 0, kStride - 1);
+    else
+        screen_.Erase(firstRow, count, -1, -1);
+}
+
+void VtEmulator::EraseInDisplay(int mode, bool selective) {
+    if (statusActive_) {
+        EraseInLine(mode, selective);
+        return;
+    }
+    const int row = cursorRow_;
+    const int col = cursorColumn_;
+    const bool wholePage = mode >= 2 || (mode == 0 && row == 0 && col == 0);
+    if (wholePage && !selective && settings_.GetNumber(P::SaveAll)) screen_.PushPageToHistory(columns_);
+    if (mode == 0) {
+        if (col != 0) {
+            EraseCells(row, col, columns_ - 1, selective);
+            EraseLines(row + 1, lines_ - row - 1, selective);
+        } else {
+            EraseLines(row, lines_ - row, selective);
+        }
+    } else if (mode == 1) {
+        EraseLines(0, row, selective);
+        if (col >= columns_ - 1)
+            EraseLines(row, 1, selective);
+        else
+            EraseCells(row, 0, col, selective);
+    } else {
+        EraseLines(0, lines_, selective);
+    }
+}
+
+void VtEmulator::EraseInLine(int mode, bool selective) {
+    const int row = statusActive_ ? lines_ : cursorRow_;
+    if (mode == 0)
+        EraseCells(row, cursorColumn_, columns_ - 1, selective);
+    else if (mode == 1)
+        EraseCells(row, 0, cursorColumn_, selective);
+    else if (mode == 2)
+        EraseCells(row, 0, columns_ - 1, selective);
+}
+
+void VtEmulator::CsiEraseInDisplay() { EraseInDisplay(Param(0, 0), false); }
+void VtEmulator::CsiSelectiveEraseInDisplay() { EraseInDisplay(Param(0, 0), true); }
+void VtEmulator::CsiEraseInLine() { EraseInLine(Param(0, 0), false); }
+void VtEmulator::CsiSelectiveEraseInLine() { EraseInLine(Param(0, 0), true); }
+
+void VtEmulator::CsiEraseCharacters() {
+    const int n = Count(Param(0, 1));
+    if (n == 0) return;
+    const int row = statusActive_ ? lines_ : cursorRow_;
+    EraseCells(row, cursorColumn_, std::min(cursorColumn_ + n - 1, columns_ - 1), false);
+}
+
+// --- insertion and deletion ---------------------------------------------------------
+
+void VtEmulator::CsiInsertCharacters() {
+    const int right = statusActive_ ? columns_ - 1 : right_;
+    const int left = statusActive_ ? 0 : left_;
+    const int col = cursorColumn_;
+    if (col < left || col > right) return;
+    const int n = std::min(Count(Param(0, 1)), right - col + 1);
+    if (n == 0) return;
+    const int row = statusActive_ ? lines_ : cursorRow_;
+    if (col + n <= right) screen_.MoveCells(row, 1, col, right - n, col + n, false);
+    EraseCells(row, col, col + n - 1, false);
+}
+
+void VtEmulator::CsiDeleteCharacters() {
+    const int right = statusActive_ ? columns_ - 1 : right_;
+    const int left = statusActive_ ? 0 : left_;
+    const int col = cursorColumn_;
+    if (col < left || col > right) return;
+    const int n = std::min(Count(Param(0, 1)), right - col + 1);
+    if (n == 0) return;
+    const int row = statusActive_ ? lines_ : cursorRow_;
+    if (col + n <= right) screen_.MoveCells(row, 1, col + n, right, col, false);
+    EraseCells(row, right - n + 1, right, false);
+}
+
+void VtEmulator::CsiInsertLines() {
+    if (statusActive_ || !InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) return;
+    const int row = cursorRow_;
+    const int n = std::min(Count(Param(0, 1)), bottom_ - row + 1);
+    if (n == 0) return;
+    const int right = ScreenRight(right_);
+    if (row + n <= bottom_) screen_.MoveLines(row, row + n, bottom_ - row + 1 - n, left_, right, false);
+    const bool whole = left_ == 0 && right == kStride - 1;
+    screen_.Erase(row, n, whole ? -1 : left_, whole ? -1 : right);
+}
+
+void VtEmulator::CsiDeleteLines() {
+    if (statusActive_ || !InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) return;
+    const int row = cursorRow_;
+    const int n = std::min(Count(Param(0, 1)), bottom_ - row + 1);
+    if (n == 0) return;
+    const int right = ScreenRight(right_);
+    if (row + n <= bottom_) screen_.MoveLines(row + n, row, bottom_ - row + 1 - n, left_, right, false);
+    const bool whole = left_ == 0 && right == kStride - 1;
+    screen_.Erase(bottom_ - n + 1, n, whole ? -1 : left_, whole ? -1 : right);
+}
+
+// DECIC / DECDC: columns inside the margins, in every line of the region.
+void VtEmulator::MoveColumns(int count, bool insert) {
+    const int col = cursorColumn_;
+    if (statusActive_ || col < left_ || col > right_) return;
+    const int n = std::min(Count(count), right_ - col + 1);
+    if (n == 0) return;
+    const int rows = bottom_ - top_ + 1;
+    if (col + n <= right_) {
+        if (insert)
+            screen_.MoveCells(top_, rows, col, right_ - n, col + n, false);
+        else
+            screen_.MoveCells(top_, rows, col + n, right_, col, false);
+    }
+    const int first = insert ? col : right_ - n + 1;
+    screen_.Erase(top_, rows, first, first + n - 1);
+}
+
+void VtEmulator::CsiInsertColumns() { MoveColumns(Param(0, 1), true); }
+void VtEmulator::CsiDeleteColumns() { MoveColumns(Param(0, 1), false); }
+
+// --- margins ----------------------------------------------------------------------
+
+void VtEmulator::CsiSetTopBottomMargins() {
+    int top = Param(0, 1);
+    int bottom = Param(1, lines_);
+    if (top == 0 && bottom == 0) {
+        top = 1;
+        bottom = lines_;
+    } else if (top == 0) {
+        top = top_ + 1;
+    } else if (bottom == 0) {
+        bottom = lines_;
+    }
+    SetTopBottomMargins(top, bottom);
+}
+
+// 1-based pair; a pair outside the page or not increasing is ignored.
+void VtEmulator::SetTopBottomMargins(int top, int bottom) {
+    if (top < 1 || bottom > lines_ || top >= bottom) return;
+    top_ = top - 1;
+    bottom_ = bottom - 1;
+    left_ = 0;
+    right_ = columns_ - 1;
+    CursorHome();
+}
+
+void VtEmulator::CsiSetLeftRightMargins() {
+    int left = Param(0, 0);
+    int right = Param(1, 0);
+    if (left == 0) left = left_ + 1;
+    if (right == 0) right = columns_;
+    SetLeftRightMargins(left, right);
+}
+
+void VtEmulator::SetLeftRightMargins(int left, int right) {
+    if (left < 1 || right > columns_ || left >= right) return;
+    left_ = left - 1;
+    right_ = right - 1;
+    CursorHome();
+}
+
+// --- tabs, modes ------------------------------------------------------------------
+
+void VtEmulator::CsiTabClear() {
+    const int mode = Param(0, 0);
+    if (mode == 0)
+        settings_.SetTabStop(cursorColumn_, false);
+    else if (mode == 3)
+        settings_.ClearAllTabs();
+}
+
+void VtEmulator::CsiSetMode() { SetModes(true); }
+void VtEmulator::CsiResetMode() { SetModes(false); }
+
+void VtEmulator::SetModes(bool set) {
+    const bool dec = collector_.Has('?');
+    for (int i = 0; i < collector_.Count(); ++i)
+        if (!collector_.Omitted(i)) SetMode(Param(i, 0), dec, set);
+}
+
+void VtEmulator::SetMode(int mode, bool dec, bool set) {
+    if (!dec) {
+        switch (mode) {
+        case 4: insertMode_ = set; break;
+        case 12: SetParameter(P::LocalEcho, set ? 0 : 1); break;
+        case 20: SetParameter(P::NewLine, set ? 1 : 0); break;
+        default: break;
+        }
+        return;
+    }
+    switch (mode) {
+    case 1: SetParameter(P::CursorKeys, set ? 0 : 1); break;
+    case 3: SetPageArrangement(set ? 132 : 80, lines_); break;
+    case 5: SetParameter(P::DarkScreen, set ? 0 : 1); break;
+    case 6:
+        absolute_ = !set;
+        CursorHome();
+        break;
+    case 7: SetParameter(P::AutoWrap, set ? 1 : 0); break;
+    case 25: SetParameter(P::CursorVisible, set ? 1 : 0); break;
+    case 66: SetParameter(P::NumericKeypad, set ? 0 : 1); break;
+    case 67: SetParameter(P::BackArrow, set ? 0 : 1); break;
+    default: break;
+    }
+}
+
+// --- attributes -------------------------------------------------------------------
+
+uint16_t VtEmulator::ApplySgr(uint16_t a, int p) {
+    switch (p) {
+    case 0: return static_cast<uint16_t>((a & Attr::Protected) | Attr::Normal);
+    case 1:
+        if (a & Attr::Bold) return a;
+        a |= Attr::Bold;
+        if (Foreground(a) >= 1 && Foreground(a) <= 7) a = WithForeground(a, Foreground(a) + 8);
+        return a;
+    case 4: return a | Attr::Underline;
+    case 5: return a | Attr::Blink;
+    case 7: return (a & Attr::Inverse) ? a : static_cast<uint16_t>(SwapColours(a) | Attr::Inverse);
+    case 22:
+        a &= static_cast<uint16_t>(~Attr::Bold);
+        if (Foreground(a) >= 9) a = WithForeground(a, Foreground(a) - 8);
+        return a;
+    case 24: return a & static_cast<uint16_t>(~Attr::Underline);
+    case 25: return a & static_cast<uint16_t>(~Attr::Blink);
+    case 27:
+        return (a & Attr::Inverse) ? static_cast<uint16_t>(SwapColours(a) & ~Attr::Inverse) : a;
+    default: break;
+    }
+    int colour = -1;
+    bool foreground = true;
+    if (p >= 30 && p <= 37) colour = kForegroundColours[p - 30];
+    if (p == 39) colour = 7;
+    if (p >= 40 && p <= 47) colour = kBackgroundColours[p - 40], foreground = false;
+    if (p == 49) colour = 0, foreground = false;
+    if (colour < 0) return a;
+    // While inverse, the colours sit exchanged in the word.
+    if (foreground != ((a & Attr::Inverse) != 0)) return SetForegroundBits(a, colour);
+    return WithBackground(a, colour);
+}
+
+void VtEmulator::CsiSelectGraphicRendition() {
+    const int count = std::max(collector_.Count(), 1);
+    for (int i = 0; i < count; ++i) attribute_ = ApplySgr(attribute_, Param(i, 0));
+}
+
+void VtEmulator::CsiSelectCharacterAttribute() {
+    if (Param(0, 0) == 1)
+        attribute_ |= Attr::Protected;
+    else
+        attribute_ &= static_cast<uint16_t>(~Attr::Protected);
+}
+
+void VtEmulator::CsiSelectAttributeChangeExtent() { rectangleExtent_ = Param(0, 0) == 2; }
+
+// --- pages --------------------------------------------------------------------------
+
+void VtEmulator::SetPageArrangement(int columns, int lines) {
+    if (columns == columns_ && lines == lines_) return;
+    if (columns != 80 && columns != 132) return;
+    const auto* arrangement = std::find_if(std::begin(kArrangements), std::end(kArrangements),
+                                           [lines](const Arrangement& a) { return a.lines == lines; });
+    if (arrangement == std::end(kArrangements)) return;
+    const bool columnsChanged = columns != columns_;
+    if (!settings_.SetPageGeometry(columns, lines, arrangement->pages)) return;
+    ChangeSet changes;
+    RecordChange(changes, P::Lines);
+    RecordChange(changes, P::Pages);
+    if (columnsChanged) RecordChange(changes, P::Columns);
+    ApplyChangeSet(changes);
+}
+
+void VtEmulator::CsiSetLinesPerPage() { SetPageArrangement(columns_, Param(0, lines_)); }
+void VtEmulator::CsiSetColumnsPerPage() { SetPageArrangement(Param(0, columns_), lines_); }
+
+void VtEmulator::DisplayPage(int page) {
+    if (page < 0 || page >= screen_.Pages() || page == screen_.DisplayedPage()) return;
+    screen_.SelectDisplayedPage(page);
+}
+
+void VtEmulator::CsiPagePositionAbsolute() {
+    if (!collector_.Omitted(0)) DisplayPage(Param(0, 0) - 1);
+}
+
+void VtEmulator::CsiPagePositionRelative() {
+    DisplayPage(screen_.DisplayedPage() + Count(Param(0, 1)));
+}
+
+void VtEmulator::CsiPagePositionBackward() {
+    DisplayPage(screen_.DisplayedPage() - Count(Param(0, 1)));
+}
+
+void VtEmulator::CsiNextPage() {
+    const int before = screen_.DisplayedPage();
+    CsiPagePositionRelative();
+    if (screen_.DisplayedPage() == before) return;
+    cursorRow_ = 0;
+    cursorColumn_ = 0;
+    pendingWrap_ = false;
+}
+
+void VtEmulator::CsiPrecedingPage() {
+    const int before = screen_.DisplayedPage();
+    CsiPagePositionBackward();
+    if (screen_.DisplayedPage() == before) return;
+    cursorRow_ = 0;
+    cursorColumn_ = 0;
+    pendingWrap_ = false;
+}
+
+// --- the status line --------------------------------------------------------------------
+
+void VtEmulator::CsiSelectStatusDisplayType() {
+    const int type = Param(0, 1);
+    if (type == 2) {
+        if (settings_.GetNumber(P::StatusLine) != 0) return;
+        screen_.Erase(lines_, 1, -1, -1);
+        statusColumn_ = 0;
+        SetParameter(P::StatusLine, 1);
+    } else if (settings_.GetNumber(P::StatusLine) == 1) {
+        if (statusActive_) {
+            statusActive_ = false;
+            cursorRow_ = savedMainRow_;
+            cursorColumn_ = savedMainColumn_;
+            pendingWrap_ = false;
+        }
+        SetParameter(P::StatusLine, 0);
+    }
+}
+
+void VtEmulator::CsiSelectActiveStatusDisplay() {
+    if (Param(0, 0) == 1) {
+        if (statusActive_ || settings_.GetNumber(P::StatusLine) != 1) return;
+        savedMainRow_ = cursorRow_;
+        savedMainColumn_ = cursorColumn_;
+        statusActive_ = true;
+        cursorRow_ = lines_;
+        cursorColumn_ = std::min(statusColumn_, columns_ - 1);
+    } else {
+        if (!statusActive_) return;
+        statusColumn_ = cursorColumn_;
+        statusActive_ = false;
+        cursorRow_ = std::min(savedMainRow_, lines_ - 1);
+        cursorColumn_ = std::min(savedMainColumn_, columns_ - 1);
+    }
+    pendingWrap_ = false;
+}
+
+// --- media copy -----------------------------------------------------------------------------
+
+void VtEmulator::CsiMediaCopy() {
+    const int mode = Param(0, 0);
+    if (collector_.Has('?')) {
+        if (mode == 1) host_->PrintCursorLine(statusActive_ ? lines_ : cursorRow_);
+        if (mode == 4 || mode == 5) {
+            autoPrint_ = mode == 5;
+            host_->SetAutoPrint(autoPrint_);
+        }
+        return;
+    }
+    if (mode == 0) {
+        host_->PrintPage();
+    } else if (mode == 5) {
+        printerFilter_.Reset();
+        SetState(ParserState::PrinterController);
+        host_->PrinterControllerStarted();
+    }
+}
+
+// --- resets ----------------------------------------------------------------------------------
+
+void VtEmulator::CsiSoftReset() {
+    collector_.Clear();
+    collector_.Collect('1');
+    CsiSelectStatusDisplayType();
+    EraseInDisplay(2, false);
+    SetParameter(P::AutoWrap, 0);
+    SetParameter(P::CursorKeys, 1);
+    insertMode_ = false;
+    SetParameter(P::NumericKeypad, 1);
+    absolute_ = true;
+    SetParameter(P::CursorVisible, 1);
+    charsets_.Reset();
+    cursorRow_ = 0;
+    cursorColumn_ = 0;
+    pendingWrap_ = false;
+    attribute_ = Attr::Normal;
+    ResetMargins();
+    SetState(ParserState::Ground);
+}
+
+void VtEmulator::SoftReset() {
+    CsiSoftReset();
+    UpdateViews();
+}
+
+} // namespace tamsivane

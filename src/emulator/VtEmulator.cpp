@@ -1,0 +1,155 @@
+#include "emulator/VtEmulator.h"
+
+#include <algorithm>
+
+#include "emulator/EmulatorHost.h"
+
+namespace tamsivane {
+
+namespace {
+EmulatorHost& NullHost() {
+    static EmulatorHost host;
+    return host;
+}
+} // namespace
+
+VtEmulator::VtEmulator(EmulatorHost* host)
+    : host_(host ? host : &NullHost()), charsets_(settings_, &codePages_) {
+    stringData_.reserve(256);
+}
+
+VtEmulator::~VtEmulator() = default;
+
+void VtEmulator::SetHost(EmulatorHost* host) { host_ = host ? host : &NullHost(); }
+
+bool VtEmulator::Start() {
+    if (!screen_.Create(settings_.GetNumber(P::SaveLines))) return false;
+    LoadGeometry();
+    ResetState();
+    saved_ = SavedCursor{};
+    autoPrint_ = false;
+    host_->UpdateKeyboardLights();
+    return true;
+}
+
+// Page size from the settings; the screen buffer keeps the pages inside its store.
+void VtEmulator::LoadGeometry() {
+    columns_ = settings_.GetNumber(P::Columns) == 132 ? 132 : 80;
+    lines_ = std::clamp<int>(settings_.GetNumber(P::Lines), 1, kPageStoreLines);
+    screen_.SetGeometry(settings_.GetNumber(P::Pages), lines_);
+    lines_ = screen_.Lines();
+}
+
+// The state every session starts in (the parts that a soft reset shares).
+void VtEmulator::ResetState() {
+    charsets_.Reset();
+    SetState(ParserState::Ground);
+    stringData_.clear();
+    stringOverflow_ = false;
+    printerFilter_.Reset();
+    pendingWrap_ = false;
+    attribute_ = Attr::Normal;
+    insertMode_ = false;
+    rectangleExtent_ = true;
+    absolute_ = true;
+    statusActive_ = false;
+    statusColumn_ = 0;
+    ResetMargins();
+    cursorRow_ = 0;
+    cursorColumn_ = 0;
+}
+
+void VtEmulator::ReceiveBlock(const uint8_t* data, size_t length) {
+    size_t i = 0;
+    while (i < length) {
+        if (state_ == ParserState::Ground && FastPathAllowed()) {
+            const size_t written = WritePrintableRun(data + i, length - i);
+            i += written;
+            if (i >= length) break;
+            if (written > 0) continue;
+        }
+        ReceiveByte(data[i++]);
+    }
+    UpdateViews();
+}
+
+void VtEmulator::UpdateViews() {
+    int first = -1;
+    int last = -1;
+    screen_.TakeChangedRange(first, last);
+    const bool historyChanged = screen_.TakeHistoryChanged();
+    host_->ScreenChanged(first, last, historyChanged);
+}
+
+void VtEmulator::ClearScreen() {
+    screen_.ResetPageStore();
+    cursorRow_ = statusActive_ ? lines_ : 0;
+    cursorColumn_ = 0;
+    pendingWrap_ = false;
+    UpdateViews();
+}
+
+void VtEmulator::ApplySettings(const SettingsStore& source) {
+    ChangeSet changes;
+    settings_.CompareAndApply(source, &changes);
+    ApplyChangeSet(changes);
+}
+
+// Sets a parameter that a host command changes and acts on what it affects.
+void VtEmulator::SetParameter(int param, int32_t value) {
+    if (settings_.GetNumber(param) == value) return;
+    if (!settings_.SetNumber(param, value)) return;
+    ChangeSet changes;
+    RecordChange(changes, param);
+    ApplyChangeSet(changes);
+}
+
+void VtEmulator::ApplyChangeSet(ChangeSet& c) {
+    if (c.historySize) {
+        screen_.ResizeHistory(settings_.GetNumber(P::SaveLines));
+        c.relayout = c.repaint = true;
+    }
+    if (c.historyClear) {
+        screen_.ClearHistory();
+        c.relayout = c.repaint = true;
+    }
+    if (c.pageGeometry) {
+        LoadGeometry();
+        if (settings_.GetNumber(P::SetHostSize)) host_->PageSizeChanged(columns_, lines_);
+        c.screenReset = true;
+    }
+    if (c.screenReset) {
+        screen_.ResetPageStore();
+        statusActive_ = false;
+        cursorRow_ = 0;
+        cursorColumn_ = 0;
+        pendingWrap_ = false;
+        c.repaint = c.cursor = true;
+    }
+    if (c.fonts || c.relayout) host_->LayoutChanged();
+    if (c.repaint) screen_.MarkAllChanged();
+    if (c.margins) ResetMargins();
+    if (c.printModeOff) {
+        if (c.printModeOff == 1) {
+            autoPrint_ = false;
+            host_->SetAutoPrint(false);
+        } else if (state_ == ParserState::PrinterController) {
+            host_->PrinterControllerEnded();
+            SetState(ParserState::Ground);
+        }
+    }
+    if (c.printModeOn) {
+        if (c.printModeOn == 1) {
+            autoPrint_ = true;
+            host_->SetAutoPrint(true);
+        } else {
+            printerFilter_.Reset();
+            SetState(ParserState::PrinterController);
+            host_->PrinterControllerStarted();
+        }
+    }
+    if (c.keyboardLights) host_->UpdateKeyboardLights();
+    if (c.communication) host_->CommunicationChanged();
+}
+
+} // namespace tamsivane

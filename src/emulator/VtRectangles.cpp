@@ -1,0 +1,116 @@
+// Rectangular area operations: change and reverse attributes, copy, fill,
+// erase and selective erase.
+#include <algorithm>
+
+#include "emulator/VtEmulator.h"
+
+namespace tamsivane {
+
+// Top, left, bottom, right from parameter `first` on, 1-based page
+// coordinates defaulting to the margins; false when the area is empty.
+bool VtEmulator::RectangleParameters(int first, Rect& rect) const {
+    auto value = [this](int i, int fallback) {
+        const int v = Param(i, fallback);
+        return v == 0 ? fallback : v;
+    };
+    const int top = std::max(Param(first, top_ + 1), 1);
+    const int left = std::max(Param(first + 1, left_ + 1), 1);
+    const int bottom = std::min(value(first + 2, bottom_ + 1), lines_);
+    const int right = std::min(value(first + 3, right_ + 1), columns_);
+    if (top > bottom || left > right) return false;
+    rect = {top - 1, left - 1, bottom - 1, right - 1};
+    return true;
+}
+
+// The cells an attribute change affects: the rectangle, or with stream extent
+// the character stream from the top-left to the bottom-right corner.
+void VtEmulator::ForEachAffectedSpan(const Rect& r, void (VtEmulator::*span)(int, int, int, uint16_t),
+                                     uint16_t value) {
+    if (rectangleExtent_ || r.top == r.bottom) {
+        for (int row = r.top; row <= r.bottom; ++row) (this->*span)(row, r.left, r.right, value);
+        return;
+    }
+    (this->*span)(r.top, r.left, right_, value);
+    for (int row = r.top + 1; row < r.bottom; ++row) (this->*span)(row, left_, right_, value);
+    (this->*span)(r.bottom, left_, r.right, value);
+}
+
+// The character class and the protection stay with the cell.
+void VtEmulator::ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute) {
+    constexpr uint16_t kKept = Attr::Protected | Attr::ClassMask;
+    uint16_t* attrs = screen_.RowAttrs(row);
+    for (int c = std::max(left, 0); c <= std::min(right, kStride - 1); ++c)
+        attrs[c] = static_cast<uint16_t>((attrs[c] & kKept) | (attribute & ~kKept));
+    screen_.MarkRowChanged(row);
+}
+
+void VtEmulator::XorAttributesInSpan(int row, int left, int right, uint16_t mask) {
+    if (left <= right) screen_.XorRectAttribute(row, left, row, right, mask);
+}
+
+void VtEmulator::CsiChangeAttributesInRectangle() {
+    Rect rect{};
+    if (!RectangleParameters(0, rect)) return;
+    uint16_t attribute = Attr::Normal;
+    for (int i = 4; i < collector_.Count(); ++i) attribute = ApplySgr(attribute, Param(i, 0));
+    ForEachAffectedSpan(rect, &VtEmulator::ReplaceAttributesInSpan, attribute);
+}
+
+void VtEmulator::CsiReverseAttributesInRectangle() {
+    Rect rect{};
+    if (!RectangleParameters(0, rect)) return;
+    uint16_t mask = 0;
+    for (int i = 4; i < collector_.Count(); ++i) mask = ApplySgr(mask, Param(i, 0));
+    mask &= Attr::Bold | Attr::Underline | Attr::Blink | Attr::Inverse;
+    if (mask) ForEachAffectedSpan(rect, &VtEmulator::XorAttributesInSpan, mask);
+}
+
+void VtEmulator::CsiCopyRectangle() {
+    Rect rect{};
+    if (!RectangleParameters(0, rect)) return;
+    const int pages = screen_.Pages();
+    const int displayed = screen_.DisplayedPage() + 1;
+    const int sourcePage = std::clamp(Param(4, displayed), 1, pages) - 1;
+    const int targetTop = std::clamp(Param(5, top_ + 1), 1, lines_) - 1;
+    const int targetLeft = std::clamp(Param(6, left_ + 1), 1, columns_) - 1;
+    const int targetPage = std::clamp(Param(7, displayed), 1, pages) - 1;
+    // The copy is clipped to the target page.
+    const int bottom = std::min(rect.bottom, rect.top + (lines_ - 1 - targetTop));
+    const int right = std::min(rect.right, rect.left + (columns_ - 1 - targetLeft));
+    screen_.CopyRect(sourcePage, rect.top, rect.left, bottom, right, targetPage, targetTop,
+                     targetLeft);
+}
+
+void VtEmulator::CsiFillRectangle() {
+    const int ch = Param(0, 32);
+    if (!((ch >= 0x20 && ch <= 0x7E) || (ch >= 0xA0 && ch <= 0xFF))) return;
+    Rect rect{};
+    if (!RectangleParameters(1, rect)) return;
+    uint16_t code = charsets_.Translate(static_cast<uint8_t>(ch));
+    if (code == 0) return;
+    uint16_t cls = 0;
+    if (LineDrawingShape(code) >= 0) {
+        cls = Attr::ClassLineDrawing;
+    } else if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF) {
+        cls = Attr::ClassSoftFont;
+        code = static_cast<uint16_t>(code - kSoftFontBase);
+    } else if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) {
+        return; // a double-width character cannot fill single cells
+    }
+    screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, code,
+                     static_cast<uint16_t>(attribute_ | cls));
+}
+
+void VtEmulator::CsiEraseRectangle() {
+    Rect rect{};
+    if (RectangleParameters(0, rect))
+        screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, kBlankCode, Attr::Normal);
+}
+
+void VtEmulator::CsiSelectiveEraseRectangle() {
+    Rect rect{};
+    if (RectangleParameters(0, rect))
+        screen_.SelectiveErase(rect.top, rect.bottom - rect.top + 1, rect.left, rect.right);
+}
+
+} // namespace tamsivane
