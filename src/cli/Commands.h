@@ -1,0 +1,17 @@
+// The headless program's commands.  Each takes the arguments after its name
+// and returns the process exit status: 0 success, 1 failure while running,
+// 2 bad usage or unreadable input.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace tamsivane {
+
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]
+int RunReplay(std::span<const std::string_view> args);
+
+} // namespace tamsivane

@@ -1,0 +1,45 @@
+// tamsivane-cli: the terminal engine without windows.
+#include <cstdio>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    int (*run)(std::span<const std::string_view> args);
+    std::string_view usage;
+};
+
+constexpr Command kCommands[] = {
+    {"replay", tamsivane::RunReplay,
+     "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]"},
+};
+
+int Usage(std::FILE* stream, int status) {
+    std::fputs("usage:\n", stream);
+    for (const Command& command : kCommands) {
+        std::fprintf(stream, "  tamsivane-cli %.*s\n", static_cast<int>(command.usage.size()),
+                     command.usage.data());
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage(stderr, tamsivane::kExitUsage);
+    const std::string_view name = argv[1];
+    for (const Command& command : kCommands) {
+        if (name == command.name) {
+            const std::vector<std::string_view> args(argv + 2, argv + argc);
+            return command.run(args);
+        }
+    }
+    if (name == "--help" || name == "-h") return Usage(stdout, 0);
+    std::fprintf(stderr, "tamsivane-cli: unknown command \"%s\"\n", argv[1]);
+    return Usage(stderr, tamsivane::kExitUsage);
+}
