@@ -117,8 +117,9 @@ public:
 
     void SelectDisplayedPage(int index);
     bool AnyBlinkingCell(int firstDisplayLine, int lastDisplayLine) const;
-    // Column of the match in the display line, or -1.  forward: search from
-    // startColumn rightwards; otherwise leftwards from startColumn.
+    // Column of the match in the display line, or -1.  forward: candidates
+    // from startColumn rightwards; otherwise the match must end at or before
+    // startColumn and candidates run leftwards.
     int FindText(int displayLine, std::u16string_view text, int startColumn, bool forward,
                  bool caseSensitive) const;
     // Codes of the region of the displayed page, rows joined by "\n\r".
@@ -126,6 +127,22 @@ public:
 
 private:
     int Clamp(int row) const;
+    bool Empty() const { return codes_.empty(); }
+    // Inclusive rows top .. bottom clipped to the page rows 0 .. Lines()-1;
+    // false when nothing is left.
+    bool ClipPageRows(int& top, int& bottom) const;
+    uint16_t* SlotCodes(size_t slot) { return codes_.data() + slot * kStride; }
+    uint16_t* SlotAttrs(size_t slot) { return attrs_.data() + slot * kStride; }
+    const uint16_t* SlotCodes(size_t slot) const { return codes_.data() + slot * kStride; }
+    const uint16_t* SlotAttrs(size_t slot) const { return attrs_.data() + slot * kStride; }
+    void BlankSlot(size_t slot, int left, int right);
+    size_t HistorySlot(int index) const;
+    void MoveWholeLinesByMap(int fromRow, int toRow, int count);
+    void CopyLineBand(int fromRow, int toRow, int left, int right, bool withSize);
+    // Calls edit(codes, attrs, width) for the band of every row of a clipped
+    // rectangle of the displayed page and marks those rows changed.
+    template <typename Edit>
+    void EditRect(int top, int left, int bottom, int right, Edit edit);
     // Array line (slot) that holds a displayed-page row.  Page-store lines are
     // reached through rowMap_, so that moving whole lines (left 0, right 131)
     // rotates map entries instead of copying cells.
@@ -138,6 +155,9 @@ private:
     uint16_t statusCodes_[kStride] = {};
     uint16_t statusAttrs_[kStride] = {};
     bool statusChanged_ = false;
+    // Handed out by RowCodes/RowAttrs while the arrays do not exist.
+    uint16_t scratchCodes_[kStride] = {};
+    uint16_t scratchAttrs_[kStride] = {};
 
     int pages_ = 1;
     int lines_ = 24;

@@ -1,0 +1,565 @@
+#include "emulator/ScreenBuffer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+
+namespace tamsivane {
+
+namespace {
+
+constexpr int kLastColumn = kStride - 1;
+
+void FillBlanks(uint16_t* codes, uint16_t* attrs, int left, int right) {
+    std::fill(codes + left, codes + right + 1, kBlankCode);
+    std::fill(attrs + left, attrs + right + 1, Attr::Normal);
+}
+
+// A band of columns after clamping; -1, -1 stands for the whole line.
+struct ColumnBand {
+    int left = 0;
+    int right = kLastColumn;
+    bool whole = true;
+    bool empty = false;
+};
+
+// Last row of a run of count rows, saturated instead of overflowing.
+int LastRow(int first, int count) {
+    return static_cast<int>(std::min<int64_t>(int64_t{first} + count - 1, INT32_MAX));
+}
+
+ColumnBand MakeBand(int left, int right) {
+    if (left == -1 && right == -1) return {};
+    ColumnBand band;
+    band.empty = left > right || right < 0 || left > kLastColumn;
+    band.left = std::clamp(left, 0, kLastColumn);
+    band.right = std::clamp(right, 0, kLastColumn);
+    band.whole = band.left == 0 && band.right == kLastColumn;
+    return band;
+}
+
+// Upper-case ranges of the scripts a terminal commonly shows, with the
+// distance to their lower-case letters.
+struct CaseRange {
+    char16_t first;
+    char16_t last;
+    char16_t delta;
+};
+constexpr CaseRange kUpperCase[] = {
+    {u'A', u'Z', 0x20},     {0x00C0, 0x00D6, 0x20}, {0x00D8, 0x00DE, 0x20}, {0x0391, 0x03A1, 0x20},
+    {0x03A3, 0x03AB, 0x20}, {0x0400, 0x040F, 0x50}, {0x0410, 0x042F, 0x20},
+};
+
+char16_t FoldCase(char16_t c) {
+    for (const CaseRange& range : kUpperCase) {
+        if (c >= range.first && c <= range.last) return static_cast<char16_t>(c + range.delta);
+    }
+    return c;
+}
+
+bool MatchesAt(const uint16_t* codes, int column, std::u16string_view text, bool caseSensitive) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t cell = static_cast<char16_t>(codes[column + static_cast<int>(i)]);
+        const bool same = caseSensitive ? cell == text[i] : FoldCase(cell) == FoldCase(text[i]);
+        if (!same) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ScreenBuffer::Create(int historyLines) {
+    const int capacity = std::max(historyLines, 0);
+    const size_t lines = static_cast<size_t>(kPageStoreLines) + static_cast<size_t>(capacity);
+    try {
+        std::vector<uint16_t> codes(lines * kStride, kBlankCode);
+        std::vector<uint16_t> attrs(lines * kStride, Attr::Normal);
+        std::vector<uint16_t> lineAttrs(lines, 0);
+        codes_.swap(codes);
+        attrs_.swap(attrs);
+        lineAttrs_.swap(lineAttrs);
+    } catch (const std::exception&) { // bad_alloc or length_error: too large
+        codes_ = {};
+        attrs_ = {};
+        lineAttrs_ = {};
+        historyCapacity_ = 0;
+        ClearHistory();
+        return false;
+    }
+    for (int i = 0; i < kPageStoreLines; ++i) rowMap_[i] = i;
+    FillBlanks(statusCodes_, statusAttrs_, 0, kLastColumn);
+    statusChanged_ = false;
+    historyCapacity_ = capacity;
+    ClearHistory();
+    return true;
+}
+
+void ScreenBuffer::SetGeometry(int pages, int lines) {
+    lines_ = std::clamp(lines, 1, kPageStoreLines);
+    pages_ = std::clamp(pages, 1, kPageStoreLines / lines_);
+    displayedPage_ = std::min(displayedPage_, pages_ - 1);
+}
+
+void ScreenBuffer::ResetPageStore() {
+    for (int i = 0; i < kPageStoreLines; ++i) rowMap_[i] = i;
+    if (Empty()) return;
+    for (size_t slot = 0; slot < kPageStoreLines; ++slot) {
+        BlankSlot(slot, 0, kLastColumn);
+        lineAttrs_[slot] = LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::ClearHistory() {
+    historyCount_ = 0;
+    historyStart_ = kPageStoreLines;
+    historyNext_ = kPageStoreLines;
+    historyChanged_ = false;
+}
+
+void ScreenBuffer::ResizeHistory(int newLength) {
+    if (newLength < 0 || newLength == historyCapacity_ || Empty()) return;
+    const size_t lines = static_cast<size_t>(kPageStoreLines) + static_cast<size_t>(newLength);
+    std::vector<uint16_t> codes;
+    std::vector<uint16_t> attrs;
+    std::vector<uint16_t> lineAttrs;
+    try {
+        codes.assign(lines * kStride, kBlankCode);
+        attrs.assign(lines * kStride, Attr::Normal);
+        lineAttrs.assign(lines, 0);
+    } catch (const std::exception&) { // bad_alloc or length_error: keep the current ring
+        return;
+    }
+    const size_t pageCells = static_cast<size_t>(kPageStoreLines) * kStride;
+    std::memcpy(codes.data(), codes_.data(), pageCells * sizeof(uint16_t));
+    std::memcpy(attrs.data(), attrs_.data(), pageCells * sizeof(uint16_t));
+    std::memcpy(lineAttrs.data(), lineAttrs_.data(), kPageStoreLines * sizeof(uint16_t));
+
+    const int kept = std::min(newLength, historyCount_);
+    const int skipped = historyCount_ - kept;
+    for (int i = 0; i < kept; ++i) {
+        const size_t from = HistorySlot(skipped + i);
+        const size_t to = static_cast<size_t>(kPageStoreLines + i);
+        std::memcpy(codes.data() + to * kStride, SlotCodes(from), kStride * sizeof(uint16_t));
+        std::memcpy(attrs.data() + to * kStride, SlotAttrs(from), kStride * sizeof(uint16_t));
+        lineAttrs[to] = lineAttrs_[from];
+    }
+    codes_.swap(codes);
+    attrs_.swap(attrs);
+    lineAttrs_.swap(lineAttrs);
+
+    historyCapacity_ = newLength;
+    historyCount_ = kept;
+    historyStart_ = kPageStoreLines;
+    historyNext_ = kPageStoreLines + kept;
+    if (historyNext_ == kPageStoreLines + newLength) historyNext_ = kPageStoreLines;
+}
+
+int ScreenBuffer::Clamp(int row) const { return std::clamp(row, 0, lines_); }
+
+bool ScreenBuffer::ClipPageRows(int& top, int& bottom) const {
+    if (top > bottom || bottom < 0 || top >= lines_) return false;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, lines_ - 1);
+    return true;
+}
+
+size_t ScreenBuffer::LineIndex(int row) const {
+    return static_cast<size_t>(rowMap_[displayedPage_ * lines_ + row]);
+}
+
+size_t ScreenBuffer::HistorySlot(int index) const {
+    const int offset = (historyStart_ - kPageStoreLines + index) % historyCapacity_;
+    return static_cast<size_t>(kPageStoreLines + offset);
+}
+
+void ScreenBuffer::BlankSlot(size_t slot, int left, int right) {
+    FillBlanks(SlotCodes(slot), SlotAttrs(slot), left, right);
+}
+
+uint16_t* ScreenBuffer::RowCodes(int row) {
+    row = Clamp(row);
+    if (row == lines_) return statusCodes_;
+    if (Empty()) return scratchCodes_;
+    return SlotCodes(LineIndex(row));
+}
+
+uint16_t* ScreenBuffer::RowAttrs(int row) {
+    row = Clamp(row);
+    if (row == lines_) return statusAttrs_;
+    if (Empty()) return scratchAttrs_;
+    return SlotAttrs(LineIndex(row));
+}
+
+void ScreenBuffer::MarkRowChanged(int row) {
+    row = Clamp(row);
+    if (row == lines_) {
+        statusChanged_ = true;
+    } else if (!Empty()) {
+        lineAttrs_[LineIndex(row)] |= LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::WriteCell(int row, int column, uint16_t code, uint16_t attribute) {
+    column = std::clamp(column, 0, kLastColumn);
+    RowCodes(row)[column] = code;
+    RowAttrs(row)[column] = attribute;
+    MarkRowChanged(row);
+}
+
+uint16_t ScreenBuffer::Code(int row, int column) const {
+    row = Clamp(row);
+    column = std::clamp(column, 0, kLastColumn);
+    if (row == lines_) return statusCodes_[column];
+    return Empty() ? kBlankCode : SlotCodes(LineIndex(row))[column];
+}
+
+uint16_t ScreenBuffer::Attribute(int row, int column) const {
+    row = Clamp(row);
+    column = std::clamp(column, 0, kLastColumn);
+    if (row == lines_) return statusAttrs_[column];
+    return Empty() ? Attr::Normal : SlotAttrs(LineIndex(row))[column];
+}
+
+void ScreenBuffer::SetLineSize(int row, uint16_t size) {
+    row = Clamp(row);
+    if (row == lines_ || Empty()) return; // the status line is always single width
+    uint16_t& word = lineAttrs_[LineIndex(row)];
+    word = static_cast<uint16_t>((size & LineSize::SizeMask) | LineSize::Changed);
+}
+
+uint16_t ScreenBuffer::GetLineSize(int row) const {
+    row = Clamp(row);
+    if (row == lines_ || Empty()) return LineSize::Single;
+    return lineAttrs_[LineIndex(row)] & LineSize::SizeMask;
+}
+
+void ScreenBuffer::Erase(int firstRow, int rowCount, int left, int right) {
+    const ColumnBand band = MakeBand(left, right);
+    if (band.empty || rowCount <= 0) return;
+    if (firstRow == lines_) {
+        FillBlanks(statusCodes_, statusAttrs_, band.left, band.right);
+        statusChanged_ = true;
+        return;
+    }
+    int lastRow = LastRow(firstRow, rowCount);
+    if (Empty() || !ClipPageRows(firstRow, lastRow)) return;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const size_t slot = LineIndex(row);
+        BlankSlot(slot, band.left, band.right);
+        if (left == -1 && right == -1) {
+            lineAttrs_[slot] = LineSize::Changed;
+        } else {
+            lineAttrs_[slot] |= LineSize::Changed;
+        }
+    }
+}
+
+void ScreenBuffer::SelectiveErase(int firstRow, int rowCount, int left, int right) {
+    const ColumnBand band = MakeBand(left, right);
+    int lastRow = LastRow(firstRow, rowCount);
+    if (band.empty || rowCount <= 0 || Empty() || !ClipPageRows(firstRow, lastRow)) return;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const size_t slot = LineIndex(row);
+        uint16_t* codes = SlotCodes(slot);
+        uint16_t* attrs = SlotAttrs(slot);
+        for (int column = band.left; column <= band.right; ++column) {
+            if (attrs[column] & Attr::Protected) continue;
+            codes[column] = kBlankCode;
+            attrs[column] = Attr::Normal;
+        }
+        lineAttrs_[slot] |= LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::MoveCells(int row, int rowCount, int fromLeft, int fromRight, int toColumn,
+                             bool fill) {
+    const ColumnBand source = MakeBand(fromLeft, fromRight);
+    if (source.empty || rowCount <= 0) return;
+    const int target = std::clamp(toColumn, 0, kLastColumn);
+    const int width = std::min(source.right - source.left + 1, kStride - target);
+    // The status line is a row of its own; page rows stop at the page end.
+    int lastRow = row == lines_ ? row : LastRow(row, rowCount);
+    if (row != lines_ && !ClipPageRows(row, lastRow)) return;
+    for (int r = row; r <= lastRow; ++r) {
+        uint16_t* codes = RowCodes(r);
+        uint16_t* attrs = RowAttrs(r);
+        std::memmove(codes + target, codes + source.left, width * sizeof(uint16_t));
+        std::memmove(attrs + target, attrs + source.left, width * sizeof(uint16_t));
+        if (fill) {
+            // The source cells that the moved block does not cover any more.
+            if (target > source.left) {
+                FillBlanks(codes, attrs, source.left, std::min(target, source.right + 1) - 1);
+            } else if (target < source.left) {
+                FillBlanks(codes, attrs, std::max(target + width, source.left), source.right);
+            }
+        }
+        MarkRowChanged(r);
+    }
+}
+
+void ScreenBuffer::CopyLineBand(int fromRow, int toRow, int left, int right, bool withSize) {
+    const size_t from = LineIndex(fromRow);
+    const size_t to = LineIndex(toRow);
+    const size_t bytes = static_cast<size_t>(right - left + 1) * sizeof(uint16_t);
+    std::memcpy(SlotCodes(to) + left, SlotCodes(from) + left, bytes);
+    std::memcpy(SlotAttrs(to) + left, SlotAttrs(from) + left, bytes);
+    if (withSize) {
+        lineAttrs_[to] =
+            static_cast<uint16_t>((lineAttrs_[from] & LineSize::SizeMask) | LineSize::Changed);
+    } else {
+        lineAttrs_[to] |= LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::MoveWholeLinesByMap(int fromRow, int toRow, int count) {
+    // The target rows take the source rows' slots; the slots of target rows
+    // that are not also source rows go to the vacated source rows, blanked.
+    int* map = rowMap_ + displayedPage_ * lines_;
+    const int low = std::min(fromRow, toRow);
+    const int high = std::max(fromRow, toRow) + count;
+    int saved[kPageStoreLines];
+    std::copy(map + low, map + high, saved);
+    const auto isSource = [&](int row) { return row >= fromRow && row < fromRow + count; };
+    const auto isTarget = [&](int row) { return row >= toRow && row < toRow + count; };
+
+    int freed[kPageStoreLines];
+    int freedCount = 0;
+    for (int row = toRow; row < toRow + count; ++row) {
+        if (!isSource(row)) freed[freedCount++] = saved[row - low];
+    }
+    for (int i = 0; i < count; ++i) {
+        map[toRow + i] = saved[fromRow + i - low];
+        lineAttrs_[map[toRow + i]] |= LineSize::Changed;
+    }
+    int next = 0;
+    for (int row = fromRow; row < fromRow + count; ++row) {
+        if (isTarget(row)) continue;
+        map[row] = freed[next++];
+        BlankSlot(map[row], 0, kLastColumn);
+        lineAttrs_[map[row]] = LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::MoveLines(int fromRow, int toRow, int count, int left, int right, bool fill) {
+    const ColumnBand band = MakeBand(left, right);
+    if (band.empty || count <= 0 || Empty()) return;
+    if (fromRow >= lines_ || toRow >= lines_) return;
+    fromRow = std::max(fromRow, 0);
+    toRow = std::max(toRow, 0);
+    count = std::min({count, lines_ - fromRow, lines_ - toRow});
+    if (fromRow == toRow) return;
+
+    if (band.whole && fill) {
+        MoveWholeLinesByMap(fromRow, toRow, count);
+        return;
+    }
+    if (toRow > fromRow) {
+        for (int i = count - 1; i >= 0; --i) {
+            CopyLineBand(fromRow + i, toRow + i, band.left, band.right, band.whole);
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            CopyLineBand(fromRow + i, toRow + i, band.left, band.right, band.whole);
+        }
+    }
+    if (!fill) return;
+    for (int row = fromRow; row < fromRow + count; ++row) {
+        if (row >= toRow && row < toRow + count) continue;
+        const size_t slot = LineIndex(row);
+        BlankSlot(slot, band.left, band.right);
+        lineAttrs_[slot] |= LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::CopyRect(int sourcePage, int top, int left, int bottom, int right,
+                            int targetPage, int targetTop, int targetLeft) {
+    if (Empty()) return;
+    sourcePage = std::clamp(sourcePage, 0, pages_ - 1);
+    targetPage = std::clamp(targetPage, 0, pages_ - 1);
+    const ColumnBand band = MakeBand(left, right);
+    if (band.empty || !ClipPageRows(top, bottom)) return;
+    targetTop = std::clamp(targetTop, 0, lines_ - 1);
+    targetLeft = std::clamp(targetLeft, 0, kLastColumn);
+    const int height = std::min(bottom - top + 1, lines_ - targetTop);
+    const int width = std::min(band.right - band.left + 1, kStride - targetLeft);
+    const size_t bytes = static_cast<size_t>(width) * sizeof(uint16_t);
+
+    const int sourceLine = sourcePage * lines_ + top;
+    const int targetLine = targetPage * lines_ + targetTop;
+    const auto copyRow = [&](int i) {
+        const size_t from = static_cast<size_t>(rowMap_[sourceLine + i]);
+        const size_t to = static_cast<size_t>(rowMap_[targetLine + i]);
+        std::memmove(SlotCodes(to) + targetLeft, SlotCodes(from) + band.left, bytes);
+        std::memmove(SlotAttrs(to) + targetLeft, SlotAttrs(from) + band.left, bytes);
+        lineAttrs_[to] |= LineSize::Changed;
+    };
+    // Copy away from the overlap so that no source row is overwritten first.
+    if (targetLine > sourceLine) {
+        for (int i = height - 1; i >= 0; --i) copyRow(i);
+    } else {
+        for (int i = 0; i < height; ++i) copyRow(i);
+    }
+}
+
+template <typename Edit>
+void ScreenBuffer::EditRect(int top, int left, int bottom, int right, Edit edit) {
+    const ColumnBand band = MakeBand(left, right);
+    if (band.empty || Empty() || !ClipPageRows(top, bottom)) return;
+    for (int row = top; row <= bottom; ++row) {
+        const size_t slot = LineIndex(row);
+        edit(SlotCodes(slot) + band.left, SlotAttrs(slot) + band.left, band.right - band.left + 1);
+        lineAttrs_[slot] |= LineSize::Changed;
+    }
+}
+
+void ScreenBuffer::FillRect(int top, int left, int bottom, int right, uint16_t code,
+                            uint16_t attribute) {
+    EditRect(top, left, bottom, right, [&](uint16_t* codes, uint16_t* attrs, int width) {
+        std::fill_n(codes, width, code);
+        std::fill_n(attrs, width, attribute);
+    });
+}
+
+void ScreenBuffer::SetRectAttribute(int top, int left, int bottom, int right, uint16_t attribute) {
+    EditRect(top, left, bottom, right,
+             [&](uint16_t*, uint16_t* attrs, int width) { std::fill_n(attrs, width, attribute); });
+}
+
+void ScreenBuffer::XorRectAttribute(int top, int left, int bottom, int right, uint16_t mask) {
+    EditRect(top, left, bottom, right, [&](uint16_t*, uint16_t* attrs, int width) {
+        for (int i = 0; i < width; ++i) attrs[i] ^= mask;
+    });
+}
+
+void ScreenBuffer::PushLineToHistory(int row) {
+    row = Clamp(row);
+    if (historyCapacity_ == 0 || row == lines_ || Empty()) return;
+    const size_t from = LineIndex(row);
+    const size_t to = static_cast<size_t>(historyNext_);
+    std::memcpy(SlotCodes(to), SlotCodes(from), kStride * sizeof(uint16_t));
+    std::memcpy(SlotAttrs(to), SlotAttrs(from), kStride * sizeof(uint16_t));
+    lineAttrs_[to] = lineAttrs_[from] & LineSize::SizeMask;
+
+    const int end = kPageStoreLines + historyCapacity_;
+    if (++historyNext_ == end) historyNext_ = kPageStoreLines;
+    if (historyCount_ < historyCapacity_) {
+        ++historyCount_;
+    } else if (++historyStart_ == end) {
+        historyStart_ = kPageStoreLines;
+    }
+    historyChanged_ = true;
+}
+
+void ScreenBuffer::PushPageToHistory(int width) {
+    if (Empty()) return;
+    width = std::clamp(width, 0, kStride);
+    int lastRow = -1;
+    for (int row = 0; row < lines_; ++row) {
+        const uint16_t* codes = SlotCodes(LineIndex(row));
+        if (std::any_of(codes, codes + width, [](uint16_t c) { return c != kBlankCode; })) {
+            lastRow = row;
+        }
+    }
+    for (int row = 0; row <= lastRow; ++row) PushLineToHistory(row);
+}
+
+bool ScreenBuffer::LineForDisplay(int index, DisplayLine& out) const {
+    if (index < 0 || index > historyCount_ + lines_ || Empty()) return false;
+    if (index == historyCount_ + lines_) {
+        out = {LineSize::Single, statusCodes_, statusAttrs_};
+        return true;
+    }
+    const size_t slot =
+        index < historyCount_ ? HistorySlot(index) : LineIndex(index - historyCount_);
+    out = {static_cast<uint16_t>(lineAttrs_[slot] & LineSize::SizeMask), SlotCodes(slot),
+           SlotAttrs(slot)};
+    return true;
+}
+
+void ScreenBuffer::TakeChangedRange(int& first, int& last) {
+    first = -1;
+    last = -1;
+    if (!Empty()) {
+        for (int row = 0; row < lines_; ++row) {
+            uint16_t& word = lineAttrs_[LineIndex(row)];
+            if (!(word & LineSize::Changed)) continue;
+            word &= static_cast<uint16_t>(~LineSize::Changed);
+            if (first < 0) first = row;
+            last = row;
+        }
+    }
+    if (statusChanged_) {
+        statusChanged_ = false;
+        if (first < 0) first = lines_;
+        last = lines_;
+    }
+}
+
+bool ScreenBuffer::TakeHistoryChanged() {
+    const bool changed = historyChanged_;
+    historyChanged_ = false;
+    return changed;
+}
+
+void ScreenBuffer::MarkAllChanged() {
+    for (int row = 0; row <= lines_; ++row) MarkRowChanged(row);
+}
+
+void ScreenBuffer::SelectDisplayedPage(int index) {
+    if (index < 0 || index >= pages_) return;
+    displayedPage_ = index;
+    for (int row = 0; row < lines_; ++row) MarkRowChanged(row);
+}
+
+bool ScreenBuffer::AnyBlinkingCell(int firstDisplayLine, int lastDisplayLine) const {
+    firstDisplayLine = std::max(firstDisplayLine, 0);
+    lastDisplayLine = std::min(lastDisplayLine, DisplayLineCount() - 1);
+    DisplayLine line;
+    for (int index = firstDisplayLine; index <= lastDisplayLine; ++index) {
+        if (!LineForDisplay(index, line)) return false;
+        if (std::any_of(line.attrs, line.attrs + kStride,
+                        [](uint16_t a) { return (a & Attr::Blink) != 0; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int ScreenBuffer::FindText(int displayLine, std::u16string_view text, int startColumn, bool forward,
+                           bool caseSensitive) const {
+    DisplayLine line;
+    if (text.empty() || text.size() > static_cast<size_t>(kStride) ||
+        !LineForDisplay(displayLine, line)) {
+        return -1;
+    }
+    const int length = static_cast<int>(text.size());
+    const int lastStart = kStride - length;
+    if (forward) {
+        for (int column = std::max(startColumn, 0); column <= lastStart; ++column) {
+            if (MatchesAt(line.codes, column, text, caseSensitive)) return column;
+        }
+    } else {
+        const int first = std::clamp(startColumn, -1, kLastColumn) - length + 1;
+        for (int column = std::min(first, lastStart); column >= 0; --column) {
+            if (MatchesAt(line.codes, column, text, caseSensitive)) return column;
+        }
+    }
+    return -1;
+}
+
+std::u16string ScreenBuffer::TextOfRegion(int top, int left, int bottom, int right) const {
+    std::u16string text;
+    const ColumnBand band = MakeBand(left, right);
+    if (Empty() || band.empty || !ClipPageRows(top, bottom)) return text;
+    for (int row = top; row <= bottom; ++row) {
+        if (row > top) text += u"\n\r";
+        const uint16_t* codes = SlotCodes(LineIndex(row));
+        for (int column = band.left; column <= band.right; ++column) {
+            text.push_back(static_cast<char16_t>(codes[column]));
+        }
+    }
+    return text;
+}
+
+} // namespace tamsivane
