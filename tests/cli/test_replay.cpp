@@ -76,12 +76,12 @@ TEST(Replay, StandardInputAndDumpNone) {
 }
 
 TEST(Replay, JsonDumpDescribesPageCursorAndAttributes) {
-    const RunResult result = Replay("ab\x1b[1mC\x1b[0m\r\n\x1b#6wide\x1b[2;3H");
+    const RunResult result = Replay("ab\x1b[4mC\x1b[0m\r\n\x1b#6wide\x1b[2;3H");
     ASSERT_EQ(result.status, 0);
     const std::string& json = result.output;
     EXPECT_NE(json.find("\"columns\":80,\"lines\":24,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"cursor\":[1,2]"), std::string::npos);
-    EXPECT_NE(json.find("{\"text\":\"abC\",\"size\":0,\"attrs\":[1792,1792,1793,1792,"),
+    EXPECT_NE(json.find("{\"text\":\"abC\",\"size\":0,\"attrs\":[1792,1792,1794,1792,"),
               std::string::npos);
     EXPECT_NE(json.find("{\"text\":\"wide\",\"size\":1,"), std::string::npos);
     EXPECT_NE(json.find("\"status\":{\"text\":\"\",\"attrs\":[1792,"), std::string::npos);
