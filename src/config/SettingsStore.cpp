@@ -33,7 +33,6 @@ std::string TextOf(const SettingValue& value) {
 // Each parameter uses the member its type names; blocks and arrays keep count entries
 // from construction on, so their sizes never change.
 struct SettingsStore::Value {
-    int32_t number = 0;
     std::string text;
     std::vector<uint8_t> bytes;
     std::vector<int32_t> numbers;
@@ -65,7 +64,7 @@ void SettingsStore::ResetToDefaults() {
         Value& v = values_[param];
         switch (d.type) {
         case ParamType::Number:
-            v.number = d.defaultNumber;
+            numbers_[param] = d.defaultNumber;
             break;
         case ParamType::String:
             v.text = d.defaultText ? d.defaultText : "";
@@ -86,16 +85,12 @@ void SettingsStore::ResetToDefaults() {
     const int codePage = SystemAnsiCodePage();
     if (std::find(kDoubleByteCodePages.begin(), kDoubleByteCodePages.end(), codePage) !=
         kDoubleByteCodePages.end()) {
-        values_[P::PrimarySet].number = 4;
-        values_[P::DBCS].number = 1;
+        numbers_[P::PrimarySet] = 4;
+        numbers_[P::DBCS] = 1;
     }
 }
 
 // --- by number ---------------------------------------------------------------
-
-int32_t SettingsStore::GetNumber(int param) const {
-    return IsType(param, ParamType::Number) ? values_[param].number : 0;
-}
 
 const std::string& SettingsStore::GetString(int param) const {
     return IsType(param, ParamType::String) ? values_[param].text : kEmptyText;
@@ -136,7 +131,7 @@ bool SettingsStore::SetNumber(int param, int32_t value) {
     if (!Accepts(param, value)) {
         return false;
     }
-    values_[param].number = value;
+    numbers_[param] = value;
     return true;
 }
 
@@ -186,11 +181,13 @@ bool SettingsStore::SetArrayString(int param, int index, std::string_view text) 
 void SettingsStore::CopyFrom(const SettingsStore& other) {
     if (&other != this) {
         values_ = other.values_;
+        numbers_ = other.numbers_;
     }
 }
 
 bool SettingsStore::Equals(int param, const SettingsStore& other) const {
-    return !IsParam(param) || values_[param] == other.values_[param];
+    return !IsParam(param) ||
+           (numbers_[param] == other.numbers_[param] && values_[param] == other.values_[param]);
 }
 
 // Every value in either store has passed the setters' checks (and every default is an
@@ -204,6 +201,7 @@ bool SettingsStore::CompareAndApply(const SettingsStore& other, void* context) {
         changed = true;
         if (OnChange(context, param, -1)) {
             values_[param] = other.values_[param];
+            numbers_[param] = other.numbers_[param];
         }
     }
     return changed;
@@ -214,7 +212,7 @@ bool SettingsStore::CompareAndApply(const SettingsStore& other, void* context) {
 int SettingsStore::GetByName(std::string_view key, SettingValue& out) const {
     const int param = ParameterByKey(key);
     if (IsType(param, ParamType::Number)) {
-        out = SettingValue{false, values_[param].number, {}};
+        out = SettingValue{false, numbers_[param], {}};
         return 1;
     }
     if (IsType(param, ParamType::String)) {
@@ -236,7 +234,7 @@ int SettingsStore::SetByName(std::string_view key, const SettingValue& value, vo
         if (value.isString || !Accepts(param, value.number)) {
             return 0;
         }
-        int32_t& slot = values_[param].number;
+        int32_t& slot = numbers_[param];
         if (slot != value.number && OnChange(context, param, -1)) {
             slot = value.number;
         }
@@ -396,7 +394,7 @@ bool SettingsStore::LookUpColour(uint16_t attribute, ColourMapEntry& out) const 
 // --- printer and geometry ------------------------------------------------------------
 
 void SettingsStore::SetPrinter(const PrinterChoice& choice) {
-    values_[P::DefaultPrinter].number = choice.isDefault ? 1 : 0;
+    numbers_[P::DefaultPrinter] = choice.isDefault ? 1 : 0;
     if (choice.isDefault) {
         return;
     }
@@ -411,7 +409,7 @@ void SettingsStore::SetPrinter(const PrinterChoice& choice) {
 // An all-zero device-mode block means none was chosen and is handed out as empty.
 PrinterChoice SettingsStore::GetPrinter(std::string_view defaultPrinterEntry) const {
     PrinterChoice choice;
-    if (values_[P::DefaultPrinter].number != 0) {
+    if (numbers_[P::DefaultPrinter] != 0) {
         const size_t deviceEnd = defaultPrinterEntry.find(',');
         choice.deviceName = std::string(defaultPrinterEntry.substr(0, deviceEnd));
         if (deviceEnd != std::string_view::npos) {
@@ -435,9 +433,9 @@ bool SettingsStore::SetPageGeometry(int columns, int lines, int pages) {
         lines * pages > kPageStoreLines) {
         return false;
     }
-    values_[P::Columns].number = columns;
-    values_[P::Lines].number = lines;
-    values_[P::Pages].number = pages;
+    numbers_[P::Columns] = columns;
+    numbers_[P::Lines] = lines;
+    numbers_[P::Pages] = pages;
     return true;
 }
 

@@ -107,7 +107,12 @@ public:
     virtual void ResetToDefaults();
 
     // --- by number ---------------------------------------------------------
-    int32_t GetNumber(int param) const;
+    // Number parameters live in one slot each, read without a call: the
+    // emulator consults modes for every received byte.  0 for other types.
+    int32_t GetNumber(int param) const {
+        return static_cast<unsigned>(param) < static_cast<unsigned>(kParameterCount) ? numbers_[param]
+                                                                                    : 0;
+    }
     const std::string& GetString(int param) const;
     const uint8_t* GetBlock(int param) const;            // count bytes
     int32_t GetArrayNumber(int param, int index) const;   // 0 outside
@@ -171,6 +176,7 @@ protected:
 private:
     struct Value;
     std::vector<Value> values_;
+    std::array<int32_t, kParameterCount> numbers_{};
 };
 
 } // namespace tamsivane
