@@ -74,12 +74,24 @@ public:
     std::string Encode(char16_t ch) const;
 
 private:
+    struct Resolved;
+    Resolved SetInUse(int g, bool inGr, bool doubleByteRule) const;
+    Resolved ResolveIndex(int index) const;
+    int NationalSet() const;
+    int DoubleByteCodePage() const;
+    uint16_t DecodeMultibyte(uint8_t byte);
+    uint16_t DecodeInCodePage(uint8_t byte);
+    uint16_t DecodeUtf8(uint8_t byte);
+    int FindForSending(const Resolved& set, char16_t ch, bool inGr) const;
+    std::string EncodeInCodePage(int codePage, char16_t ch) const;
+
     SettingsStore& settings_;
     const CodePageService* codePages_;
     State state_;
     uint8_t pendingLead_ = 0;
     uint8_t pendingSecond_ = 0;
-    uint8_t pendingLength_ = 0;
+    uint8_t pendingLength_ = 0; // continuation bytes still expected
+    int pendingCodePage_ = 0;   // the code page the pending bytes belong to
 };
 
 } // namespace tamsivane

@@ -31,10 +31,13 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     bool Is96() const { return is96_; }
-    // Glyph for a code 0x21-0x7E (0x20 and 0x7F only for 96-character fonts); nullptr otherwise.
+    // Glyph for a code 0x21-0x7D (0x20 and 0x7E only for 96-character fonts); nullptr for
+    // other codes, glyphs never loaded, or when no font is designated.
     const Glyph* Lookup(uint16_t code) const;
 
 private:
+    void DrawGlyph(Glyph& glyph, std::string_view sixels) const;
+
     std::array<uint8_t, 15> intermediates_{};
     int intermediateCount_ = 0;
     uint8_t final_ = 0; // 0: no font designated

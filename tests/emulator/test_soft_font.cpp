@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "emulator/SoftFont.h"
+
+namespace tamsivane {
+namespace {
+
+struct Params {
+    int start = 1;
+    int erase = 0;
+    int height = 0;
+    int charsetSize = 0;
+};
+
+void Load(SoftFont& font, const Params& p, const std::string& data) {
+    const int params[7] = {p.start, p.erase, 0, 0, 0, p.height, p.charsetSize};
+    font.Load(params, data);
+}
+
+TEST(SoftFontTest, LoadsDesignationAndSixelGlyphs) {
+    SoftFont font;
+    Load(font, {}, " @~~~~~~~~/~~~~~~~~;@?B");
+    EXPECT_TRUE(font.Matches('@', "( "));
+    EXPECT_FALSE(font.Matches('@', "("));
+    EXPECT_FALSE(font.Matches('A', " "));
+    EXPECT_EQ(font.Width(), 8);
+    EXPECT_EQ(font.Height(), 12); // two bands
+    EXPECT_FALSE(font.Is96());
+
+    const SoftFont::Glyph* full = font.Lookup(0x21);
+    ASSERT_NE(full, nullptr);
+    for (int row = 0; row < 12; ++row) EXPECT_EQ(full->rows[row], 0xFF) << row;
+    EXPECT_EQ(full->rows[12], 0);
+
+    const SoftFont::Glyph* dots = font.Lookup(0x22);
+    ASSERT_NE(dots, nullptr);
+    // "@" (1): the top pixel of column 0; "B" (3): rows 0 and 1 of column 2.
+    EXPECT_EQ(dots->rows[0], 0b101);
+    EXPECT_EQ(dots->rows[1], 0b100);
+    EXPECT_EQ(font.Lookup(0x23), nullptr);
+}
+
+TEST(SoftFontTest, CellHeightFromBandsOrParameter) {
+    const struct {
+        const char* glyph;
+        int height;
+        int expected;
+    } cases[] = {
+        {"~", 0, 12},  {"~/~/~", 0, 16}, {"~/~/~/~", 0, 24}, {"~/~/~/~/~/~/~", 0, 32},
+        {"~", 20, 20}, {"~", 1000, 32},
+    };
+    for (const auto& c : cases) {
+        SoftFont font;
+        Load(font, {.height = c.height}, std::string("B") + c.glyph);
+        EXPECT_EQ(font.Height(), c.expected) << c.glyph;
+    }
+}
+
+TEST(SoftFontTest, EraseControl) {
+    SoftFont font;
+    Load(font, {.start = 1}, "B~");
+    Load(font, {.start = 2, .erase = 1}, "B~");
+    EXPECT_NE(font.Lookup(0x21), nullptr);
+    EXPECT_NE(font.Lookup(0x22), nullptr);
+    Load(font, {.start = 3, .erase = 2}, "B~");
+    EXPECT_EQ(font.Lookup(0x21), nullptr);
+    Load(font, {.start = 4, .erase = 0}, "B~");
+    EXPECT_EQ(font.Lookup(0x23), nullptr);
+    EXPECT_NE(font.Lookup(0x24), nullptr);
+}
+
+TEST(SoftFontTest, CodeRangeDependsOnSetSize) {
+    SoftFont font;
+    std::string data = "B";
+    for (int i = 0; i < 96; ++i) data += (i ? ";~" : "~");
+    Load(font, {.start = 0}, data);
+    EXPECT_EQ(font.Lookup(0x20), nullptr);
+    EXPECT_NE(font.Lookup(0x21), nullptr);
+    EXPECT_NE(font.Lookup(0x7D), nullptr);
+    EXPECT_EQ(font.Lookup(0x7E), nullptr);
+    EXPECT_EQ(font.Lookup(0x7F), nullptr);
+    Load(font, {.start = 0, .charsetSize = 1}, data);
+    EXPECT_TRUE(font.Is96());
+    EXPECT_NE(font.Lookup(0x20), nullptr);
+    EXPECT_NE(font.Lookup(0x7E), nullptr);
+    EXPECT_EQ(font.Lookup(0x7F), nullptr);
+    EXPECT_EQ(font.Lookup(0x1F), nullptr);
+    EXPECT_EQ(font.Lookup(0xEF41), nullptr);
+}
+
+TEST(SoftFontTest, GlyphsAreClippedToTheCell) {
+    SoftFont font;
+    // The first glyph sets the width (20 sixels, clipped to 16); the second is
+    // wider still and seven bands tall in a cell of 10 rows.
+    Load(font, {.height = 10},
+         "B" + std::string(20, '~') + ";" + std::string(40, '~') + "/~/~/~/~/~/~");
+    EXPECT_EQ(font.Width(), SoftFont::kMaxWidth);
+    const SoftFont::Glyph* glyph = font.Lookup(0x22);
+    ASSERT_NE(glyph, nullptr);
+    EXPECT_EQ(glyph->rows[5], 0xFFFF);
+    EXPECT_EQ(glyph->rows[9], 1);
+    EXPECT_EQ(glyph->rows[10], 0);
+    EXPECT_EQ(glyph->rows[SoftFont::kMaxHeight - 1], 0);
+
+    Load(font, {}, "B??;~~~~");
+    EXPECT_EQ(font.Width(), 2);
+    EXPECT_EQ(font.Lookup(0x22)->rows[0], 0b11);
+}
+
+TEST(SoftFontTest, PositionsOutsideTheStoreAreIgnored) {
+    SoftFont font;
+    Load(font, {.start = 94, .charsetSize = 1}, "B~;~;~;~");
+    EXPECT_NE(font.Lookup(0x7E), nullptr); // position 94
+    Load(font, {.start = INT_MAX}, "B~;~");
+    EXPECT_TRUE(font.Matches('B', ""));
+    EXPECT_EQ(font.Lookup(0x21), nullptr);
+    Load(font, {.start = -5, .charsetSize = 1}, "B~");
+    EXPECT_NE(font.Lookup(0x20), nullptr); // negative start counts as position 0
+    // Endless bands and columns stay inside the glyph.
+    Load(font, {}, "B" + std::string(5000, '/') + std::string(5000, '~'));
+    EXPECT_EQ(font.Height(), SoftFont::kMaxHeight);
+}
+
+TEST(SoftFontTest, MalformedDesignationLeavesTheFontAlone) {
+    SoftFont font;
+    Load(font, {}, " B~");
+    Load(font, {}, std::string(16, ' ') + "C~");
+    Load(font, {}, "  ");
+    Load(font, {}, "");
+    EXPECT_TRUE(font.Matches('B', " "));
+    EXPECT_NE(font.Lookup(0x21), nullptr);
+    font.Clear();
+    EXPECT_FALSE(font.Matches('B', " "));
+    EXPECT_EQ(font.Lookup(0x21), nullptr);
+}
+
+} // namespace
+} // namespace tamsivane
