@@ -26,6 +26,7 @@
 //   setting Key=Value       a parameter's value now
 //   bells N                 BEL beeps so far
 //   receives N              file receives started so far
+//   scripts N               host-started scripts (DCS $ t, DCS $ s) so far
 //
 // Input is the user-string notation: "<ESC>", "<CSI>", any control name in
 // angle brackets, "^X" for control characters, "\xNN" bytes, "\\", "\<", "\^".
@@ -189,10 +190,12 @@ public:
     void SendToHost(std::string_view bytes) override { sent.append(bytes); }
     void Bell() override { ++bells; }
     void StartFileReceive() override { ++receives; }
+    void RunHostScript(std::string_view, std::string_view) override { ++scripts; }
 
     std::string sent;
     int bells = 0;
     int receives = 0;
+    int scripts = 0;
 };
 
 void AppendUtf8(std::string& out, uint32_t code) {
@@ -300,6 +303,7 @@ private:
         if (k == "setting") return CheckSetting(d.argument);
         if (k == "bells") return CheckCount(d.argument, host_.bells, "bells");
         if (k == "receives") return CheckCount(d.argument, host_.receives, "file receives");
+        if (k == "scripts") return CheckCount(d.argument, host_.scripts, "host scripts");
         return Malformed("unknown directive \"" + k + "\"");
     }
 
