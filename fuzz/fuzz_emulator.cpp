@@ -18,6 +18,8 @@ using namespace tamsivane;
 
 constexpr std::array<int, 6> kLineChoices = {24, 25, 36, 48, 72, 144};
 constexpr int kMaxSaveLines = 2000;
+constexpr int kShortHistoryLines = 64;
+constexpr int kLongHistoryMark = 0xF0;
 constexpr size_t kMaxChunk = 4096;
 
 // Hands out the input's leading bytes; 0 once they are used up.
@@ -63,7 +65,12 @@ void ChooseSettings(ByteReader& reader, SettingsStore& settings) {
     const int pages = 1 + reader.Next() % maxPages;
     settings.SetPageGeometry(columns, lines, pages);
 
-    const int saveLines = (reader.Next() | (reader.Next() << 8)) % (kMaxSaveLines + 1);
+    // A long history costs milliseconds to allocate, so it is chosen rarely;
+    // a short one wraps just as well.
+    const int low = reader.Next();
+    const int high = reader.Next();
+    const int saveLines = high >= kLongHistoryMark ? (low | (high << 8)) % (kMaxSaveLines + 1)
+                                                   : low % kShortHistoryLines;
     settings.SetNumber(P::SaveLines, saveLines);
 
     const uint8_t flags = reader.Next();
