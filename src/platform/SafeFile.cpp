@@ -1,0 +1,123 @@
+#include "platform/SafeFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace tamsivane {
+namespace {
+
+std::string Reason(int error) { return std::strerror(error); }
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false when the close reports an error (a late write failure).
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// The file a path finally names, so that a symbolic link keeps pointing at
+// the replaced file; the path itself when it does not exist yet.
+std::string ResolvedTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes the rename itself durable; a folder that cannot be synced is not an error.
+void SyncFolder(const std::string& folder) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, std::string& error) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = Reason(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    std::string content;
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = Reason(errno);
+            return false;
+        }
+        if (got == 0) break;
+        if (content.size() + static_cast<size_t>(got) > maxSize) {
+            error = "the file is too large";
+            return false;
+        }
+        content.append(buffer.data(), static_cast<size_t>(got));
+    }
+    data = std::move(content);
+    return true;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view data, std::string& error) {
+    const std::string target = ResolvedTarget(path);
+    std::string temporary = target + ".XXXXXX";
+    // mkstemp creates the file with owner-only access.
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = Reason(errno);
+        return false;
+    }
+    if (!WriteAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.Close() ||
+        ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = Reason(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(target));
+    return true;
+}
+
+} // namespace tamsivane

@@ -1,0 +1,20 @@
+// Whole-file reads and writes that never leave a file half written.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tamsivane {
+
+// Reads the whole file into data.  False, with the reason in error, when it
+// cannot be read or is larger than maxSize bytes.
+bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, std::string& error);
+
+// Replaces the file at path with data: the data goes to a new file beside it,
+// readable and writable by the owner only, is flushed to the disk and only
+// then renamed over path.  On failure the old file is left as it was, the new
+// one removed, and the reason is in error.
+bool ReplaceFile(const std::string& path, std::string_view data, std::string& error);
+
+} // namespace tamsivane
