@@ -1,6 +1,7 @@
 #include "emulator/ScreenBuffer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -313,31 +314,31 @@ void ScreenBuffer::CopyLineBand(int fromRow, int toRow, int left, int right, boo
 }
 
 void ScreenBuffer::MoveWholeLinesByMap(int fromRow, int toRow, int count) {
-    // The target rows take the source rows' slots; the slots of target rows
-    // that are not also source rows go to the vacated source rows, blanked.
     int* map = rowMap_ + displayedPage_ * lines_;
-    const int low = std::min(fromRow, toRow);
-    const int high = std::max(fromRow, toRow) + count;
-    int saved[kPageStoreLines];
-    std::copy(map + low, map + high, saved);
-    const auto isSource = [&](int row) { return row >= fromRow && row < fromRow + count; };
-    const auto isTarget = [&](int row) { return row >= toRow && row < toRow + count; };
-
-    int freed[kPageStoreLines];
-    int freedCount = 0;
-    for (int row = toRow; row < toRow + count; ++row) {
-        if (!isSource(row)) freed[freedCount++] = saved[row - low];
+    const int distance = std::abs(toRow - fromRow);
+    if (distance <= count) {
+        // Source and target overlap or touch (every scroll): one rotation of
+        // the band hands the target rows their lines and the vacated rows
+        // the lines that dropped out.
+        const bool up = toRow < fromRow;
+        const int low = up ? toRow : fromRow;
+        const int high = (up ? fromRow : toRow) + count;
+        std::rotate(map + low, map + (up ? fromRow : fromRow + count), map + high);
+        for (int row = low; row < high; ++row) lineAttrs_[map[row]] |= LineSize::Changed;
+        const int vacated = up ? toRow + count : fromRow;
+        for (int row = vacated; row < vacated + distance; ++row) {
+            BlankSlot(map[row], 0, kLastColumn);
+            lineAttrs_[map[row]] = LineSize::Changed;
+        }
+        return;
     }
+    // Apart: the target rows take the source rows' lines, and the source rows
+    // the target rows' former lines, blanked.
     for (int i = 0; i < count; ++i) {
-        map[toRow + i] = saved[fromRow + i - low];
+        std::swap(map[fromRow + i], map[toRow + i]);
         lineAttrs_[map[toRow + i]] |= LineSize::Changed;
-    }
-    int next = 0;
-    for (int row = fromRow; row < fromRow + count; ++row) {
-        if (isTarget(row)) continue;
-        map[row] = freed[next++];
-        BlankSlot(map[row], 0, kLastColumn);
-        lineAttrs_[map[row]] = LineSize::Changed;
+        BlankSlot(map[fromRow + i], 0, kLastColumn);
+        lineAttrs_[map[fromRow + i]] = LineSize::Changed;
     }
 }
 

@@ -139,8 +139,8 @@ bool VtEmulator::FastPathAllowed() const {
 size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
     size_t done = 0;
     const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
-    while (done < length) {
-        if (data[done] < 0x20 || data[done] > 0x7E) break;
+    const uint16_t attribute = attribute_;
+    while (done < length && IsPrintableAscii(data[done])) {
         if (pendingWrap_) {
             if (!autoWrap) break; // overwriting at the margin: the general writer
             WrapIfPending();
@@ -148,17 +148,14 @@ size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
         const int row = statusActive_ ? lines_ : cursorRow_;
         const int col = cursorColumn_;
         const int limit = RightLimit();
-        const size_t room = static_cast<size_t>(limit - col + 1);
-        size_t n = 0;
-        while (n < room && done + n < length && data[done + n] >= 0x20 && data[done + n] <= 0x7E)
-            ++n;
+        const size_t end = std::min(length, done + static_cast<size_t>(limit - col + 1));
+        size_t stop = done + 1;
+        while (stop < end && IsPrintableAscii(data[stop])) ++stop;
+        const size_t n = stop - done;
         uint16_t* codes = screen_.RowCodes(row) + col;
-        uint16_t* attrs = screen_.RowAttrs(row) + col;
-        const uint16_t attribute = attribute_;
-        for (size_t k = 0; k < n; ++k) {
-            codes[k] = data[done + k];
-            attrs[k] = attribute;
-        }
+        const uint8_t* text = data + done;
+        for (size_t k = 0; k < n; ++k) codes[k] = text[k];
+        std::fill_n(screen_.RowAttrs(row) + col, n, attribute);
         screen_.MarkRowChanged(row);
         if (col + static_cast<int>(n) <= limit) {
             cursorColumn_ = col + static_cast<int>(n);
@@ -166,7 +163,7 @@ size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
             cursorColumn_ = limit;
             pendingWrap_ = true;
         }
-        done += n;
+        done = stop;
     }
     return done;
 }
@@ -178,27 +175,32 @@ void VtEmulator::CaptureCharacter(uint16_t code) {
 
 // --- vertical movement with scrolling ---------------------------------------
 
-void VtEmulator::ScrollRegionUp(int count) {
-    const int height = bottom_ - top_ + 1;
-    count = std::min(count, height);
-    if (count <= 0) return;
-    if (settings_.GetNumber(P::History))
-        for (int i = 0; i < count; ++i) screen_.PushLineToHistory(top_ + i);
+// Moves rows first..last of the band between the left and right margins by
+// `by` rows (down when positive); the vacated rows become blank.  Whole-width
+// moves hand over the lines themselves, so line sizes travel with them.
+void VtEmulator::ShiftLines(int first, int last, int by) {
+    const int height = last - first + 1;
+    const int n = std::min(by < 0 ? -by : by, height);
+    if (n <= 0) return;
     const int right = ScreenRight(right_);
-    if (count < height) screen_.MoveLines(top_ + count, top_, height - count, left_, right, false);
+    if (n < height) {
+        const int from = by > 0 ? first : first + n;
+        const int to = by > 0 ? first + n : first;
+        screen_.MoveLines(from, to, height - n, left_, right, true);
+        return;
+    }
     const bool whole = left_ == 0 && right == kStride - 1;
-    screen_.Erase(bottom_ - count + 1, count, whole ? -1 : left_, whole ? -1 : right);
+    screen_.Erase(first, height, whole ? -1 : left_, whole ? -1 : right);
 }
 
-void VtEmulator::ScrollRegionDown(int count) {
-    const int height = bottom_ - top_ + 1;
-    count = std::min(count, height);
-    if (count <= 0) return;
-    const int right = ScreenRight(right_);
-    if (count < height) screen_.MoveLines(top_, top_ + count, height - count, left_, right, false);
-    const bool whole = left_ == 0 && right == kStride - 1;
-    screen_.Erase(top_, count, whole ? -1 : left_, whole ? -1 : right);
+void VtEmulator::ScrollRegionUp(int count) {
+    count = std::min(count, bottom_ - top_ + 1);
+    if (settings_.GetNumber(P::History))
+        for (int i = 0; i < count; ++i) screen_.PushLineToHistory(top_ + i);
+    ShiftLines(top_, bottom_, -count);
 }
+
+void VtEmulator::ScrollRegionDown(int count) { ShiftLines(top_, bottom_, count); }
 
 // The cursor is inside the scrolling region (both margins pairs).
 static bool InsideRegion(int row, int col, int top, int bottom, int left, int right) {
@@ -435,24 +437,12 @@ void VtEmulator::CsiDeleteCharacters() {
 
 void VtEmulator::CsiInsertLines() {
     if (statusActive_ || !InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) return;
-    const int row = cursorRow_;
-    const int n = std::min(Count(Param(0, 1)), bottom_ - row + 1);
-    if (n == 0) return;
-    const int right = ScreenRight(right_);
-    if (row + n <= bottom_) screen_.MoveLines(row, row + n, bottom_ - row + 1 - n, left_, right, false);
-    const bool whole = left_ == 0 && right == kStride - 1;
-    screen_.Erase(row, n, whole ? -1 : left_, whole ? -1 : right);
+    ShiftLines(cursorRow_, bottom_, Count(Param(0, 1)));
 }
 
 void VtEmulator::CsiDeleteLines() {
     if (statusActive_ || !InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) return;
-    const int row = cursorRow_;
-    const int n = std::min(Count(Param(0, 1)), bottom_ - row + 1);
-    if (n == 0) return;
-    const int right = ScreenRight(right_);
-    if (row + n <= bottom_) screen_.MoveLines(row + n, row, bottom_ - row + 1 - n, left_, right, false);
-    const bool whole = left_ == 0 && right == kStride - 1;
-    screen_.Erase(bottom_ - n + 1, n, whole ? -1 : left_, whole ? -1 : right);
+    ShiftLines(cursorRow_, bottom_, -Count(Param(0, 1)));
 }
 
 // DECIC / DECDC: columns inside the margins, in every line of the region.

@@ -62,7 +62,7 @@ void VtEmulator::ResetState() {
 void VtEmulator::ReceiveBlock(const uint8_t* data, size_t length) {
     size_t i = 0;
     while (i < length) {
-        if (state_ == ParserState::Ground && FastPathAllowed()) {
+        if (state_ == ParserState::Ground && IsPrintableAscii(data[i]) && FastPathAllowed()) {
             const size_t written = WritePrintableRun(data + i, length - i);
             i += written;
             if (i >= length) break;

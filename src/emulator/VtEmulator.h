@@ -29,6 +29,8 @@ enum class ParserState : uint8_t {
     TransferStart = 5,
 };
 
+constexpr bool IsPrintableAscii(uint8_t byte) { return static_cast<uint8_t>(byte - 0x20) < 0x5F; }
+
 struct CursorPosition {
     int row = 0;
     int column = 0;
@@ -144,6 +146,7 @@ private:
     void ScreenAlignment();
     void SetLineSizeAtCursor(uint16_t size);
     void CursorHome();
+    void ShiftLines(int first, int last, int by);
     void ScrollRegionUp(int count);
     void ScrollRegionDown(int count);
     int RightLimit() const;
@@ -206,7 +209,7 @@ private:
     void SetLeftRightMargins(int left, int right);
 
     // --- rectangles (VtRectangles.cpp) ---
-    bool RectangleParameters(int first, Rect& rect) const;
+    bool RectangleParameters(int first, Rect& rect, bool stream = false) const;
     void ForEachAffectedSpan(const Rect& rect, void (VtEmulator::*span)(int, int, int, uint16_t),
                              uint16_t value);
     void ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute);

@@ -7,8 +7,9 @@
 namespace tamsivane {
 
 // Top, left, bottom, right from parameter `first` on, 1-based page
-// coordinates defaulting to the margins; false when the area is empty.
-bool VtEmulator::RectangleParameters(int first, Rect& rect) const {
+// coordinates defaulting to the margins; false when the area is empty.  A
+// character stream over several rows may end left of where it starts.
+bool VtEmulator::RectangleParameters(int first, Rect& rect, bool stream) const {
     auto value = [this](int i, int fallback) {
         const int v = Param(i, fallback);
         return v == 0 ? fallback : v;
@@ -17,7 +18,7 @@ bool VtEmulator::RectangleParameters(int first, Rect& rect) const {
     const int left = std::max(Param(first + 1, left_ + 1), 1);
     const int bottom = std::min(value(first + 2, bottom_ + 1), lines_);
     const int right = std::min(value(first + 3, right_ + 1), columns_);
-    if (top > bottom || left > right) return false;
+    if (top > bottom || (left > right && !(stream && top < bottom))) return false;
     rect = {top - 1, left - 1, bottom - 1, right - 1};
     return true;
 }
@@ -50,7 +51,7 @@ void VtEmulator::XorAttributesInSpan(int row, int left, int right, uint16_t mask
 
 void VtEmulator::CsiChangeAttributesInRectangle() {
     Rect rect{};
-    if (!RectangleParameters(0, rect)) return;
+    if (!RectangleParameters(0, rect, !rectangleExtent_)) return;
     uint16_t attribute = Attr::Normal;
     for (int i = 4; i < collector_.Count(); ++i) attribute = ApplySgr(attribute, Param(i, 0));
     ForEachAffectedSpan(rect, &VtEmulator::ReplaceAttributesInSpan, attribute);
@@ -58,7 +59,7 @@ void VtEmulator::CsiChangeAttributesInRectangle() {
 
 void VtEmulator::CsiReverseAttributesInRectangle() {
     Rect rect{};
-    if (!RectangleParameters(0, rect)) return;
+    if (!RectangleParameters(0, rect, !rectangleExtent_)) return;
     uint16_t mask = 0;
     for (int i = 4; i < collector_.Count(); ++i) mask = ApplySgr(mask, Param(i, 0));
     mask &= Attr::Bold | Attr::Underline | Attr::Blink | Attr::Inverse;
