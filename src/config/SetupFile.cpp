@@ -407,9 +407,6 @@ private:
                 !in_.String(text)) {
                 return false;
             }
-            if (text.size() > KeyMap::kMaxTextLength) {
-                return in_.Fail("a key-map text is too long");
-            }
             if (oldLayout) {
                 if (entry.key >= kOldKeyTableSize) {
                     return in_.Fail("a key-map entry names a key beyond the old key layout");
@@ -418,6 +415,9 @@ private:
                 if (entry.key == 0) continue; // a key this layout cannot name
             }
             entry.text = ActionTextIsText(entry.action) ? codec_.FromFile(text) : std::string(text);
+            if (entry.text.size() > KeyMap::kMaxTextLength) {
+                return in_.Fail("a key-map text is too long");
+            }
             entries.push_back(std::move(entry));
         }
 
@@ -425,7 +425,7 @@ private:
         if (!in_.Bytes(kReservedBytes, reserved)) return false;
         if (reserved.back() != 0) return in_.Fail("its reserved bytes are not zero");
 
-        keys_.Assign(table, std::move(entries));
+        if (!keys_.Assign(table, std::move(entries))) return in_.Fail("its key map is too large");
         keys_.AddMenuEntries();
         return true;
     }

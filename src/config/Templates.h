@@ -1,0 +1,49 @@
+// Settings templates: setup files named "<name>.qzv" kept with the program
+// ("default" is loaded into every new connection).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/SettingsStore.h"
+#include "view/KeyMap.h"
+
+namespace tamsivane {
+
+inline constexpr std::string_view kDefaultTemplate = "default";
+inline constexpr const char* kCannotLoadTemplateMessage = "Cannot load settings from template.";
+inline constexpr const char* kCannotSaveTemplateMessage =
+    "Cannot save to this template. Check template name.";
+
+struct TemplateFolders {
+    std::vector<std::string> search; // looked in, in this order
+    std::string save;                // where templates are written
+};
+
+// The program's folder and then the shared data folder.  Templates are saved
+// beside the program when that folder is writable, otherwise in the user's
+// data folder, and the folder saved to is searched first, so that a saved
+// template is the one loaded.
+TemplateFolders DiscoverTemplateFolders();
+
+class Templates {
+public:
+    explicit Templates(TemplateFolders folders);
+
+    // Every template's name, sorted, each once.
+    std::vector<std::string> Names() const;
+    // The file of the named template, or "" when there is none.
+    std::string Find(std::string_view name) const;
+    // Reads the named template into settings and keys; on failure they are untouched.
+    bool Load(std::string_view name, SettingsStore& settings, KeyMap& keys) const;
+    bool Save(std::string_view name, const SettingsStore& settings, const KeyMap& keys) const;
+
+    // A name is a plain file name: not empty, no folder separator, not hidden.
+    static bool IsValidName(std::string_view name);
+
+private:
+    TemplateFolders folders_;
+};
+
+} // namespace tamsivane

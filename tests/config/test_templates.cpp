@@ -1,0 +1,177 @@
+#include "config/Templates.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "config/SetupFile.h"
+
+namespace tamsivane {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteTemplate(const fs::path& path, const std::string& hostName) {
+    SettingsStore settings;
+    settings.SetString(P::HostName, hostName);
+    std::ofstream(path, std::ios::binary) << EncodeSetupFile(settings, KeyMap());
+}
+
+class TemplatesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tamsivane-templates-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        fs::create_directories(root_ / "program");
+        fs::create_directories(root_ / "shared");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // Saved to "user" (not there yet), searched there first, then beside the program.
+    Templates Make() const {
+        return Templates(
+            {{(root_ / "user").string(), (root_ / "program").string(), (root_ / "shared").string()},
+             (root_ / "user").string()});
+    }
+
+    fs::path root_;
+};
+
+TEST_F(TemplatesTest, FindsTemplatesInSearchOrder) {
+    WriteTemplate(root_ / "program" / "default.qzv", "program");
+    WriteTemplate(root_ / "shared" / "default.qzv", "shared");
+    WriteTemplate(root_ / "shared" / "Lab.QZV", "lab");
+    std::ofstream(root_ / "shared" / "notes.txt") << "not a template";
+    std::ofstream(root_ / "shared" / ".qzv") << "no name";
+    const Templates templates = Make();
+
+    EXPECT_EQ(templates.Names(), (std::vector<std::string>{"Lab", "default"}));
+    EXPECT_EQ(templates.Find("default"), (root_ / "program" / "default.qzv").string());
+    EXPECT_EQ(templates.Find("missing"), "");
+
+    SettingsStore settings;
+    KeyMap keys;
+    ASSERT_TRUE(templates.Load("Lab", settings, keys));
+    EXPECT_EQ(settings.GetString(P::HostName), "lab");
+    ASSERT_TRUE(templates.Load(kDefaultTemplate, settings, keys));
+    EXPECT_EQ(settings.GetString(P::HostName), "program");
+    EXPECT_FALSE(templates.Load("missing", settings, keys));
+    EXPECT_EQ(settings.GetString(P::HostName), "program");
+}
+
+TEST_F(TemplatesTest, SavedTemplatesAreTheOnesLoaded) {
+    WriteTemplate(root_ / "program" / "default.qzv", "program");
+    const Templates templates = Make();
+    SettingsStore settings;
+    settings.SetString(P::HostName, "mine");
+    KeyMap keys;
+    keys.ApplyTemplate(2);
+    ASSERT_TRUE(templates.Save(kDefaultTemplate, settings, keys));
+
+    // The user's folder was made for it, and only the user may enter it.
+    struct stat info {};
+    ASSERT_EQ(stat((root_ / "user").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(templates.Find(kDefaultTemplate), (root_ / "user" / "default.qzv").string());
+    EXPECT_EQ(Contents(root_ / "program" / "default.qzv").find("mine"), std::string::npos);
+
+    SettingsStore loaded;
+    KeyMap loadedKeys;
+    ASSERT_TRUE(templates.Load(kDefaultTemplate, loaded, loadedKeys));
+    EXPECT_EQ(loaded.GetString(P::HostName), "mine");
+    EXPECT_EQ(loadedKeys, keys);
+
+    // An existing file is replaced under its own name.
+    WriteTemplate(root_ / "user" / "Old.QZV", "old");
+    ASSERT_TRUE(templates.Save("Old", settings, keys));
+    EXPECT_FALSE(fs::exists(root_ / "user" / "Old.qzv"));
+    EXPECT_NE(Contents(root_ / "user" / "Old.QZV").find("mine"), std::string::npos);
+}
+
+TEST_F(TemplatesTest, BadNamesAndBrokenTemplatesFail) {
+    const Templates templates = Make();
+    SettingsStore settings;
+    KeyMap keys;
+    for (const char* name : {"", "../escape", "a/b", ".hidden", ".."}) {
+        EXPECT_FALSE(templates.Save(name, settings, keys)) << name;
+        EXPECT_FALSE(templates.Load(name, settings, keys)) << name;
+    }
+    EXPECT_FALSE(fs::exists(root_ / "escape.qzv"));
+
+    std::ofstream(root_ / "program" / "broken.qzv") << "QZV V3.00 Setup File";
+    settings.SetNumber(P::TermID, 4);
+    EXPECT_FALSE(templates.Load("broken", settings, keys));
+    EXPECT_EQ(settings.GetNumber(P::TermID), 4);
+}
+
+TEST(ShippedTemplateTest, DefaultTemplateHoldsTheDefaults) {
+    const fs::path file = fs::path(TAMSIVANE_TEST_DATA) / "../../resources/templates/default.qzv";
+    SettingsStore settings;
+    settings.SetNumber(P::TermID, 0);
+    KeyMap keys;
+    keys.ApplyTemplate(1);
+    const SetupFileResult result = LoadSetupFile(file.string(), settings, keys);
+    ASSERT_TRUE(result.ok) << result.message;
+    const SettingsStore defaults;
+    for (int param = 0; param < kParameterCount; ++param) {
+        EXPECT_TRUE(settings.Equals(param, defaults)) << Descriptor(param).key;
+    }
+    EXPECT_EQ(keys, KeyMap());
+    EXPECT_EQ(Contents(file), EncodeSetupFile(defaults, KeyMap()))
+        << "the defaults changed: write EncodeSetupFile(SettingsStore(), KeyMap()) to " << file;
+}
+
+// Sets an environment variable until the end of the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        if (old) old_ = old;
+        hadValue_ = old != nullptr;
+        setenv(name, value, 1);
+    }
+    ~ScopedVariable() {
+        if (hadValue_) {
+            setenv(name_, old_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool hadValue_;
+};
+
+TEST(TemplateFoldersTest, ProgramFolderThenSharedDataThenTheUsersFolder) {
+    const std::string program = fs::read_symlink("/proc/self/exe").parent_path().string();
+    ASSERT_EQ(access(program.c_str(), W_OK), 0) << "the tests run from a writable build folder";
+    const ScopedVariable dataHome("XDG_DATA_HOME", "/tmp/tamsivane-data");
+    const ScopedVariable home("HOME", "/home/someone");
+    TemplateFolders folders = DiscoverTemplateFolders();
+    EXPECT_EQ(folders.save, program);
+    EXPECT_EQ(folders.search,
+              (std::vector<std::string>{
+                  program, (fs::path(program).parent_path() / "share/tamsivane").string(),
+                  "/tmp/tamsivane-data/tamsivane"}));
+
+    // A relative data folder is not used; the home folder's is.
+    setenv("XDG_DATA_HOME", "relative", 1);
+    folders = DiscoverTemplateFolders();
+    EXPECT_EQ(folders.search.back(), "/home/someone/.local/share/tamsivane");
+}
+
+} // namespace
+} // namespace tamsivane
