@@ -12,8 +12,9 @@ WERROR := $(if $(CI),ON,OFF)
 CONFIGURE_FLAGS := -DTAMSIVANE_WERROR=$(WERROR)
 
 FUZZ_SECONDS := 60
+SETUP_FUZZ_SECONDS := 20
 FUZZ_DIR := build/fuzz
-FUZZ_FLAGS := -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
+FUZZ_FLAGS := -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
 	-print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/artifacts/
 
 .PHONY: all deps build run test test-default asan fuzz clean
@@ -43,19 +44,25 @@ asan: deps
 	ctest --preset asan -j$(JOBS)
 
 # New inputs go to the build folder; the committed seeds stay as they are.
-fuzz: deps
-	cmake --preset fuzz $(CONFIGURE_FLAGS)
-	cmake --build --preset fuzz -j$(JOBS) --target fuzz_emulator
-	mkdir -p $(FUZZ_DIR)/corpus/emulator $(FUZZ_DIR)/artifacts
-	@echo "fuzz_emulator: $(FUZZ_SECONDS) s"
-	@if $(FUZZ_DIR)/fuzz/fuzz_emulator $(FUZZ_FLAGS) $(FUZZ_DIR)/corpus/emulator \
-		fuzz/corpus/emulator >$(FUZZ_DIR)/fuzz_emulator.log 2>&1; then \
-		grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ_DIR)/fuzz_emulator.log || true; \
+# $(call run_fuzzer,NAME,SECONDS) runs fuzz_NAME on the seeds in fuzz/corpus/NAME.
+define run_fuzzer
+	mkdir -p $(FUZZ_DIR)/corpus/$(1) $(FUZZ_DIR)/artifacts
+	@echo "fuzz_$(1): $(2) s"
+	@if $(FUZZ_DIR)/fuzz/fuzz_$(1) $(FUZZ_FLAGS) -max_total_time=$(2) $(FUZZ_DIR)/corpus/$(1) \
+		fuzz/corpus/$(1) >$(FUZZ_DIR)/fuzz_$(1).log 2>&1; then \
+		grep -E '^(Done|stat::number_of_executed_units)' $(FUZZ_DIR)/fuzz_$(1).log || true; \
 	else \
-		tail -n 60 $(FUZZ_DIR)/fuzz_emulator.log; \
-		echo "fuzz_emulator found a fault; the input is in $(FUZZ_DIR)/artifacts/" >&2; \
+		tail -n 60 $(FUZZ_DIR)/fuzz_$(1).log; \
+		echo "fuzz_$(1) found a fault; the input is in $(FUZZ_DIR)/artifacts/" >&2; \
 		exit 1; \
 	fi
+endef
+
+fuzz: deps
+	cmake --preset fuzz $(CONFIGURE_FLAGS)
+	cmake --build --preset fuzz -j$(JOBS) --target fuzz_emulator fuzz_setup_file
+	$(call run_fuzzer,emulator,$(FUZZ_SECONDS))
+	$(call run_fuzzer,setup_file,$(SETUP_FUZZ_SECONDS))
 
 clean:
 	rm -rf build
