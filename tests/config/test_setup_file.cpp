@@ -338,6 +338,11 @@ TEST_F(SetupFileTest, InvalidFilesAreRefusedWithNothingApplied) {
              i.Dword(KeyMap::kMaxTextLength + 1).Raw(std::string(KeyMap::kMaxTextLength + 1, 'x'));
              i.Reserved();
          })},
+        // 40000 bytes of "\xE9" in code page 1252 are 80000 bytes of UTF-8.
+        {"script text too long once converted", "text is too long", keyMap([](Image& i) {
+             i.KeyTable().Dword(1).Byte('A').Byte(0).Byte(253).Byte(0xFF).Word(40000);
+             i.Raw(std::string(40000, '\xE9')).Reserved();
+         })},
         {"last reserved byte set", "reserved bytes",
          keyMap([](Image& i) { i.KeyTable().Dword(0).Reserved(1); })},
     };
