@@ -12,9 +12,24 @@ namespace {
 
 constexpr int kLastColumn = kStride - 1;
 
+// One blank line to copy from: a block copy is the cheapest way to blank
+// the line that every scroll brings in.
+struct BlankLine {
+    uint16_t codes[kStride];
+    uint16_t attrs[kStride];
+    constexpr BlankLine() : codes(), attrs() {
+        for (int i = 0; i < kStride; ++i) {
+            codes[i] = kBlankCode;
+            attrs[i] = Attr::Normal;
+        }
+    }
+};
+constexpr BlankLine kBlankLine;
+
 void FillBlanks(uint16_t* codes, uint16_t* attrs, int left, int right) {
-    std::fill(codes + left, codes + right + 1, kBlankCode);
-    std::fill(attrs + left, attrs + right + 1, Attr::Normal);
+    const size_t bytes = static_cast<size_t>(right - left + 1) * sizeof(uint16_t);
+    std::memcpy(codes + left, kBlankLine.codes, bytes);
+    std::memcpy(attrs + left, kBlankLine.attrs, bytes);
 }
 
 // A band of columns after clamping; -1, -1 stands for the whole line.
@@ -156,17 +171,11 @@ void ScreenBuffer::ResizeHistory(int newLength) {
     if (historyNext_ == kPageStoreLines + newLength) historyNext_ = kPageStoreLines;
 }
 
-int ScreenBuffer::Clamp(int row) const { return std::clamp(row, 0, lines_); }
-
 bool ScreenBuffer::ClipPageRows(int& top, int& bottom) const {
     if (top > bottom || bottom < 0 || top >= lines_) return false;
     top = std::max(top, 0);
     bottom = std::min(bottom, lines_ - 1);
     return true;
-}
-
-size_t ScreenBuffer::LineIndex(int row) const {
-    return static_cast<size_t>(rowMap_[displayedPage_ * lines_ + row]);
 }
 
 size_t ScreenBuffer::HistorySlot(int index) const {
@@ -176,29 +185,6 @@ size_t ScreenBuffer::HistorySlot(int index) const {
 
 void ScreenBuffer::BlankSlot(size_t slot, int left, int right) {
     FillBlanks(SlotCodes(slot), SlotAttrs(slot), left, right);
-}
-
-uint16_t* ScreenBuffer::RowCodes(int row) {
-    row = Clamp(row);
-    if (row == lines_) return statusCodes_;
-    if (Empty()) return scratchCodes_;
-    return SlotCodes(LineIndex(row));
-}
-
-uint16_t* ScreenBuffer::RowAttrs(int row) {
-    row = Clamp(row);
-    if (row == lines_) return statusAttrs_;
-    if (Empty()) return scratchAttrs_;
-    return SlotAttrs(LineIndex(row));
-}
-
-void ScreenBuffer::MarkRowChanged(int row) {
-    row = Clamp(row);
-    if (row == lines_) {
-        statusChanged_ = true;
-    } else if (!Empty()) {
-        lineAttrs_[LineIndex(row)] |= LineSize::Changed;
-    }
 }
 
 void ScreenBuffer::WriteCell(int row, int column, uint16_t code, uint16_t attribute) {
@@ -324,7 +310,8 @@ void ScreenBuffer::MoveWholeLinesByMap(int fromRow, int toRow, int count) {
         const int low = up ? toRow : fromRow;
         const int high = (up ? fromRow : toRow) + count;
         std::rotate(map + low, map + (up ? fromRow : fromRow + count), map + high);
-        for (int row = low; row < high; ++row) lineAttrs_[map[row]] |= LineSize::Changed;
+        movedFirst_ = std::min(movedFirst_, low);
+        movedLast_ = std::max(movedLast_, high - 1);
         const int vacated = up ? toRow + count : fromRow;
         for (int row = vacated; row < vacated + distance; ++row) {
             BlankSlot(map[row], 0, kLastColumn);
@@ -489,6 +476,12 @@ void ScreenBuffer::TakeChangedRange(int& first, int& last) {
             if (first < 0) first = row;
             last = row;
         }
+    }
+    if (movedLast_ >= 0) {
+        first = first < 0 ? movedFirst_ : std::min(first, movedFirst_);
+        last = std::max(last, std::min(movedLast_, lines_ - 1));
+        movedFirst_ = kPageStoreLines;
+        movedLast_ = -1;
     }
     if (statusChanged_) {
         statusChanged_ = false;

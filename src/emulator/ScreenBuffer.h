@@ -96,9 +96,23 @@ public:
 
     // Direct row access for the character writer; the row is clamped.  The
     // caller marks the row changed.
-    uint16_t* RowCodes(int row);
-    uint16_t* RowAttrs(int row);
-    void MarkRowChanged(int row);
+    uint16_t* RowCodes(int row) {
+        row = Clamp(row);
+        if (row == lines_) return statusCodes_;
+        return Empty() ? scratchCodes_ : SlotCodes(LineIndex(row));
+    }
+    uint16_t* RowAttrs(int row) {
+        row = Clamp(row);
+        if (row == lines_) return statusAttrs_;
+        return Empty() ? scratchAttrs_ : SlotAttrs(LineIndex(row));
+    }
+    void MarkRowChanged(int row) {
+        row = Clamp(row);
+        if (row == lines_)
+            statusChanged_ = true;
+        else if (!Empty())
+            lineAttrs_[LineIndex(row)] |= LineSize::Changed;
+    }
 
     void PushLineToHistory(int row);
     void PushPageToHistory(int width);
@@ -126,7 +140,7 @@ public:
     std::u16string TextOfRegion(int top, int left, int bottom, int right) const;
 
 private:
-    int Clamp(int row) const;
+    int Clamp(int row) const { return row < 0 ? 0 : row > lines_ ? lines_ : row; }
     bool Empty() const { return codes_.empty(); }
     // Inclusive rows top .. bottom clipped to the page rows 0 .. Lines()-1;
     // false when nothing is left.
@@ -146,8 +160,14 @@ private:
     // Array line (slot) that holds a displayed-page row.  Page-store lines are
     // reached through rowMap_, so that moving whole lines (left 0, right 131)
     // rotates map entries instead of copying cells.
-    size_t LineIndex(int row) const;
+    size_t LineIndex(int row) const {
+        return static_cast<size_t>(rowMap_[displayedPage_ * lines_ + row]);
+    }
     int rowMap_[kPageStoreLines] = {};
+    // Rows whose lines were handed over by a rotation: changed as a band,
+    // so a scroll does not visit every line's flag.
+    int movedFirst_ = kPageStoreLines;
+    int movedLast_ = -1;
 
     std::vector<uint16_t> codes_;
     std::vector<uint16_t> attrs_;

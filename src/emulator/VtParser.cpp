@@ -15,6 +15,25 @@ constexpr uint8_t DCS = 0x90, CSI = 0x9B, ST = 0x9C;
 constexpr const char kTransferStart[] = "B00";
 constexpr size_t kMaxScriptFileSize = 1 << 20;
 constexpr bool IsC1(uint8_t byte) { return byte >= 0x7F && byte < 0xA0; }
+
+// Where the entries for each final byte start in a dispatch table, and how
+// many there are; the entries of one final must stand together.
+struct FinalIndex {
+    uint8_t first[128] = {};
+    uint8_t count[128] = {};
+};
+
+template <typename Entry, size_t N>
+constexpr FinalIndex IndexFinals(const Entry (&table)[N]) {
+    FinalIndex index;
+    for (size_t i = N; i-- > 0;) {
+        const auto final = static_cast<uint8_t>(table[i].final);
+        if (index.count[final] > 0 && index.first[final] != i + 1) throw "finals not grouped";
+        index.first[final] = static_cast<uint8_t>(i);
+        ++index.count[final];
+    }
+    return index;
+}
 } // namespace
 
 void VtEmulator::SetState(ParserState state) {
@@ -319,6 +338,8 @@ constexpr EscapeEntry kEscapeTable[] = {
     {'~', EscWhen::Always, nullptr, EscDo::LockShiftGR, 1},                 // LS1R
 };
 
+constexpr FinalIndex kEscapeIndex = IndexFinals(kEscapeTable);
+
 bool Matches(const EscapeEntry& e, const SequenceCollector& c) {
     switch (e.when) {
     case EscWhen::Always: return true;
@@ -362,8 +383,11 @@ void VtEmulator::DispatchEscape(uint8_t final) {
         if (g >= 0) charsets_.DesignateSoftFont(g);
         return;
     }
-    for (const EscapeEntry& e : kEscapeTable) {
-        if (static_cast<uint8_t>(e.final) != final || !Matches(e, collector_)) continue;
+    if (final >= 0x80) return;
+    const int first = kEscapeIndex.first[final];
+    for (int i = first; i < first + kEscapeIndex.count[final]; ++i) {
+        const EscapeEntry& e = kEscapeTable[i];
+        if (!Matches(e, collector_)) continue;
         switch (e.action) {
         case EscDo::Ignore: break;
         case EscDo::Designate: Designate(e.argument); break;
@@ -459,8 +483,10 @@ void VtEmulator::DispatchControlSequence(uint8_t final) {
         {'~', CsiWhen::With, '\'', &VtEmulator::CsiDeleteColumns},              // DECDC
         {'~', CsiWhen::With, '$', &VtEmulator::CsiSelectStatusDisplayType},     // DECSSDT
     };
-    for (const Entry& e : kTable) {
-        if (static_cast<uint8_t>(e.final) != final) continue;
+    static constexpr FinalIndex kIndex = IndexFinals(kTable);
+    const int first = kIndex.first[final & 0x7F];
+    for (int i = first; i < first + kIndex.count[final & 0x7F]; ++i) {
+        const Entry& e = kTable[i];
         const bool matches = e.when == CsiWhen::Always ||
                              (e.when == CsiWhen::With && collector_.Has(e.selector)) ||
                              (e.when == CsiWhen::NoIntermediate && !collector_.AnyIntermediate());
