@@ -1,0 +1,36 @@
+#include "config/ResourceStrings.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace tamsivane {
+namespace {
+
+struct ResourceEntry {
+    int id;
+    std::string_view text;
+};
+
+// Sorted by number.
+constexpr ResourceEntry kStrings[] = {
+    {Msg::CannotConnect, "Cannot connect to remote host."},
+    {Msg::RestartForSettings,
+     "You need to save the settings and restart the connection for new settings to be "
+     "effective."},
+};
+
+static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
+                             [](const ResourceEntry& a, const ResourceEntry& b) {
+                                 return a.id < b.id;
+                             }));
+
+} // namespace
+
+std::string_view ResourceString(int id) {
+    const auto* entry = std::lower_bound(
+        std::begin(kStrings), std::end(kStrings), id,
+        [](const ResourceEntry& e, int wanted) { return e.id < wanted; });
+    return entry != std::end(kStrings) && entry->id == id ? entry->text : std::string_view{};
+}
+
+} // namespace tamsivane

@@ -1,0 +1,18 @@
+// The numbered texts shown to the user.
+#pragma once
+
+#include <string_view>
+
+namespace tamsivane {
+
+namespace Msg {
+enum : int {
+    CannotConnect = 1029,
+    RestartForSettings = 1030,
+};
+} // namespace Msg
+
+// The text for a string number; empty for an unknown number.
+std::string_view ResourceString(int id);
+
+} // namespace tamsivane

@@ -1,0 +1,115 @@
+#include "transport/CTelnetTransport.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "config/SettingsStore.h"
+#include "emulator/VtEmulator.h"
+#include "session/UserNotifier.h"
+
+namespace tamsivane {
+
+CTelnetTransport::CTelnetTransport(TransportHost& host)
+    : CTransport(host, TransportType::Telnet),
+      localOnly_(host.Emulator().Settings().GetNumber(P::Local) != 0),
+      protocol_(host.Emulator().Settings(), *this),
+      socket_(Doorbell()) {
+    socket_.SetDrainedCallback([this] { Host().OutputDrained(); });
+}
+
+CTelnetTransport::~CTelnetTransport() { Shutdown(); }
+
+bool CTelnetTransport::Connect(const SettingsStore& settings) {
+    const std::string& host = settings.GetString(P::HostName);
+    const int port = settings.GetNumber(P::Port);
+    const std::string& proxy = settings.GetString(P::Proxy);
+    const auto stop = [this] { return StopRequested(); };
+    using Result = CTcpSocket::ConnectResult;
+    if (proxy.empty()) {
+        return socket_.Connect(host, port, stop, kConnectTimeout) == Result::Connected &&
+               socket_.Release();
+    }
+    // The proxy's port is kept in Speed.
+    if (socket_.Connect(proxy, settings.GetNumber(P::Speed), stop, kConnectTimeout) !=
+            Result::Connected ||
+        !WaitForGreeting()) {
+        return false;
+    }
+    std::string line(host.size() + 16, '\0');
+    line.resize(static_cast<size_t>(
+        std::snprintf(line.data(), line.size(), "%s %d\n", host.c_str(), port)));
+    return socket_.Release(line);
+}
+
+bool CTelnetTransport::WaitForGreeting() {
+    const auto deadline = std::chrono::steady_clock::now() + kGreetingTimeout;
+    while (!StopRequested() && std::chrono::steady_clock::now() < deadline) {
+        const size_t room = std::min(ReceiveRoom(), kReceiveSize);
+        const CTcpSocket::Readiness ready = socket_.Wait(room > 0, kWaitTick);
+        if (ready.failed) return false;
+        if (!ready.input) continue;
+        const ptrdiff_t stored = ReceiveInto(room);
+        if (stored < 0) return false;
+        if (stored > 0) return true;
+    }
+    return false;
+}
+
+void CTelnetTransport::Close() { socket_.Close(); }
+
+bool CTelnetTransport::Poll() {
+    for (;;) {
+        if (StopRequested()) return false;
+        if (TakeWake()) return true;
+        const size_t room = std::min(ReceiveRoom(), kReceiveSize);
+        const CTcpSocket::Readiness ready = socket_.Wait(room > 0, kWaitTick);
+        if (ready.failed || (ready.input && ReceiveInto(room) < 0)) {
+            MarkClosing();
+            return false;
+        }
+        if (ready.input) return true;
+    }
+}
+
+ptrdiff_t CTelnetTransport::ReceiveInto(size_t room) {
+    const ptrdiff_t count = socket_.Receive(buffer_, room);
+    if (count < 0) return -1;
+    size_t n;
+    {
+        std::lock_guard lock(Host().Lock());
+        n = protocol_.Filter(buffer_, static_cast<size_t>(count));
+    }
+    StoreReceived(buffer_, n);
+    return static_cast<ptrdiff_t>(n);
+}
+
+bool CTelnetTransport::Write(const uint8_t* bytes, size_t n) {
+    const TransportState state = State();
+    if (state == TransportState::Closing || state == TransportState::Closed) return false;
+    if (localOnly_) return true;
+    // While connecting the socket queues the bytes; they go out once connected.
+    return socket_.Send(TelnetProtocol::EscapeOutput(bytes, n));
+}
+
+bool CTelnetTransport::ApplySettings(const SettingsStore&) {
+    Host().Notifier().Notify(Msg::RestartForSettings);
+    return true;
+}
+
+void CTelnetTransport::KeepAlive() {
+    if (State() != TransportState::Connected) return;
+    const char status[] = {char(Telnet::IAC), char(Telnet::DO), char(Telnet::Status)};
+    socket_.Send(std::string_view(status, sizeof status));
+}
+
+std::string CTelnetTransport::GetName(const SettingsStore& settings) const {
+    return settings.GetString(P::HostName);
+}
+
+void CTelnetTransport::UpdateWindowSize() { protocol_.WindowSizeChanged(); }
+
+void CTelnetTransport::SendToPeer(std::string_view bytes) { socket_.Send(bytes); }
+
+void CTelnetTransport::Capture(std::string_view text) { Host().Capture(text); }
+
+} // namespace tamsivane

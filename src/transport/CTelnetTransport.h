@@ -1,0 +1,53 @@
+// Telnet over TCP, straight to the host or through a line proxy that is
+// told "host port" once it has greeted.  Received data passes the Telnet
+// filter before it reaches the receive ring; output has 255 doubled and is
+// never waited for.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+
+#include "platform/TcpSocket.h"
+#include "transport/CTransport.h"
+#include "transport/TelnetProtocol.h"
+
+namespace tamsivane {
+
+class CTelnetTransport final : public CTransport, private TelnetProtocol::Peer {
+public:
+    static constexpr size_t kReceiveSize = 1024;
+    static constexpr std::chrono::milliseconds kConnectTimeout{30000};
+    static constexpr std::chrono::milliseconds kGreetingTimeout{30000};
+
+    // Constructed under the session lock: takes the Local setting.
+    explicit CTelnetTransport(TransportHost& host);
+    ~CTelnetTransport() override;
+
+    bool Connect(const SettingsStore& settings) override;
+    void Close() override;
+    bool Poll() override;
+    bool Write(const uint8_t* bytes, size_t n) override;
+    bool ApplySettings(const SettingsStore& settings) override;
+    void KeepAlive() override;
+    std::string GetName(const SettingsStore& settings) const override;
+
+    // Session lock held: the page size changed while SetHostSize is on.
+    void UpdateWindowSize();
+
+private:
+    void SendToPeer(std::string_view bytes) override;
+    void Capture(std::string_view text) override;
+
+    // Waits for the proxy's first bytes, which are shown like received data.
+    bool WaitForGreeting();
+    // Reads what the socket holds (up to room bytes) through the filter
+    // into the ring; the data bytes stored, or -1 when the connection is over.
+    ptrdiff_t ReceiveInto(size_t room);
+
+    const bool localOnly_;
+    TelnetProtocol protocol_; // session lock
+    CTcpSocket socket_;
+    uint8_t buffer_[kReceiveSize]; // I/O thread only
+};
+
+} // namespace tamsivane

@@ -1,0 +1,180 @@
+#include "transport/CTransport.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "config/SettingsStore.h"
+#include "emulator/VtEmulator.h"
+#include "session/UserNotifier.h"
+
+namespace tamsivane {
+
+CTransport::CTransport(TransportHost& host, TransportType type) : host_(host), type_(type) {
+    ring_.Allocate(kRingSize);
+}
+
+CTransport::~CTransport() = default;
+
+bool CTransport::Start() {
+    std::lock_guard lock(runMutex_);
+    if (thread_.joinable() || state_.load() != TransportState::Idle) return false;
+    // Connecting from here on, so that a Stop right after Start is not mistaken
+    // for a stop before any thread exists.
+    SetState(TransportState::Connecting);
+    running_ = true;
+    thread_ = std::thread(&CTransport::Run, this);
+    threadId_ = thread_.get_id();
+    return true;
+}
+
+void CTransport::RequestStop() {
+    TransportState state = state_.load();
+    do {
+        if (state == TransportState::Idle || state == TransportState::Closing ||
+            state == TransportState::Closed) {
+            return;
+        }
+    } while (!state_.compare_exchange_weak(state, TransportState::Closing));
+    host_.StateChanged(TransportState::Closing);
+    Abort();
+}
+
+bool CTransport::Stop() {
+    RequestStop();
+    std::unique_lock lock(runMutex_);
+    if (!thread_.joinable() || std::this_thread::get_id() == threadId_) return true;
+    if (finished_.wait_for(lock, kStopTimeout, [this] { return !running_; })) {
+        lock.unlock();
+        thread_.join();
+    }
+    return true;
+}
+
+void CTransport::Shutdown() {
+    RequestStop();
+    std::unique_lock lock(runMutex_);
+    if (!thread_.joinable()) return;
+    lock.unlock();
+    // Every wait of the I/O thread is bounded and sees the stop, so this ends.
+    thread_.join();
+}
+
+bool CTransport::Send(const uint8_t* bytes, size_t n) {
+    if (host_.TransferRunning()) return true;
+    if (host_.Emulator().Settings().GetNumber(P::LocalEcho)) EchoLocally(bytes, n);
+    if (!Write(bytes, n)) {
+        RequestStop();
+        return false;
+    }
+    host_.SentBytes(bytes, n);
+    return true;
+}
+
+void CTransport::EchoLocally(const uint8_t* bytes, size_t n) {
+    PutLocal(bytes, n);
+    Wake();
+}
+
+void CTransport::SetHold(bool on) {
+    held_.store(on);
+    if (!on) Wake();
+}
+
+void CTransport::Abort() { doorbell_.Signal(); }
+
+void CTransport::Wake() {
+    wakePending_.store(true);
+    doorbell_.Signal();
+}
+
+void CTransport::MarkClosing() { AdvanceState(TransportState::Connected, TransportState::Closing); }
+
+size_t CTransport::ReceiveRoom() const { return pending_.empty() ? ring_.Free() : 0; }
+
+void CTransport::StoreReceived(const uint8_t* bytes, size_t n) {
+    if (pending_.empty() && ring_.Put(bytes, n)) return;
+    pending_.insert(pending_.end(), bytes, bytes + n);
+}
+
+size_t CTransport::PutLocal(const uint8_t* bytes, size_t n) {
+    // Echo and loop-back are shown as far as the ring has room; while the
+    // screen is held with a full ring the rest is not shown.
+    const size_t room = std::min(n, ring_.Free());
+    return ring_.Put(bytes, room) ? room : 0;
+}
+
+void CTransport::Run() {
+    try {
+        RunConnection();
+    } catch (const std::exception&) {
+        // Out of memory on the I/O thread: the connection ends like any other.
+        SetState(TransportState::Closing);
+        Close();
+        SetState(TransportState::Closed);
+        host_.ConnectionEnded();
+    }
+    std::lock_guard lock(runMutex_);
+    running_ = false;
+    finished_.notify_all();
+}
+
+void CTransport::RunConnection() {
+    Initialize();
+    // Connect waits for the network, so it works on a copy of the settings
+    // taken under the session lock.
+    SettingsStore settings;
+    {
+        std::lock_guard lock(host_.Lock());
+        settings.CopyFrom(host_.Emulator().Settings());
+    }
+    const bool connected = Connect(settings);
+    if (!connected || !AdvanceState(TransportState::Connecting, TransportState::Connected)) {
+        if (!StopRequested()) host_.Notifier().Notify(Msg::CannotConnect);
+        Close();
+        SetState(TransportState::Closed);
+        host_.ConnectionEnded();
+        return;
+    }
+    // What arrived while connecting (a proxy's greeting) is shown first.
+    do {
+        if (!held_.load()) Deliver();
+    } while (Poll() && !StopRequested());
+    SetState(TransportState::Closing);
+    Close();
+    SetState(TransportState::Closed);
+    host_.ConnectionEnded();
+}
+
+void CTransport::Deliver() {
+    for (;;) {
+        MovePendingIntoRing();
+        if (held_.load() || StopRequested()) return;
+        const size_t n = ring_.Get(chunk_, kChunkSize);
+        if (n == 0) return;
+        std::lock_guard lock(host_.Lock());
+        if (host_.TransferRunning()) {
+            host_.TransferReceive(chunk_, n);
+        } else {
+            host_.Emulator().ReceiveBlock(chunk_, n);
+        }
+    }
+}
+
+void CTransport::MovePendingIntoRing() {
+    if (pending_.empty()) return;
+    const size_t n = std::min(pending_.size(), ring_.Free());
+    if (n == 0 || !ring_.Put(pending_.data(), n)) return;
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(n));
+}
+
+void CTransport::SetState(TransportState state) {
+    if (state_.exchange(state) != state) host_.StateChanged(state);
+}
+
+bool CTransport::AdvanceState(TransportState from, TransportState to) {
+    if (!state_.compare_exchange_strong(from, to)) return false;
+    host_.StateChanged(to);
+    return true;
+}
+
+} // namespace tamsivane

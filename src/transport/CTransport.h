@@ -1,0 +1,133 @@
+// The common part of every transport: the I/O thread that connects, waits
+// for input and delivers it to the emulator, the receive ring, hold screen,
+// the send path with local echo, and a bounded stop.
+//
+// Threads: Start, Stop, SetHold and EchoLocally may be called from any
+// thread; Send is called with the session lock held (keys, emulator replies,
+// scripts); Write may also be called by the transfer worker without it.
+// The I/O thread takes the session lock only around handing a chunk to the
+// emulator or the transfer, and around reading the settings.
+//
+// A concrete transport's destructor calls Shutdown(), so the I/O thread has
+// ended before any part of the object goes; a transport is never destroyed
+// from its own I/O thread.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/EventFd.h"
+#include "transport/CRingBuffer.h"
+#include "transport/TransportHost.h"
+
+namespace tamsivane {
+
+class SettingsStore;
+
+class CTransport {
+public:
+    static constexpr size_t kRingSize = 8192;
+    static constexpr size_t kChunkSize = 2048;
+    static constexpr std::chrono::milliseconds kStopTimeout{30000};
+    // Longest single sleep of the I/O thread before it looks at its flags again.
+    static constexpr std::chrono::milliseconds kWaitTick{500};
+
+    CTransport(TransportHost& host, TransportType type);
+    virtual ~CTransport();
+    CTransport(const CTransport&) = delete;
+    CTransport& operator=(const CTransport&) = delete;
+
+    // Begins the I/O thread; false when the transport has already been started.
+    bool Start();
+    // Ends the connection and waits at most kStopTimeout for the I/O thread;
+    // from the I/O thread itself it only asks the thread to end.
+    bool Stop();
+    // Asks the I/O thread to end without waiting for it.
+    void RequestStop();
+
+    // Session lock held.  Drops the bytes while a transfer runs; otherwise
+    // echoes them under LocalEcho, writes them and feeds the macro recorder.
+    // A failed write ends the connection.
+    bool Send(const uint8_t* bytes, size_t n);
+    // Shows bytes as if they had been received, after what came before them.
+    void EchoLocally(const uint8_t* bytes, size_t n);
+
+    void SetHold(bool on);
+    bool IsHeld() const { return held_.load(); }
+
+    TransportState State() const { return state_.load(); }
+    TransportType Type() const { return type_; }
+
+    // The transport's operations.
+    virtual bool Initialize() { return true; }
+    // I/O thread, without the session lock: settings is its own copy.
+    virtual bool Connect(const SettingsStore& settings) = 0;
+    virtual void Close() = 0;
+    // Makes a waiting Poll return.
+    virtual void Abort();
+    // Waits for input and puts it into the receive ring; false ends the connection.
+    virtual bool Poll() = 0;
+    // Makes the I/O thread look at the receive ring now.
+    virtual void Wake();
+    virtual bool Write(const uint8_t* bytes, size_t n) = 0;
+    virtual bool SendBreak() { return false; }
+    // After the user changed communication settings; true when handled.
+    virtual bool ApplySettings(const SettingsStore& settings) = 0;
+    // Every 10 seconds under KeepSession.
+    virtual void KeepAlive() {}
+    // Names the other end, for titles.
+    virtual std::string GetName(const SettingsStore& settings) const = 0;
+
+protected:
+    // Stops and joins the I/O thread; concrete destructors call it first.
+    void Shutdown();
+
+    TransportHost& Host() const { return host_; }
+    const EventFd& Doorbell() const { return doorbell_; }
+    bool StopRequested() const { return state_.load() == TransportState::Closing; }
+    // Takes a pending Wake; Poll returns true for it.
+    bool TakeWake() { return wakePending_.exchange(false); }
+    // The other end closed: the I/O thread winds down.
+    void MarkClosing();
+
+    // I/O thread: room for newly received bytes (0 while earlier ones still
+    // wait for the ring), and where they go.  Bytes that do not fit wait and
+    // go in as the ring empties; nothing received is dropped.
+    size_t ReceiveRoom() const;
+    void StoreReceived(const uint8_t* bytes, size_t n);
+    // Any thread: as much as fits into the ring now; the count stored.
+    size_t PutLocal(const uint8_t* bytes, size_t n);
+
+private:
+    void Run();
+    void RunConnection();
+    void Deliver();
+    void MovePendingIntoRing();
+    void SetState(TransportState state);
+    bool AdvanceState(TransportState from, TransportState to);
+
+    TransportHost& host_;
+    const TransportType type_;
+    std::atomic<TransportState> state_{TransportState::Idle};
+    std::atomic<bool> held_{false};
+    std::atomic<bool> wakePending_{false};
+    EventFd doorbell_;
+    CRingBuffer ring_;
+    std::vector<uint8_t> pending_; // I/O thread only
+    uint8_t chunk_[kChunkSize];   // I/O thread only
+
+    std::thread thread_;
+    std::thread::id threadId_;
+    std::mutex runMutex_;
+    std::condition_variable finished_;
+    bool running_ = false; // guarded by runMutex_
+};
+
+} // namespace tamsivane

@@ -1,0 +1,59 @@
+// What a transport asks of the session that owns it: the emulator it feeds,
+// the session lock it takes around the emulator, the user's messages, the
+// file transfer and the notifications that leave the I/O thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "session/SessionLock.h"
+
+namespace tamsivane {
+
+class UserNotifier;
+class VtEmulator;
+
+enum class TransportState : int32_t {
+    Idle = 0,       // thread not started
+    Connecting = 1, // connection being made
+    Connected = 2,  // data flows
+    Closing = 4,    // ending (stop requested, or the other end closed)
+    Closed = 5,     // ended; the session may reconnect
+};
+
+// The same numbers as the HostType setting.
+enum class TransportType : int32_t { Telnet = 0, Serial = 1, Local = 2, Modem = 3 };
+
+class TransportHost {
+public:
+    virtual ~TransportHost() = default;
+
+    virtual VtEmulator& Emulator() = 0;
+    // Held around every received chunk and every use of the emulator's settings.
+    virtual SessionLock& Lock() = 0;
+    virtual UserNotifier& Notifier() = 0;
+
+    // Whether a file transfer runs: any thread, without locks.  While it runs,
+    // sent bytes are dropped and received chunks go to TransferReceive
+    // (I/O thread, session lock held).
+    virtual bool TransferRunning() const { return false; }
+    virtual void TransferReceive(const uint8_t* data, size_t length) { (void)data; (void)length; }
+    // All output handed to the connection so far has been written.  Any
+    // thread, possibly under the session lock: must not block.
+    virtual void OutputDrained() {}
+
+    // Bytes that Send wrote, for the macro recorder (session lock held).
+    virtual void SentBytes(const uint8_t* data, size_t length) { (void)data; (void)length; }
+    // Protocol notes for the debug capture (session lock held); written only
+    // while a capture file is open.
+    virtual void Capture(std::string_view text) { (void)text; }
+
+    // Any thread, possibly under the session lock: post, never block.
+    virtual void StateChanged(TransportState state) { (void)state; }
+    // The connection is over (failed or ended); I/O thread, no lock held.
+    // The views mark the window disconnected or close it.
+    virtual void ConnectionEnded() {}
+};
+
+} // namespace tamsivane
