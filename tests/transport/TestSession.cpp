@@ -1,0 +1,135 @@
+#include "TestSession.h"
+
+#include <thread>
+
+#include "transport/CTelnetTransport.h"
+
+namespace tamsivane::testing {
+
+TestSession::TestSession() : emulator_(this) {}
+
+TestSession::~TestSession() {
+    if (transport_) transport_->Stop();
+    transport_.reset();
+}
+
+void TestSession::StartEmulator() {
+    std::lock_guard lock(lock_);
+    emulator_.Start();
+}
+
+void TestSession::Attach(std::unique_ptr<CTransport> transport) { transport_ = std::move(transport); }
+
+bool TestSession::Type(std::string_view bytes) {
+    std::lock_guard lock(lock_);
+    return transport_->Send(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+std::string TestSession::ScreenText() {
+    std::lock_guard lock(lock_);
+    const ScreenBuffer& screen = emulator_.Screen();
+    std::string text;
+    for (int row = 0; row < screen.Lines(); ++row) {
+        std::string line;
+        for (char16_t c : screen.TextOfRegion(row, 0, row, kStride - 1)) {
+            line += c < 0x80 ? static_cast<char>(c) : '?';
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        if (row > 0) text += '\n';
+        text += line;
+    }
+    return text;
+}
+
+bool TestSession::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+bool TestSession::WaitForScreen(std::string_view text, std::chrono::milliseconds limit) {
+    return WaitFor([&] { return ScreenText().find(text) != std::string::npos; }, limit);
+}
+
+bool TestSession::WaitForState(TransportState state, std::chrono::milliseconds limit) {
+    return WaitFor([&] { return transport_->State() == state; }, limit);
+}
+
+std::vector<TransportState> TestSession::States() {
+    std::lock_guard lock(recordMutex_);
+    return states_;
+}
+
+std::vector<int> TestSession::Messages() {
+    std::lock_guard lock(recordMutex_);
+    return messages_;
+}
+
+int TestSession::EndCount() {
+    std::lock_guard lock(recordMutex_);
+    return ends_;
+}
+
+std::string TestSession::Sent() {
+    std::lock_guard lock(recordMutex_);
+    return sent_;
+}
+
+std::string TestSession::TransferBytes() {
+    std::lock_guard lock(recordMutex_);
+    return transferBytes_;
+}
+
+std::string TestSession::Captured() {
+    std::lock_guard lock(recordMutex_);
+    return captured_;
+}
+
+void TestSession::TransferReceive(const uint8_t* data, size_t length) {
+    std::lock_guard lock(recordMutex_);
+    transferBytes_.append(reinterpret_cast<const char*>(data), length);
+}
+
+void TestSession::SentBytes(const uint8_t* data, size_t length) {
+    std::lock_guard lock(recordMutex_);
+    sent_.append(reinterpret_cast<const char*>(data), length);
+}
+
+void TestSession::Capture(std::string_view text) {
+    std::lock_guard lock(recordMutex_);
+    captured_ += text;
+}
+
+void TestSession::StateChanged(TransportState state) {
+    std::lock_guard lock(recordMutex_);
+    states_.push_back(state);
+}
+
+void TestSession::ConnectionEnded() {
+    std::lock_guard lock(recordMutex_);
+    ++ends_;
+}
+
+void TestSession::ShowMessage(int stringId, std::string_view) {
+    std::lock_guard lock(recordMutex_);
+    messages_.push_back(stringId);
+}
+
+void TestSession::SendToHost(std::string_view bytes) {
+    if (transport_) transport_->Send(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+void TestSession::ScreenChanged(int, int, bool) {
+    if (onScreenChanged) onScreenChanged();
+}
+
+void TestSession::PageSizeChanged(int, int) {
+    if (transport_ && transport_->Type() == TransportType::Telnet) {
+        static_cast<CTelnetTransport&>(*transport_).UpdateWindowSize();
+    }
+}
+
+} // namespace tamsivane::testing

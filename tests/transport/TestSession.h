@@ -1,0 +1,82 @@
+// A session for the transport tests: an emulator, the session lock, and a
+// record of everything the transport tells its session.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "emulator/EmulatorHost.h"
+#include "emulator/VtEmulator.h"
+#include "session/UserNotifier.h"
+#include "transport/CTransport.h"
+
+namespace tamsivane::testing {
+
+using namespace std::chrono_literals;
+
+class TestSession : public TransportHost, public EmulatorHost, public UserNotifier {
+public:
+    TestSession();
+    ~TestSession() override;
+
+    // Builds the emulator's screen from the settings changed so far.
+    void StartEmulator();
+    void Attach(std::unique_ptr<CTransport> transport);
+    CTransport& Transport() { return *transport_; }
+
+    // Sends as a key press does (session lock held).
+    bool Type(std::string_view bytes);
+    // The displayed page, rows joined by "\n", trailing blanks removed.
+    std::string ScreenText();
+    bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
+    bool WaitForScreen(std::string_view text, std::chrono::milliseconds limit = 20s);
+    bool WaitForState(TransportState state, std::chrono::milliseconds limit = 20s);
+
+    std::vector<TransportState> States();
+    std::vector<int> Messages();
+    int EndCount();
+    std::string Sent();
+    std::string TransferBytes();
+    std::string Captured();
+    void SetTransferRunning(bool on) { transferRunning_ = on; }
+    // Called on the I/O thread after each received block (session lock held).
+    std::function<void()> onScreenChanged;
+
+    // TransportHost
+    VtEmulator& Emulator() override { return emulator_; }
+    SessionLock& Lock() override { return lock_; }
+    UserNotifier& Notifier() override { return *this; }
+    bool TransferRunning() const override { return transferRunning_; }
+    void TransferReceive(const uint8_t* data, size_t length) override;
+    void SentBytes(const uint8_t* data, size_t length) override;
+    void Capture(std::string_view text) override;
+    void StateChanged(TransportState state) override;
+    void ConnectionEnded() override;
+    // UserNotifier
+    void ShowMessage(int stringId, std::string_view text) override;
+    // EmulatorHost
+    void SendToHost(std::string_view bytes) override;
+    void ScreenChanged(int firstRow, int lastRow, bool historyChanged) override;
+    void PageSizeChanged(int columns, int lines) override;
+
+private:
+    SessionLock lock_;
+    VtEmulator emulator_;
+    std::unique_ptr<CTransport> transport_;
+    std::atomic<bool> transferRunning_{false};
+
+    std::mutex recordMutex_; // guards the records below
+    std::vector<TransportState> states_;
+    std::vector<int> messages_;
+    int ends_ = 0;
+    std::string sent_;
+    std::string transferBytes_;
+    std::string captured_;
+};
+
+} // namespace tamsivane::testing
