@@ -13,11 +13,12 @@ CONFIGURE_FLAGS := -DTAMSIVANE_WERROR=$(WERROR)
 
 FUZZ_SECONDS := 60
 SETUP_FUZZ_SECONDS := 20
+TELNET_FUZZ_SECONDS := 20
 FUZZ_DIR := build/fuzz
 FUZZ_FLAGS := -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
 	-print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/artifacts/
 
-.PHONY: all deps build run test test-default asan fuzz clean
+.PHONY: all deps build run test test-default asan tsan fuzz clean
 
 all: build
 
@@ -32,8 +33,9 @@ run: build
 	build/default/tamsivane-cli replay resources/demo.vt
 
 # Everything: the tests, the tests again under the address and undefined
-# behaviour sanitizers, then a bounded fuzz run.
-test: test-default asan fuzz
+# behaviour sanitizers, the threaded tests under the thread sanitizer, then a
+# bounded fuzz run.
+test: test-default asan tsan fuzz
 
 test-default: build
 	ctest --preset default -j$(JOBS)
@@ -42,6 +44,13 @@ asan: deps
 	cmake --preset asan $(CONFIGURE_FLAGS)
 	cmake --build --preset asan -j$(JOBS)
 	ctest --preset asan -j$(JOBS)
+
+# The tests that run I/O threads.
+TSAN_TESTS := test_transport
+tsan: deps
+	cmake --preset tsan $(CONFIGURE_FLAGS)
+	cmake --build --preset tsan -j$(JOBS) --target $(TSAN_TESTS)
+	ctest --preset tsan -j$(JOBS) -R 'Transport'
 
 # New inputs go to the build folder; the committed seeds stay as they are.
 # $(call run_fuzzer,NAME,SECONDS) runs fuzz_NAME on the seeds in fuzz/corpus/NAME.
@@ -60,9 +69,10 @@ endef
 
 fuzz: deps
 	cmake --preset fuzz $(CONFIGURE_FLAGS)
-	cmake --build --preset fuzz -j$(JOBS) --target fuzz_emulator fuzz_setup_file
+	cmake --build --preset fuzz -j$(JOBS) --target fuzz_emulator fuzz_setup_file fuzz_telnet
 	$(call run_fuzzer,emulator,$(FUZZ_SECONDS))
 	$(call run_fuzzer,setup_file,$(SETUP_FUZZ_SECONDS))
+	$(call run_fuzzer,telnet,$(TELNET_FUZZ_SECONDS))
 
 clean:
 	rm -rf build
