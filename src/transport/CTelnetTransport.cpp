@@ -63,10 +63,7 @@ bool CTelnetTransport::Poll() {
         if (TakeWake()) return true;
         const size_t room = std::min(ReceiveRoom(), kReceiveSize);
         const CTcpSocket::Readiness ready = socket_.Wait(room > 0, kWaitTick);
-        if (ready.failed || (ready.input && ReceiveInto(room) < 0)) {
-            MarkClosing();
-            return false;
-        }
+        if (ready.failed || (ready.input && ReceiveInto(room) < 0)) return false;
         if (ready.input) return true;
     }
 }

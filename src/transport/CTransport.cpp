@@ -43,8 +43,9 @@ bool CTransport::Stop() {
     RequestStop();
     std::unique_lock lock(runMutex_);
     if (!thread_.joinable() || std::this_thread::get_id() == threadId_) return true;
-    if (finished_.wait_for(lock, kStopTimeout, [this] { return !running_; })) {
-        lock.unlock();
+    // Joined under the lock, so two threads stopping at once do not both join.
+    if (finished_.wait_for(lock, kStopTimeout, [this] { return !running_; }) &&
+        thread_.joinable()) {
         thread_.join();
     }
     return true;
@@ -53,10 +54,9 @@ bool CTransport::Stop() {
 void CTransport::Shutdown() {
     RequestStop();
     std::unique_lock lock(runMutex_);
-    if (!thread_.joinable()) return;
-    lock.unlock();
     // Every wait of the I/O thread is bounded and sees the stop, so this ends.
-    thread_.join();
+    finished_.wait(lock, [this] { return !running_; });
+    if (thread_.joinable()) thread_.join();
 }
 
 bool CTransport::Send(const uint8_t* bytes, size_t n) {
@@ -86,8 +86,6 @@ void CTransport::Wake() {
     wakePending_.store(true);
     doorbell_.Signal();
 }
-
-void CTransport::MarkClosing() { AdvanceState(TransportState::Connected, TransportState::Closing); }
 
 size_t CTransport::ReceiveRoom() const { return pending_.empty() ? ring_.Free() : 0; }
 
@@ -139,6 +137,15 @@ void CTransport::RunConnection() {
     do {
         if (!held_.load()) Deliver();
     } while (Poll() && !StopRequested());
+    // The other end has finished; what it sent is still shown, once the
+    // screen is released.
+    while (!StopRequested() && (!pending_.empty() || ring_.Used() > 0)) {
+        if (held_.load()) {
+            doorbell_.Wait(kWaitTick);
+        } else {
+            Deliver();
+        }
+    }
     SetState(TransportState::Closing);
     Close();
     SetState(TransportState::Closed);

@@ -72,7 +72,8 @@ public:
     virtual void Close() = 0;
     // Makes a waiting Poll return.
     virtual void Abort();
-    // Waits for input and puts it into the receive ring; false ends the connection.
+    // Waits for input and puts it into the receive ring; false ends the
+    // connection (the other end closed, or a stop was requested).
     virtual bool Poll() = 0;
     // Makes the I/O thread look at the receive ring now.
     virtual void Wake();
@@ -94,8 +95,6 @@ protected:
     bool StopRequested() const { return state_.load() == TransportState::Closing; }
     // Takes a pending Wake; Poll returns true for it.
     bool TakeWake() { return wakePending_.exchange(false); }
-    // The other end closed: the I/O thread winds down.
-    void MarkClosing();
 
     // I/O thread: room for newly received bytes (0 while earlier ones still
     // wait for the ring), and where they go.  Bytes that do not fit wait and

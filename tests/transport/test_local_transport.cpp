@@ -107,6 +107,15 @@ TEST_F(LocalTransportTest, StopRightAfterStartEndsTheThread) {
     }
 }
 
+TEST_F(LocalTransportTest, StopFromSeveralThreadsAtOnce) {
+    StartConnected();
+    std::vector<std::thread> stoppers;
+    for (int i = 0; i < 3; ++i) stoppers.emplace_back([&] { session.Transport().Stop(); });
+    for (std::thread& stopper : stoppers) stopper.join();
+    EXPECT_EQ(session.Transport().State(), TransportState::Closed);
+    EXPECT_EQ(session.EndCount(), 1);
+}
+
 TEST_F(LocalTransportTest, SettingsChangesAskForARestartUnlessStillLoopBack) {
     SettingsStore changed;
     changed.SetNumber(P::HostType, 2);
