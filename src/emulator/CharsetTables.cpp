@@ -276,11 +276,26 @@ const char* Charset::NationalName(int nrc) {
     return nrc >= 0 && nrc < NationalCount ? charset_tables::kNationalNames[nrc] : nullptr;
 }
 
-int LineDrawingShape(uint16_t code) {
-    for (const auto& range : charset_tables::kShapes) {
-        if (code >= range.first && code <= range.last) return range.shape;
+namespace {
+// The shapes spread over the codes they cover, so that the character writer
+// looks a code up in one step.
+constexpr uint16_t kFirstShapeCode = 0x23BA;
+constexpr uint16_t kLastShapeCode = 0x256C;
+struct ShapeLookup {
+    int8_t shape[kLastShapeCode - kFirstShapeCode + 1];
+    constexpr ShapeLookup() : shape() {
+        for (int8_t& s : shape) s = -1;
+        for (const auto& range : charset_tables::kShapes)
+            for (int code = range.first; code <= range.last; ++code)
+                shape[code - kFirstShapeCode] = static_cast<int8_t>(range.shape);
     }
-    return -1;
+};
+constexpr ShapeLookup kShapeLookup;
+} // namespace
+
+int LineDrawingShape(uint16_t code) {
+    if (code < kFirstShapeCode || code > kLastShapeCode) return -1;
+    return kShapeLookup.shape[code - kFirstShapeCode];
 }
 
 } // namespace tamsivane

@@ -179,10 +179,17 @@ bool CharsetTranslator::GrIsGraphic() const {
            (set.kind == Resolved::Kind::Table && set.row->firstCode == 0);
 }
 
+// ASCII in GL, or a double-byte decoder with nothing pending: no lead byte of
+// any supported code page lies below 0x80.
 bool CharsetTranslator::GlIsPlainAscii() const {
-    if (state_.singleShift || NationalSet() != 0) return false;
-    return SetInUse(state_.gl, false, settings_.GetNumber(P::DBCS) != 0).kind ==
-           Resolved::Kind::Ascii;
+    if (state_.singleShift) return false;
+    const bool doubleByte = settings_.GetNumber(P::DBCS) != 0;
+    if (state_.g[state_.gl] == Charset::Ascii && !doubleByte) return NationalSet() == 0;
+    switch (SetInUse(state_.gl, false, settings_.GetNumber(P::DBCS) != 0).kind) {
+    case Resolved::Kind::Ascii: return NationalSet() == 0;
+    case Resolved::Kind::Decoder: return pendingLength_ == 0;
+    default: return false;
+    }
 }
 
 uint16_t CharsetTranslator::Translate(uint8_t byte) {

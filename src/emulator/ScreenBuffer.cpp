@@ -189,9 +189,9 @@ void ScreenBuffer::BlankSlot(size_t slot, int left, int right) {
 
 void ScreenBuffer::WriteCell(int row, int column, uint16_t code, uint16_t attribute) {
     column = std::clamp(column, 0, kLastColumn);
-    RowCodes(row)[column] = code;
-    RowAttrs(row)[column] = attribute;
-    MarkRowChanged(row);
+    const Cells cells = ChangeRow(row);
+    cells.codes[column] = code;
+    cells.attrs[column] = attribute;
 }
 
 uint16_t ScreenBuffer::Code(int row, int column) const {
@@ -269,8 +269,7 @@ void ScreenBuffer::MoveCells(int row, int rowCount, int fromLeft, int fromRight,
     int lastRow = row == lines_ ? row : LastRow(row, rowCount);
     if (row != lines_ && !ClipPageRows(row, lastRow)) return;
     for (int r = row; r <= lastRow; ++r) {
-        uint16_t* codes = RowCodes(r);
-        uint16_t* attrs = RowAttrs(r);
+        const auto [codes, attrs] = ChangeRow(r);
         std::memmove(codes + target, codes + source.left, width * sizeof(uint16_t));
         std::memmove(attrs + target, attrs + source.left, width * sizeof(uint16_t));
         if (fill) {
@@ -281,7 +280,6 @@ void ScreenBuffer::MoveCells(int row, int rowCount, int fromLeft, int fromRight,
                 FillBlanks(codes, attrs, std::max(target + width, source.left), source.right);
             }
         }
-        MarkRowChanged(r);
     }
 }
 

@@ -96,15 +96,23 @@ public:
 
     // Direct row access for the character writer; the row is clamped.  The
     // caller marks the row changed.
-    uint16_t* RowCodes(int row) {
+    struct Cells {
+        uint16_t* codes;
+        uint16_t* attrs;
+    };
+    Cells RowCells(int row) {
         row = Clamp(row);
-        if (row == lines_) return statusCodes_;
-        return Empty() ? scratchCodes_ : SlotCodes(LineIndex(row));
+        if (row == lines_) return {statusCodes_, statusAttrs_};
+        if (Empty()) return {scratchCodes_, scratchAttrs_};
+        const size_t slot = LineIndex(row);
+        return {SlotCodes(slot), SlotAttrs(slot)};
     }
-    uint16_t* RowAttrs(int row) {
-        row = Clamp(row);
-        if (row == lines_) return statusAttrs_;
-        return Empty() ? scratchAttrs_ : SlotAttrs(LineIndex(row));
+    uint16_t* RowCodes(int row) { return RowCells(row).codes; }
+    uint16_t* RowAttrs(int row) { return RowCells(row).attrs; }
+    // The cells of a row for writing, the row marked changed.
+    Cells ChangeRow(int row) {
+        MarkRowChanged(row);
+        return RowCells(row);
     }
     void MarkRowChanged(int row) {
         row = Clamp(row);

@@ -13,6 +13,8 @@ public:
     static constexpr int kMaxIntermediates = 16;
     static constexpr int kMaxParameters = 32;
     static constexpr uint32_t kMaxValue = 0x7FFFFFFF;
+    // Values from here on would pass kMaxValue with one more digit.
+    static constexpr uint32_t kSaturateFrom = (kMaxValue - 9) / 10 + 1;
 
     void Clear() {
         intermediateCount_ = 0;
@@ -33,8 +35,7 @@ public:
             }
             if (parameterCount_ <= kMaxParameters) {
                 uint32_t& v = values_[parameterCount_ - 1];
-                const uint32_t digit = byte - '0';
-                v = v > (kMaxValue - digit) / 10 ? kMaxValue : v * 10 + digit;
+                v = v < kSaturateFrom ? v * 10 + (byte - '0') : kMaxValue;
             }
         } else if (byte == ';') {
             if (fresh_) {

@@ -96,8 +96,7 @@ void SoftFont::DrawGlyph(Glyph& glyph, std::string_view sixels) const {
     }
 }
 
-bool SoftFont::Matches(uint8_t final, std::string_view intermediates) const {
-    if (final_ == 0 || final != final_) return false;
+bool SoftFont::IntermediatesAmong(std::string_view intermediates) const {
     for (int i = 0; i < intermediateCount_; ++i) {
         if (intermediates.find(static_cast<char>(intermediates_[i])) == std::string_view::npos) {
             return false;

@@ -26,7 +26,9 @@ public:
     void Load(const int params[7], std::string_view data);
 
     // Whether a designation (final byte and collected intermediates) selects this font.
-    bool Matches(uint8_t final, std::string_view intermediates) const;
+    bool Matches(uint8_t final, std::string_view intermediates) const {
+        return final_ != 0 && final == final_ && IntermediatesAmong(intermediates);
+    }
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -36,6 +38,7 @@ public:
     const Glyph* Lookup(uint16_t code) const;
 
 private:
+    bool IntermediatesAmong(std::string_view intermediates) const;
     void DrawGlyph(Glyph& glyph, std::string_view sixels) const;
 
     std::array<uint8_t, 15> intermediates_{};

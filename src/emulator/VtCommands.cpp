@@ -161,11 +161,6 @@ void VtEmulator::WriteCharacter(uint16_t code) {
     }
 }
 
-bool VtEmulator::FastPathAllowed() const {
-    return !insertMode_ && !captureOpen_ && !scriptWatch_ && charsets_.GlIsPlainAscii() &&
-           settings_.GetNumber(P::Interpret) != 0;
-}
-
 // Writes a run of printable ASCII straight into the row, as many characters
 // as fit before the margin at a time.  Returns the bytes consumed; stops at
 // the first byte that needs the parser.
@@ -182,9 +177,9 @@ size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
         const int col = cursorColumn_;
         const int limit = RightLimit();
         const size_t room = std::min(length - done, static_cast<size_t>(limit - col + 1));
-        const size_t n = WritePrintableCells(data + done, room, screen_.RowCodes(row) + col,
-                                             screen_.RowAttrs(row) + col, attribute);
-        screen_.MarkRowChanged(row);
+        const ScreenBuffer::Cells cells = screen_.ChangeRow(row);
+        const size_t n =
+            WritePrintableCells(data + done, room, cells.codes + col, cells.attrs + col, attribute);
         if (col + static_cast<int>(n) <= limit) {
             cursorColumn_ = col + static_cast<int>(n);
         } else {

@@ -59,20 +59,6 @@ void VtEmulator::ResetState() {
     cursorColumn_ = 0;
 }
 
-void VtEmulator::ReceiveBlock(const uint8_t* data, size_t length) {
-    size_t i = 0;
-    while (i < length) {
-        if (state_ == ParserState::Ground && IsPrintableAscii(data[i]) && FastPathAllowed()) {
-            const size_t written = WritePrintableRun(data + i, length - i);
-            i += written;
-            if (i >= length) break;
-            if (written > 0) continue;
-        }
-        ReceiveByte(data[i++]);
-    }
-    UpdateViews();
-}
-
 void VtEmulator::UpdateViews() {
     int first = -1;
     int last = -1;

@@ -72,9 +72,15 @@ public:
     void UpdateViews();
 
     // A capture file is open: characters and controls are written to the host's Capture().
-    void SetCaptureOpen(bool open) { captureOpen_ = open; }
+    void SetCaptureOpen(bool open) {
+        captureOpen_ = open;
+        hooksSwitched_ = true;
+    }
     // Scripts wait for host text: every received byte is offered to them first.
-    void SetScriptWatch(bool on) { scriptWatch_ = on; }
+    void SetScriptWatch(bool on) {
+        scriptWatch_ = on;
+        hooksSwitched_ = true;
+    }
 
     SessionSettings& Settings() { return settings_; }
     const SessionSettings& Settings() const { return settings_; }
@@ -127,7 +133,10 @@ private:
     void CompleteString();
     size_t WritePrintableRun(const uint8_t* data, size_t length);
     void CaptureDebugByte(uint8_t byte);
-    bool FastPathAllowed() const;
+    bool ByteHooksActive() const;
+    bool IsGroundControl(uint8_t byte) const;
+    size_t GroundRun(const uint8_t* data, size_t length);
+    size_t ControlSequenceRun(const uint8_t* data, size_t length);
 
     // --- characters and cursor (VtCommands.cpp) ---
     void WriteCharacter(uint16_t code);
@@ -255,6 +264,7 @@ private:
     std::string stringData_;
     bool captureOpen_ = false;
     bool scriptWatch_ = false;
+    bool hooksSwitched_ = false;
 
     // Geometry, from the settings.
     int columns_ = 80;

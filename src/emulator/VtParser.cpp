@@ -50,6 +50,30 @@ void VtEmulator::SetState(ParserState state) {
     matchCount_ = 0;
 }
 
+// Beside the parser, so that the per-byte calls below can be inlined.
+// The byte hooks are looked at once per block, and again only when one of
+// them was switched (a host-started script may start watching mid-block).
+void VtEmulator::ReceiveBlock(const uint8_t* data, size_t length) {
+    size_t i = 0;
+    hooksSwitched_ = false;
+    bool hooks = ByteHooksActive();
+    while (i < length) {
+        if (hooks)
+            ReceiveByte(data[i++]);
+        else if (state_ == ParserState::Ground)
+            i += GroundRun(data + i, length - i);
+        else if (state_ == ParserState::ControlSequence)
+            i += ControlSequenceRun(data + i, length - i);
+        else
+            ParseByte(data[i++]);
+        if (hooksSwitched_) {
+            hooksSwitched_ = false;
+            hooks = ByteHooksActive();
+        }
+    }
+    UpdateViews();
+}
+
 void VtEmulator::ReceiveByte(uint8_t byte) {
     if (scriptWatch_) scriptWatch_ = host_->OfferToScripts(byte);
     if (captureOpen_ && settings_.GetNumber(P::CaptureDebug)) CaptureDebugByte(byte);
@@ -102,13 +126,42 @@ void VtEmulator::DisplayByte(uint8_t byte) {
     attribute_ = saved;
 }
 
+// 128-159 are graphic when GR holds an 8-bit code page or the double-byte decoder.
+bool VtEmulator::IsGroundControl(uint8_t byte) const {
+    return byte < 0x20 || byte == 0x7F || (IsC1(byte) && !charsets_.GrIsGraphic());
+}
+
 void VtEmulator::GroundByte(uint8_t byte) {
-    // 128-159 are graphic when GR holds an 8-bit code page or the double-byte decoder.
-    if (byte < 0x20 || byte == 0x7F || (IsC1(byte) && !charsets_.GrIsGraphic())) {
+    if (IsGroundControl(byte)) {
         ExecuteControl(byte);
         return;
     }
     if (const uint16_t code = charsets_.Translate(byte)) WriteCharacter(code);
+}
+
+// Whether every received byte must pass the scripts, the debug capture or the
+// control display before it is parsed.
+bool VtEmulator::ByteHooksActive() const {
+    return scriptWatch_ || (captureOpen_ && settings_.GetNumber(P::CaptureDebug)) ||
+           settings_.GetNumber(P::Interpret) == 0;
+}
+
+// The ground state while no byte hook is active, until a byte leaves it:
+// runs of plain ASCII are written as blocks, other graphic bytes translated
+// and written, controls executed.  Returns the bytes consumed.
+size_t VtEmulator::GroundRun(const uint8_t* data, size_t length) {
+    size_t i = 0;
+    while (i < length && state_ == ParserState::Ground) {
+        const uint8_t byte = data[i];
+        if (IsPrintableAscii(byte) && !insertMode_ && charsets_.GlIsPlainAscii()) {
+            const size_t written = WritePrintableRun(data + i, length - i);
+            i += written;
+            if (written > 0) continue;
+        }
+        ++i;
+        GroundByte(byte);
+    }
+    return i;
 }
 
 // C0 controls in every state, and C1 controls in their 8-bit and 7-bit forms.
@@ -172,6 +225,22 @@ void VtEmulator::ControlSequenceByte(uint8_t byte) {
     } else {
         SetState(ParserState::Ground);
     }
+}
+
+// Parameters and intermediates of a control sequence up to the byte that
+// ends it or interrupts it, which goes through ControlSequenceByte.
+size_t VtEmulator::ControlSequenceRun(const uint8_t* data, size_t length) {
+    size_t i = 0;
+    while (i < length) {
+        const uint8_t byte = data[i++];
+        if (byte >= 0x20 && byte < 0x40) {
+            collector_.Collect(byte);
+        } else {
+            ControlSequenceByte(byte);
+            break;
+        }
+    }
+    return i;
 }
 
 void VtEmulator::StringByte(uint8_t byte) {

@@ -39,10 +39,9 @@ void VtEmulator::ForEachAffectedSpan(const Rect& r, void (VtEmulator::*span)(int
 // The character class and the protection stay with the cell.
 void VtEmulator::ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute) {
     constexpr uint16_t kKept = Attr::Protected | Attr::ClassMask;
-    uint16_t* attrs = screen_.RowAttrs(row);
+    uint16_t* attrs = screen_.ChangeRow(row).attrs;
     for (int c = std::max(left, 0); c <= std::min(right, kStride - 1); ++c)
         attrs[c] = static_cast<uint16_t>((attrs[c] & kKept) | (attribute & ~kKept));
-    screen_.MarkRowChanged(row);
 }
 
 void VtEmulator::XorAttributesInSpan(int row, int left, int right, uint16_t mask) {

@@ -123,7 +123,11 @@ TEST_F(CharsetTest, GlIsPlainAsciiOnlyWhenBytesTranslateToThemselves) {
     Set(P::NRC, 6);
     EXPECT_FALSE(translator.GlIsPlainAscii());
     Set(P::NRC, 0);
+    // The double-byte decoder passes ASCII through, except after a lead byte.
     Set(P::DBCS, 1);
+    Set(P::DBCSSet, 5);
+    EXPECT_TRUE(translator.GlIsPlainAscii());
+    EXPECT_EQ(translator.Translate(0xC3), 0);
     EXPECT_FALSE(translator.GlIsPlainAscii());
 }
 
