@@ -18,7 +18,7 @@ FUZZ_DIR := build/fuzz
 FUZZ_FLAGS := -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
 	-print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/artifacts/
 
-.PHONY: all deps build run test test-default asan tsan fuzz clean
+.PHONY: all deps build run test test-default asan tsan fuzz bench clean
 
 all: build
 
@@ -73,6 +73,14 @@ fuzz: deps
 	$(call run_fuzzer,emulator,$(FUZZ_SECONDS))
 	$(call run_fuzzer,setup_file,$(SETUP_FUZZ_SECONDS))
 	$(call run_fuzzer,telnet,$(TELNET_FUZZ_SECONDS))
+
+# Throughput beside libvterm on the same bytes; prints MB/s and the ratios.
+# Not part of `make test`: figures depend on the machine.
+BENCH_ARGS ?=
+bench: deps
+	cmake --preset bench $(CONFIGURE_FLAGS)
+	cmake --build --preset bench -j$(JOBS) --target tamsivane-bench
+	build/bench/bench/tamsivane-bench $(BENCH_ARGS)
 
 clean:
 	rm -rf build
