@@ -27,9 +27,9 @@ static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
 } // namespace
 
 std::string_view ResourceString(int id) {
-    const auto* entry = std::lower_bound(
-        std::begin(kStrings), std::end(kStrings), id,
-        [](const ResourceEntry& e, int wanted) { return e.id < wanted; });
+    const auto* entry =
+        std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                         [](const ResourceEntry& e, int wanted) { return e.id < wanted; });
     return entry != std::end(kStrings) && entry->id == id ? entry->text : std::string_view{};
 }
 

@@ -1,10 +1,10 @@
 #include "platform/EventFd.h"
 
-#include <cerrno>
-#include <cstdint>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdint>
 
 namespace tamsivane {
 

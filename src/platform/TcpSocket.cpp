@@ -1,10 +1,10 @@
 #include "platform/TcpSocket.h"
 
-#include <cerrno>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <algorithm>
 #include <memory>
@@ -31,7 +31,8 @@ AddressList Resolve(const std::string& host, int port) {
 }
 
 int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
@@ -67,8 +68,8 @@ CTcpSocket::ConnectResult CTcpSocket::Connect(const std::string& host, int port,
         bool pending = !connected && errno == EINPROGRESS;
         while (pending) {
             pollfd entries[2] = {{fd, POLLOUT, 0}, {doorbell_.Fd(), POLLIN, 0}};
-            const int ready = PollRetrying(entries, doorbell_.Fd() >= 0 ? 2 : 1,
-                                           RemainingMs(deadline));
+            const int ready =
+                PollRetrying(entries, doorbell_.Fd() >= 0 ? 2 : 1, RemainingMs(deadline));
             if (ready < 0 || Clock::now() >= deadline) break;
             if (entries[1].revents & POLLIN) {
                 doorbell_.Drain();
@@ -101,7 +102,8 @@ CTcpSocket::Readiness CTcpSocket::Wait(bool wantInput, std::chrono::milliseconds
         std::lock_guard lock(mutex_);
         wantOutput = released_ && BacklogSizeLocked() > 0;
     }
-    const short socketEvents = static_cast<short>((wantInput ? POLLIN : 0) | (wantOutput ? POLLOUT : 0));
+    const short socketEvents =
+        static_cast<short>((wantInput ? POLLIN : 0) | (wantOutput ? POLLOUT : 0));
     pollfd entries[2] = {{doorbell_.Fd(), POLLIN, 0}, {socketEvents ? fd_ : -1, socketEvents, 0}};
     Readiness readiness;
     if (PollRetrying(entries, 2, static_cast<int>(timeout.count())) <= 0) return readiness;
@@ -143,7 +145,8 @@ bool CTcpSocket::Send(const uint8_t* data, size_t length) {
         if (!released_ || BacklogSizeLocked() > 0) return QueueLocked(data, length);
         size_t sent = 0;
         while (sent < length) {
-            const ssize_t count = send(fd_, data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t count =
+                send(fd_, data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
             if (count >= 0) {
                 sent += static_cast<size_t>(count);
             } else if (errno == EAGAIN || errno == EWOULDBLOCK) {

@@ -71,7 +71,9 @@ bool CTransport::Send(const uint8_t* bytes, size_t n) {
 }
 
 void CTransport::EchoLocally(const uint8_t* bytes, size_t n) {
-    PutLocal(bytes, n);
+    // Shown as far as the ring has room; while the screen is held with a
+    // full ring the rest is not shown.
+    ring_.Put(bytes, std::min(n, ring_.Free()));
     Wake();
 }
 
@@ -92,13 +94,6 @@ size_t CTransport::ReceiveRoom() const { return pending_.empty() ? ring_.Free() 
 void CTransport::StoreReceived(const uint8_t* bytes, size_t n) {
     if (pending_.empty() && ring_.Put(bytes, n)) return;
     pending_.insert(pending_.end(), bytes, bytes + n);
-}
-
-size_t CTransport::PutLocal(const uint8_t* bytes, size_t n) {
-    // Echo and loop-back are shown as far as the ring has room; while the
-    // screen is held with a full ring the rest is not shown.
-    const size_t room = std::min(n, ring_.Free());
-    return ring_.Put(bytes, room) ? room : 0;
 }
 
 void CTransport::Run() {

@@ -101,8 +101,6 @@ protected:
     // go in as the ring empties; nothing received is dropped.
     size_t ReceiveRoom() const;
     void StoreReceived(const uint8_t* bytes, size_t n);
-    // Any thread: as much as fits into the ring now; the count stored.
-    size_t PutLocal(const uint8_t* bytes, size_t n);
 
 private:
     void Run();
@@ -120,7 +118,7 @@ private:
     EventFd doorbell_;
     CRingBuffer ring_;
     std::vector<uint8_t> pending_; // I/O thread only
-    uint8_t chunk_[kChunkSize];   // I/O thread only
+    uint8_t chunk_[kChunkSize];    // I/O thread only
 
     std::thread thread_;
     std::thread::id threadId_;

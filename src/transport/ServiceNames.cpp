@@ -31,14 +31,13 @@ int PortFromText(std::string_view text) {
     for (const Service& service : kServices) {
         if (EqualIgnoringCase(service.name, text)) return service.port;
     }
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
     if (!digits) return -1;
     int port = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
     return error == std::errc() && end == text.data() + text.size() && port <= kHighestPort ? port
-                                                                                           : -1;
+                                                                                            : -1;
 }
 
 std::string PortToText(int port) {

@@ -15,10 +15,20 @@ class SettingsStore;
 
 namespace Telnet {
 enum : uint8_t {
-    SE = 240, SB = 250, WILL = 251, WONT = 252, DO = 253, DONT = 254, IAC = 255,
+    SE = 240,
+    SB = 250,
+    WILL = 251,
+    WONT = 252,
+    DO = 253,
+    DONT = 254,
+    IAC = 255,
 };
 enum : uint8_t {
-    Echo = 1, SuppressGoAhead = 3, Status = 5, TerminalType = 24, WindowSize = 31,
+    Echo = 1,
+    SuppressGoAhead = 3,
+    Status = 5,
+    TerminalType = 24,
+    WindowSize = 31,
 };
 enum : uint8_t { Is = 0, Send = 1 };
 } // namespace Telnet

@@ -38,13 +38,19 @@ public:
     // sent bytes are dropped and received chunks go to TransferReceive
     // (I/O thread, session lock held).
     virtual bool TransferRunning() const { return false; }
-    virtual void TransferReceive(const uint8_t* data, size_t length) { (void)data; (void)length; }
+    virtual void TransferReceive(const uint8_t* data, size_t length) {
+        (void)data;
+        (void)length;
+    }
     // All output handed to the connection so far has been written.  Any
     // thread, possibly under the session lock: must not block.
     virtual void OutputDrained() {}
 
     // Bytes that Send wrote, for the macro recorder (session lock held).
-    virtual void SentBytes(const uint8_t* data, size_t length) { (void)data; (void)length; }
+    virtual void SentBytes(const uint8_t* data, size_t length) {
+        (void)data;
+        (void)length;
+    }
     // Protocol notes for the debug capture (session lock held); written only
     // while a capture file is open.
     virtual void Capture(std::string_view text) { (void)text; }

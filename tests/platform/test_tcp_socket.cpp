@@ -165,7 +165,8 @@ TEST(TcpSocket, ConnectFailuresAndStop) {
               CTcpSocket::ConnectResult::Failed);
     EXPECT_EQ(socket.Connect("", 23, kNeverStop, 10s), CTcpSocket::ConnectResult::Failed);
     LoopbackPeer peer;
-    EXPECT_EQ(socket.Connect("127.0.0.1", peer.Port(), [] { return true; }, 10s),
+    EXPECT_EQ(socket.Connect(
+                  "127.0.0.1", peer.Port(), [] { return true; }, 10s),
               CTcpSocket::ConnectResult::Stopped);
 }
 

@@ -20,7 +20,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -60,8 +61,8 @@ ListeningProgram::ListeningProgram(std::vector<std::string> arguments) {
     const auto deadline = Clock::now() + 20s;
     char c;
     pollfd entry{out[0], POLLIN, 0};
-    while (pid_ > 0 && poll(&entry, 1, MillisecondsLeft(deadline)) == 1 && read(out[0], &c, 1) == 1 &&
-           c != '\n') {
+    while (pid_ > 0 && poll(&entry, 1, MillisecondsLeft(deadline)) == 1 &&
+           read(out[0], &c, 1) == 1 && c != '\n') {
         line += c;
     }
     close(out[0]);
@@ -102,7 +103,8 @@ std::string Listener::Read(size_t count, std::chrono::milliseconds limit) {
     char buffer[4096];
     pollfd entry{connection_, POLLIN, 0};
     while (received.size() < count && poll(&entry, 1, MillisecondsLeft(deadline)) == 1) {
-        const ssize_t n = recv(connection_, buffer, std::min(sizeof buffer, count - received.size()), 0);
+        const ssize_t n =
+            recv(connection_, buffer, std::min(sizeof buffer, count - received.size()), 0);
         if (n <= 0) break;
         received.append(buffer, static_cast<size_t>(n));
     }

@@ -18,7 +18,9 @@ void TestSession::StartEmulator() {
     emulator_.Start();
 }
 
-void TestSession::Attach(std::unique_ptr<CTransport> transport) { transport_ = std::move(transport); }
+void TestSession::Attach(std::unique_ptr<CTransport> transport) {
+    transport_ = std::move(transport);
+}
 
 bool TestSession::Type(std::string_view bytes) {
     std::lock_guard lock(lock_);

@@ -29,7 +29,8 @@ TEST_F(LocalTransportTest, WhatIsSentComesBackThroughTheEmulator) {
     // The emulator's own reply to a device-attributes request loops back too
     // (and is parsed as a report, so nothing more is shown).
     EXPECT_TRUE(session.Type("\x1b[c"));
-    EXPECT_TRUE(session.WaitFor([&] { return session.Sent().find("\x1b[?") != std::string::npos; }));
+    EXPECT_TRUE(
+        session.WaitFor([&] { return session.Sent().find("\x1b[?") != std::string::npos; }));
     EXPECT_EQ(session.Transport().GetName(session.Emulator().Settings()), "Echo");
 }
 
@@ -73,9 +74,8 @@ TEST_F(LocalTransportTest, StopRunsTheLifecycleOnceAndBounded) {
     EXPECT_TRUE(session.Transport().Stop());
     EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
     EXPECT_EQ(session.Transport().State(), TransportState::Closed);
-    EXPECT_EQ(session.States(),
-              (std::vector{TransportState::Connecting, TransportState::Connected,
-                           TransportState::Closing, TransportState::Closed}));
+    EXPECT_EQ(session.States(), (std::vector{TransportState::Connecting, TransportState::Connected,
+                                             TransportState::Closing, TransportState::Closed}));
     EXPECT_EQ(session.EndCount(), 1);
     EXPECT_TRUE(session.Messages().empty());
     // Sending after the end is harmless.

@@ -65,8 +65,9 @@ TEST(ServiceNames, NamesAndNumbersBothWays) {
 
 TEST(ResourceStrings, TransportMessages) {
     EXPECT_EQ(ResourceString(1029), "Cannot connect to remote host.");
-    EXPECT_EQ(ResourceString(1030), "You need to save the settings and restart the connection "
-                                    "for new settings to be effective.");
+    EXPECT_EQ(ResourceString(1030),
+              "You need to save the settings and restart the connection "
+              "for new settings to be effective.");
     EXPECT_EQ(ResourceString(1), "");
 }
 

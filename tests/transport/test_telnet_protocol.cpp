@@ -132,8 +132,9 @@ TEST_F(TelnetProtocolTest, OptionsAreNotedInTheDebugCapture) {
 
 TEST_F(TelnetProtocolTest, OutputDoublesEveryIac) {
     const std::string raw = B({'a', IAC, IAC, 'b', IAC});
-    EXPECT_EQ(TelnetProtocol::EscapeOutput(reinterpret_cast<const uint8_t*>(raw.data()), raw.size()),
-              B({'a', IAC, IAC, IAC, IAC, 'b', IAC, IAC}));
+    EXPECT_EQ(
+        TelnetProtocol::EscapeOutput(reinterpret_cast<const uint8_t*>(raw.data()), raw.size()),
+        B({'a', IAC, IAC, IAC, IAC, 'b', IAC, IAC}));
 }
 
 } // namespace
