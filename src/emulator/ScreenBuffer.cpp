@@ -45,14 +45,11 @@ int LastRow(int first, int count) {
     return static_cast<int>(std::min<int64_t>(int64_t{first} + count - 1, INT32_MAX));
 }
 
-ColumnBand MakeBand(int left, int right) {
+inline ColumnBand MakeBand(int left, int right) {
     if (left == -1 && right == -1) return {};
-    ColumnBand band;
-    band.empty = left > right || right < 0 || left > kLastColumn;
-    band.left = std::clamp(left, 0, kLastColumn);
-    band.right = std::clamp(right, 0, kLastColumn);
-    band.whole = band.left == 0 && band.right == kLastColumn;
-    return band;
+    const int l = std::clamp(left, 0, kLastColumn);
+    const int r = std::clamp(right, 0, kLastColumn);
+    return {l, r, l == 0 && r == kLastColumn, left > right || right < 0 || left > kLastColumn};
 }
 
 // Upper-case ranges of the scripts a terminal commonly shows, with the

@@ -10,7 +10,7 @@
 namespace tamsivane {
 
 namespace {
-constexpr uint8_t CAN = 0x18, SUB = 0x1A, ESC = 0x1B;
+constexpr uint8_t SO = 0x0E, SI = 0x0F, CAN = 0x18, SUB = 0x1A, ESC = 0x1B;
 constexpr uint8_t DCS = 0x90, CSI = 0x9B, ST = 0x9C;
 constexpr const char kTransferStart[] = "B00";
 constexpr size_t kMaxScriptFileSize = 1 << 20;
@@ -158,6 +158,12 @@ size_t VtEmulator::GroundRun(const uint8_t* data, size_t length) {
             i += written;
             if (written > 0) continue;
         }
+        // ESC [ is by far the most frequent introducer: straight to the
+        // control-sequence state, as the escape table would do.
+        if (byte == ESC && i + 1 < length && data[i + 1] == '[' && !softFont_.Matches('[', {})) {
+            SetState(ParserState::ControlSequence);
+            return i + 2;
+        }
         ++i;
         GroundByte(byte);
     }
@@ -181,8 +187,8 @@ void VtEmulator::ExecuteControl(uint8_t byte) {
         if (settings_.GetNumber(P::LFForCR)) Index();
         CarriageReturn();
         break;
-    case 0x0E: charsets_.LockShiftGL(1); break;
-    case 0x0F: charsets_.LockShiftGL(0); break;
+    case SO: charsets_.LockShiftGL(1); break;
+    case SI: charsets_.LockShiftGL(0); break;
     case CAN:
         SetState(settings_.GetNumber(P::AutoRecv) ? ParserState::TransferStart
                                                   : ParserState::Ground);
