@@ -36,30 +36,51 @@ uint16_t WithForeground(uint16_t a, int colour) {
 uint16_t WithBackground(uint16_t a, int colour) {
     return static_cast<uint16_t>((a & ~Attr::BackgroundMask) | (colour << Attr::BackgroundShift));
 }
-// Writes the printable ASCII bytes at the start of text, at most max of
-// them, into cells with one attribute word; returns how many.  Sixteen at a
-// time where possible: this is the path every plain-text byte takes.
-size_t WritePrintableCells(const uint8_t* text, size_t max, uint16_t* codes, uint16_t* attrs,
-                           uint16_t attribute) {
+#if defined(__SSE2__)
+// Eight cells: the selected ones from value, the others as they are.
+inline void StoreCells(uint16_t* cells, __m128i value, __m128i selected) {
+    auto* p = reinterpret_cast<__m128i*>(cells);
+    const __m128i old = _mm_loadu_si128(p);
+    _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(selected, value), _mm_andnot_si128(selected, old)));
+}
+#endif
+
+// Writes the printable ASCII bytes at the start of text into cells with one
+// attribute word, at most room of them; returns how many.  text holds
+// `available` readable bytes.  Sixteen bytes are classified and written at a
+// time, whatever the length of the run, so that the short runs between
+// controls take no unpredictable loop: this is the path every plain-text
+// byte takes.
+size_t WritePrintableCells(const uint8_t* text, size_t available, size_t room, uint16_t* codes,
+                           uint16_t* attrs, uint16_t attribute) {
     size_t n = 0;
 #if defined(__SSE2__)
     const __m128i belowPrintable = _mm_set1_epi8(0x1F);
     const __m128i delete_ = _mm_set1_epi8(0x7F);
     const __m128i zero = _mm_setzero_si128();
     const __m128i attributes = _mm_set1_epi16(static_cast<short>(attribute));
-    for (; n + 16 <= max; n += 16) {
+    const __m128i lowLanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m128i highLanes = _mm_setr_epi16(8, 9, 10, 11, 12, 13, 14, 15);
+    while (n + 16 <= available && n + 16 <= room) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + n));
         // Signed compares: bytes of 0x80 and above are negative and fail the first.
         const __m128i printable =
             _mm_and_si128(_mm_cmpgt_epi8(v, belowPrintable), _mm_cmplt_epi8(v, delete_));
-        if (_mm_movemask_epi8(printable) != 0xFFFF) break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + n), _mm_unpacklo_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + n + 8), _mm_unpackhi_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + n), attributes);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + n + 8), attributes);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(printable));
+        const int run = mask == 0xFFFF ? 16 : __builtin_ctz(~mask);
+        const __m128i count = _mm_set1_epi16(static_cast<short>(run));
+        const __m128i low = _mm_cmplt_epi16(lowLanes, count);
+        const __m128i high = _mm_cmplt_epi16(highLanes, count);
+        StoreCells(codes + n, _mm_unpacklo_epi8(v, zero), low);
+        StoreCells(codes + n + 8, _mm_unpackhi_epi8(v, zero), high);
+        StoreCells(attrs + n, attributes, low);
+        StoreCells(attrs + n + 8, attributes, high);
+        n += static_cast<size_t>(run);
+        if (run < 16) return n;
     }
 #endif
-    for (; n < max && IsPrintableAscii(text[n]); ++n) {
+    const size_t end = std::min(available, room);
+    for (; n < end && IsPrintableAscii(text[n]); ++n) {
         codes[n] = text[n];
         attrs[n] = attribute;
     }
@@ -176,10 +197,10 @@ size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
         const int row = statusActive_ ? lines_ : cursorRow_;
         const int col = cursorColumn_;
         const int limit = RightLimit();
-        const size_t room = std::min(length - done, static_cast<size_t>(limit - col + 1));
         const ScreenBuffer::Cells cells = screen_.ChangeRow(row);
-        const size_t n =
-            WritePrintableCells(data + done, room, cells.codes + col, cells.attrs + col, attribute);
+        const size_t n = WritePrintableCells(data + done, length - done,
+                                             static_cast<size_t>(limit - col + 1),
+                                             cells.codes + col, cells.attrs + col, attribute);
         if (col + static_cast<int>(n) <= limit) {
             cursorColumn_ = col + static_cast<int>(n);
         } else {
