@@ -179,12 +179,9 @@ bool CharsetTranslator::GrIsGraphic() const {
            (set.kind == Resolved::Kind::Table && set.row->firstCode == 0);
 }
 
-// ASCII in GL, or a double-byte decoder with nothing pending: no lead byte of
-// any supported code page lies below 0x80.
-bool CharsetTranslator::GlIsPlainAscii() const {
-    if (state_.singleShift) return false;
-    const bool doubleByte = settings_.GetNumber(P::DBCS) != 0;
-    if (state_.g[state_.gl] == Charset::Ascii && !doubleByte) return NationalSet() == 0;
+// GL holds a set other than ASCII that may still resolve to it (through
+// PrimarySet or SecondarySet), or to the double-byte decoder.
+bool CharsetTranslator::ResolvedGlIsPlainAscii() const {
     switch (SetInUse(state_.gl, false, settings_.GetNumber(P::DBCS) != 0).kind) {
     case Resolved::Kind::Ascii: return NationalSet() == 0;
     case Resolved::Kind::Decoder: return pendingLength_ == 0;

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "config/SettingsStore.h"
+
 namespace tamsivane {
 
-class SettingsStore;
 class CodePageService;
 
 // Indexes of the character-set list.
@@ -64,9 +65,17 @@ public:
     // Whether bytes 128-159 are graphic characters (GR holds an 8-bit code
     // page or the double-byte decoder) rather than C1 controls.
     bool GrIsGraphic() const;
-    // Whether printable bytes 0x20-0x7E currently translate to themselves
-    // (plain ASCII in GL, no national set, no single shift, no decoder).
-    bool GlIsPlainAscii() const;
+    // Whether printable bytes 0x20-0x7E currently translate to themselves:
+    // ASCII in GL without a national set, or a double-byte decoder with
+    // nothing pending (no lead byte of a supported code page lies below 0x80).
+    // Asked for every run of received text, so the usual case is inline.
+    bool GlIsPlainAscii() const {
+        if (state_.singleShift) return false;
+        if (state_.g[state_.gl] != Charset::Ascii) return ResolvedGlIsPlainAscii();
+        if (settings_.GetNumber(P::DBCS)) return pendingLength_ == 0;
+        const int nrc = settings_.GetNumber(P::NRC);
+        return nrc <= 0 || nrc >= Charset::NationalCount;
+    }
 
     // The code for a received byte; 0 when nothing is to be written yet.
     uint16_t Translate(uint8_t byte);
@@ -74,6 +83,7 @@ public:
     std::string Encode(char16_t ch) const;
 
 private:
+    bool ResolvedGlIsPlainAscii() const;
     struct Resolved;
     Resolved SetInUse(int g, bool inGr, bool doubleByteRule) const;
     Resolved ResolveIndex(int index) const;
