@@ -139,11 +139,10 @@ void VtEmulator::GroundByte(uint8_t byte) {
     if (const uint16_t code = charsets_.Translate(byte)) WriteCharacter(code);
 }
 
-// Whether every received byte must pass the scripts, the debug capture or the
-// control display before it is parsed.
+// Whether every received byte must pass the scripts, the capture file or the
+// control display before it is parsed (the block writers do not capture).
 bool VtEmulator::ByteHooksActive() const {
-    return scriptWatch_ || (captureOpen_ && settings_.GetNumber(P::CaptureDebug)) ||
-           settings_.GetNumber(P::Interpret) == 0;
+    return scriptWatch_ || captureOpen_ || settings_.GetNumber(P::Interpret) == 0;
 }
 
 // The ground state while no byte hook is active, until a byte leaves it:
