@@ -13,5 +13,9 @@ inline constexpr int kExitUsage = 2;
 
 // replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]
 int RunReplay(std::span<const std::string_view> args);
+// run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]
+//     [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--timeout SECONDS]
+//     [--dump text|json|none]
+int RunSession(std::span<const std::string_view> args);
 
 } // namespace tamsivane

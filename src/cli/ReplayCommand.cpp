@@ -1,16 +1,13 @@
 // replay: feeds host bytes from a file or standard input to an emulator in
 // fixed-size chunks and prints the displayed page.
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/ScreenDump.h"
-#include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
 
@@ -21,12 +18,11 @@ namespace {
 constexpr size_t kDefaultChunk = 2048;
 constexpr size_t kMaxChunk = 64 * 1024 * 1024;
 
-enum class DumpFormat { Text, Json, None };
+constexpr std::string_view kCommand = "replay";
 
 struct ReplayOptions {
-    std::vector<std::string_view> settings; // KEY=VALUE, in order
+    SessionOptions session;
     size_t chunk = kDefaultChunk;
-    DumpFormat dump = DumpFormat::Text;
     std::string_view file = "-";
 };
 
@@ -46,36 +42,7 @@ private:
 
 template <typename... Parts>
 int UsageError(const Parts&... parts) {
-    std::string message = "tamsivane-cli replay: ";
-    (message.append(parts), ...);
-    message += '\n';
-    std::fputs(message.c_str(), stderr);
-    return kExitUsage;
-}
-
-template <typename T>
-std::optional<T> ParseDecimal(std::string_view text) {
-    T value{};
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || last != end) return std::nullopt;
-    return value;
-}
-
-// Splits "--name=value" or takes the value from the next argument.
-std::optional<std::string_view> OptionValue(std::span<const std::string_view> args, size_t& i,
-                                            std::string_view name) {
-    const std::string_view arg = args[i];
-    if (arg == name) {
-        if (i + 1 >= args.size()) return std::nullopt;
-        return args[++i];
-    }
-    return arg.substr(name.size() + 1);
-}
-
-bool HasOption(std::string_view arg, std::string_view name) {
-    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
-                           arg[name.size()] == '=');
+    return ReportUsageError(kCommand, {std::string_view(parts)...});
 }
 
 // Returns 0 or the exit status of a usage error.
@@ -84,75 +51,29 @@ int ParseOptions(std::span<const std::string_view> args, ReplayOptions& options)
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && HasOption(arg, "--set")) {
-            const auto value = OptionValue(args, i, "--set");
-            if (!value) return UsageError("--set needs KEY=VALUE");
-            options.settings.push_back(*value);
-        } else if (!optionsEnded && HasOption(arg, "--chunk")) {
-            const auto value = OptionValue(args, i, "--chunk");
-            const auto chunk = value ? ParseDecimal<size_t>(*value) : std::nullopt;
-            if (!chunk || *chunk < 1 || *chunk > kMaxChunk) {
-                return UsageError("--chunk needs a number from 1 to 67108864, not \"",
-                                  value.value_or(""), "\"");
-            }
-            options.chunk = *chunk;
-        } else if (!optionsEnded && HasOption(arg, "--dump")) {
-            const auto value = OptionValue(args, i, "--dump");
-            if (value == "text") {
-                options.dump = DumpFormat::Text;
-            } else if (value == "json") {
-                options.dump = DumpFormat::Json;
-            } else if (value == "none") {
-                options.dump = DumpFormat::None;
-            } else {
-                return UsageError("--dump needs text, json or none, not \"", value.value_or(""),
-                                  "\"");
-            }
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return UsageError("unknown option \"", arg, "\"");
-        } else if (haveFile) {
-            return UsageError("more than one input file (\"", arg, "\")");
-        } else {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (haveFile) return UsageError("more than one input file (\"", arg, "\")");
             options.file = arg;
             haveFile = true;
+            continue;
         }
-    }
-    return 0;
-}
-
-// Sets one session parameter from KEY=VALUE: a decimal integer for number
-// parameters, the user-string notation for string parameters.
-int ApplySetting(SettingsStore& settings, std::string_view assignment) {
-    const size_t equals = assignment.find('=');
-    if (equals == std::string_view::npos) {
-        return UsageError("--set needs KEY=VALUE, not \"", assignment, "\"");
-    }
-    const std::string_view key = assignment.substr(0, equals);
-    const std::string_view text = assignment.substr(equals + 1);
-    const int param = ParameterByKey(key);
-    if (param < 0) return UsageError("unknown setting \"", key, "\"");
-
-    SettingValue value;
-    switch (Descriptor(param).type) {
-    case ParamType::Number: {
-        const auto number = ParseDecimal<int32_t>(text);
-        if (!number) return UsageError("not a decimal number: \"", assignment, "\"");
-        value.number = *number;
-        break;
-    }
-    case ParamType::String:
-        value.isString = true;
-        if (!DecodeNotation(text, value.text)) {
-            return UsageError("malformed \\x escape in \"", assignment, "\"");
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
         }
-        break;
-    default:
-        return UsageError("\"", key, "\" cannot be set from the command line");
-    }
-    if (settings.SetByName(key, value) != 1) {
-        return UsageError("value refused: \"", assignment, "\"");
+        bool taken = false;
+        if (const int status = TakeSessionOption(kCommand, args, i, options.session, taken)) {
+            return status;
+        }
+        if (taken) continue;
+        if (!HasOption(arg, "--chunk")) return UsageError("unknown option \"", arg, "\"");
+        const auto value = OptionValue(args, i, "--chunk");
+        const auto chunk = value ? ParseDecimal<size_t>(*value) : std::nullopt;
+        if (!chunk || *chunk < 1 || *chunk > kMaxChunk) {
+            return UsageError("--chunk needs a number from 1 to 67108864, not \"",
+                              value.value_or(""), "\"");
+        }
+        options.chunk = *chunk;
     }
     return 0;
 }
@@ -173,10 +94,10 @@ int RunReplay(std::span<const std::string_view> args) {
     ReplayOptions options;
     if (const int status = ParseOptions(args, options)) return status;
 
-    ReplySink sink(options.dump == DumpFormat::Json);
+    ReplySink sink(options.session.dump == DumpFormat::Json);
     VtEmulator emulator(&sink);
-    for (const std::string_view assignment : options.settings) {
-        if (const int status = ApplySetting(emulator.Settings(), assignment)) return status;
+    if (const int status = ApplySettings(kCommand, emulator.Settings(), options.session.settings)) {
+        return status;
     }
 
     const bool fromStdin = options.file == "-";
@@ -200,16 +121,7 @@ int RunReplay(std::span<const std::string_view> args) {
                      std::strerror(readError));
         return kExitUsage;
     }
-
-    std::string dump;
-    if (options.dump == DumpFormat::Text) dump = TextDump(emulator);
-    if (options.dump == DumpFormat::Json) dump = JsonDump(emulator, sink.Replies());
-    std::fwrite(dump.data(), 1, dump.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("tamsivane-cli replay: cannot write the dump\n", stderr);
-        return kExitFailure;
-    }
-    return 0;
+    return PrintDump(kCommand, emulator, options.session.dump, sink.Replies());
 }
 
 } // namespace tamsivane

@@ -17,6 +17,10 @@ struct Command {
 constexpr Command kCommands[] = {
     {"replay", tamsivane::RunReplay,
      "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]"},
+    {"run", tamsivane::RunSession,
+     "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]\n"
+     "      [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--timeout SECONDS]\n"
+     "      [--dump text|json|none]"},
 };
 
 int Usage(std::FILE* stream, int status) {

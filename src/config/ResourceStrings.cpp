@@ -13,10 +13,13 @@ struct ResourceEntry {
 
 // Sorted by number.
 constexpr ResourceEntry kStrings[] = {
+    {Msg::CannotCreateFile, "Cannot create the file."},
     {Msg::CannotConnect, "Cannot connect to remote host."},
     {Msg::RestartForSettings,
      "You need to save the settings and restart the connection for new settings to be "
      "effective."},
+    {Msg::NewConnectionTitle, "New Connection to %s"},
+    {Msg::ConnectionTitle, "%s : Connection to %s"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

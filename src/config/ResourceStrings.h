@@ -7,8 +7,11 @@ namespace tamsivane {
 
 namespace Msg {
 enum : int {
+    CannotCreateFile = 1027,
     CannotConnect = 1029,
     RestartForSettings = 1030,
+    NewConnectionTitle = 4001,
+    ConnectionTitle = 4002,
 };
 } // namespace Msg
 

@@ -1,0 +1,121 @@
+#include "cli/CommandLine.h"
+
+#include <cstdio>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/ScreenDump.h"
+#include "config/SettingsStore.h"
+#include "emulator/ControlNames.h"
+
+namespace tamsivane {
+
+int ReportUsageError(std::string_view command, std::initializer_list<std::string_view> parts) {
+    std::string message = "tamsivane-cli ";
+    message.append(command);
+    message += ": ";
+    for (const std::string_view part : parts) message.append(part);
+    message += '\n';
+    std::fputs(message.c_str(), stderr);
+    return kExitUsage;
+}
+
+bool HasOption(std::string_view arg, std::string_view name) {
+    return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name &&
+                           arg[name.size()] == '=');
+}
+
+std::optional<std::string_view> OptionValue(std::span<const std::string_view> args, size_t& i,
+                                            std::string_view name) {
+    const std::string_view arg = args[i];
+    if (arg == name) {
+        if (i + 1 >= args.size()) return std::nullopt;
+        return args[++i];
+    }
+    return arg.substr(name.size() + 1);
+}
+
+int TakeSessionOption(std::string_view command, std::span<const std::string_view> args, size_t& i,
+                      SessionOptions& options, bool& taken) {
+    taken = true;
+    if (HasOption(args[i], "--set")) {
+        const auto value = OptionValue(args, i, "--set");
+        if (!value) return ReportUsageError(command, {"--set needs KEY=VALUE"});
+        options.settings.push_back(*value);
+    } else if (HasOption(args[i], "--dump")) {
+        const auto value = OptionValue(args, i, "--dump");
+        if (value == "text") {
+            options.dump = DumpFormat::Text;
+        } else if (value == "json") {
+            options.dump = DumpFormat::Json;
+        } else if (value == "none") {
+            options.dump = DumpFormat::None;
+        } else {
+            return ReportUsageError(
+                command, {"--dump needs text, json or none, not \"", value.value_or(""), "\""});
+        }
+    } else {
+        taken = false;
+    }
+    return 0;
+}
+
+int ApplySetting(std::string_view command, SettingsStore& settings, std::string_view assignment) {
+    const size_t equals = assignment.find('=');
+    if (equals == std::string_view::npos) {
+        return ReportUsageError(command, {"--set needs KEY=VALUE, not \"", assignment, "\""});
+    }
+    const std::string_view key = assignment.substr(0, equals);
+    const std::string_view text = assignment.substr(equals + 1);
+    const int param = ParameterByKey(key);
+    if (param < 0) return ReportUsageError(command, {"unknown setting \"", key, "\""});
+
+    SettingValue value;
+    switch (Descriptor(param).type) {
+    case ParamType::Number: {
+        const auto number = ParseDecimal<int32_t>(text);
+        if (!number) {
+            return ReportUsageError(command, {"not a decimal number: \"", assignment, "\""});
+        }
+        value.number = *number;
+        break;
+    }
+    case ParamType::String:
+        value.isString = true;
+        if (!DecodeNotation(text, value.text)) {
+            return ReportUsageError(command, {"malformed \\x escape in \"", assignment, "\""});
+        }
+        break;
+    default:
+        return ReportUsageError(command,
+                                {"\"", key, "\" cannot be set from the command line"});
+    }
+    if (settings.SetByName(key, value) != 1) {
+        return ReportUsageError(command, {"value refused: \"", assignment, "\""});
+    }
+    return 0;
+}
+
+int ApplySettings(std::string_view command, SettingsStore& settings,
+                  const std::vector<std::string_view>& assignments) {
+    for (const std::string_view assignment : assignments) {
+        if (const int status = ApplySetting(command, settings, assignment)) return status;
+    }
+    return 0;
+}
+
+int PrintDump(std::string_view command, const VtEmulator& emulator, DumpFormat format,
+              std::string_view replies) {
+    std::string dump;
+    if (format == DumpFormat::Text) dump = TextDump(emulator);
+    if (format == DumpFormat::Json) dump = JsonDump(emulator, replies);
+    std::fwrite(dump.data(), 1, dump.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "tamsivane-cli %.*s: cannot write the dump\n",
+                     static_cast<int>(command.size()), command.data());
+        return kExitFailure;
+    }
+    return 0;
+}
+
+} // namespace tamsivane

@@ -1,0 +1,64 @@
+// What the headless program's commands share: option spelling ("--name
+// value" or "--name=value"), decimal numbers, session parameters set by key
+// name, and printing the screen at the end.
+#pragma once
+
+#include <charconv>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tamsivane {
+
+class SettingsStore;
+class VtEmulator;
+
+enum class DumpFormat { Text, Json, None };
+
+// Writes "tamsivane-cli COMMAND: " and the parts as one line on standard
+// error; returns the usage exit status.
+int ReportUsageError(std::string_view command, std::initializer_list<std::string_view> parts);
+
+template <typename T>
+std::optional<T> ParseDecimal(std::string_view text) {
+    T value{};
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || last != end) return std::nullopt;
+    return value;
+}
+
+// Whether arg is the option name, alone or as "name=value".
+bool HasOption(std::string_view arg, std::string_view name);
+// The value of the option at args[i]: after "=", or the next argument (i
+// moves past it); nullopt when it is missing.
+std::optional<std::string_view> OptionValue(std::span<const std::string_view> args, size_t& i,
+                                            std::string_view name);
+
+// The options every session command takes: --set KEY=VALUE and --dump FORMAT.
+struct SessionOptions {
+    std::vector<std::string_view> settings; // KEY=VALUE, in order
+    DumpFormat dump = DumpFormat::Text;
+};
+
+// Takes --set or --dump at args[i].  Returns 0 and sets taken when it was one
+// of them, 0 with taken false for another argument, or the usage exit status.
+int TakeSessionOption(std::string_view command, std::span<const std::string_view> args, size_t& i,
+                      SessionOptions& options, bool& taken);
+
+// Sets one session parameter from KEY=VALUE: a decimal integer for number
+// parameters, the user-string notation for string parameters.  0 or the
+// usage exit status.
+int ApplySetting(std::string_view command, SettingsStore& settings, std::string_view assignment);
+int ApplySettings(std::string_view command, SettingsStore& settings,
+                  const std::vector<std::string_view>& assignments);
+
+// Prints the displayed page in the format (replies: the bytes sent to the
+// host, for the JSON dump); 0, or the failure exit status when standard
+// output cannot be written.
+int PrintDump(std::string_view command, const VtEmulator& emulator, DumpFormat format,
+              std::string_view replies);
+
+} // namespace tamsivane

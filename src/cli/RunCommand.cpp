@@ -1,0 +1,258 @@
+// run: opens a whole session without windows (from a setup file, or the
+// "default" template and a target), sends texts once it is connected, keeps
+// it until the host closes it or the time is up, and prints the screen.
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "config/ResourceStrings.h"
+#include "config/Templates.h"
+#include "emulator/ControlNames.h"
+#include "session/CVT420Doc.h"
+#include "session/TelnetLink.h"
+#include "transport/ServiceNames.h"
+
+namespace tamsivane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kCommand = "run";
+constexpr double kDefaultTimeout = 10;
+constexpr double kMaxTimeout = 7 * 24 * 3600;
+
+struct RunOptions {
+    SessionOptions session;
+    std::optional<std::string> setupFile;
+    std::optional<ConnectionValues> target;
+    std::vector<std::string> sends; // decoded, in order
+    std::optional<std::string> capture;
+    double timeout = kDefaultTimeout;
+};
+
+template <typename... Parts>
+int UsageError(const Parts&... parts) {
+    return ReportUsageError(kCommand, {std::string_view(parts)...});
+}
+
+// Messages go to standard error; every question gets its default answer.
+class HeadlessUser final : public UserInteraction {
+public:
+    void ShowMessage(int, std::string_view text) override {
+        std::string line(text);
+        line += '\n';
+        std::fputs(line.c_str(), stderr);
+    }
+    Answer Ask(std::string_view, std::string_view question, Answer defaultAnswer) override {
+        ShowMessage(0, std::string(question) + (defaultAnswer == Answer::Yes ? " Yes" : " No"));
+        return defaultAnswer;
+    }
+    std::string ChooseSaveFile(std::string_view) override { return {}; }
+};
+
+// Follows the connection for the waits of the run and keeps what was sent.
+class SessionWatch final : public SessionObserver {
+public:
+    void StateChanged(TransportState state) override {
+        std::lock_guard lock(mutex_);
+        connected_ = connected_ || state == TransportState::Connected;
+        closed_ = closed_ || state == TransportState::Closed;
+        changed_.notify_all();
+    }
+    void SentToHost(std::string_view bytes) override {
+        std::lock_guard lock(mutex_);
+        sent_.append(bytes);
+    }
+
+    // Until the connection stands or has ended; false at the deadline.
+    bool WaitForConnection(Clock::time_point deadline) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_until(lock, deadline, [this] { return connected_ || closed_; });
+    }
+    void WaitForEnd(Clock::time_point deadline) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_until(lock, deadline, [this] { return closed_; });
+    }
+    bool Connected() {
+        std::lock_guard lock(mutex_);
+        return connected_;
+    }
+    std::string Sent() {
+        std::lock_guard lock(mutex_);
+        return sent_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool connected_ = false;
+    bool closed_ = false;
+    std::string sent_;
+};
+
+int SetTarget(RunOptions& options, ConnectionValues target) {
+    if (options.target || options.setupFile) return UsageError("more than one session to run");
+    options.target = std::move(target);
+    return 0;
+}
+
+int TakeTarget(RunOptions& options, std::string_view arg) {
+    if (!IsTelnetLink(arg)) {
+        if (options.target || options.setupFile) return UsageError("more than one session to run");
+        options.setupFile = std::string(arg);
+        return 0;
+    }
+    const std::optional<TelnetTarget> link = ParseTelnetLink(arg);
+    if (!link) return UsageError("not a telnet://HOST[:PORT] link: \"", arg, "\"");
+    return SetTarget(options, {static_cast<int32_t>(TransportType::Telnet), link->host,
+                               link->port});
+}
+
+// Returns 0 or the exit status of a usage error.
+int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
+    std::optional<std::string_view> host;
+    std::optional<std::string_view> port;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (const int status = TakeTarget(options, arg)) return status;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        bool taken = false;
+        if (const int status = TakeSessionOption(kCommand, args, i, options.session, taken)) {
+            return status;
+        }
+        if (taken) continue;
+        if (arg == "--loopback") {
+            if (const int status = SetTarget(
+                    options, {static_cast<int32_t>(TransportType::Local), "", kTelnetPort})) {
+                return status;
+            }
+            continue;
+        }
+        const std::string_view name = arg.substr(0, arg.find('='));
+        if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
+            name != "--timeout") {
+            return UsageError("unknown option \"", arg, "\"");
+        }
+        const std::optional<std::string_view> value = OptionValue(args, i, name);
+        if (!value) return UsageError(name, " needs a value");
+        if (name == "--host") {
+            if (host) return UsageError("more than one --host");
+            host = value;
+        } else if (name == "--port") {
+            port = value;
+        } else if (name == "--send") {
+            std::string bytes;
+            if (!DecodeNotation(*value, bytes)) {
+                return UsageError("malformed \\x escape in \"", *value, "\"");
+            }
+            options.sends.push_back(std::move(bytes));
+        } else if (name == "--capture") {
+            options.capture = std::string(*value);
+        } else {
+            const std::optional<double> seconds = ParseDecimal<double>(*value);
+            if (!seconds || !std::isfinite(*seconds) || *seconds < 0 || *seconds > kMaxTimeout) {
+                return UsageError("--timeout needs a number of seconds, not \"", *value, "\"");
+            }
+            options.timeout = *seconds;
+        }
+    }
+    if (port && !host) return UsageError("--port needs --host");
+    if (host) {
+        const int number = port ? PortFromText(*port) : kTelnetPort;
+        if (number < 1) return UsageError("not a port: \"", port.value_or(""), "\"");
+        if (host->empty()) return UsageError("--host needs a host name");
+        const int status = SetTarget(
+            options, {static_cast<int32_t>(TransportType::Telnet), std::string(*host), number});
+        if (status) return status;
+    }
+    if (!options.setupFile && !options.target) {
+        return UsageError("needs a setup file, telnet://HOST, --host or --loopback");
+    }
+    return 0;
+}
+
+// Loads the session's settings and opens the capture file; 0 or the exit status.
+int PrepareSession(const RunOptions& options, CVT420Doc& session) {
+    if (options.setupFile) {
+        if (!session.LoadSetupFile(*options.setupFile)) return kExitUsage;
+    } else {
+        session.LoadNewSession(Templates(DiscoverTemplateFolders()), *options.target);
+    }
+    {
+        std::lock_guard lock(session.Lock());
+        const int status =
+            ApplySettings(kCommand, session.Emulator().Settings(), options.session.settings);
+        if (status) return status;
+    }
+    if (options.capture && !session.StartCapture(*options.capture)) return kExitUsage;
+    return 0;
+}
+
+} // namespace
+
+int RunSession(std::span<const std::string_view> args) {
+    RunOptions options;
+    if (const int status = ParseOptions(args, options)) return status;
+
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(options.timeout));
+    HeadlessUser user;
+    SessionWatch watch;
+    CVT420Doc session(user);
+    session.AddObserver(&watch);
+    if (const int status = PrepareSession(options, session)) return status;
+
+    if (!session.OpenConnection(false)) {
+        int32_t hostType;
+        {
+            std::lock_guard lock(session.Lock());
+            hostType = session.Emulator().Settings().GetNumber(P::HostType);
+        }
+        return UsageError("no connection can be made for HostType ", std::to_string(hostType));
+    }
+    if (!watch.WaitForConnection(deadline)) {
+        // Still connecting when the time is up: stopped without a message of its own.
+        session.Disconnect(false);
+        user.Notify(Msg::CannotConnect);
+        return kExitUsage;
+    }
+    // A connection that failed has told the user why.
+    if (!watch.Connected()) return kExitUsage;
+
+    for (const std::string& text : options.sends) {
+        if (!session.Send(text)) break;
+    }
+    watch.WaitForEnd(deadline);
+    session.Disconnect(false);
+
+    const std::string replies =
+        options.session.dump == DumpFormat::Json ? watch.Sent() : std::string();
+    int status;
+    {
+        std::lock_guard lock(session.Lock());
+        status = PrintDump(kCommand, session.Emulator(), options.session.dump, replies);
+    }
+    if (!session.StopCapture()) {
+        std::fprintf(stderr, "tamsivane-cli run: cannot write all of \"%s\"\n",
+                     options.capture->c_str());
+        return kExitFailure;
+    }
+    return status;
+}
+
+} // namespace tamsivane

@@ -1,0 +1,398 @@
+#include "session/CVT420Doc.h"
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+#include <utility>
+
+#include "config/ResourceStrings.h"
+#include "config/SetupFile.h"
+#include "config/Templates.h"
+#include "session/TransportFactory.h"
+#include "transport/CTelnetTransport.h"
+
+namespace tamsivane {
+namespace {
+
+// A numbered text with each "%s" replaced by the next value.
+std::string FillResource(int id, std::initializer_list<std::string_view> values) {
+    const std::string_view pattern = ResourceString(id);
+    std::string text;
+    const auto* value = values.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' &&
+            value != values.end()) {
+            text += *value++;
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+// The title of a setup file: its name without the folder and the ".qzv".
+std::string FileTitle(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    constexpr std::string_view kExtension = ".qzv";
+    if (name.size() > kExtension.size()) {
+        const std::string_view tail = name.substr(name.size() - kExtension.size());
+        if (std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            })) {
+            name.remove_suffix(kExtension.size());
+        }
+    }
+    return std::string(name);
+}
+
+const uint8_t* Bytes(std::string_view text) {
+    return reinterpret_cast<const uint8_t*>(text.data());
+}
+
+} // namespace
+
+template <typename Call>
+void CVT420Doc::ForEachObserver(Call call) {
+    std::lock_guard lock(observersMutex_);
+    for (SessionObserver* observer : observers_) call(*observer);
+}
+
+CVT420Doc::CVT420Doc(UserInteraction& user) : user_(user), emulator_(this) {}
+
+CVT420Doc::~CVT420Doc() {
+    std::shared_ptr<CTransport> transport;
+    {
+        std::lock_guard lock(lock_);
+        transport = std::move(transport_);
+    }
+    if (transport) transport->Stop();
+    transport.reset(); // joins the I/O thread
+    std::lock_guard lock(lock_);
+    emulator_.SetCaptureOpen(false);
+    capture_.Close();
+}
+
+// --- opening ----------------------------------------------------------------
+
+bool CVT420Doc::LoadSetupFile(const std::string& path) {
+    SetupFileResult result;
+    {
+        std::lock_guard lock(lock_);
+        result = tamsivane::LoadSetupFile(path, emulator_.Settings(), keys_);
+    }
+    if (!result.ok) {
+        user_.ShowMessage(0, result.message);
+        return false;
+    }
+    path_ = path;
+    return true;
+}
+
+void CVT420Doc::LoadNewSession(const Templates& templates, const ConnectionValues& values) {
+    bool loaded;
+    {
+        std::lock_guard lock(lock_);
+        loaded = templates.Load(kDefaultTemplate, emulator_.Settings(), keys_);
+        SettingsStore& settings = emulator_.Settings();
+        settings.SetNumber(P::HostType, values.hostType);
+        settings.SetString(P::HostName, values.hostName);
+        settings.SetNumber(P::Port, values.port);
+    }
+    if (!loaded) user_.ShowMessage(0, kCannotLoadTemplateMessage);
+    path_.clear();
+}
+
+bool CVT420Doc::OpenConnection(bool noConnect) {
+    if (!CreateTransport(true, noConnect)) return false;
+    if (path_.empty()) {
+        title_ = FillResource(Msg::NewConnectionTitle, {PeerName()});
+        ForEachObserver([&](SessionObserver& o) { o.TitleChanged(title_); });
+    } else {
+        SetTitle(FileTitle(path_));
+    }
+    return true;
+}
+
+bool CVT420Doc::CreateTransport(bool resetEmulator, bool noConnect) {
+    std::lock_guard control(controlMutex_);
+    return CreateTransportLocked(resetEmulator, noConnect);
+}
+
+bool CVT420Doc::CreateTransportLocked(bool resetEmulator, bool noConnect) {
+    std::shared_ptr<CTransport> created;
+    std::shared_ptr<CTransport> replaced;
+    {
+        std::lock_guard lock(lock_);
+        created = MakeTransport(emulator_.Settings().GetNumber(P::HostType), *this);
+        if (!created) return false;
+        if (resetEmulator && !emulator_.Start()) return false;
+        replaced = std::exchange(transport_, created);
+    }
+    if (replaced) replaced->Stop();
+    replaced.reset();
+    if (!noConnect) created->Start();
+    return true;
+}
+
+bool CVT420Doc::Reconnect() {
+    std::lock_guard control(controlMutex_);
+    std::shared_ptr<CTransport> old;
+    {
+        std::lock_guard lock(lock_);
+        if (!transport_ || transport_->State() != TransportState::Closed) return false;
+        old = std::move(transport_);
+    }
+    old.reset(); // its I/O thread has ended; this joins it
+    if (!CreateTransportLocked(false, false)) return false;
+    ForEachObserver([](SessionObserver& o) { o.DisconnectedChanged(false); });
+    return true;
+}
+
+bool CVT420Doc::Disconnect(bool ask) {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    if (ask) {
+        const TransportState state = transport ? transport->State() : TransportState::Idle;
+        const char* question = state == TransportState::Connecting  ? kAbortConnectingQuestion
+                               : state == TransportState::Connected ? kDisconnectQuestion
+                                                                    : nullptr;
+        if (question && user_.Ask(title_, question, Answer::No) != Answer::Yes) return false;
+        // A save that fails or is cancelled keeps the session, so the
+        // modified settings are not lost.
+        if (modified_.load() && user_.Ask(title_, kSaveSettingsQuestion, Answer::Yes) ==
+                                    Answer::Yes &&
+            !Save()) {
+            return false;
+        }
+    }
+    modified_.store(false);
+    if (transport) transport->Stop();
+    return true;
+}
+
+TransportState CVT420Doc::ConnectionState() const {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    return transport ? transport->State() : TransportState::Idle;
+}
+
+std::shared_ptr<CTransport> CVT420Doc::CurrentTransport() const {
+    std::lock_guard lock(lock_);
+    return transport_;
+}
+
+std::string CVT420Doc::PeerName() const {
+    std::lock_guard lock(lock_);
+    return transport_ ? transport_->GetName(emulator_.Settings()) : std::string();
+}
+
+// --- title and file -----------------------------------------------------------
+
+void CVT420Doc::SetTitle(std::string_view given) {
+    const std::string peer = PeerName();
+    title_ = CurrentTransport() ? FillResource(Msg::ConnectionTitle, {given, peer})
+                                : std::string(given);
+    ForEachObserver([&](SessionObserver& o) { o.TitleChanged(title_); });
+}
+
+bool CVT420Doc::Save() {
+    std::string path = path_;
+    if (path.empty()) path = user_.ChooseSaveFile(title_);
+    return !path.empty() && SaveAs(path);
+}
+
+bool CVT420Doc::SaveAs(const std::string& path) {
+    // Written from copies, so the I/O thread is not held up by the disk.
+    SettingsStore settings;
+    KeyMap keys;
+    {
+        std::lock_guard lock(lock_);
+        settings.CopyFrom(emulator_.Settings());
+        keys = keys_;
+    }
+    const SetupFileResult result = SaveSetupFile(path, settings, keys);
+    if (!result.ok) {
+        user_.ShowMessage(0, result.message);
+        return false;
+    }
+    path_ = path;
+    modified_.store(false);
+    return true;
+}
+
+bool CVT420Doc::SaveAsTemplate(const Templates& templates, std::string_view name) {
+    SettingsStore settings;
+    KeyMap keys;
+    {
+        std::lock_guard lock(lock_);
+        settings.CopyFrom(emulator_.Settings());
+        keys = keys_;
+    }
+    if (templates.Save(name, settings, keys)) return true;
+    user_.ShowMessage(0, kCannotSaveTemplateMessage);
+    return false;
+}
+
+// --- to the host ----------------------------------------------------------------
+
+bool CVT420Doc::Send(std::string_view bytes) {
+    std::lock_guard lock(lock_);
+    return transport_ && transport_->Send(Bytes(bytes), bytes.size());
+}
+
+void CVT420Doc::EchoLocally(std::string_view bytes) {
+    std::lock_guard lock(lock_);
+    if (transport_) transport_->EchoLocally(Bytes(bytes), bytes.size());
+}
+
+bool CVT420Doc::SendBreak() {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    return transport && transport->SendBreak();
+}
+
+// --- capture ------------------------------------------------------------------
+
+bool CVT420Doc::StartCapture(const std::string& path, std::string_view mode) {
+    StopCapture();
+    // Opened without the lock: the I/O thread does not wait for the disk.
+    CaptureFile file;
+    if (!file.Open(path, mode)) {
+        user_.Notify(Msg::CannotCreateFile);
+        return false;
+    }
+    std::lock_guard lock(lock_);
+    capture_ = std::move(file);
+    emulator_.SetCaptureOpen(true);
+    return true;
+}
+
+bool CVT420Doc::StopCapture() {
+    CaptureFile file;
+    {
+        std::lock_guard lock(lock_);
+        emulator_.SetCaptureOpen(false);
+        file = std::move(capture_);
+    }
+    return file.Close();
+}
+
+bool CVT420Doc::IsCapturing() const {
+    std::lock_guard lock(lock_);
+    return capture_.IsOpen();
+}
+
+// --- history and screen ---------------------------------------------------------
+
+void CVT420Doc::ToggleHistory() {
+    std::lock_guard lock(lock_);
+    SettingsStore& settings = emulator_.Settings();
+    const bool wasOn = settings.GetNumber(P::History) != 0;
+    settings.SetNumber(P::History, wasOn ? 0 : 1);
+    if (wasOn) HistoryCleared();
+}
+
+bool CVT420Doc::HistoryOn() const {
+    std::lock_guard lock(lock_);
+    return emulator_.Settings().GetNumber(P::History) != 0;
+}
+
+bool CVT420Doc::CanClearHistory() const {
+    std::lock_guard lock(lock_);
+    return emulator_.Settings().GetNumber(P::History) != 0 &&
+           emulator_.Screen().HistoryCount() > 0;
+}
+
+void CVT420Doc::ClearHistory() {
+    std::lock_guard lock(lock_);
+    HistoryCleared();
+}
+
+void CVT420Doc::HistoryCleared() {
+    emulator_.Screen().ClearHistory();
+    ForEachObserver([](SessionObserver& o) { o.ScreenChanged(-1, -1, true); });
+}
+
+void CVT420Doc::ClearDisplay() {
+    std::lock_guard lock(lock_);
+    emulator_.ClearScreen();
+}
+
+void CVT420Doc::ClearAll() {
+    std::lock_guard lock(lock_);
+    emulator_.ClearScreen();
+    HistoryCleared();
+}
+
+void CVT420Doc::ResetTerminal() {
+    std::lock_guard lock(lock_);
+    emulator_.Screen().MarkAllChanged();
+    emulator_.SoftReset();
+}
+
+std::string CVT420Doc::CursorPositionText() const {
+    std::lock_guard lock(lock_);
+    const CursorPosition cursor = emulator_.Cursor();
+    return std::to_string(cursor.row + 1) + ":" + std::to_string(cursor.column + 1);
+}
+
+// --- views ----------------------------------------------------------------------
+
+void CVT420Doc::AddObserver(SessionObserver* observer) {
+    std::lock_guard lock(observersMutex_);
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) {
+        observers_.push_back(observer);
+    }
+}
+
+void CVT420Doc::RemoveObserver(SessionObserver* observer) {
+    std::lock_guard lock(observersMutex_);
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer),
+                     observers_.end());
+}
+
+// --- what the transport and the emulator ask of the session ---------------------
+
+void CVT420Doc::SentBytes(const uint8_t* data, size_t length) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), length);
+    ForEachObserver([&](SessionObserver& o) { o.SentToHost(bytes); });
+}
+
+void CVT420Doc::StateChanged(TransportState state) {
+    ForEachObserver([&](SessionObserver& o) { o.StateChanged(state); });
+}
+
+void CVT420Doc::ConnectionEnded() {
+    ForEachObserver([](SessionObserver& o) { o.DisconnectedChanged(true); });
+}
+
+void CVT420Doc::Capture(std::string_view text) { capture_.Write(text); }
+
+void CVT420Doc::SendToHost(std::string_view bytes) {
+    if (transport_) transport_->Send(Bytes(bytes), bytes.size());
+}
+
+void CVT420Doc::Bell() {
+    ForEachObserver([](SessionObserver& o) { o.Bell(); });
+}
+
+void CVT420Doc::ScreenChanged(int firstRow, int lastRow, bool historyChanged) {
+    ForEachObserver([&](SessionObserver& o) { o.ScreenChanged(firstRow, lastRow, historyChanged); });
+}
+
+void CVT420Doc::LayoutChanged() {
+    ForEachObserver([](SessionObserver& o) { o.LayoutChanged(); });
+}
+
+void CVT420Doc::ShowMessage(std::string_view text) { user_.ShowMessage(0, text); }
+
+void CVT420Doc::CommunicationChanged() {
+    if (transport_) transport_->ApplySettings(emulator_.Settings());
+}
+
+void CVT420Doc::PageSizeChanged(int, int) {
+    if (transport_ && transport_->Type() == TransportType::Telnet) {
+        static_cast<CTelnetTransport&>(*transport_).UpdateWindowSize();
+    }
+}
+
+} // namespace tamsivane

@@ -1,0 +1,174 @@
+// One open session: its emulator with the settings and key map, its
+// transport and the views that watch it.  Carries the session commands that
+// need no window: connecting and reconnecting, disconnecting with the user's
+// consent, the title, saving, capture to a file, the history and the screen.
+//
+// Threads: the operations below run on the thread that drives the session
+// (the GUI thread, or a script thread where noted) without the session lock
+// held, unless they say otherwise.  The I/O thread reaches the session
+// through TransportHost and EmulatorHost, taking the session lock around the
+// emulator.  The transport is made under the session lock and stopped and
+// joined without it; the emulator outlives every transport.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "emulator/EmulatorHost.h"
+#include "emulator/VtEmulator.h"
+#include "session/CaptureFile.h"
+#include "session/SessionLock.h"
+#include "session/SessionObserver.h"
+#include "session/UserInteraction.h"
+#include "transport/CTransport.h"
+#include "view/KeyMap.h"
+
+namespace tamsivane {
+
+class Templates;
+
+inline constexpr const char* kAbortConnectingQuestion =
+    "This session is trying to connect to remote host.\nAre you sure to abort it?";
+inline constexpr const char* kDisconnectQuestion =
+    "This session is still connected with remote host.\nAre you sure to disconnect?";
+inline constexpr const char* kSaveSettingsQuestion =
+    "The terminal settings have been modified. Do you want to save the changes?";
+
+// What a new connection sets on top of the "default" template.
+struct ConnectionValues {
+    int32_t hostType = static_cast<int32_t>(TransportType::Telnet);
+    std::string hostName;
+    int port = 23;
+};
+
+class CVT420Doc final : public TransportHost, public EmulatorHost {
+public:
+    explicit CVT420Doc(UserInteraction& user);
+    // Stops and joins the transport, then closes the capture file; the
+    // emulator goes last.
+    ~CVT420Doc() override;
+    CVT420Doc(const CVT420Doc&) = delete;
+    CVT420Doc& operator=(const CVT420Doc&) = delete;
+
+    // --- opening: load the settings (a caller may adjust them), then connect.
+    // Loading is for a session that has not connected yet.
+    //
+    // Reads a setup file; an invalid one is reported to the user (naming the
+    // file) and changes nothing.
+    bool LoadSetupFile(const std::string& path);
+    // The "default" template ("Cannot load settings from template." and the
+    // built-in settings when it cannot be read), then the connection values.
+    void LoadNewSession(const Templates& templates, const ConnectionValues& values);
+    // Creates the transport with the emulator reset and, unless noConnect,
+    // starts it; then titles the session: after a setup file by the title
+    // rule, otherwise "New Connection to <peer>".  False when HostType has
+    // no transport.
+    bool OpenConnection(bool noConnect);
+
+    // Makes the transport HostType asks for (false when there is none),
+    // optionally resets the emulator and, unless noConnect, starts it.
+    bool CreateTransport(bool resetEmulator, bool noConnect);
+    // Only when the connection has ended: a new transport on the same screen.
+    bool Reconnect();
+    bool CanReconnect() const { return ConnectionState() == TransportState::Closed; }
+    // With ask, the user confirms dropping a live connection and saving
+    // modified settings; false leaves everything as it was.  Then the
+    // transport is stopped.  Also called by scripts (ask false, script thread).
+    bool Disconnect(bool ask);
+    TransportState ConnectionState() const;
+
+    // --- title and file
+    // The title rule: "<given> : Connection to <peer>" while a transport exists.
+    void SetTitle(std::string_view given);
+    const std::string& Title() const { return title_; }
+    const std::string& PathName() const { return path_; }
+    void SetModified(bool modified) { modified_.store(modified); }
+    bool IsModified() const { return modified_.load(); }
+    // Saves to the session's file, asking for a name when it has none;
+    // failures are reported to the user.
+    bool Save();
+    bool SaveAs(const std::string& path);
+    bool SaveAsTemplate(const Templates& templates, std::string_view name);
+
+    // --- to the host (any thread but the I/O thread)
+    bool Send(std::string_view bytes);
+    void EchoLocally(std::string_view bytes);
+    bool SendBreak();
+
+    // --- capture (also from script threads)
+    // Closes any capture file, then opens path ("w" truncates, "a" appends);
+    // "Cannot create the file." when it cannot be opened.
+    bool StartCapture(const std::string& path, std::string_view mode = "w");
+    // False when not everything captured could be written.
+    bool StopCapture();
+    bool IsCapturing() const;
+
+    // --- history and screen
+    void ToggleHistory();
+    bool HistoryOn() const;
+    bool CanClearHistory() const;
+    void ClearHistory();
+    void ClearDisplay();
+    void ClearAll();
+    void ResetTerminal();
+    // The status bar's cursor pane: "row:column", both from 1.
+    std::string CursorPositionText() const;
+
+    // --- views
+    void AddObserver(SessionObserver* observer);
+    // After it returns, the observer is called no more.
+    void RemoveObserver(SessionObserver* observer);
+
+    // Session lock held.
+    KeyMap& Keys() { return keys_; }
+
+    // TransportHost
+    VtEmulator& Emulator() override { return emulator_; }
+    SessionLock& Lock() override { return lock_; }
+    UserNotifier& Notifier() override { return user_; }
+    void SentBytes(const uint8_t* data, size_t length) override;
+    void StateChanged(TransportState state) override;
+    void ConnectionEnded() override;
+    // TransportHost and EmulatorHost: capture output, session lock held.
+    void Capture(std::string_view text) override;
+
+    // EmulatorHost (session lock held)
+    void SendToHost(std::string_view bytes) override;
+    void Bell() override;
+    void ScreenChanged(int firstRow, int lastRow, bool historyChanged) override;
+    void LayoutChanged() override;
+    void ShowMessage(std::string_view text) override;
+    void CommunicationChanged() override;
+    void PageSizeChanged(int columns, int lines) override;
+
+private:
+    bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
+    std::shared_ptr<CTransport> CurrentTransport() const;
+    std::string PeerName() const;
+    void HistoryCleared(); // session lock held
+    template <typename Call>
+    void ForEachObserver(Call call);
+
+    UserInteraction& user_;
+    mutable SessionLock lock_;
+    VtEmulator emulator_;  // session lock
+    KeyMap keys_;          // session lock
+    CaptureFile capture_;  // session lock
+    // Replaced under the session lock; copies keep a transport alive while it
+    // is stopped outside the lock.
+    std::shared_ptr<CTransport> transport_;
+    std::mutex controlMutex_; // one transport change at a time
+
+    std::string title_;
+    std::string path_;
+    std::atomic<bool> modified_{false};
+
+    std::mutex observersMutex_;
+    std::vector<SessionObserver*> observers_;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,36 @@
+// What a session tells its views.  Calls come from the I/O thread and the
+// thread that drives the session, often with the session lock held, and
+// while the session's observer list is locked: an observer records or posts
+// what happened and returns, without calling back into the session.
+#pragma once
+
+#include <string_view>
+
+#include "transport/TransportHost.h"
+
+namespace tamsivane {
+
+class SessionObserver {
+public:
+    virtual ~SessionObserver() = default;
+
+    // Rows firstRow..lastRow of the displayed page changed (-1, -1: none), or
+    // the history changed and the whole view needs a new layout; the cursor
+    // may have moved.  Session lock held.
+    virtual void ScreenChanged(int firstRow, int lastRow, bool historyChanged) {
+        (void)firstRow; (void)lastRow; (void)historyChanged;
+    }
+    // Status line shown or hidden, page size or fonts changed.  Session lock held.
+    virtual void LayoutChanged() {}
+    virtual void Bell() {}
+
+    virtual void StateChanged(TransportState state) { (void)state; }
+    // true: the connection ended or failed (mark the window disconnected or
+    // close it); false: a reconnect began (clear the mark).
+    virtual void DisconnectedChanged(bool disconnected) { (void)disconnected; }
+    virtual void TitleChanged(std::string_view title) { (void)title; }
+    // Bytes written to the host (keys, replies, scripts).  Session lock held.
+    virtual void SentToHost(std::string_view bytes) { (void)bytes; }
+};
+
+} // namespace tamsivane

@@ -1,0 +1,25 @@
+// Telnet links as the shell and the command line pass them:
+// "telnet://host:port/", "TELNET:host", "host:port", "[::1]:2323".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tamsivane {
+
+inline constexpr int kTelnetPort = 23;
+
+struct TelnetTarget {
+    std::string host;
+    int port = kTelnetPort;
+};
+
+// Whether text begins with "telnet:" in any letter case.
+bool IsTelnetLink(std::string_view text);
+// The host and port of a link ("telnet:" and "//" before it and one "/" after
+// it are optional); nullopt for an empty host or a port that is not a
+// number from 1 to 65535.
+std::optional<TelnetTarget> ParseTelnetLink(std::string_view link);
+
+} // namespace tamsivane

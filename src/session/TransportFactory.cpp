@@ -1,0 +1,33 @@
+#include "session/TransportFactory.h"
+
+#include "transport/CLocalTransport.h"
+#include "transport/CTelnetTransport.h"
+
+namespace tamsivane {
+namespace {
+
+struct TransportKind {
+    TransportType type;
+    std::unique_ptr<CTransport> (*make)(TransportHost& host);
+};
+
+template <typename T>
+std::unique_ptr<CTransport> Make(TransportHost& host) {
+    return std::make_unique<T>(host);
+}
+
+constexpr TransportKind kTransportKinds[] = {
+    {TransportType::Telnet, &Make<CTelnetTransport>},
+    {TransportType::Local, &Make<CLocalTransport>},
+};
+
+} // namespace
+
+std::unique_ptr<CTransport> MakeTransport(int32_t hostType, TransportHost& host) {
+    for (const TransportKind& kind : kTransportKinds) {
+        if (static_cast<int32_t>(kind.type) == hostType) return kind.make(host);
+    }
+    return nullptr;
+}
+
+} // namespace tamsivane

@@ -1,0 +1,16 @@
+// The transport each HostType value stands for.  A new kind of connection is
+// one more row in the table of TransportFactory.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "transport/CTransport.h"
+
+namespace tamsivane {
+
+// Called under the session lock (a transport may read settings as it is made).
+// nullptr for a HostType without a transport.
+std::unique_ptr<CTransport> MakeTransport(int32_t hostType, TransportHost& host);
+
+} // namespace tamsivane
