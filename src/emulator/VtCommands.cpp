@@ -127,6 +127,17 @@ void VtEmulator::CursorHome() {
 
 // --- the character writer ----------------------------------------------------
 
+// The character class of a translated code, and the code the cell holds:
+// line-drawing glyphs, soft-font characters (stored as their own code) and,
+// in a double-byte session, double-width characters.
+VtEmulator::CellCode VtEmulator::Classify(uint16_t code) const {
+    if (LineDrawingShape(code) >= 0) return {code, Attr::ClassLineDrawing};
+    if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF)
+        return {static_cast<uint16_t>(code - kSoftFontBase), Attr::ClassSoftFont};
+    if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) return {code, Attr::ClassDoubleWidth};
+    return {code, 0};
+}
+
 void VtEmulator::WrapIfPending() {
     if (!pendingWrap_) return;
     if (settings_.GetNumber(P::AutoWrap)) {
@@ -138,17 +149,10 @@ void VtEmulator::WrapIfPending() {
 
 void VtEmulator::WriteCharacter(uint16_t code) {
     if (code == 0) return;
-    uint16_t cls = 0;
-    int width = 1;
-    if (LineDrawingShape(code) >= 0) {
-        cls = Attr::ClassLineDrawing;
-    } else if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF) {
-        cls = Attr::ClassSoftFont;
-        code = static_cast<uint16_t>(code - kSoftFontBase);
-    } else if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) {
-        cls = Attr::ClassDoubleWidth;
-        width = 2;
-    }
+    const CellCode cell = Classify(code);
+    code = cell.code;
+    const uint16_t cls = cell.cls;
+    const int width = cls == Attr::ClassDoubleWidth ? 2 : 1;
 
     const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
     WrapIfPending();
@@ -673,31 +677,21 @@ void VtEmulator::CsiPagePositionAbsolute() {
     if (!collector_.Omitted(0)) DisplayPage(Param(0, 0) - 1);
 }
 
-void VtEmulator::CsiPagePositionRelative() {
-    DisplayPage(screen_.DisplayedPage() + Count(Param(0, 1)));
-}
-
-void VtEmulator::CsiPagePositionBackward() {
-    DisplayPage(screen_.DisplayedPage() - Count(Param(0, 1)));
-}
-
-void VtEmulator::CsiNextPage() {
+// Displays the page `delta` pages on, when it exists; NP and PP then also
+// home the cursor.
+void VtEmulator::StepPage(int delta, bool home) {
     const int before = screen_.DisplayedPage();
-    CsiPagePositionRelative();
-    if (screen_.DisplayedPage() == before) return;
+    DisplayPage(before + delta);
+    if (!home || screen_.DisplayedPage() == before) return;
     cursorRow_ = 0;
     cursorColumn_ = 0;
     pendingWrap_ = false;
 }
 
-void VtEmulator::CsiPrecedingPage() {
-    const int before = screen_.DisplayedPage();
-    CsiPagePositionBackward();
-    if (screen_.DisplayedPage() == before) return;
-    cursorRow_ = 0;
-    cursorColumn_ = 0;
-    pendingWrap_ = false;
-}
+void VtEmulator::CsiPagePositionRelative() { StepPage(Count(Param(0, 1)), false); }
+void VtEmulator::CsiPagePositionBackward() { StepPage(-Count(Param(0, 1)), false); }
+void VtEmulator::CsiNextPage() { StepPage(Count(Param(0, 1)), true); }
+void VtEmulator::CsiPrecedingPage() { StepPage(-Count(Param(0, 1)), true); }
 
 // --- the status line --------------------------------------------------------------------
 

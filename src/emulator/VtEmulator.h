@@ -139,6 +139,11 @@ private:
     size_t ControlSequenceRun(const uint8_t* data, size_t length);
 
     // --- characters and cursor (VtCommands.cpp) ---
+    struct CellCode {
+        uint16_t code;
+        uint16_t cls; // character class bits of the attribute word
+    };
+    CellCode Classify(uint16_t code) const;
     void WriteCharacter(uint16_t code);
     void WrapIfPending();
     void CaptureCharacter(uint16_t code);
@@ -213,6 +218,7 @@ private:
     static uint16_t ApplySgr(uint16_t attribute, int parameter);
     void SetPageArrangement(int columns, int lines);
     void DisplayPage(int page);
+    void StepPage(int delta, bool home);
     void ResetMargins();
     void SetTopBottomMargins(int top, int bottom);
     void SetLeftRightMargins(int left, int right);

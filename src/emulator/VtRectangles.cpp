@@ -86,19 +86,12 @@ void VtEmulator::CsiFillRectangle() {
     if (!((ch >= 0x20 && ch <= 0x7E) || (ch >= 0xA0 && ch <= 0xFF))) return;
     Rect rect{};
     if (!RectangleParameters(1, rect)) return;
-    uint16_t code = charsets_.Translate(static_cast<uint8_t>(ch));
+    const uint16_t code = charsets_.Translate(static_cast<uint8_t>(ch));
     if (code == 0) return;
-    uint16_t cls = 0;
-    if (LineDrawingShape(code) >= 0) {
-        cls = Attr::ClassLineDrawing;
-    } else if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF) {
-        cls = Attr::ClassSoftFont;
-        code = static_cast<uint16_t>(code - kSoftFontBase);
-    } else if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) {
-        return; // a double-width character cannot fill single cells
-    }
-    screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, code,
-                     static_cast<uint16_t>(attribute_ | cls));
+    const CellCode cell = Classify(code);
+    if (cell.cls == Attr::ClassDoubleWidth) return; // cannot fill single cells
+    screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, cell.code,
+                     static_cast<uint16_t>(attribute_ | cell.cls));
 }
 
 void VtEmulator::CsiEraseRectangle() {
