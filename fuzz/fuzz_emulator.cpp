@@ -1,13 +1,17 @@
 // Feeds arbitrary host bytes to an emulator.  The first bytes of the input
 // choose the page geometry, history size, character-set settings and the
 // chunk size; the rest goes through ReceiveBlock, and after every block the
-// cursor must still lie on the page or on the status line.
+// cursor must still lie on the page or on the status line.  One input in
+// eight wraps the rest into a soft-font load (DECDLD) with parameters of its
+// own choosing, so that glyph data is exercised far more often than random
+// bytes would reach it.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
@@ -84,6 +88,20 @@ void ChooseSettings(ByteReader& reader, SettingsStore& settings) {
     settings.SetNumber(P::SecondarySet, reader.Next() % 17);
 }
 
+// "ESC P Pfn;Pcn;Pe;Pcmw;Pss;Pt;Pcmh;Pcss { data ESC \\" around the rest.
+std::string SoftFontLoad(ByteReader& reader) {
+    std::string load = "\x1bP";
+    for (int i = 0; i < 8; ++i) {
+        if (i > 0) load += ';';
+        const int value = reader.Next() | (reader.Next() << 8);
+        if (value % 7 != 0) load += std::to_string(value % 3 == 0 ? value : value % 100);
+    }
+    load += '{';
+    load.append(reinterpret_cast<const char*>(reader.Rest()), reader.RestSize());
+    load += "\x1b\\";
+    return load;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -94,8 +112,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!emulator.Start()) return 0;
     CheckInvariants(emulator);
 
-    const uint8_t* rest = reader.Rest();
-    size_t remaining = reader.RestSize();
+    std::string softFont;
+    if (reader.Next() % 8 == 0) softFont = SoftFontLoad(reader);
+    const uint8_t* rest =
+        softFont.empty() ? reader.Rest() : reinterpret_cast<const uint8_t*>(softFont.data());
+    size_t remaining = softFont.empty() ? reader.RestSize() : softFont.size();
     while (remaining > 0) {
         const size_t length = std::min(chunk, remaining);
         emulator.ReceiveBlock(rest, length);
