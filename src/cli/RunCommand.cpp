@@ -17,6 +17,7 @@
 #include "emulator/ControlNames.h"
 #include "session/CVT420Doc.h"
 #include "session/TelnetLink.h"
+#include "transport/CTelnetTransport.h"
 #include "transport/ServiceNames.h"
 
 namespace tamsivane {
@@ -28,6 +29,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kCommand = "run";
 constexpr double kDefaultTimeout = 10;
 constexpr double kMaxTimeout = 7 * 24 * 3600;
+constexpr auto kConnectLimit =
+    CTelnetTransport::kConnectTimeout + CTelnetTransport::kGreetingTimeout + std::chrono::seconds(5);
 
 struct RunOptions {
     SessionOptions session;
@@ -209,8 +212,6 @@ int RunSession(std::span<const std::string_view> args) {
     RunOptions options;
     if (const int status = ParseOptions(args, options)) return status;
 
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(options.timeout));
     HeadlessUser user;
     SessionWatch watch;
     CVT420Doc session(user);
@@ -225,8 +226,9 @@ int RunSession(std::span<const std::string_view> args) {
         }
         return UsageError("no connection can be made for HostType ", std::to_string(hostType));
     }
-    if (!watch.WaitForConnection(deadline)) {
-        // Still connecting when the time is up: stopped without a message of its own.
+    // The transport gives up connecting by itself; this bound only guards that.
+    if (!watch.WaitForConnection(Clock::now() + kConnectLimit)) {
+        // Stopped while connecting, the transport reports nothing of its own.
         session.Disconnect(false);
         user.Notify(Msg::CannotConnect);
         return kExitUsage;
@@ -237,7 +239,8 @@ int RunSession(std::span<const std::string_view> args) {
     for (const std::string& text : options.sends) {
         if (!session.Send(text)) break;
     }
-    watch.WaitForEnd(deadline);
+    watch.WaitForEnd(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(options.timeout)));
     session.Disconnect(false);
 
     const std::string replies =

@@ -1,0 +1,190 @@
+// Runs whole sessions with the built tamsivane-cli: against a real Telnet
+// server, on the loop-back connection, from setup files, and the ways a
+// session fails to open.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "TestPeers.h"
+#include "config/SetupFile.h"
+
+namespace tamsivane::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct RunResult {
+    int status = -1;
+    std::string output;
+    std::string errors;
+    Clock::duration elapsed{};
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class RunTest : public ::testing::Test {
+protected:
+    RunTest() {
+        char name[] = "/tmp/tamsivane-run-XXXXXX";
+        folder_ = mkdtemp(name) ? name : "";
+    }
+    ~RunTest() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    std::string File(const std::string& name) const { return folder_ + "/" + name; }
+
+    // Runs "tamsivane-cli run" with the arguments (already quoted for the shell).
+    RunResult Run(const std::string& arguments) {
+        const std::string errors = File("stderr.txt");
+        const std::string command = std::string(TAMSIVANE_CLI) + " run " + arguments + " 2>" +
+                                    errors + " </dev/null";
+        RunResult result;
+        const Clock::time_point start = Clock::now();
+        std::FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return result;
+        char buffer[4096];
+        size_t length;
+        while ((length = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            result.output.append(buffer, length);
+        }
+        const int status = pclose(pipe);
+        result.elapsed = Clock::now() - start;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.errors = ReadFile(errors);
+        return result;
+    }
+
+    static ListeningProgram ShellServer() {
+        return ListeningProgram({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
+    }
+
+private:
+    std::string folder_;
+};
+
+bool HasLine(const std::string& text, const std::string& line) {
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+TEST_F(RunTest, TelnetSessionRunsUntilTheHostCloses) {
+    ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+    ListeningProgram server = ShellServer();
+    ASSERT_GT(server.Port(), 0);
+    // The shell prints, pauses so the server passes the output on, and ends
+    // the session long before the time limit.
+    const RunResult result = Run("--host 127.0.0.1 --port " + std::to_string(server.Port()) +
+                                 " --send \"echo hel''lo; sleep 0.5; exit<CR>\" --timeout 30");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_TRUE(HasLine(result.output, "hello")) << result.output;
+    EXPECT_LT(result.elapsed, std::chrono::seconds(20));
+    EXPECT_EQ(result.errors, "");
+}
+
+TEST_F(RunTest, TelnetLinkWithCaptureFiles) {
+    ListeningProgram plainServer = ShellServer();
+    const std::string plain = File("plain.txt");
+    const RunResult first = Run("telnet://127.0.0.1:" + std::to_string(plainServer.Port()) +
+                                " --capture " + plain +
+                                " --send \"printf 'x\\033[1my\\n'<CR>\" --timeout 1.5");
+    ASSERT_EQ(first.status, 0) << first.errors;
+    EXPECT_TRUE(HasLine(first.output, "xy")) << first.output;
+    EXPECT_TRUE(HasLine(ReadFile(plain), "xy")) << ReadFile(plain);
+
+    // Under CaptureDebug: every byte, controls by name, with the option trace.
+    ListeningProgram debugServer = ShellServer();
+    const std::string debug = File("debug.txt");
+    const RunResult second = Run("telnet://127.0.0.1:" + std::to_string(debugServer.Port()) +
+                                 " --set CaptureDebug=1 --capture " + debug +
+                                 " --send \"printf 'x\\033[1my\\n'<CR>\" --timeout 1.5");
+    ASSERT_EQ(second.status, 0) << second.errors;
+    const std::string captured = ReadFile(debug);
+    EXPECT_NE(captured.find("x<ESC>[1my<CR><LF>"), std::string::npos) << captured;
+    EXPECT_NE(captured.find("<OP 253 24>"), std::string::npos) << captured;
+}
+
+TEST_F(RunTest, LoopbackShowsWhatIsSent) {
+    const RunResult result =
+        Run("--loopback --send 'one<CR><LF>' --send '^[[7mtwo' --timeout 0.3 --dump json");
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_NE(result.output.find("{\"text\":\"one\""), std::string::npos) << result.output;
+    const std::string two = "{\"text\":\"two\",\"size\":0,\"attrs\":[";
+    const size_t at = result.output.find(two);
+    ASSERT_NE(at, std::string::npos) << result.output;
+    EXPECT_TRUE(std::atoi(result.output.c_str() + at + two.size()) & 8) << "not inverse";
+    EXPECT_NE(result.output.find("\"replies\":\"one<CR><LF><ESC>[7mtwo\""), std::string::npos);
+    // The loop-back never closes: the time limit ends it.
+    EXPECT_LT(result.elapsed, std::chrono::seconds(5));
+
+    const RunResult none = Run("--loopback --timeout 0 --dump none");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.output, "");
+}
+
+TEST_F(RunTest, SetupFileSessionWithSettingsFromTheCommandLine) {
+    SettingsStore settings;
+    settings.SetNumber(P::HostType, 2);
+    settings.SetPageGeometry(132, 24, 1);
+    const std::string path = File("local.qzv");
+    ASSERT_TRUE(SaveSetupFile(path, settings, KeyMap()).ok);
+    const RunResult result =
+        Run(path + " --set Lines=36 --send 'ab<CR><LF>cd' --timeout 0.3 --dump json");
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(result.output.rfind("{\"columns\":132,\"lines\":36,", 0), 0u) << result.output;
+    EXPECT_NE(result.output.find("\"cursor\":[1,2]"), std::string::npos);
+}
+
+TEST_F(RunTest, SessionsThatCannotOpen) {
+    const RunResult refused =
+        Run("--host 127.0.0.1 --port " + std::to_string(UnusedPort()) + " --send x");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.errors, "Cannot connect to remote host.\n");
+    EXPECT_EQ(refused.output, "");
+
+    const std::string broken = File("broken.qzv");
+    std::ofstream(broken) << "QZV V2.50 but not really";
+    const RunResult invalid = Run(broken);
+    EXPECT_EQ(invalid.status, 2);
+    EXPECT_NE(invalid.errors.find(broken), std::string::npos) << invalid.errors;
+    EXPECT_EQ(invalid.output, "");
+
+    const RunResult missing = Run(File("missing.qzv"));
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.errors.find(File("missing.qzv")), std::string::npos);
+
+    const RunResult noTransport = Run("--loopback --set HostType=4");
+    EXPECT_EQ(noTransport.status, 2);
+    EXPECT_NE(noTransport.errors.find("HostType 4"), std::string::npos) << noTransport.errors;
+
+    const std::string capture = File("no-folder/capture.txt");
+    const RunResult noCapture = Run("--loopback --capture " + capture);
+    EXPECT_EQ(noCapture.status, 2);
+    EXPECT_EQ(noCapture.errors, "Cannot create the file.\n");
+}
+
+TEST_F(RunTest, UsageErrors) {
+    for (const char* arguments :
+         {"", "--loopback --host h", "a.qzv b.qzv", "--port 23 --loopback",
+          "--loopback --timeout -1", "--loopback --timeout soon", "--loopback --send '\\xZZ'",
+          "telnet://host:99999", "--host h --port nosuchservice", "--loopback --dump xml",
+          "--loopback --set NoSuchKey=1", "--loopback --frobnicate"}) {
+        const RunResult result = Run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.errors.rfind("tamsivane-cli run: ", 0), 0u)
+            << arguments << ": " << result.errors;
+    }
+}
+
+} // namespace
+} // namespace tamsivane::testing
