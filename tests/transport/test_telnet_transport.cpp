@@ -91,10 +91,13 @@ TEST_F(TelnetTransportTest, ByteTwoFiftyFiveSurvivesBothWays) {
     ListeningProgram server = ShellServer();
     StartShell(server.Port());
     // Towards the host: the shell reads four raw bytes and prints their values.
-    session.Type("stty raw -echo; echo RAW''MODE; od -An -tu1 -N4; stty sane\r");
+    session.Type("stty raw -echo; echo RAW''MODE; od -An -tu1 -N4; stty sane; echo SANE''MODE\r");
     ASSERT_TRUE(session.WaitForScreen("RAWMODE"));
     session.Type(B({'A', 255, 'B', 255}));
     EXPECT_TRUE(session.WaitForScreen("65 255  66 255")) << session.ScreenText();
+    // The next line must not reach the terminal while it is still raw: its CR
+    // would not end the line.
+    ASSERT_TRUE(session.WaitForScreen("SANEMODE"));
 
     // From the host: taken as a transfer would, before any interpretation.
     session.SetTransferRunning(true);
