@@ -29,8 +29,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kCommand = "run";
 constexpr double kDefaultTimeout = 10;
 constexpr double kMaxTimeout = 7 * 24 * 3600;
-constexpr auto kConnectLimit =
-    CTelnetTransport::kConnectTimeout + CTelnetTransport::kGreetingTimeout + std::chrono::seconds(5);
+constexpr auto kConnectLimit = CTelnetTransport::kConnectTimeout +
+                               CTelnetTransport::kGreetingTimeout + std::chrono::seconds(5);
 
 struct RunOptions {
     SessionOptions session;

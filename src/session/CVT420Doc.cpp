@@ -376,7 +376,8 @@ void CVT420Doc::Bell() {
 }
 
 void CVT420Doc::ScreenChanged(int firstRow, int lastRow, bool historyChanged) {
-    ForEachObserver([&](SessionObserver& o) { o.ScreenChanged(firstRow, lastRow, historyChanged); });
+    ForEachObserver(
+        [&](SessionObserver& o) { o.ScreenChanged(firstRow, lastRow, historyChanged); });
 }
 
 void CVT420Doc::LayoutChanged() {
