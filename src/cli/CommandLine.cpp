@@ -35,6 +35,10 @@ std::optional<std::string_view> OptionValue(std::span<const std::string_view> ar
     return arg.substr(name.size() + 1);
 }
 
+namespace {
+
+// Takes --set or --dump at args[i].  Returns 0 and sets taken when it was one
+// of them, 0 with taken false for another argument, or the usage exit status.
 int TakeSessionOption(std::string_view command, std::span<const std::string_view> args, size_t& i,
                       SessionOptions& options, bool& taken) {
     taken = true;
@@ -56,6 +60,29 @@ int TakeSessionOption(std::string_view command, std::span<const std::string_view
         }
     } else {
         taken = false;
+    }
+    return 0;
+}
+
+} // namespace
+
+int WalkArguments(std::string_view command, std::span<const std::string_view> args,
+                  SessionOptions& options,
+                  const std::function<int(std::string_view arg)>& positional,
+                  const std::function<int(std::string_view arg, size_t& i)>& option) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        int status = 0;
+        bool taken = false;
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            status = positional(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if ((status = TakeSessionOption(command, args, i, options, taken)) == 0 && !taken) {
+            status = option(arg, i);
+        }
+        if (status != 0) return status;
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <charconv>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -43,10 +44,15 @@ struct SessionOptions {
     DumpFormat dump = DumpFormat::Text;
 };
 
-// Takes --set or --dump at args[i].  Returns 0 and sets taken when it was one
-// of them, 0 with taken false for another argument, or the usage exit status.
-int TakeSessionOption(std::string_view command, std::span<const std::string_view> args, size_t& i,
-                      SessionOptions& options, bool& taken);
+// Walks a session command's arguments: --set and --dump go to options,
+// "--" ends the options, other arguments that do not start with "-" (and
+// all after "--") go to positional, every other option to option, which may
+// take its value with OptionValue (moving i).  Each callback returns 0 or an
+// exit status, which ends the walk and is returned.
+int WalkArguments(std::string_view command, std::span<const std::string_view> args,
+                  SessionOptions& options,
+                  const std::function<int(std::string_view arg)>& positional,
+                  const std::function<int(std::string_view arg, size_t& i)>& option);
 
 // Sets one session parameter from KEY=VALUE: a decimal integer for number
 // parameters, the user-string notation for string parameters.  0 or the

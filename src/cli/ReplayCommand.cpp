@@ -48,24 +48,13 @@ int UsageError(const Parts&... parts) {
 // Returns 0 or the exit status of a usage error.
 int ParseOptions(std::span<const std::string_view> args, ReplayOptions& options) {
     bool haveFile = false;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (haveFile) return UsageError("more than one input file (\"", arg, "\")");
-            options.file = arg;
-            haveFile = true;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        bool taken = false;
-        if (const int status = TakeSessionOption(kCommand, args, i, options.session, taken)) {
-            return status;
-        }
-        if (taken) continue;
+    const auto positional = [&](std::string_view arg) {
+        if (haveFile) return UsageError("more than one input file (\"", arg, "\")");
+        options.file = arg;
+        haveFile = true;
+        return 0;
+    };
+    const auto option = [&](std::string_view arg, size_t& i) {
         if (!HasOption(arg, "--chunk")) return UsageError("unknown option \"", arg, "\"");
         const auto value = OptionValue(args, i, "--chunk");
         const auto chunk = value ? ParseDecimal<size_t>(*value) : std::nullopt;
@@ -74,8 +63,9 @@ int ParseOptions(std::span<const std::string_view> args, ReplayOptions& options)
                               value.value_or(""), "\"");
         }
         options.chunk = *chunk;
-    }
-    return 0;
+        return 0;
+    };
+    return WalkArguments(kCommand, args, options.session, positional, option);
 }
 
 // Feeds the input in chunks of exactly `chunk` bytes (the last may be shorter).

@@ -123,28 +123,11 @@ int TakeTarget(RunOptions& options, std::string_view arg) {
 int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
     std::optional<std::string_view> host;
     std::optional<std::string_view> port;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (const int status = TakeTarget(options, arg)) return status;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        bool taken = false;
-        if (const int status = TakeSessionOption(kCommand, args, i, options.session, taken)) {
-            return status;
-        }
-        if (taken) continue;
+    const auto positional = [&](std::string_view arg) { return TakeTarget(options, arg); };
+    const auto option = [&](std::string_view arg, size_t& i) {
         if (arg == "--loopback") {
-            if (const int status = SetTarget(
-                    options, {static_cast<int32_t>(TransportType::Local), "", kTelnetPort})) {
-                return status;
-            }
-            continue;
+            return SetTarget(options,
+                             {static_cast<int32_t>(TransportType::Local), "", kTelnetPort});
         }
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
@@ -173,7 +156,10 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
             }
             options.timeout = *seconds;
         }
-    }
+        return 0;
+    };
+    if (const int status = WalkArguments(kCommand, args, options.session, positional, option))
+        return status;
     if (port && !host) return UsageError("--port needs --host");
     if (host) {
         const int number = port ? PortFromText(*port) : kTelnetPort;

@@ -459,28 +459,33 @@ void VtEmulator::CsiEraseCharacters() {
 
 // --- insertion and deletion ---------------------------------------------------------
 
-void VtEmulator::CsiInsertCharacters() {
+// ICH / DCH (one row) and DECIC / DECDC (the rows of the scrolling region):
+// cells between the cursor column and the right margin move right or left
+// by count; blanks fill what they leave.  Nothing happens when the cursor is
+// outside the margins.
+void VtEmulator::ShiftCells(int firstRow, int rows, int count, bool insert) {
     const int right = statusActive_ ? columns_ - 1 : right_;
     const int left = statusActive_ ? 0 : left_;
     const int col = cursorColumn_;
     if (col < left || col > right) return;
-    const int n = std::min(Count(Param(0, 1)), right - col + 1);
+    const int n = std::min(Count(count), right - col + 1);
     if (n == 0) return;
-    const int row = statusActive_ ? lines_ : cursorRow_;
-    if (col + n <= right) screen_.MoveCells(row, 1, col, right - n, col + n, false);
-    EraseCells(row, col, col + n - 1, false);
+    if (col + n <= right) {
+        if (insert)
+            screen_.MoveCells(firstRow, rows, col, right - n, col + n, false);
+        else
+            screen_.MoveCells(firstRow, rows, col + n, right, col, false);
+    }
+    const int first = insert ? col : right - n + 1;
+    screen_.Erase(firstRow, rows, first, first + n - 1);
+}
+
+void VtEmulator::CsiInsertCharacters() {
+    ShiftCells(statusActive_ ? lines_ : cursorRow_, 1, Param(0, 1), true);
 }
 
 void VtEmulator::CsiDeleteCharacters() {
-    const int right = statusActive_ ? columns_ - 1 : right_;
-    const int left = statusActive_ ? 0 : left_;
-    const int col = cursorColumn_;
-    if (col < left || col > right) return;
-    const int n = std::min(Count(Param(0, 1)), right - col + 1);
-    if (n == 0) return;
-    const int row = statusActive_ ? lines_ : cursorRow_;
-    if (col + n <= right) screen_.MoveCells(row, 1, col + n, right, col, false);
-    EraseCells(row, right - n + 1, right, false);
+    ShiftCells(statusActive_ ? lines_ : cursorRow_, 1, Param(0, 1), false);
 }
 
 void VtEmulator::CsiInsertLines() {
@@ -493,25 +498,13 @@ void VtEmulator::CsiDeleteLines() {
     ShiftLines(cursorRow_, bottom_, -Count(Param(0, 1)));
 }
 
-// DECIC / DECDC: columns inside the margins, in every line of the region.
-void VtEmulator::MoveColumns(int count, bool insert) {
-    const int col = cursorColumn_;
-    if (statusActive_ || col < left_ || col > right_) return;
-    const int n = std::min(Count(count), right_ - col + 1);
-    if (n == 0) return;
-    const int rows = bottom_ - top_ + 1;
-    if (col + n <= right_) {
-        if (insert)
-            screen_.MoveCells(top_, rows, col, right_ - n, col + n, false);
-        else
-            screen_.MoveCells(top_, rows, col + n, right_, col, false);
-    }
-    const int first = insert ? col : right_ - n + 1;
-    screen_.Erase(top_, rows, first, first + n - 1);
+void VtEmulator::CsiInsertColumns() {
+    if (!statusActive_) ShiftCells(top_, bottom_ - top_ + 1, Param(0, 1), true);
 }
 
-void VtEmulator::CsiInsertColumns() { MoveColumns(Param(0, 1), true); }
-void VtEmulator::CsiDeleteColumns() { MoveColumns(Param(0, 1), false); }
+void VtEmulator::CsiDeleteColumns() {
+    if (!statusActive_) ShiftCells(top_, bottom_ - top_ + 1, Param(0, 1), false);
+}
 
 // --- margins ----------------------------------------------------------------------
 

@@ -212,7 +212,7 @@ private:
     void EraseInLine(int mode, bool selective);
     void EraseCells(int row, int left, int right, bool selective);
     void EraseLines(int firstRow, int count, bool selective);
-    void MoveColumns(int count, bool insert);
+    void ShiftCells(int firstRow, int rows, int count, bool insert);
     void SetModes(bool set);
     void SetMode(int mode, bool dec, bool set);
     static uint16_t ApplySgr(uint16_t attribute, int parameter);
