@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestPeers.h"
 #include "config/Templates.h"
 #include "session/CVT420Doc.h"
 
@@ -140,27 +141,11 @@ protected:
     // The displayed page, rows joined by "\n", trailing blanks removed.
     std::string ScreenText() {
         std::lock_guard lock(session.Lock());
-        const ScreenBuffer& screen = session.Emulator().Screen();
-        std::string text;
-        for (int row = 0; row < screen.Lines(); ++row) {
-            std::string line;
-            for (char16_t c : screen.TextOfRegion(row, 0, row, kStride - 1)) {
-                line += c < 0x80 ? static_cast<char>(c) : '?';
-            }
-            line.erase(line.find_last_not_of(' ') + 1);
-            if (row > 0) text += '\n';
-            text += line;
-        }
-        return text;
+        return PageText(session.Emulator().Screen());
     }
     static bool WaitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds limit = 20s) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+        return WaitUntil(condition, limit);
     }
     bool WaitForScreen(std::string_view text) {
         return WaitFor([&] { return ScreenText().find(text) != std::string::npos; });

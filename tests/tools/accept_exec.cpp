@@ -12,24 +12,15 @@
 
 #include <cstdio>
 
+#include "LoopbackListen.h"
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: accept_exec PROGRAM [ARGUMENTS...]\n");
         return 2;
     }
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener, 1) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        std::perror("accept_exec: listen");
-        return 1;
-    }
-    std::printf("%d\n", ntohs(address.sin_port));
-    std::fflush(stdout);
+    const int listener = ListenOnLoopback("accept_exec");
+    if (listener < 0) return 1;
 
     pollfd entry{listener, POLLIN, 0};
     if (poll(&entry, 1, 60000) != 1) {

@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+
+#include "LoopbackListen.h"
 #include <cstring>
 #include <string>
 
@@ -81,19 +83,8 @@ void Relay(int a, int b) {
 
 int main(int argc, char** argv) {
     const std::string greeting = argc > 1 ? argv[1] : "line proxy ready\r\n";
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener, 1) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        std::perror("line_proxy: listen");
-        return 1;
-    }
-    std::printf("%d\n", ntohs(address.sin_port));
-    std::fflush(stdout);
+    const int listener = ListenOnLoopback("line_proxy");
+    if (listener < 0) return 1;
 
     if (!WaitReadable(listener)) return 1;
     const int client = accept(listener, nullptr, nullptr);

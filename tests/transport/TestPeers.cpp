@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "emulator/ScreenBuffer.h"
+
 extern char** environ;
 
 namespace tamsivane::testing {
@@ -132,6 +134,29 @@ int UnusedPort() {
     const int fd = ListenOnLoopback(port);
     if (fd >= 0) close(fd);
     return port;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+std::string PageText(const ScreenBuffer& screen) {
+    std::string text;
+    for (int row = 0; row < screen.Lines(); ++row) {
+        std::string line;
+        for (char16_t c : screen.TextOfRegion(row, 0, row, kStride - 1)) {
+            line += c < 0x80 ? static_cast<char>(c) : '?';
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        if (row > 0) text += '\n';
+        text += line;
+    }
+    return text;
 }
 
 } // namespace tamsivane::testing

@@ -6,8 +6,13 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
+
+namespace tamsivane {
+class ScreenBuffer;
+}
 
 namespace tamsivane::testing {
 
@@ -55,5 +60,12 @@ private:
 
 // A port on 127.0.0.1 where nothing listens.
 int UnusedPort();
+
+// Polls condition every few milliseconds; false when limit passes first.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
+
+// The displayed page, rows joined by "\n", trailing blanks removed, other
+// than ASCII shown as "?".  The caller holds the session lock.
+std::string PageText(const ScreenBuffer& screen);
 
 } // namespace tamsivane::testing

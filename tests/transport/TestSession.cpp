@@ -1,5 +1,7 @@
 #include "TestSession.h"
 
+#include "TestPeers.h"
+
 #include <thread>
 
 #include "transport/CTelnetTransport.h"
@@ -29,27 +31,11 @@ bool TestSession::Type(std::string_view bytes) {
 
 std::string TestSession::ScreenText() {
     std::lock_guard lock(lock_);
-    const ScreenBuffer& screen = emulator_.Screen();
-    std::string text;
-    for (int row = 0; row < screen.Lines(); ++row) {
-        std::string line;
-        for (char16_t c : screen.TextOfRegion(row, 0, row, kStride - 1)) {
-            line += c < 0x80 ? static_cast<char>(c) : '?';
-        }
-        line.erase(line.find_last_not_of(' ') + 1);
-        if (row > 0) text += '\n';
-        text += line;
-    }
-    return text;
+    return PageText(emulator_.Screen());
 }
 
 bool TestSession::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
+    return WaitUntil(condition, limit);
 }
 
 bool TestSession::WaitForScreen(std::string_view text, std::chrono::milliseconds limit) {
