@@ -356,10 +356,14 @@ TEST_F(SessionTest, ClosingWhileReceivingStopsTheThreadFirst) {
     ASSERT_TRUE(WaitFor([&] { return doc->ConnectionState() == TransportState::Connected; }));
     for (int i = 0; i < 50; ++i) doc->Send(std::string(200, 'x') + "\r\n");
     doc.reset();
-    // The capture file was closed with what had been displayed.
+    // The capture file was closed with what had been displayed: whole lines,
+    // and the line the stop cut short (received blocks do not end at lines).
     const std::string captured = ReadFile(path);
-    EXPECT_EQ(captured.size() % 201, 0u);
     EXPECT_EQ(captured.find_first_not_of("x\n"), std::string::npos);
+    size_t start = 0;
+    for (size_t end; (end = captured.find('\n', start)) != std::string::npos; start = end + 1)
+        EXPECT_EQ(end - start, 200u);
+    EXPECT_LE(captured.size() - start, 200u);
 }
 
 } // namespace
