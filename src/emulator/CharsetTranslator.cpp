@@ -56,6 +56,33 @@ std::string Utf8Of(char16_t ch) {
     return out;
 }
 
+// Decoded text never lands in the range that carries soft-font characters: a
+// private-use code from the host would otherwise be drawn as a loaded glyph.
+uint16_t OutsideSoftFontRange(uint16_t code) {
+    return code >= kSoftFontBase && code <= kSoftFontBase + 0xFF ? kReplacement : code;
+}
+
+// Continuation bytes a UTF-8 lead byte announces (0 for a byte that is not a lead).
+int Utf8Continuations(uint8_t lead) { return lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0; }
+
+// The character of a complete sequence: lead, second (three-byte forms) and
+// last byte.  Four-byte forms (beyond 16 bits), overlong forms and surrogates
+// give U+FFFD.
+uint16_t Utf8Character(uint8_t lead, uint8_t second, uint8_t last) {
+    if (lead >= 0xF0) return kReplacement;
+    uint32_t code;
+    uint32_t smallest;
+    if (lead >= 0xE0) {
+        code = (lead & 0x0Fu) << 12 | (second & 0x3Fu) << 6 | (last & 0x3Fu);
+        smallest = 0x800;
+    } else {
+        code = (lead & 0x1Fu) << 6 | (last & 0x3Fu);
+        smallest = 0x80;
+    }
+    if (code < smallest || (code >= 0xD800 && code <= 0xDFFF)) return kReplacement;
+    return static_cast<uint16_t>(code);
+}
+
 } // namespace
 
 struct CharsetTranslator::Resolved {
@@ -224,12 +251,35 @@ uint16_t CharsetTranslator::Translate(uint8_t byte) {
     return 0;
 }
 
-// Decoded text never lands in the range that carries soft-font characters: a
-// private-use code from the host would otherwise be drawn as a loaded glyph.
+bool CharsetTranslator::GrIsUtf8Decoder() const {
+    if (!settings_.GetNumber(P::DBCS) || settings_.GetNumber(P::ForceASCII)) return false;
+    const int index = state_.g[state_.gr];
+    return (index == Charset::DecSupplement || index == Charset::Latin1) &&
+           DoubleByteCodePage() == kUtf8CodePage;
+}
+
+size_t CharsetTranslator::TranslateUtf8Sequence(const uint8_t* data, size_t length,
+                                                uint16_t& code) {
+    // A whole sequence in the block and nothing pending: decoded in one step.
+    const size_t continuations = static_cast<size_t>(Utf8Continuations(data[0]));
+    if (pendingLength_ == 0 && continuations > 0 && continuations < length) {
+        size_t n = 1;
+        while (n <= continuations && (data[n] & 0xC0) == 0x80) ++n;
+        if (n > continuations) {
+            code = OutsideSoftFontRange(Utf8Character(data[0], data[1], data[continuations]));
+            return n;
+        }
+    }
+    // Otherwise byte by byte, through the decoder's own state.
+    size_t n = 0;
+    do {
+        code = DecodeMultibyte(data[n++]);
+    } while (code == 0 && pendingLength_ != 0 && n < length && (data[n] & 0xC0) == 0x80);
+    return n;
+}
+
 uint16_t CharsetTranslator::DecodeMultibyte(uint8_t byte) {
-    const uint16_t code = DecodeInCodePage(byte);
-    const bool softFontRange = code >= kSoftFontBase && code <= kSoftFontBase + 0xFF;
-    return softFontRange ? kReplacement : code;
+    return OutsideSoftFontRange(DecodeInCodePage(byte));
 }
 
 uint16_t CharsetTranslator::DecodeInCodePage(uint8_t byte) {
@@ -268,7 +318,7 @@ uint16_t CharsetTranslator::DecodeUtf8(uint8_t byte) {
     }
     if (byte >= 0xC0) {
         pendingLead_ = byte;
-        pendingLength_ = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+        pendingLength_ = static_cast<uint8_t>(Utf8Continuations(byte));
         return 0;
     }
     if (pendingLength_ == 0) return 0;
@@ -276,18 +326,7 @@ uint16_t CharsetTranslator::DecodeUtf8(uint8_t byte) {
         pendingSecond_ = byte;
         return 0;
     }
-    if (pendingLead_ >= 0xF0) return kReplacement;
-    uint32_t code;
-    uint32_t smallest;
-    if (pendingLead_ >= 0xE0) {
-        code = (pendingLead_ & 0x0Fu) << 12 | (pendingSecond_ & 0x3Fu) << 6 | (byte & 0x3Fu);
-        smallest = 0x800;
-    } else {
-        code = (pendingLead_ & 0x1Fu) << 6 | (byte & 0x3Fu);
-        smallest = 0x80;
-    }
-    if (code < smallest || (code >= 0xD800 && code <= 0xDFFF)) return kReplacement;
-    return static_cast<uint16_t>(code);
+    return Utf8Character(pendingLead_, pendingSecond_, byte);
 }
 
 // Position 0-127 of ch in a set, or -1.  In GL only the printable positions

@@ -77,6 +77,14 @@ public:
         return nrc <= 0 || nrc >= Charset::NationalCount;
     }
 
+    // Whether bytes of 0x80 and above go to the UTF-8 decoder: a double-byte
+    // session decoding UTF-8 with the decoder invoked into GR.
+    bool GrIsUtf8Decoder() const;
+    // For GrIsUtf8Decoder: feeds the decoder the bytes of one sequence at data,
+    // up to the code it completes or to a byte that is not its continuation.
+    // Returns the bytes taken (at least one) and the code (0: none).
+    size_t TranslateUtf8Sequence(const uint8_t* data, size_t length, uint16_t& code);
+
     // The code for a received byte; 0 when nothing is to be written yet.
     uint16_t Translate(uint8_t byte);
     // Bytes to send for a typed character (empty: cannot be sent).

@@ -157,6 +157,13 @@ size_t VtEmulator::GroundRun(const uint8_t* data, size_t length) {
             i += written;
             if (written > 0) continue;
         }
+        // A UTF-8 session: a whole sequence at a time.
+        if (byte >= 0x80 && charsets_.GrIsUtf8Decoder()) {
+            uint16_t code = 0;
+            i += charsets_.TranslateUtf8Sequence(data + i, length - i, code);
+            if (code) WriteCharacter(code);
+            continue;
+        }
         // ESC [ is by far the most frequent introducer: straight to the
         // control-sequence state, as the escape table would do.
         if (byte == ESC && i + 1 < length && data[i + 1] == '[' && !softFont_.Matches('[', {})) {
