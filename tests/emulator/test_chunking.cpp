@@ -71,7 +71,8 @@ std::string RandomStream(std::mt19937& rng, size_t length) {
         "\x1b[?7l", "\x1b[?7h", "\x1b[3@", "\x1b[2P", "\x1b[5X", "\x1b[2L", "\x1b[M", "\x1b" "7",
         "\x1b" "8", "\x1bM", "\x1b" "D", "\x1b" "E", "\x1b[5;20r", "\x1b[r", "\x1b[10;70H",
         "\x1b[24;80H", "\x1b(0lqk\x1b(B", "\x0e" "x\x0f", "\x1b[6n", "\x1b[c", "\x1b#6", "\x1b#3",
-        "\xe2\x94\x80", "\xc3\xa9", "\xe9", "\x9b" "2C", "\x1b[?3h", "\x1b[?3l", "\x1b[1;10s",
+        "\xe2\x94\x80", "\xc3\xa9", "\xe9", "\xf0\x9f\x98\x80", "\xc0\xaf", "\xed\xa0\x80",
+        "\xe2\x94", "\xee\xbc\x80", "\x82\xa0", "\x80", "\x9b" "2C", "\x1b[?3h", "\x1b[?3l", "\x1b[1;10s",
         "\x1b[", "\x1bP$tx\x1b\\", "\x18", "\x1b[2$~", "\x1b[1$}", "\x1b[0$}",
     };
     std::string out;
