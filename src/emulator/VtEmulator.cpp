@@ -20,8 +20,6 @@ VtEmulator::VtEmulator(EmulatorHost* host)
 
 VtEmulator::~VtEmulator() = default;
 
-void VtEmulator::SetHost(EmulatorHost* host) { host_ = host ? host : &NullHost(); }
-
 bool VtEmulator::Start() {
     if (!screen_.Create(settings_.GetNumber(P::SaveLines))) return false;
     LoadGeometry();

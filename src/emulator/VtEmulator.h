@@ -46,7 +46,6 @@ public:
     VtEmulator(const VtEmulator&) = delete;
     VtEmulator& operator=(const VtEmulator&) = delete;
 
-    void SetHost(EmulatorHost* host);
 
     // Session start: screen, history and state from the current settings.
     // False when the screen buffer cannot be allocated.
@@ -92,14 +91,7 @@ public:
 
     CursorPosition Cursor() const { return {cursorRow_, cursorColumn_}; }
     bool StatusLineActive() const { return statusActive_; }
-    ParserState State() const { return state_; }
-    bool InsertMode() const { return insertMode_; }
-    bool OriginMode() const { return !absolute_; }
     uint16_t CurrentAttribute() const { return attribute_; }
-    int TopMargin() const { return top_; }
-    int BottomMargin() const { return bottom_; }
-    int LeftMargin() const { return left_; }
-    int RightMargin() const { return right_; }
 
 private:
     struct SavedCursor {
