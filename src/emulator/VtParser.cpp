@@ -1,7 +1,7 @@
 // The byte-driven parser: ground, escape, control sequence, device control
 // string, printer controller and file-transfer start detection.
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
@@ -327,19 +327,26 @@ void VtEmulator::CompleteString() {
     }
 }
 
+// The host names the file, so only a regular file is read, and at most a
+// bounded amount of it: a device or a pipe would never end.
 void VtEmulator::RunHostScript(std::string_view data, bool isFileName) {
     if (!isFileName) {
         host_->RunHostScript(data, "<No Name>");
         return;
     }
     const std::string name(data);
-    std::ifstream file(name, std::ios::binary);
+    std::error_code error;
     std::string text;
-    if (file) {
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    bool loaded = std::filesystem::is_regular_file(name, error) &&
+                  std::filesystem::file_size(name, error) <= kMaxScriptFileSize && !error;
+    if (loaded) {
+        std::ifstream file(name, std::ios::binary);
+        text.resize(kMaxScriptFileSize + 1);
+        file.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<size_t>(file.gcount()));
+        loaded = !file.bad() && text.size() <= kMaxScriptFileSize;
     }
-    if (!file.good() && !file.eof()) text.clear();
-    if (!file || text.size() > kMaxScriptFileSize) {
+    if (!loaded) {
         host_->ShowMessage("Cannot load script file.");
         return;
     }

@@ -8,12 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "RunCli.h"
+
 namespace {
 
-struct RunResult {
-    int status = -1;
-    std::string output;
-};
+using RunResult = CliResult;
 
 // A host stream in a temporary file, removed at the end of the test.
 class StreamFile {
@@ -37,24 +36,11 @@ private:
 
 // Runs tamsivane-cli with the arguments (already quoted for the shell);
 // standard error is discarded.
-RunResult RunCli(const std::string& arguments) {
-    RunResult result;
-    const std::string command = std::string(TAMSIVANE_CLI) + " " + arguments + " 2>/dev/null";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    size_t length;
-    while ((length = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.output.append(buffer, length);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+RunResult RunCliQuietly(const std::string& arguments) { return RunCli(arguments + " 2>/dev/null"); }
 
 RunResult Replay(const std::string& bytes, const std::string& options = "--dump json") {
     const StreamFile file(bytes);
-    return RunCli("replay " + options + " " + file.Path());
+    return RunCliQuietly("replay " + options + " " + file.Path());
 }
 
 TEST(Replay, TextDumpShowsEveryRowWithoutTrailingBlanks) {
@@ -67,10 +53,10 @@ TEST(Replay, TextDumpShowsEveryRowWithoutTrailingBlanks) {
 
 TEST(Replay, StandardInputAndDumpNone) {
     const StreamFile file("abc");
-    const RunResult fromStdin = RunCli("replay - < " + file.Path());
+    const RunResult fromStdin = RunCliQuietly("replay - < " + file.Path());
     EXPECT_EQ(fromStdin.status, 0);
     EXPECT_EQ(fromStdin.output.substr(0, 4), "abc\n");
-    const RunResult none = RunCli("replay --dump none " + file.Path());
+    const RunResult none = RunCliQuietly("replay --dump none " + file.Path());
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.output, "");
 }
@@ -138,12 +124,12 @@ TEST(Replay, BadArgumentsExitWithStatusTwo) {
          {"--set NoSuchKey=1", "--set Columns=8x", "--set Columns=", "--set Columns=100",
           "--set Lines=99999999999", "--set AnswerBack=\\\\x4", "--set Columns", "--set TabList=1",
           "--chunk 0", "--chunk -3", "--chunk x", "--dump html", "--bogus"}) {
-        EXPECT_EQ(RunCli(std::string("replay ") + options + path).status, 2) << options;
+        EXPECT_EQ(RunCliQuietly(std::string("replay ") + options + path).status, 2) << options;
     }
-    EXPECT_EQ(RunCli("replay /nonexistent/stream.vt").status, 2);
-    EXPECT_EQ(RunCli("replay /tmp").status, 2);
-    EXPECT_EQ(RunCli("replay" + path + path).status, 2);
-    EXPECT_EQ(RunCli("nonsense").status, 2);
+    EXPECT_EQ(RunCliQuietly("replay /nonexistent/stream.vt").status, 2);
+    EXPECT_EQ(RunCliQuietly("replay /tmp").status, 2);
+    EXPECT_EQ(RunCliQuietly("replay" + path + path).status, 2);
+    EXPECT_EQ(RunCliQuietly("nonsense").status, 2);
 }
 
 } // namespace

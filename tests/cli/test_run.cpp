@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 
+#include "RunCli.h"
 #include "TestPeers.h"
 #include "config/SetupFile.h"
 
@@ -48,20 +49,12 @@ protected:
     // Runs "tamsivane-cli run" with the arguments (already quoted for the shell).
     RunResult Run(const std::string& arguments) {
         const std::string errors = File("stderr.txt");
-        const std::string command = std::string(TAMSIVANE_CLI) + " run " + arguments + " 2>" +
-                                    errors + " </dev/null";
-        RunResult result;
         const Clock::time_point start = Clock::now();
-        std::FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return result;
-        char buffer[4096];
-        size_t length;
-        while ((length = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            result.output.append(buffer, length);
-        }
-        const int status = pclose(pipe);
+        const CliResult cli = RunCli("run " + arguments + " 2>" + errors + " </dev/null");
+        RunResult result;
         result.elapsed = Clock::now() - start;
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.status = cli.status;
+        result.output = cli.output;
         result.errors = ReadFile(errors);
         return result;
     }
