@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "config/SettingsStore.h"
-#include "view/KeyMap.h"
+#include "keyboard/KeyMap.h"
 
 namespace tamsivane {
 

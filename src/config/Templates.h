@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/SettingsStore.h"
-#include "view/KeyMap.h"
+#include "keyboard/KeyMap.h"
 
 namespace tamsivane {
 

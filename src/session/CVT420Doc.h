@@ -25,7 +25,7 @@
 #include "session/SessionObserver.h"
 #include "session/UserInteraction.h"
 #include "transport/CTransport.h"
-#include "view/KeyMap.h"
+#include "keyboard/KeyMap.h"
 
 namespace tamsivane {
 

@@ -1,4 +1,4 @@
-#include "view/KeyMap.h"
+#include "keyboard/KeyMap.h"
 
 #include <algorithm>
 #include <utility>
