@@ -1,0 +1,69 @@
+#include "keyboard/CommandTable.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace tamsivane {
+namespace {
+
+constexpr CommandInfo kCommands[] = {
+#define TAMSIVANE_COMMAND(name, id, menu, caption, icon) {id, menu, caption, icon},
+#define TAMSIVANE_SEPARATOR(menu) {0, menu, "", ""},
+#include "../../resources/Commands.inc"
+#undef TAMSIVANE_COMMAND
+#undef TAMSIVANE_SEPARATOR
+};
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameText(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trim(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+std::span<const CommandInfo> CommandTable() { return kCommands; }
+
+const CommandInfo* FindCommand(int id) {
+    if (id == 0) return nullptr;
+    const auto found = std::ranges::find(kCommands, id, &CommandInfo::id);
+    return found != std::end(kCommands) ? &*found : nullptr;
+}
+
+std::string MenuText(std::string_view caption) {
+    caption = caption.substr(0, caption.find('\t'));
+    std::string text;
+    for (const char c : caption) {
+        if (c != '&') text += c;
+    }
+    return text;
+}
+
+std::string MenuPath(const CommandInfo& command) {
+    return MenuText(command.menu) + ": " + MenuText(command.caption);
+}
+
+int FindMenuCommand(std::string_view path) {
+    // The table has one level of pop-up menus: exactly one ":" reaches a command.
+    const size_t colon = path.find(':');
+    if (colon == std::string_view::npos || path.find(':', colon + 1) != std::string_view::npos) {
+        return 0;
+    }
+    const std::string_view menu = Trim(path.substr(0, colon));
+    const std::string_view caption = Trim(path.substr(colon + 1));
+    for (const CommandInfo& command : kCommands) {
+        if (command.id != 0 && SameText(MenuText(command.menu), menu) &&
+            SameText(MenuText(command.caption), caption)) {
+            return command.id;
+        }
+    }
+    return 0;
+}
+
+} // namespace tamsivane

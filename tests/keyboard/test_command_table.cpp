@@ -1,0 +1,67 @@
+#include "keyboard/CommandIds.h"
+#include "keyboard/CommandTable.h"
+#include "keyboard/KeyMap.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace tamsivane {
+namespace {
+
+TEST(CommandTableTest, KeyMapMenuEntriesResolve) {
+    const KeyMap map;
+    int menuEntries = 0;
+    for (const KeyMapEntry& entry : map.Entries()) {
+        if (entry.action != KeyAction::MenuCommand) continue;
+        ++menuEntries;
+        EXPECT_NE(FindMenuCommand(entry.text), 0) << entry.text;
+    }
+    EXPECT_EQ(menuEntries, 8); // F1 keeps its VT key
+    EXPECT_EQ(FindMenuCommand("View: Scroll Page Up"), Command::ScrollPageUp);
+    EXPECT_EQ(FindMenuCommand("View: Scroll Page Down"), 104);
+    EXPECT_EQ(FindMenuCommand("View: Scroll to Top"), 105);
+    EXPECT_EQ(FindMenuCommand("View: Scroll to Bottom"), 106);
+    EXPECT_EQ(FindMenuCommand("Window: Hold Screen"), 32802);
+    EXPECT_EQ(FindMenuCommand("Connection: New..."), Command::New);
+    EXPECT_EQ(FindMenuCommand("Connection: Settings..."), 32771);
+}
+
+TEST(CommandTableTest, PathsCompareLooselyButWhole) {
+    EXPECT_EQ(FindMenuCommand("  view :scroll PAGE up  "), 103);
+    // Paths name menus by their texts, not by their captions.
+    EXPECT_EQ(FindMenuCommand("&View: Scroll Page &Up"), 0);
+    EXPECT_EQ(FindMenuCommand("Print: Print Setup"), 57606);
+    // The accelerator text is not part of the name; nor is a partial caption.
+    EXPECT_EQ(FindMenuCommand("View: Scroll Page Up\tCTRL-PgUp"), 0);
+    EXPECT_EQ(FindMenuCommand("View: Scroll Page"), 0);
+    EXPECT_EQ(FindMenuCommand("Edit: Scroll Page Up"), 0);
+    EXPECT_EQ(FindMenuCommand("Scroll Page Up"), 0);
+    EXPECT_EQ(FindMenuCommand("View: Scroll Page Up: More"), 0);
+    EXPECT_EQ(FindMenuCommand("View:"), 0);
+    EXPECT_EQ(FindMenuCommand(""), 0);
+}
+
+TEST(CommandTableTest, RowsAreWellFormed) {
+    const std::set<std::string> menus = {"&Connection", "&Edit", "&View",
+                                         "&Window",     "&Print", "&Help"};
+    std::set<int> ids;
+    std::set<std::string> paths;
+    for (const CommandInfo& command : CommandTable()) {
+        EXPECT_TRUE(menus.contains(command.menu)) << command.menu;
+        if (command.id == 0) continue;
+        EXPECT_TRUE(ids.insert(command.id).second) << command.id;
+        const std::string path = MenuPath(command);
+        EXPECT_TRUE(paths.insert(path).second) << path;
+        EXPECT_EQ(FindMenuCommand(path), command.id) << path;
+        EXPECT_EQ(FindCommand(command.id), &command);
+    }
+    EXPECT_EQ(FindCommand(0), nullptr);
+    EXPECT_EQ(FindCommand(Command::ResetTerminalButton), nullptr);
+    EXPECT_EQ(MenuText("Scroll Page &Up\tCTRL-PgUp"), "Scroll Page Up");
+    EXPECT_STREQ(FindCommand(103)->caption, "Scroll Page &Up\tCTRL-PgUp");
+}
+
+} // namespace
+} // namespace tamsivane
