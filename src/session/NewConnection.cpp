@@ -1,0 +1,175 @@
+#include "session/NewConnection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "config/RecentList.h"
+#include "transport/ServiceNames.h"
+
+namespace tamsivane {
+namespace {
+
+constexpr const char* kSection = "Transport";
+
+struct ConnectionType {
+    const char* name;
+    ConnectionKind kind;
+};
+
+// The type table; the dialog offers all but "Debug", with "Local" last.
+constexpr ConnectionType kTypes[] = {
+    {"Telnet", ConnectionKind::Telnet}, {"Serial", ConnectionKind::Serial},
+    {"Local", ConnectionKind::Local},   {"Modem", ConnectionKind::Modem},
+    {"Telnet Proxy", ConnectionKind::TelnetProxy}, {"Debug", ConnectionKind::Debug},
+};
+
+enum HostTypeValue : int32_t { kTelnet = 0, kSerial = 1, kLoopback = 2, kModem = 3, kDebug = 4 };
+
+std::optional<int32_t> PositiveDecimal(std::string_view text) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        })) {
+        return std::nullopt;
+    }
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
+    return value;
+}
+
+// A port text as a port number; nullopt when invalid or 0.
+std::optional<int32_t> TelnetPort(std::string_view text) {
+    const int port = PortFromText(text);
+    return port > 0 ? std::optional<int32_t>(port) : std::nullopt;
+}
+
+const char* ApplyTelnet(const ConnectionEntries& e, bool proxy, SettingsStore& s,
+                        AppProfile& profile) {
+    if (proxy ? e.host.empty() || e.proxyHost.empty() : e.host.empty()) {
+        return proxy ? ConnectionMsg::kNoProxyHost : ConnectionMsg::kNoHost;
+    }
+    const auto port = TelnetPort(e.port);
+    const auto proxyPort = proxy ? TelnetPort(e.proxyPort) : std::optional<int32_t>(0);
+    if (!port || !proxyPort) return ConnectionMsg::kBadTelnetPort;
+    s.SetString(P::HostName, e.host);
+    s.SetNumber(P::Port, *port);
+    // A direct connection drops any proxy the template named.
+    s.SetString(P::Proxy, proxy ? e.proxyHost : std::string());
+    if (proxy) s.SetNumber(P::Speed, *proxyPort); // the proxy's port travels in Speed
+    s.SetNumber(P::HostType, kTelnet);
+    RecentHosts(profile).Add(e.host);
+    profile.SetString(kSection, "TelnetPort", e.port);
+    if (proxy) {
+        profile.SetString(kSection, "Proxy", e.proxyHost);
+        profile.SetString(kSection, "ProxyPort", e.proxyPort);
+    }
+    return nullptr;
+}
+
+const char* ApplySerial(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+    const auto port = ParseCommPort(e.commPort);
+    if (!port) return ConnectionMsg::kBadCommPort;
+    const auto speed = ParseBaudRate(e.baudRate);
+    if (!speed) return ConnectionMsg::kBadBaudRate;
+    s.SetNumber(P::Port, *port);
+    s.SetNumber(P::Speed, *speed);
+    s.SetNumber(P::StopBits, e.stopBits);
+    s.SetNumber(P::Parity, e.parity);
+    s.SetNumber(P::DataLength, e.dataBits + 6);
+    s.SetNumber(P::FlowControl, e.flowControl);
+    s.SetNumber(P::HostType, kSerial);
+    profile.SetString(kSection, "CommPort", e.commPort);
+    profile.SetString(kSection, "BaudRate", e.baudRate);
+    profile.SetInt(kSection, "DataLength", e.dataBits);
+    profile.SetInt(kSection, "Parity", e.parity);
+    profile.SetInt(kSection, "StopBits", e.stopBits);
+    profile.SetInt(kSection, "FlowControl", e.flowControl);
+    return nullptr;
+}
+
+const char* ApplyModem(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+    if (e.modem < 0) return ConnectionMsg::kNoModem;
+    if (!IsValidPhoneNumber(e.phoneNumber)) return ConnectionMsg::kBadPhoneNumber;
+    s.SetNumber(P::HostType, kModem);
+    s.SetNumber(P::Port, e.modem);
+    s.SetString(P::HostName, e.phoneNumber);
+    profile.SetInt(kSection, "ModemID", e.modem);
+    profile.SetString(kSection, "PhoneNum", e.phoneNumber);
+    RecentPhoneNumbers(profile).Add(e.phoneNumber);
+    return nullptr;
+}
+
+} // namespace
+
+const std::vector<std::string>& OfferedConnectionTypes() {
+    static const std::vector<std::string> kOffered = {"Telnet", "Serial", "Modem", "Telnet Proxy",
+                                                      "Local"};
+    return kOffered;
+}
+
+std::optional<ConnectionKind> ConnectionKindByName(std::string_view name) {
+    for (const ConnectionType& type : kTypes) {
+        if (name == type.name) return type.kind;
+    }
+    return std::nullopt;
+}
+
+std::optional<int32_t> ParseBaudRate(std::string_view text) { return PositiveDecimal(text); }
+
+std::optional<int32_t> ParseCommPort(std::string_view text) {
+    if (text.size() < 4) return std::nullopt;
+    std::string prefix(text.substr(0, 3));
+    std::transform(prefix.begin(), prefix.end(), prefix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (prefix != "COM") return std::nullopt;
+    const auto number = PositiveDecimal(text.substr(3));
+    return number ? std::optional<int32_t>(*number - 1) : std::nullopt;
+}
+
+bool IsValidPhoneNumber(std::string_view text) {
+    return text.find_first_not_of("0123456789,()-. ") == std::string_view::npos;
+}
+
+ConnectionEntries LoadLastEntries(const AppProfile& profile) {
+    ConnectionEntries e;
+    e.type = profile.GetInt(kSection, "Type", e.type);
+    e.port = profile.GetString(kSection, "TelnetPort", e.port);
+    e.proxyHost = profile.GetString(kSection, "Proxy", "");
+    e.proxyPort = profile.GetString(kSection, "ProxyPort", e.proxyPort);
+    e.commPort = profile.GetString(kSection, "CommPort", e.commPort);
+    e.baudRate = profile.GetString(kSection, "BaudRate", e.baudRate);
+    // List indexes out of their lists fall back to the first entry.
+    const auto index = [&](const char* name, int fallback, int count) {
+        const int value = profile.GetInt(kSection, name, fallback);
+        return value >= 0 && value < count ? value : 0;
+    };
+    e.dataBits = index("DataLength", e.dataBits, std::size(kDataBits));
+    e.parity = index("Parity", 0, std::size(kParities));
+    e.stopBits = index("StopBits", 0, std::size(kStopBits));
+    e.flowControl = index("FlowControl", 0, std::size(kFlowControls));
+    e.modem = std::max(0, profile.GetInt(kSection, "ModemID", 0));
+    e.phoneNumber = profile.GetString(kSection, "PhoneNum", "");
+    return e;
+}
+
+const char* ApplyConnection(const ConnectionEntries& e, SettingsStore& settings,
+                            AppProfile& profile) {
+    const auto& offered = OfferedConnectionTypes();
+    const bool chosen = e.type >= 0 && e.type < static_cast<int>(offered.size());
+    const char* message = nullptr;
+    if (chosen) {
+        switch (*ConnectionKindByName(offered[e.type])) {
+        case ConnectionKind::Telnet: message = ApplyTelnet(e, false, settings, profile); break;
+        case ConnectionKind::TelnetProxy: message = ApplyTelnet(e, true, settings, profile); break;
+        case ConnectionKind::Serial: message = ApplySerial(e, settings, profile); break;
+        case ConnectionKind::Modem: message = ApplyModem(e, settings, profile); break;
+        case ConnectionKind::Local: settings.SetNumber(P::HostType, kLoopback); break;
+        case ConnectionKind::Debug: settings.SetNumber(P::HostType, kDebug); break;
+        }
+    }
+    if (message == nullptr) profile.SetInt(kSection, "Type", chosen ? e.type : -1);
+    return message;
+}
+
+} // namespace tamsivane

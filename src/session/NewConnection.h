@@ -1,0 +1,76 @@
+// What the New Connection dialog decides, without the dialog: the connection
+// types it offers, the last entries it starts from, and the checks and
+// parameters of each type's page.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/AppProfile.h"
+#include "config/SettingsStore.h"
+
+namespace tamsivane {
+
+enum class ConnectionKind { Telnet, Serial, Local, Modem, TelnetProxy, Debug };
+
+namespace ConnectionMsg {
+inline constexpr const char* kNoHost = "Please input host name or address.";
+inline constexpr const char* kBadTelnetPort = "Invalid Telnet port number.";
+inline constexpr const char* kBadCommPort = "Invalid comm port name.";
+inline constexpr const char* kBadBaudRate = "Invalid baud rate.";
+inline constexpr const char* kBadPhoneNumber = "Invalid character in phone number.";
+inline constexpr const char* kNoProxyHost = "Please specify address of both host and proxy.";
+inline constexpr const char* kNoModem = "No modem installed. Please use Configure... to add your modem.";
+} // namespace ConnectionMsg
+
+// The type list in the dialog's order: "Telnet", "Serial", "Modem",
+// "Telnet Proxy", "Local" ("Debug" is never offered).
+const std::vector<std::string>& OfferedConnectionTypes();
+std::optional<ConnectionKind> ConnectionKindByName(std::string_view name);
+
+// The choices of the pages' lists, by index.
+inline constexpr const char* kCommPorts[] = {"COM1", "COM2", "COM3", "COM4"};
+inline constexpr const char* kBaudRates[] = {"300",  "600",   "1200",  "2400", "4800",
+                                             "9600", "19200", "38400", "51200"};
+inline constexpr const char* kDataBits[] = {"6", "7", "8"};
+inline constexpr const char* kParities[] = {"No Parity", "Even", "Odd", "Mark", "Space"};
+inline constexpr const char* kStopBits[] = {"1 Bit", "1.5 Bits", "2 Bits"};
+inline constexpr const char* kFlowControls[] = {"None", "Xon/Xoff", "Hardware"};
+
+// What the pages hold.
+struct ConnectionEntries {
+    int type = 5; // index into the offered list; out of range: none chosen
+    std::string host;
+    std::string port = "Telnet";
+    std::string proxyHost;
+    std::string proxyPort = "Telnet";
+    std::string commPort = "COM1";
+    std::string baudRate = "9600";
+    int dataBits = 2;
+    int parity = 0;
+    int stopBits = 0;
+    int flowControl = 0;
+    int modem = 0;    // index in the modem list; -1 without modems
+    std::string phoneNumber;
+};
+
+// The last entries from the profile's "Transport" section (the host list
+// comes from RecentHosts).
+ConnectionEntries LoadLastEntries(const AppProfile& profile);
+
+// Checks the chosen type's entries; on success sets the session's
+// parameters, remembers the entries in the profile and returns nullptr,
+// otherwise returns the message for the user and changes nothing.  Without
+// a chosen type only "Type" is written (as -1).
+const char* ApplyConnection(const ConnectionEntries& entries, SettingsStore& settings,
+                            AppProfile& profile);
+
+// A baud rate: decimal digits only, at least 1.
+std::optional<int32_t> ParseBaudRate(std::string_view text);
+// "COM<n>" in any case, n a decimal number other than 0; the port's index n - 1.
+std::optional<int32_t> ParseCommPort(std::string_view text);
+bool IsValidPhoneNumber(std::string_view text);
+
+} // namespace tamsivane

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "config/RecentList.h"
+#include "session/NewConnection.h"
+
+namespace tamsivane {
+namespace {
+
+namespace M = ConnectionMsg;
+
+int TypeIndex(const char* name) {
+    const auto& offered = OfferedConnectionTypes();
+    return static_cast<int>(std::find(offered.begin(), offered.end(), name) - offered.begin());
+}
+
+class NewConnectionTest : public ::testing::Test {
+protected:
+    const char* Apply(const ConnectionEntries& e) { return ApplyConnection(e, settings_, profile_); }
+    ConnectionEntries Entries(const char* type) {
+        ConnectionEntries e = LoadLastEntries(profile_);
+        e.type = TypeIndex(type);
+        return e;
+    }
+
+    SettingsStore settings_;
+    MemoryProfile profile_;
+};
+
+TEST_F(NewConnectionTest, OffersTheTypesWithLocalLastAndNeverDebug) {
+    EXPECT_EQ(OfferedConnectionTypes(),
+              (std::vector<std::string>{"Telnet", "Serial", "Modem", "Telnet Proxy", "Local"}));
+    EXPECT_EQ(ConnectionKindByName("Debug"), ConnectionKind::Debug);
+    EXPECT_FALSE(ConnectionKindByName("telnet"));
+}
+
+TEST_F(NewConnectionTest, FirstUseChoosesNothingAndKeepsTheTemplate) {
+    settings_.SetNumber(P::HostType, 2);
+    EXPECT_EQ(Apply(LoadLastEntries(profile_)), nullptr);
+    EXPECT_EQ(profile_.GetInt("Transport", "Type", 99), -1);
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 2);
+}
+
+TEST_F(NewConnectionTest, TelnetPageChecksHostAndPort) {
+    ConnectionEntries e = Entries("Telnet");
+    EXPECT_STREQ(Apply(e), M::kNoHost);
+    e.host = "myhost";
+    for (const char* bad : {"23a", "0", "", "70000"}) {
+        e.port = bad;
+        EXPECT_STREQ(Apply(e), M::kBadTelnetPort) << bad;
+    }
+    EXPECT_EQ(profile_.GetInt("Transport", "Type", 99), 99); // nothing written on failure
+    settings_.SetString(P::Proxy, "from-template");
+    for (const auto& [text, port] : {std::pair{"telnet", 23}, {"finger", 79}, {"2323", 2323}}) {
+        e.port = text;
+        ASSERT_EQ(Apply(e), nullptr) << text;
+        EXPECT_EQ(settings_.GetNumber(P::Port), port);
+    }
+    EXPECT_EQ(settings_.GetString(P::HostName), "myhost");
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 0);
+    EXPECT_EQ(settings_.GetString(P::Proxy), "");
+    EXPECT_EQ(profile_.GetString("Transport", "TelnetPort", ""), "2323");
+    EXPECT_EQ(profile_.GetInt("Transport", "Type", -1), 0);
+    // The same host three times is listed once.
+    EXPECT_EQ(RecentHosts(profile_).Load(), std::vector<std::string>{"myhost"});
+}
+
+TEST_F(NewConnectionTest, ProxyPageNeedsBothHostsAndPorts) {
+    ConnectionEntries e = Entries("Telnet Proxy");
+    e.host = "inner";
+    EXPECT_STREQ(Apply(e), M::kNoProxyHost);
+    e.proxyHost = "gate";
+    e.proxyPort = "";
+    EXPECT_STREQ(Apply(e), M::kBadTelnetPort);
+    e.proxyPort = "8023";
+    ASSERT_EQ(Apply(e), nullptr);
+    EXPECT_EQ(settings_.GetString(P::Proxy), "gate");
+    EXPECT_EQ(settings_.GetNumber(P::Speed), 8023);
+    EXPECT_EQ(settings_.GetNumber(P::Port), 23);
+    EXPECT_EQ(LoadLastEntries(profile_).proxyHost, "gate");
+    EXPECT_EQ(LoadLastEntries(profile_).proxyPort, "8023");
+}
+
+TEST_F(NewConnectionTest, SerialPageChecksPortAndBaudRate) {
+    ConnectionEntries e = Entries("Serial");
+    for (const char* bad : {"COM0", "COMX", "LPT1", "COM", "COM-1", "COM99999999999"}) {
+        e.commPort = bad;
+        EXPECT_STREQ(Apply(e), M::kBadCommPort) << bad;
+    }
+    e.commPort = "com2";
+    // Text, signs and zero are not a rate (they are not taken as 0).
+    for (const char* bad : {"fast", "-9600", "0", "", "96 00", "+9600", "99999999999"}) {
+        e.baudRate = bad;
+        EXPECT_STREQ(Apply(e), M::kBadBaudRate) << bad;
+    }
+    e.baudRate = "115200";
+    e.dataBits = 1;
+    e.parity = 2;
+    e.stopBits = 2;
+    e.flowControl = 1;
+    ASSERT_EQ(Apply(e), nullptr);
+    EXPECT_EQ(settings_.GetNumber(P::Port), 1);
+    EXPECT_EQ(settings_.GetNumber(P::Speed), 115200);
+    EXPECT_EQ(settings_.GetNumber(P::DataLength), 7);
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 1);
+    const ConnectionEntries last = LoadLastEntries(profile_);
+    EXPECT_EQ(last.commPort, "com2");
+    EXPECT_EQ(last.baudRate, "115200");
+    EXPECT_EQ(last.dataBits, 1);
+    EXPECT_EQ(last.parity, 2);
+    EXPECT_EQ(last.stopBits, 2);
+    EXPECT_EQ(last.flowControl, 1);
+    EXPECT_EQ(last.type, TypeIndex("Serial"));
+}
+
+TEST_F(NewConnectionTest, ModemPageChecksThePhoneNumber) {
+    ConnectionEntries e = Entries("Modem");
+    e.modem = -1;
+    e.phoneNumber = "123";
+    EXPECT_STREQ(Apply(e), M::kNoModem);
+    e.modem = 1;
+    e.phoneNumber = "555-1234#";
+    EXPECT_STREQ(Apply(e), M::kBadPhoneNumber);
+    e.phoneNumber = "9,(555) 123-4567";
+    ASSERT_EQ(Apply(e), nullptr);
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 3);
+    EXPECT_EQ(settings_.GetNumber(P::Port), 1);
+    EXPECT_EQ(settings_.GetString(P::HostName), "9,(555) 123-4567");
+    EXPECT_EQ(LoadLastEntries(profile_).modem, 1);
+    EXPECT_EQ(RecentPhoneNumbers(profile_).Load(), std::vector<std::string>{"9,(555) 123-4567"});
+}
+
+TEST_F(NewConnectionTest, LocalIsTheLoopBack) {
+    ASSERT_EQ(Apply(Entries("Local")), nullptr);
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 2);
+}
+
+TEST_F(NewConnectionTest, OutOfRangeListIndexesFallBackToTheFirst) {
+    profile_.SetInt("Transport", "Parity", 9);
+    profile_.SetInt("Transport", "DataLength", -3);
+    EXPECT_EQ(LoadLastEntries(profile_).parity, 0);
+    EXPECT_EQ(LoadLastEntries(profile_).dataBits, 0);
+}
+
+} // namespace
+} // namespace tamsivane
