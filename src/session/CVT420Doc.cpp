@@ -176,6 +176,19 @@ TransportState CVT420Doc::ConnectionState() const {
     return transport ? transport->State() : TransportState::Idle;
 }
 
+void CVT420Doc::SetHold(bool on) {
+    if (const std::shared_ptr<CTransport> transport = CurrentTransport()) transport->SetHold(on);
+}
+
+bool CVT420Doc::IsHeld() const {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    return transport && transport->IsHeld();
+}
+
+void CVT420Doc::KeepAlive() {
+    if (const std::shared_ptr<CTransport> transport = CurrentTransport()) transport->KeepAlive();
+}
+
 std::shared_ptr<CTransport> CVT420Doc::CurrentTransport() const {
     std::lock_guard lock(lock_);
     return transport_;

@@ -86,6 +86,8 @@ public:
     void SetTitle(std::string_view given);
     const std::string& Title() const { return title_; }
     const std::string& PathName() const { return path_; }
+    // What the transport calls its peer; empty without a transport.
+    std::string PeerName() const;
     void SetModified(bool modified) { modified_.store(modified); }
     bool IsModified() const { return modified_.load(); }
     // Saves to the session's file, asking for a name when it has none;
@@ -98,6 +100,11 @@ public:
     bool Send(std::string_view bytes);
     void EchoLocally(std::string_view bytes);
     bool SendBreak();
+    // Hold Screen: received data waits in the transport while held.
+    void SetHold(bool on);
+    bool IsHeld() const;
+    // Keeps an idle connection open (KeepSession); nothing without a transport.
+    void KeepAlive();
 
     // --- capture (also from script threads)
     // Closes any capture file, then opens path ("w" truncates, "a" appends);
@@ -148,7 +155,6 @@ public:
 private:
     bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
     std::shared_ptr<CTransport> CurrentTransport() const;
-    std::string PeerName() const;
     void HistoryCleared(); // session lock held
     template <typename Call>
     void ForEachObserver(Call call);
