@@ -1,0 +1,578 @@
+#include "view/CVT420View.h"
+
+#include <QFocusEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
+#include <mutex>
+
+#include "config/SessionSettings.h"
+#include "session/CVT420Doc.h"
+#include "view/ViewHost.h"
+
+namespace tamsivane {
+
+namespace {
+
+// Menu command ids the view carries out.
+constexpr int kScrollPageUp = 103;
+constexpr int kScrollPageDown = 104;
+constexpr int kScrollToTop = 105;
+constexpr int kScrollToBottom = 106;
+constexpr int kLargerFont = 32774;
+constexpr int kSmallerFont = 32775;
+constexpr int kHoldScreen = 32802;
+
+constexpr int kMenuFontMin = 6;
+constexpr int kMenuFontMax = 32;
+
+constexpr int kBlinkMs = 500;
+constexpr int kCursorBlinkMs = 250;
+constexpr int kKeepAliveMs = 10000;
+constexpr int kWheelNotch = 120;
+constexpr int kUnderlineCursorHeight = 2;
+
+constexpr const char* kWindowSection = "Window";
+
+} // namespace
+
+CVT420View::CVT420View(CVT420Doc& document, ViewHost& host, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      document_(document),
+      host_(host),
+      bridge_(new ViewUpdateBridge([this](const PendingUpdate& u) { OnUpdate(u); }, this)) {
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // The horizontal thumb scrolls when it is released, not while dragged.
+    horizontalScrollBar()->setTracking(false);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(1);
+
+    blinkTimer_.setInterval(kBlinkMs);
+    cursorTimer_.setInterval(kCursorBlinkMs);
+    keepAliveTimer_.setInterval(kKeepAliveMs);
+    connect(&blinkTimer_, &QTimer::timeout, this, &CVT420View::StepBlink);
+    connect(&cursorTimer_, &QTimer::timeout, this, &CVT420View::StepCursorBlink);
+    connect(&keepAliveTimer_, &QTimer::timeout, this, &CVT420View::KeepAliveTick);
+
+    ReadSessionState();
+    MakeFont();
+    document_.AddObserver(bridge_);
+}
+
+CVT420View::~CVT420View() { document_.RemoveObserver(bridge_); }
+
+// --- session state --------------------------------------------------------------
+
+void CVT420View::ReadSessionState() {
+    std::lock_guard lock(document_.Lock());
+    const VtEmulator& emulator = document_.Emulator();
+    const SettingsStore& settings = emulator.Settings();
+    const ScreenBuffer& screen = emulator.Screen();
+    const CursorPosition cursor = emulator.Cursor();
+    SessionState& s = state_;
+    s.history = screen.HistoryCount();
+    s.lines = screen.Lines();
+    s.columns = std::clamp(settings.GetNumber(P::Columns), 1, kStride);
+    s.statusLine = settings.GetNumber(P::StatusLine) != 0;
+    s.cursorRow = s.history + cursor.row;
+    s.cursorColumn = cursor.column;
+    s.cursorWide = screen.GetLineSize(cursor.row) != LineSize::Single;
+    s.cursorType = settings.GetNumber(P::CursorType);
+    s.cursorShown = settings.GetNumber(P::CursorVisible) != 0;
+    s.cursorBlink = settings.GetNumber(P::CursorBlink) != 0;
+    s.numericKeypad = settings.GetNumber(P::NumericKeypad) != 0;
+}
+
+void CVT420View::OnUpdate(const PendingUpdate& update) {
+    lastUpdate_ = QRegion();
+    const int oldHistory = state_.history;
+    ReadSessionState();
+    if (update.layout) {
+        MakeFont();
+        Layout(true);
+        Invalidate(viewport()->rect());
+    }
+    if (update.screen) {
+        if (update.history || state_.history != oldHistory) {
+            Layout(false);
+            Invalidate(viewport()->rect());
+        } else if (update.firstRow >= 0) {
+            const int top = (state_.history + update.firstRow - VerticalPosition()) * font_.height;
+            const int rows = update.lastRow - update.firstRow + 1;
+            Invalidate(QRect(0, top, viewport()->width(), rows * font_.height));
+        }
+    }
+    if (update.screen || update.layout) {
+        CursorMoved(true);
+        ReportStatus();
+    }
+    if (update.title && hasFocus()) Activate();
+    if (update.disconnected) MarkDisconnected(*update.disconnected);
+}
+
+void CVT420View::Invalidate(const QRegion& region) {
+    const QRegion visible = region.intersected(viewport()->rect());
+    lastUpdate_ += visible;
+    viewport()->update(visible);
+}
+
+// --- font and layout ------------------------------------------------------------
+
+void CVT420View::MakeFont() {
+    FontChoice choice;
+    {
+        std::lock_guard lock(document_.Lock());
+        choice = ApplicableFont(document_.Emulator().Settings());
+    }
+    font_ = MakeCellFont(choice.face, choice.points, choice.bold, logicalDpiY());
+}
+
+void CVT420View::ChangeFontSize(int delta, bool absolute) {
+    {
+        std::lock_guard lock(document_.Lock());
+        SettingsStore& settings = document_.Emulator().Settings();
+        const FontChoice choice = ApplicableFont(settings);
+        settings.SetNumber(choice.sizeParam, absolute ? delta : choice.points + delta);
+    }
+    MakeFont();
+    Layout(false);
+    viewport()->update();
+    CursorMoved(false);
+}
+
+void CVT420View::FitFont(int width, int height) {
+    FontChoice choice;
+    {
+        std::lock_guard lock(document_.Lock());
+        choice = ApplicableFont(document_.Emulator().Settings());
+    }
+    const int size = FitFontSize(choice.face, choice.bold, logicalDpiY(), state_.columns,
+                                 state_.RowCount(), width, height);
+    if (size == 0) return;
+    {
+        std::lock_guard lock(document_.Lock());
+        document_.Emulator().Settings().SetNumber(choice.sizeParam, size);
+    }
+    MakeFont();
+    viewport()->update();
+}
+
+void CVT420View::Layout(bool fit) {
+    if (inLayout_) return;
+    inLayout_ = true;
+    // The area the view would have without scroll bars.
+    const QSize full = maximumViewportSize();
+    int width = full.width();
+    int height = full.height();
+    if (fit) {
+        bool fitFont;
+        {
+            std::lock_guard lock(document_.Lock());
+            fitFont = document_.Emulator().Settings().GetNumber(P::FitFont) != 0;
+        }
+        if (fitFont) FitFont(width, height);
+    }
+    const int totalWidth = font_.width * state_.columns;
+    const int totalHeight = font_.height * state_.RowCount();
+    const AppProfile& profile = host_.Profile();
+    const bool verticalAllowed = profile.GetInt(kWindowSection, "vertscroll", 1) != 0;
+    const bool horizontalAllowed = profile.GetInt(kWindowSection, "horzscroll", 1) != 0;
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+
+    // A bar that the profile hides takes no room, but its range still
+    // scrolls the view (wheel, keys, commands), so history never hides the
+    // live page.
+    bool verticalNeeded = false;
+    bool horizontalNeeded = false;
+    if (state_.history > 0 || height < totalHeight) {
+        verticalNeeded = true;
+        if (verticalAllowed) width -= extent;
+    }
+    if (width < totalWidth) {
+        horizontalNeeded = true;
+        if (horizontalAllowed) height -= extent;
+        if (!verticalNeeded && height < totalHeight) {
+            verticalNeeded = true;
+            if (verticalAllowed) width -= extent;
+        }
+    }
+
+    QScrollBar* vertical = verticalScrollBar();
+    int verticalEnd = 0;
+    if (verticalNeeded) {
+        verticalEnd = state_.history;
+        if (totalHeight > height)
+            verticalEnd += (totalHeight - height + font_.height - 1) / font_.height;
+    }
+    vertical->setRange(0, verticalEnd);
+    vertical->setPageStep(std::max(1, height / font_.height - 1));
+    setVerticalScrollBarPolicy(verticalNeeded && verticalAllowed ? Qt::ScrollBarAlwaysOn
+                                                                 : Qt::ScrollBarAlwaysOff);
+
+    QScrollBar* horizontal = horizontalScrollBar();
+    const int horizontalEnd =
+        horizontalNeeded ? (totalWidth - width + font_.width - 1) / font_.width : 0;
+    horizontal->setRange(0, horizontalEnd);
+    horizontal->setPageStep(std::max(1, width / font_.width - 1));
+    setHorizontalScrollBarPolicy(horizontalNeeded && horizontalAllowed ? Qt::ScrollBarAlwaysOn
+                                                                       : Qt::ScrollBarAlwaysOff);
+    inLayout_ = false;
+}
+
+void CVT420View::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (inLayout_) return;
+    Layout(true);
+    CursorMoved(false);
+}
+
+void CVT420View::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    if (host_.Profile().GetInt(kWindowSection, "menu", 1) == 0) host_.HideMenuBar();
+    ReadSessionState();
+    MakeFont();
+    Layout(true);
+    blinkVisible_ = true;
+    blinkTimer_.start();
+    keepAliveTimer_.start();
+}
+
+// --- scrolling ------------------------------------------------------------------
+
+int CVT420View::VerticalPosition() const { return verticalScrollBar()->value(); }
+int CVT420View::HorizontalPosition() const { return horizontalScrollBar()->value(); }
+void CVT420View::SetVerticalPosition(int row) { verticalScrollBar()->setValue(row); }
+void CVT420View::SetHorizontalPosition(int column) { horizontalScrollBar()->setValue(column); }
+
+int CVT420View::RowsVisible() const { return viewport()->height() / font_.height; }
+int CVT420View::ColumnsVisible() const { return viewport()->width() / font_.width; }
+
+QRect CVT420View::CellRect(int row, int column) const {
+    return QRect((column - HorizontalPosition()) * font_.width,
+                 (row - VerticalPosition()) * font_.height, font_.width, font_.height);
+}
+
+void CVT420View::scrollContentsBy(int, int) {
+    viewport()->update();
+    cursorRect_ = CursorRect();
+}
+
+void CVT420View::wheelEvent(QWheelEvent* event) {
+    wheelRemainder_ += event->angleDelta().y();
+    const int notches = wheelRemainder_ / kWheelNotch;
+    wheelRemainder_ -= notches * kWheelNotch;
+    if (notches != 0) SetVerticalPosition(VerticalPosition() - notches);
+    event->accept();
+}
+
+void CVT420View::BringIntoView(int row, int column) {
+    const int rows = RowsVisible();
+    const int top = VerticalPosition();
+    if (row < top) {
+        SetVerticalPosition(row);
+    } else if (row >= top + rows) {
+        // The live page's top when the cursor is within its first rows.
+        SetVerticalPosition(std::max(row - rows + 1, state_.history));
+    } else if (top < state_.history) {
+        SetVerticalPosition(state_.history);
+    }
+    const int columns = ColumnsVisible();
+    const int left = HorizontalPosition();
+    if (column < left) {
+        SetHorizontalPosition(column);
+    } else if (column >= left + columns) {
+        SetHorizontalPosition(column - columns + 1);
+    }
+}
+
+// --- cursor ---------------------------------------------------------------------
+
+QRect CVT420View::CursorRect() const {
+    int x = (state_.cursorColumn - HorizontalPosition()) * font_.width;
+    if (state_.cursorWide) x *= 2;
+    int y = (state_.cursorRow - VerticalPosition()) * font_.height;
+    int height = font_.height;
+    if (state_.cursorType == 1) {
+        y += font_.height - kUnderlineCursorHeight;
+        height = kUnderlineCursorHeight;
+    }
+    return QRect(x, y, font_.width, height);
+}
+
+void CVT420View::CursorMoved(bool bringIntoView) {
+    if (bringIntoView) BringIntoView(state_.cursorRow, state_.cursorColumn);
+    const QRect now = CursorRect();
+    if (focused_ && now != cursorRect_) {
+        Invalidate(cursorRect_);
+        Invalidate(now);
+    }
+    cursorRect_ = now;
+}
+
+void CVT420View::UpdateCursorTimer() {
+    cursorVisible_ = true;
+    if (focused_ && state_.cursorBlink) {
+        cursorTimer_.start();
+    } else {
+        cursorTimer_.stop();
+    }
+}
+
+void CVT420View::StepCursorBlink() {
+    cursorVisible_ = !cursorVisible_;
+    viewport()->update(CursorRect());
+}
+
+void CVT420View::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    focused_ = true;
+    ReadSessionState();
+    UpdateCursorTimer();
+    cursorRect_ = CursorRect();
+    viewport()->update(cursorRect_);
+    Activate();
+}
+
+void CVT420View::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    focused_ = false;
+    UpdateCursorTimer();
+    viewport()->update(cursorRect_);
+}
+
+// --- timers ---------------------------------------------------------------------
+
+void CVT420View::StepBlink() {
+    bool blinkText;
+    bool anyBlinking = false;
+    {
+        std::lock_guard lock(document_.Lock());
+        const VtEmulator& emulator = document_.Emulator();
+        blinkText = emulator.Settings().GetNumber(P::BlinkText) != 0;
+        const int top = VerticalPosition();
+        if (blinkText)
+            anyBlinking = emulator.Screen().AnyBlinkingCell(top, top + RowsVisible() + 1);
+    }
+    if (!blinkText) return;
+    blinkVisible_ = !blinkVisible_;
+    if (anyBlinking) viewport()->update();
+}
+
+void CVT420View::KeepAliveTick() {
+    bool keep;
+    {
+        std::lock_guard lock(document_.Lock());
+        keep = document_.Emulator().Settings().GetNumber(P::KeepSession) != 0;
+    }
+    if (keep) document_.KeepAlive();
+}
+
+// --- painting -------------------------------------------------------------------
+
+void CVT420View::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect clip = event->rect();
+    const int cellWidth = font_.width;
+    const int cellHeight = font_.height;
+    const int top = VerticalPosition();
+    const int xOrigin = -HorizontalPosition() * cellWidth;
+    const int firstRow = clip.top() / cellHeight + top;
+    int lastRow = clip.bottom() / cellHeight + top;
+
+    ScreenColours colours;
+    {
+        std::lock_guard lock(document_.Lock());
+        const VtEmulator& emulator = document_.Emulator();
+        const ScreenBuffer& screen = emulator.Screen();
+        colours.Read(emulator.Settings());
+        const int shownRows = screen.HistoryCount() + screen.Lines() +
+                              (emulator.Settings().GetNumber(P::StatusLine) != 0 ? 1 : 0);
+        lastRow = std::min(lastRow, shownRows - 1);
+        paintRows_.resize(static_cast<size_t>(std::max(0, lastRow - firstRow + 1)));
+        bool softFont = false;
+        DisplayLine line;
+        for (int row = firstRow; row <= lastRow; ++row) {
+            if (!screen.LineForDisplay(row, line)) {
+                lastRow = row - 1;
+                break;
+            }
+            RowCells& cells = paintRows_[static_cast<size_t>(row - firstRow)];
+            cells.CopyFrom(line);
+            softFont =
+                softFont || std::any_of(cells.attrs.begin(), cells.attrs.end(), [](uint16_t a) {
+                    return (a & Attr::ClassMask) == Attr::ClassSoftFont;
+                });
+        }
+        if (softFont) paintSoftFont_ = emulator.Font();
+    }
+
+    // What lies below the last row and right of the last column.
+    const QColor background = colours.ScreenBackground();
+    const int rowsBottom = std::max(0, lastRow - top + 1) * cellHeight;
+    if (rowsBottom <= clip.bottom()) {
+        painter.fillRect(
+            QRect(clip.left(), rowsBottom, clip.width(), clip.bottom() - rowsBottom + 1),
+            background);
+    }
+    const int columnsRight = xOrigin + state_.columns * cellWidth;
+    if (columnsRight <= clip.right()) {
+        painter.fillRect(
+            QRect(columnsRight, clip.top(), clip.right() - columnsRight + 1, clip.height()),
+            background);
+    }
+
+    const PaintContext context{colours,    font_,          paintSoftFont_,
+                               selection_, state_.columns, blinkVisible_};
+    for (int row = firstRow; row <= lastRow; ++row) {
+        painter_.PaintRow(painter, context, paintRows_[static_cast<size_t>(row - firstRow)], row,
+                          xOrigin, (row - top) * cellHeight);
+    }
+
+    if (focused_ && state_.cursorShown && cursorVisible_) {
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        painter.fillRect(CursorRect(), Qt::white);
+    }
+    ++framesPainted_;
+}
+
+// --- selection ------------------------------------------------------------------
+
+void CVT420View::SetSelection(const Selection& selection) {
+    selection_ = selection;
+    viewport()->update();
+}
+
+// --- commands -------------------------------------------------------------------
+
+bool CVT420View::HandleCommand(int id) {
+    switch (id) {
+    case kLargerFont:
+    case kSmallerFont: {
+        if (!IsCommandEnabled(id)) return true;
+        int size;
+        {
+            std::lock_guard lock(document_.Lock());
+            size = ApplicableFont(document_.Emulator().Settings()).points;
+        }
+        ChangeFontSize(std::clamp(size + (id == kLargerFont ? 1 : -1), kMenuFontMin, kMenuFontMax),
+                       true);
+        std::lock_guard lock(document_.Lock());
+        document_.Emulator().Settings().SetNumber(P::FitFont, 0);
+        return true;
+    }
+    case kScrollPageUp:
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+        return true;
+    case kScrollPageDown:
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        return true;
+    case kScrollToTop:
+        SetVerticalPosition(0);
+        return true;
+    case kScrollToBottom:
+        SetVerticalPosition(verticalScrollBar()->maximum());
+        return true;
+    case kHoldScreen:
+        document_.SetHold(!document_.IsHeld());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CVT420View::IsCommandEnabled(int id) const {
+    switch (id) {
+    case kLargerFont:
+    case kSmallerFont: {
+        // Both read the 80-column size, in either column mode.
+        std::lock_guard lock(document_.Lock());
+        const int size = document_.Emulator().Settings().GetNumber(P::FontSize);
+        return id == kLargerFont ? size < kMenuFontMax : size > kMenuFontMin;
+    }
+    case kScrollPageUp:
+    case kScrollPageDown:
+    case kScrollToTop:
+    case kScrollToBottom:
+    case kHoldScreen:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CVT420View::IsCommandChecked(int id) const { return id == kHoldScreen && document_.IsHeld(); }
+
+// --- settings, titles, status ---------------------------------------------------
+
+void CVT420View::ApplySettingsChanges(const ChangeSet& changes) {
+    ReadSessionState();
+    if (changes.fonts) ChangeFontSize(0, false);
+    if (changes.relayout) {
+        Layout(true);
+        CursorMoved(true);
+    }
+    if (changes.repaint) {
+        viewport()->update();
+        CursorMoved(true);
+    }
+    if (changes.cursor) {
+        UpdateCursorTimer();
+        viewport()->update(cursorRect_);
+        cursorRect_ = CursorRect();
+        viewport()->update(cursorRect_);
+    }
+    if (changes.title)
+        Activate();
+    else if (changes.buttons)
+        host_.RebuildButtonBar();
+}
+
+void CVT420View::Activate() {
+    host_.RebuildButtonBar();
+    std::string title;
+    {
+        std::lock_guard lock(document_.Lock());
+        title = document_.Emulator().Settings().GetString(P::Title);
+    }
+    if (title.empty()) title = document_.PeerName();
+    host_.ShowSessionTitle(QString::fromStdString(title));
+}
+
+void CVT420View::ReportStatus() {
+    const QString position = QStringLiteral("%1:%2")
+                                 .arg(state_.cursorRow - state_.history + 1)
+                                 .arg(state_.cursorColumn + 1);
+    if (position == lastStatus_ && state_.numericKeypad == lastNumeric_) return;
+    lastStatus_ = position;
+    lastNumeric_ = state_.numericKeypad;
+    host_.StatusChanged(position, state_.numericKeypad);
+}
+
+void CVT420View::MarkDisconnected(bool disconnected) {
+    const QString mark = QString::fromLatin1(kDisconnectedMark);
+    const QString title = host_.FrameTitle();
+    if (!disconnected) {
+        const qsizetype at = title.indexOf(mark);
+        if (at > 0) host_.SetFrameTitle(title.left(at));
+        return;
+    }
+    if (host_.IsFrameClosing()) return;
+    bool autoClose;
+    {
+        std::lock_guard lock(document_.Lock());
+        autoClose = document_.Emulator().Settings().GetNumber(P::AutoClose) != 0;
+    }
+    if (autoClose) {
+        host_.CloseSessionWindow();
+    } else if (!title.contains(mark)) {
+        host_.SetFrameTitle(title + mark);
+    }
+}
+
+} // namespace tamsivane

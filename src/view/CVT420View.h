@@ -1,0 +1,148 @@
+// The window that shows one session's screen: paints the screen buffer and
+// its history with the session's font and colours, draws the cursor, blinks
+// blinking text, lays out the scroll bars, fits the font to the window and
+// keeps the titles.  Several views may show one document.
+//
+// Threads: the GUI thread only.  What the session reports from its I/O
+// thread arrives as one coalesced update; the view reads the screen under the
+// session lock for as long as it takes to copy the rows it draws, and never
+// waits for the I/O thread otherwise.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QRegion>
+#include <QTimer>
+#include <memory>
+
+#include "view/CellFont.h"
+#include "view/ScreenPainter.h"
+#include "view/ViewUpdateBridge.h"
+
+namespace tamsivane {
+
+class CVT420Doc;
+class ViewHost;
+struct ChangeSet;
+
+class CVT420View : public QAbstractScrollArea {
+public:
+    CVT420View(CVT420Doc& document, ViewHost& host, QWidget* parent = nullptr);
+    ~CVT420View() override;
+
+    CVT420Doc& Document() const { return document_; }
+
+    // --- commands the view carries out (Larger and Smaller Font, the four
+    // scroll commands, Hold Screen); false for any other id.
+    bool HandleCommand(int id);
+    bool IsCommandEnabled(int id) const;
+    bool IsCommandChecked(int id) const;
+
+    // After a settings dialog: acts on the change set's layout, repaint,
+    // fonts, cursor, title and buttons.
+    void ApplySettingsChanges(const ChangeSet& changes);
+    // The view became the active one: the button bar and the titles follow it.
+    void Activate();
+
+    // Font size change: the applicable size becomes delta (absolute) or grows
+    // by delta; the font is made again and the view laid out.
+    void ChangeFontSize(int delta, bool absolute);
+
+    // --- geometry, in buffer rows (history first) and columns
+    const CellFont& Font() const { return font_; }
+    int VerticalPosition() const;
+    int HorizontalPosition() const;
+    // Scrolls so that the first shown row / column is the given one (clamped).
+    void SetVerticalPosition(int row);
+    void SetHorizontalPosition(int column);
+    // A cell in viewport coordinates.
+    QRect CellRect(int row, int column) const;
+
+    // The selection the view draws (the selection handling fills it).
+    void SetSelection(const Selection& selection);
+    const Selection& CurrentSelection() const { return selection_; }
+
+    // --- what tests and the benchmark look at
+    // The area invalidated by the last screen update, in viewport coordinates.
+    const QRegion& LastUpdateRegion() const { return lastUpdate_; }
+    int FramesPainted() const { return framesPainted_; }
+    // One tick of the text blink timer and of the cursor blink timer.
+    void StepBlink();
+    void StepCursorBlink();
+    bool BlinkVisible() const { return blinkVisible_; }
+    bool CursorBlinkVisible() const { return cursorVisible_; }
+    // Coalesced session updates handed to the GUI thread so far.
+    int UpdatesPosted() const { return bridge_->UpdatesPosted(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    // What the view needs of the session between paints, read in one go
+    // under the session lock.
+    struct SessionState {
+        int history = 0; // H: history lines held
+        int lines = 24;
+        int columns = 80;
+        bool statusLine = false;
+        int cursorRow = 0; // buffer row
+        int cursorColumn = 0;
+        bool cursorWide = false; // the cursor's line is double width
+        int cursorType = 0;      // 0 block, 1 underline
+        bool cursorShown = true; // CursorVisible
+        bool cursorBlink = false;
+        bool numericKeypad = false;
+        int RowCount() const { return lines + (statusLine ? 1 : 0); }
+        int ShownRows() const { return history + RowCount(); }
+    };
+
+    void ReadSessionState();
+    void OnUpdate(const PendingUpdate& update);
+    void MakeFont();
+    void Layout(bool fit);
+    void FitFont(int width, int height);
+    void BringIntoView(int row, int column);
+    void CursorMoved(bool bringIntoView);
+    QRect CursorRect() const;
+    void UpdateCursorTimer();
+    void ReportStatus();
+    void MarkDisconnected(bool disconnected);
+    void KeepAliveTick();
+    void Invalidate(const QRegion& region);
+    int RowsVisible() const;
+    int ColumnsVisible() const;
+
+    CVT420Doc& document_;
+    ViewHost& host_;
+    ViewUpdateBridge* bridge_; // a child; queued updates die with the view
+    ScreenPainter painter_;
+    CellFont font_;
+    SessionState state_;
+    Selection selection_;
+
+    bool inLayout_ = false;
+    bool shownOnce_ = false;
+    bool focused_ = false;
+    bool blinkVisible_ = true;
+    bool cursorVisible_ = true; // the cursor's blink phase
+    QRect cursorRect_;          // where the cursor was last drawn
+    QRegion lastUpdate_;
+    int framesPainted_ = 0;
+    int wheelRemainder_ = 0;
+    QString lastStatus_;
+    bool lastNumeric_ = false;
+
+    QTimer blinkTimer_;
+    QTimer cursorTimer_;
+    QTimer keepAliveTimer_;
+    // Copies taken under the session lock for one paint.
+    std::vector<RowCells> paintRows_;
+    SoftFont paintSoftFont_;
+};
+
+} // namespace tamsivane

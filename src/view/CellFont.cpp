@@ -1,0 +1,64 @@
+#include "view/CellFont.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <algorithm>
+
+#include "config/SettingsStore.h"
+
+namespace tamsivane {
+
+namespace {
+constexpr int kPointsPerInch = 72;
+constexpr int kFitMinimum = 6;
+constexpr int kFitFloor = 5;
+constexpr int kFitMinRowHeight = 12;
+} // namespace
+
+FontChoice ApplicableFont(const SettingsStore& settings) {
+    const bool wide = settings.GetNumber(P::Columns) == 132 && !settings.GetNumber(P::FontUse80);
+    const int name = wide ? P::FontName132 : P::FontName;
+    const int size = wide ? P::FontSize132 : P::FontSize;
+    const int bold = wide ? P::FontBold132 : P::FontBold;
+    return {QString::fromStdString(settings.GetString(name)), settings.GetNumber(size),
+            settings.GetNumber(bold) != 0, size};
+}
+
+CellFont MakeCellFont(const QString& face, int points, bool bold, int dpi) {
+    CellFont cell;
+    cell.face = face;
+    cell.points = std::clamp(points, kMinFontPoints, kMaxFontPoints);
+    cell.bold = bold;
+
+    QFont font = QFontDatabase::hasFamily(face)
+                     ? QFont(face)
+                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(std::max(1, dpi * cell.points / kPointsPerInch));
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    font.setKerning(false);
+
+    const QFontMetrics metrics(font);
+    cell.font = font;
+    cell.width = std::max(1, metrics.horizontalAdvance(QLatin1Char('A')));
+    cell.height = std::max(1, metrics.height());
+    cell.ascent = metrics.ascent();
+    return cell;
+}
+
+int FitFontSize(const QString& face, bool bold, int dpi, int columns, int rows, int width,
+                int height) {
+    if (width <= 0 || height <= 0 || dpi <= 0) return 0;
+    const int rowHeight = std::max(height / std::max(rows, 1), kFitMinRowHeight);
+    for (int size = std::min(rowHeight * kPointsPerInch / dpi, kMaxFontPoints); size >= kFitMinimum;
+         --size) {
+        if (MakeCellFont(face, size, bold, dpi).width * columns <= width) return size;
+    }
+    return kFitFloor;
+}
+
+} // namespace tamsivane

@@ -1,0 +1,53 @@
+// What a terminal view needs from the frame around it: the main window's and
+// the child frame's titles, closing the session window, posting commands to
+// the main window, the button bar, the status panes, the menu bar and the
+// application profile.
+//
+// Threads: the GUI thread only.  The view calls these from its own event
+// handlers; none of them may delete the view synchronously.
+#pragma once
+
+#include <QString>
+
+#include "config/AppProfile.h"
+
+namespace tamsivane {
+
+inline constexpr const char* kProgramTitle = "Tamsivane 4.4";
+inline constexpr const char* kDisconnectedMark = " - Disconnected";
+
+// The main window's title for a session title; the program's name alone
+// when there is no session title.
+inline QString MainWindowTitle(const QString& sessionTitle) {
+    const QString program = QString::fromLatin1(kProgramTitle);
+    return sessionTitle.isEmpty() ? program : QStringLiteral("%1 - %2").arg(sessionTitle, program);
+}
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+
+    // The main window's title becomes MainWindowTitle(sessionTitle).
+    virtual void ShowSessionTitle(const QString& sessionTitle) = 0;
+    // The title of the child frame that holds the view.
+    virtual QString FrameTitle() const = 0;
+    virtual void SetFrameTitle(const QString& title) = 0;
+    // Closes the session window after its connection ended (AutoClose); the
+    // view goes with deleteLater, never inside this call.
+    virtual void CloseSessionWindow() = 0;
+    // The session window is already being closed.
+    virtual bool IsFrameClosing() const = 0;
+    // Runs a command id through the main window's commands, later (posted).
+    virtual void PostCommand(int id) = 0;
+    // Rebuilds the button bar from this session's settings.
+    virtual void RebuildButtonBar() = 0;
+    // The status bar's panes: the cursor as "row:column" (both from 1) and
+    // whether the keypad is in numeric mode ("NUM").
+    virtual void StatusChanged(const QString& cursorPosition, bool numericKeypad) = 0;
+    // The profile value "menu" is 0: the main window's menu bar is hidden
+    // when a session view is first shown.
+    virtual void HideMenuBar() = 0;
+    virtual AppProfile& Profile() = 0;
+};
+
+} // namespace tamsivane
