@@ -7,11 +7,10 @@
 #include <charconv>
 #include <optional>
 
+#include "session/TelnetLink.h"
+
 namespace tamsivane {
 namespace {
-
-constexpr int kTelnetPort = 23;
-constexpr int kHighestPort = 65535;
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
@@ -19,18 +18,6 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
                return std::tolower(static_cast<unsigned char>(a)) ==
                       std::tolower(static_cast<unsigned char>(b));
            });
-}
-
-// A port word: decimal, 1-65535.  Anything else is an error rather than a
-// connection to port 0.
-std::optional<int> ParsePort(std::string_view text) {
-    int port = 0;
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, port);
-    if (text.empty() || error != std::errc() || last != end || port < 1 || port > kHighestPort) {
-        return std::nullopt;
-    }
-    return port;
 }
 
 std::string StripQuotes(std::string_view word) {
@@ -67,43 +54,23 @@ std::optional<std::string> FileUrlPath(std::string_view url) {
     return path;
 }
 
-// Reads a Telnet address, "TELNET:" link or plain "host[:port]", into request.
+// Reads a Telnet address, "TELNET:" link or plain "host[:port]", into
+// request: the port word, or 23, unless the address names its own port.
 bool ReadTelnetAddress(std::string_view target, std::optional<std::string_view> portWord,
                        StartupRequest& request) {
-    request.port = kTelnetPort;
-    if (portWord) {
-        const auto port = ParsePort(*portWord);
-        if (!port) return false;
-        request.port = *port;
-    }
-    if (StartsWithIgnoringCase(target, "telnet:")) {
-        target.remove_prefix(std::string_view("telnet:").size());
-        if (target.starts_with("//")) target.remove_prefix(2);
-        if (target.ends_with('/')) target.remove_suffix(1);
-    }
-    std::string_view host = target;
-    std::optional<std::string_view> linkPort;
-    if (target.starts_with('[')) { // a bracketed IPv6 address keeps its colons
-        const size_t close = target.find(']');
-        if (close == std::string_view::npos) return false;
-        host = target.substr(1, close - 1);
-        const std::string_view rest = target.substr(close + 1);
-        if (!rest.empty()) {
-            if (rest.front() != ':') return false;
-            linkPort = rest.substr(1);
-        }
-    } else if (const size_t colon = target.find(':'); colon != std::string_view::npos) {
-        host = target.substr(0, colon);
-        linkPort = target.substr(colon + 1);
-    }
-    if (linkPort) {
-        const auto port = ParsePort(*linkPort);
-        if (!port) return false;
-        request.port = *port;
-    }
-    if (host.empty()) return false;
+    const std::optional<TelnetTarget> link = ParseTelnetLink(target);
+    if (!link) return false;
     request.open = StartupRequest::Open::Telnet;
-    request.host = std::string(host);
+    request.host = link->host;
+    request.port = link->port;
+    const size_t colon = target.rfind(':');
+    const bool ownPort = colon != std::string_view::npos && colon > target.rfind(']') &&
+                         !(IsTelnetLink(target) && colon + 1 == std::string_view("telnet:").size());
+    if (portWord && !ownPort) {
+        const auto port = ParsePortNumber(*portWord);
+        if (!port) return false;
+        request.port = *port;
+    }
     return true;
 }
 
@@ -201,7 +168,7 @@ bool ReadWords(std::span<const std::string> words,
     if (telnetHost) {
         request.port = kTelnetPort;
         if (portWord) {
-            const auto port = ParsePort(*portWord);
+            const auto port = ParsePortNumber(*portWord);
             if (!port) return false;
             request.port = *port;
         }

@@ -17,7 +17,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
            });
 }
 
-std::optional<int> ParsePort(std::string_view text) {
+} // namespace
+
+std::optional<int> ParsePortNumber(std::string_view text) {
     int port = 0;
     const char* end = text.data() + text.size();
     const auto [last, error] = std::from_chars(text.data(), end, port);
@@ -26,8 +28,6 @@ std::optional<int> ParsePort(std::string_view text) {
     }
     return port;
 }
-
-} // namespace
 
 bool IsTelnetLink(std::string_view text) { return StartsWithNoCase(text, kScheme); }
 
@@ -51,7 +51,7 @@ std::optional<TelnetTarget> ParseTelnetLink(std::string_view link) {
         if (colon != std::string_view::npos) rest = link.substr(colon);
     }
     if (!rest.empty()) {
-        const std::optional<int> port = ParsePort(rest.substr(1));
+        const std::optional<int> port = ParsePortNumber(rest.substr(1));
         if (!port) return std::nullopt;
         target.port = *port;
     }

@@ -15,6 +15,8 @@ struct TelnetTarget {
     int port = kTelnetPort;
 };
 
+// A port number from 1 to 65535 in decimal; nullopt for anything else.
+std::optional<int> ParsePortNumber(std::string_view text);
 // Whether text begins with "telnet:" in any letter case.
 bool IsTelnetLink(std::string_view text);
 // The host and port of a link ("telnet:" and "//" before it and one "/" after
