@@ -1,0 +1,69 @@
+// "New Connection": the connection type, its page (Telnet host and port,
+// serial line, modem and phone number, or host and proxy), a settings
+// template to start from.  Works on a new session's settings before it
+// connects; OK writes the choice into them and remembers the entries in
+// the application profile.
+#pragma once
+
+#include <QDialog>
+
+#include "config/AppProfile.h"
+#include "config/Templates.h"
+#include "session/NewConnection.h"
+#include "session/UserNotifier.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+
+namespace tamsivane {
+
+class CVT420Doc;
+
+class CNewConnectionDlg final : public QDialog {
+    Q_OBJECT
+public:
+    // doc: the new session, loaded with the "default" template, not connected.
+    CNewConnectionDlg(CVT420Doc& doc, const Templates& templates, AppProfile& profile,
+                      UserNotifier& user, QWidget* parent = nullptr);
+
+    void accept() override;
+
+private:
+    QWidget* MakeTelnetPage(const ConnectionEntries& last);
+    QWidget* MakeSerialPage(const ConnectionEntries& last);
+    QWidget* MakeModemPage(const ConnectionEntries& last);
+    QWidget* MakeProxyPage(const ConnectionEntries& last);
+    void ShowPageOfType(int index);
+    void FillModems(int selected);
+    void ConfigureModems();
+    void ApplyTemplate(const QString& name);
+    ConnectionEntries Entries() const;
+
+    CVT420Doc& doc_;
+    const Templates& templates_;
+    AppProfile& profile_;
+    UserNotifier& user_;
+
+    QComboBox* type_;
+    QStackedWidget* pages_;
+    QComboBox* host_ = nullptr;
+    QComboBox* port_ = nullptr;
+    QComboBox* proxyTargetHost_ = nullptr;
+    QComboBox* proxyTargetPort_ = nullptr;
+    QLineEdit* proxyHost_ = nullptr;
+    QComboBox* proxyPort_ = nullptr;
+    QComboBox* commPort_ = nullptr;
+    QComboBox* baudRate_ = nullptr;
+    QComboBox* dataBits_ = nullptr;
+    QComboBox* parity_ = nullptr;
+    QComboBox* stopBits_ = nullptr;
+    QComboBox* flowControl_ = nullptr;
+    QComboBox* modem_ = nullptr;
+    QLabel* noModem_ = nullptr;
+    QComboBox* phoneNumber_ = nullptr;
+};
+
+} // namespace tamsivane
