@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "SessionFixture.h"
+
+namespace tamsivane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Standard output of a shell command, and its exit status.
+std::pair<int, std::string> RunShell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {-1, ""};
+    std::array<char, 4096> buffer{};
+    for (size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) output.append(buffer.data(), n);
+    return {pclose(pipe), output};
+}
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+TEST(InstallTest, DesktopEntryAndSetupFileTypeWorkFromAPrefix) {
+    testing::TempFolder folder;
+    const std::string prefix = folder.File("prefix");
+    const auto [installed, installLog] =
+        RunShell("cmake --install " + Quote(TAMSIVANE_BUILD_DIR) + " --prefix " + Quote(prefix));
+    ASSERT_EQ(installed, 0) << installLog;
+    const std::string share = prefix + "/share";
+    EXPECT_TRUE(fs::is_regular_file(prefix + "/bin/tamsivane-cli"));
+    EXPECT_TRUE(fs::is_regular_file(share + "/icons/hicolor/scalable/apps/tamsivane.svg"));
+    EXPECT_TRUE(fs::is_regular_file(share + "/tamsivane/default.qzv"));
+
+    const std::string entry = share + "/applications/tamsivane.desktop";
+    const auto [valid, validateLog] = RunShell("desktop-file-validate " + Quote(entry));
+    EXPECT_EQ(valid, 0) << validateLog;
+    EXPECT_EQ(validateLog.find("error"), std::string::npos) << validateLog;
+
+    const auto [updated, updateLog] = RunShell("update-mime-database " + Quote(share + "/mime"));
+    ASSERT_EQ(updated, 0) << updateLog;
+
+    // A setup file by its name in either case, and one without extension by its magic.
+    const std::string upper = folder.File("Site.QZV");
+    const std::string bare = folder.File("site-copy");
+    const std::string other = folder.File("notes.txt");
+    std::ofstream(upper) << "";
+    std::ofstream(bare) << '\x14' << "QZV V3.00 Setup File" << std::string(8, '\0');
+    std::ofstream(other) << "plain words\n";
+    const std::string environment = "env XDG_DATA_DIRS=" + Quote(share) + " XDG_DATA_HOME=" +
+                                    Quote(folder.File("nothing")) + " ";
+    const auto typeOf = [&](const char* mode, const std::string& file) {
+        return RunShell(environment + Quote(TAMSIVANE_MIME_TYPE_OF) + " " + mode + " " + Quote(file)).second;
+    };
+    EXPECT_EQ(typeOf("name", upper), "application/x-tamsivane-setup\n");
+    EXPECT_EQ(typeOf("name", folder.File("lower.qzv")), "application/x-tamsivane-setup\n");
+    EXPECT_EQ(typeOf("content", bare), "application/x-tamsivane-setup\n");
+    EXPECT_NE(typeOf("content", other), "application/x-tamsivane-setup\n");
+}
+
+} // namespace
+} // namespace tamsivane
