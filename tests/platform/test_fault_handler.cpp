@@ -89,6 +89,7 @@ TEST_F(FaultHandlerTest, StartsTheProgramThatShowsTheReport) {
     fs::permissions(shower, fs::perms::owner_all);
     const Outcome outcome = Run("null", shower.string());
     EXPECT_NE(outcome.status, 0);
+    ASSERT_FALSE(outcome.report.empty());
     // The shower is not waited for: poll for its result, within a bound.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!fs::exists(shown) && std::chrono::steady_clock::now() < deadline) {

@@ -13,7 +13,10 @@ namespace {
 volatile int gZero = 0;
 int* volatile gNull = nullptr;
 
+// The sanitizers would report these faults themselves; the handler is to.
 __attribute__((no_sanitize("undefined"))) int Divide(int value) { return value / gZero; }
+__attribute__((no_sanitize("undefined", "address"))) int ReadNull() { return *gNull; }
+__attribute__((no_sanitize("undefined", "address"))) void WriteNull() { *gNull = 1; }
 
 // Recurses until gZero is non-zero, which never happens.
 __attribute__((noinline)) int Recurse(int depth) {
@@ -32,8 +35,8 @@ int main(int argc, char** argv) {
     setup.showProgram = argc > 3 ? argv[3] : "";
     if (!tamsivane::InstallFaultHandlers(setup)) return 3;
     const char* fault = argv[1];
-    if (std::strcmp(fault, "null") == 0) return *gNull;
-    if (std::strcmp(fault, "write") == 0) *gNull = 1;
+    if (std::strcmp(fault, "null") == 0) return ReadNull();
+    if (std::strcmp(fault, "write") == 0) WriteNull();
     if (std::strcmp(fault, "divide") == 0) return Divide(7);
     if (std::strcmp(fault, "overflow") == 0) return Recurse(0);
 #if defined(__x86_64__) || defined(__i386__)
