@@ -9,21 +9,13 @@
 #include <mutex>
 
 #include "config/SessionSettings.h"
+#include "keyboard/CommandIds.h"
 #include "session/CVT420Doc.h"
 #include "view/ViewHost.h"
 
 namespace tamsivane {
 
 namespace {
-
-// Menu command ids the view carries out.
-constexpr int kScrollPageUp = 103;
-constexpr int kScrollPageDown = 104;
-constexpr int kScrollToTop = 105;
-constexpr int kScrollToBottom = 106;
-constexpr int kLargerFont = 32774;
-constexpr int kSmallerFont = 32775;
-constexpr int kHoldScreen = 32802;
 
 constexpr int kMenuFontMin = 6;
 constexpr int kMenuFontMax = 32;
@@ -452,33 +444,33 @@ void CVT420View::SetSelection(const Selection& selection) {
 
 bool CVT420View::HandleCommand(int id) {
     switch (id) {
-    case kLargerFont:
-    case kSmallerFont: {
+    case Command::LargerFont:
+    case Command::SmallerFont: {
         if (!IsCommandEnabled(id)) return true;
         int size;
         {
             std::lock_guard lock(document_.Lock());
             size = ApplicableFont(document_.Emulator().Settings()).points;
         }
-        ChangeFontSize(std::clamp(size + (id == kLargerFont ? 1 : -1), kMenuFontMin, kMenuFontMax),
+        ChangeFontSize(std::clamp(size + (id == Command::LargerFont ? 1 : -1), kMenuFontMin, kMenuFontMax),
                        true);
         std::lock_guard lock(document_.Lock());
         document_.Emulator().Settings().SetNumber(P::FitFont, 0);
         return true;
     }
-    case kScrollPageUp:
+    case Command::ScrollPageUp:
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
         return true;
-    case kScrollPageDown:
+    case Command::ScrollPageDown:
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
         return true;
-    case kScrollToTop:
+    case Command::ScrollToTop:
         SetVerticalPosition(0);
         return true;
-    case kScrollToBottom:
+    case Command::ScrollToBottom:
         SetVerticalPosition(verticalScrollBar()->maximum());
         return true;
-    case kHoldScreen:
+    case Command::HoldScreen:
         document_.SetHold(!document_.IsHeld());
         return true;
     default:
@@ -488,25 +480,25 @@ bool CVT420View::HandleCommand(int id) {
 
 bool CVT420View::IsCommandEnabled(int id) const {
     switch (id) {
-    case kLargerFont:
-    case kSmallerFont: {
+    case Command::LargerFont:
+    case Command::SmallerFont: {
         // Both read the 80-column size, in either column mode.
         std::lock_guard lock(document_.Lock());
         const int size = document_.Emulator().Settings().GetNumber(P::FontSize);
-        return id == kLargerFont ? size < kMenuFontMax : size > kMenuFontMin;
+        return id == Command::LargerFont ? size < kMenuFontMax : size > kMenuFontMin;
     }
-    case kScrollPageUp:
-    case kScrollPageDown:
-    case kScrollToTop:
-    case kScrollToBottom:
-    case kHoldScreen:
+    case Command::ScrollPageUp:
+    case Command::ScrollPageDown:
+    case Command::ScrollToTop:
+    case Command::ScrollToBottom:
+    case Command::HoldScreen:
         return true;
     default:
         return false;
     }
 }
 
-bool CVT420View::IsCommandChecked(int id) const { return id == kHoldScreen && document_.IsHeld(); }
+bool CVT420View::IsCommandChecked(int id) const { return id == Command::HoldScreen && document_.IsHeld(); }
 
 // --- settings, titles, status ---------------------------------------------------
 

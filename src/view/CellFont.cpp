@@ -35,7 +35,16 @@ CellFont MakeCellFont(const QString& face, int points, bool bold, int dpi) {
                      : QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(std::max(1, dpi * cell.points / kPointsPerInch));
+    // The height asked for is the whole cell, leading included, as fitting
+    // rows into the window needs: shrink the em size until the line fits.
+    const int cellHeight = std::max(1, dpi * cell.points / kPointsPerInch);
+    font.setPixelSize(cellHeight);
+    const int natural = QFontMetrics(font).height();
+    if (natural > cellHeight) {
+        int pixels = std::max(1, cellHeight * cellHeight / natural);
+        font.setPixelSize(pixels);
+        while (pixels > 1 && QFontMetrics(font).height() > cellHeight) font.setPixelSize(--pixels);
+    }
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "GuiApplication.h"
 #include "SessionFixture.h"
 #include "view/CVT420View.h"
 #include "view/ViewHost.h"
@@ -48,13 +49,23 @@ public:
 
 class ViewTest : public SessionTest {
 protected:
+    ViewTest() { EnsureApplication(); }
     // A loop-back session shown in a view of the given size.
     void Open(QSize size = QSize(900, 500)) {
         OpenLoopback();
         view = std::make_unique<CVT420View>(session, host);
         view->resize(size);
         view->show();
+        // The window takes the focus when it becomes active; the tests give
+        // it back when they look at the cursor.
+        (void)QTest::qWaitForWindowActive(view.get(), 2000);
+        view->clearFocus();
         QCoreApplication::processEvents();
+    }
+    void Focus() {
+        QApplication::setActiveWindow(view.get());
+        view->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }, 5000));
     }
     ~ViewTest() override { view.reset(); }
 

@@ -1,0 +1,148 @@
+// The view with its session: coalesced updates from other threads, several
+// views, titles, the connection mark, settings changes, a real Telnet server.
+#include <unistd.h>
+
+#include <thread>
+
+#include "ViewFixture.h"
+#include "config/SessionSettings.h"
+#include "view/ViewUpdateBridge.h"
+
+namespace tamsivane::testing {
+namespace {
+
+TEST(ViewUpdateBridgeTest, CallsFromAnotherThreadMergeIntoOneUpdate) {
+    EnsureApplication();
+    std::vector<PendingUpdate> delivered;
+    ViewUpdateBridge bridge([&](const PendingUpdate& u) { delivered.push_back(u); }, nullptr);
+    std::thread io([&] {
+        bridge.ScreenChanged(7, 9, false);
+        bridge.ScreenChanged(-1, -1, false);
+        bridge.ScreenChanged(2, 3, false);
+        bridge.DisconnectedChanged(true);
+        bridge.DisconnectedChanged(false);
+    });
+    io.join();
+    EXPECT_TRUE(delivered.empty()) << "the I/O thread never runs the view";
+    EXPECT_EQ(bridge.UpdatesPosted(), 1);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(delivered.size(), 1u);
+    EXPECT_TRUE(delivered[0].screen);
+    EXPECT_EQ(delivered[0].firstRow, 2);
+    EXPECT_EQ(delivered[0].lastRow, 9);
+    EXPECT_FALSE(delivered[0].history);
+    EXPECT_EQ(delivered[0].disconnected, std::optional<bool>(false));
+
+    bridge.ScreenChanged(-1, -1, true);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(delivered.size(), 2u);
+    EXPECT_TRUE(delivered[1].history);
+    EXPECT_EQ(delivered[1].firstRow, -1);
+}
+
+TEST_F(ViewTest, TwoViewsOfOneSessionBothPaint) {
+    Open();
+    RecordingHost otherHost;
+    CVT420View other(session, otherHost);
+    other.resize(600, 400);
+    other.show();
+    Host("both", "both");
+    EXPECT_EQ(Differences(Cell(Grab(), 0, 0), Reference("b", Palette(7), Palette(0))), 0);
+    const QImage image = other.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect cell = other.CellRect(History(), 0);
+    const CellFont& f = other.Font();
+    QImage reference(f.width, f.height, QImage::Format_RGB32);
+    reference.fill(Palette(0));
+    QPainter painter(&reference);
+    painter.setFont(f.font);
+    painter.setPen(Palette(7));
+    painter.drawText(reference.rect(), Qt::AlignLeft | Qt::AlignTop, "b");
+    painter.end();
+    EXPECT_EQ(Differences(image.copy(cell), reference), 0);
+}
+
+TEST_F(ViewTest, TitlesStatusAndTheDisconnectedMark) {
+    SetNumber(P::AutoClose, 0);
+    SetNumber(P::NumericKeypad, 0);
+    Open();
+    view->Activate();
+    EXPECT_GE(host.buttonBarBuilds, 1);
+    EXPECT_TRUE(host.mainTitle.endsWith(" - Tamsivane 4.4")) << host.mainTitle.toStdString();
+    Configure([](SettingsStore& s) { s.SetString(P::Title, "Payroll"); });
+    view->Activate();
+    EXPECT_EQ(host.mainTitle, "Payroll - Tamsivane 4.4");
+    EXPECT_EQ(MainWindowTitle(""), "Tamsivane 4.4");
+
+    Host("\x1b[3;7Hs", "s");
+    EXPECT_EQ(host.cursor, "3:8");
+    EXPECT_FALSE(host.numeric);
+    Host("\x1b>k", "sk");
+    EXPECT_TRUE(host.numeric);
+
+    host.frameTitle = "Payroll";
+    ASSERT_TRUE(session.Disconnect(false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.frameTitle == "Payroll - Disconnected"; }, 10000))
+        << host.frameTitle.toStdString();
+    ASSERT_TRUE(session.Reconnect());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.frameTitle == "Payroll"; }, 10000))
+        << host.frameTitle.toStdString();
+    EXPECT_EQ(host.closeRequests, 0);
+
+    // Under AutoClose the window closes instead, unless it is closing already.
+    SetNumber(P::AutoClose, 1);
+    ASSERT_TRUE(session.Disconnect(false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.closeRequests == 1; }, 10000));
+    EXPECT_EQ(host.frameTitle, "Payroll");
+}
+
+TEST_F(ViewTest, SettingsChangesReachFontsCursorTitleAndButtons) {
+    SetNumber(P::FitFont, 0);
+    Open();
+    const int height = view->Font().height;
+    Configure([](SettingsStore& s) {
+        s.SetNumber(P::FontSize, 20);
+        s.SetString(P::Title, "Changed");
+    });
+    ChangeSet changes;
+    changes.fonts = true;
+    changes.title = true;
+    view->ApplySettingsChanges(changes);
+    EXPECT_GT(view->Font().height, height);
+    EXPECT_EQ(host.mainTitle, "Changed - Tamsivane 4.4");
+    const int builds = host.buttonBarBuilds;
+    changes.Clear();
+    changes.buttons = true;
+    view->ApplySettingsChanges(changes);
+    EXPECT_EQ(host.buttonBarBuilds, builds + 1);
+}
+
+TEST_F(ViewTest, TelnetSessionPaintsTheShellsAnswer) {
+    ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+    ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
+    ASSERT_GT(server.Port(), 0);
+    Configure([&](SettingsStore& s) {
+        s.SetNumber(P::HostType, 0);
+        s.SetString(P::HostName, "127.0.0.1");
+        s.SetNumber(P::Port, server.Port());
+    });
+    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(WaitForState(TransportState::Connected));
+    view = std::make_unique<CVT420View>(session, host);
+    view->resize(900, 500);
+    view->show();
+    ASSERT_TRUE(session.Send("printf 'ok\\033[1;31mRED\\033[0m\\n'\r"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return ScreenText().find("okRED\n") != std::string::npos; }, 20000))
+        << ScreenText();
+    QCoreApplication::processEvents();
+    // Find the painted answer's row and check its red cell.
+    const std::string text = ScreenText();
+    const size_t at = text.find("okRED\n");
+    const int row = static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+    const int column = static_cast<int>(at - (text.rfind('\n', at) + 1)) + 2;
+    ASSERT_EQ(Attribute(row, column) & 0x0F00, 0x0900);
+    EXPECT_EQ(Differences(Cell(Grab(), row, column), Reference("R", Palette(9), Palette(0))), 0);
+}
+
+} // namespace
+} // namespace tamsivane::testing
