@@ -1,0 +1,88 @@
+#include "app/CChildFrame.h"
+
+#include <QCloseEvent>
+#include <QTimer>
+
+#include "app/ButtonBar.h"
+#include "app/CMainFrame.h"
+#include "view/CVT420View.h"
+
+namespace tamsivane {
+
+CChildFrame::CChildFrame(CMainFrame& mainFrame, std::shared_ptr<CVT420Doc> doc)
+    : main_(mainFrame), doc_(std::move(doc)), view_(new CVT420View(*doc_, *this, this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWidget(view_);
+    setWindowTitle(QString::fromStdString(doc_->Title()));
+}
+
+CChildFrame::~CChildFrame() {
+    // The view watches the session: it must stop before the session may go.
+    setWidget(nullptr);
+    delete view_;
+}
+
+void CChildFrame::SetButtonPage(int page) {
+    buttonPage_ = std::clamp(page, 0, kButtonPages - 1);
+}
+
+void CChildFrame::CloseApproved() {
+    approved_ = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (!approved_ && !MayClose()) {
+        event->ignore();
+        return;
+    }
+    closed_ = true;
+    bool autoExit;
+    {
+        std::lock_guard lock(doc_->Lock());
+        autoExit = doc_->Emulator().Settings().GetNumber(P::AutoExit) != 0;
+    }
+    QMdiSubWindow::closeEvent(event);
+    main_.SessionWindowClosed(autoExit);
+}
+
+bool CChildFrame::MayClose() {
+    if (closing_) return false;
+    {
+        std::lock_guard lock(doc_->Lock());
+        if (doc_->Emulator().Settings().GetNumber(P::CantCloseWindow) != 0) return false;
+    }
+    // Another window on the same session keeps it open.
+    for (CChildFrame* frame : main_.SessionFrames()) {
+        if (frame != this && frame->doc_ == doc_) return true;
+    }
+    closing_ = true;
+    main_.StorePlacementIn(*doc_);
+    const bool disconnected = doc_->Disconnect(true);
+    closing_ = false;
+    return disconnected;
+}
+
+void CChildFrame::ShowSessionTitle(const QString& sessionTitle) {
+    if (main_.ActiveFrame() == this) main_.setWindowTitle(MainWindowTitle(sessionTitle));
+}
+
+void CChildFrame::CloseSessionWindow() {
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void CChildFrame::PostCommand(int id) { main_.PostCommand(id); }
+
+void CChildFrame::RebuildButtonBar() {
+    if (main_.ActiveFrame() == this) main_.RebuildButtonBar();
+}
+
+void CChildFrame::StatusChanged(const QString& cursorPosition, bool numericKeypad) {
+    if (main_.ActiveFrame() == this) main_.ShowStatus(cursorPosition, numericKeypad);
+}
+
+void CChildFrame::HideMenuBar() { main_.ApplyMenuProfile(); }
+
+AppProfile& CChildFrame::Profile() { return main_.Profile(); }
+
+} // namespace tamsivane

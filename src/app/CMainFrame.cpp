@@ -1,0 +1,588 @@
+#include "app/CMainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QSessionManager>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+#include <mutex>
+
+#include "app/AboutBox.h"
+#include "app/ButtonBar.h"
+#include "app/CChildFrame.h"
+#include "app/ChatLine.h"
+#include "app/CommandActions.h"
+#include "app/DesktopUser.h"
+#include "app/HelpFiles.h"
+#include "app/SessionInput.h"
+#include "app/ToolBarIcons.h"
+#include "keyboard/CommandIds.h"
+#include "view/CVT420View.h"
+#include "view/ViewHost.h"
+
+namespace tamsivane {
+namespace {
+
+QLabel* MakePane(const QString& sizedFor, QWidget* parent) {
+    auto* pane = new QLabel(parent);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(sizedFor) + 8);
+    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return pane;
+}
+
+// A bar that may dock at the top or the bottom and holds one widget.
+QToolBar* MakeDialogBar(const QString& name, QWidget* content, QMainWindow* window) {
+    auto* bar = new QToolBar(name, window);
+    bar->setObjectName(name);
+    bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    bar->setFloatable(false);
+    bar->addWidget(content);
+    return bar;
+}
+
+// The session windows' area.  The keyboard belongs to the terminal views, so
+// Ctrl+Tab does not switch windows here (Window: Next does).
+class SessionArea final : public QMdiArea {
+public:
+    using QMdiArea::QMdiArea;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            return QAbstractScrollArea::eventFilter(watched, event);
+        }
+        return QMdiArea::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+CMainFrame::CMainFrame(AppProfile& profile, UserInteraction& user, Templates templates,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      profile_(profile),
+      user_(user),
+      templates_(std::move(templates)),
+      area_(new SessionArea(this)),
+      commands_(new CommandActions(this)) {
+    const ProfileWindowValues values = ReadWindowValues(profile_);
+    resize(values.width, values.height);
+    setCentralWidget(area_);
+    area_->setActivationOrder(QMdiArea::CreationOrder);
+    connect(area_, &QMdiArea::subWindowActivated, this, &CMainFrame::SessionWindowActivated);
+
+    commands_->BuildMenus(menuBar());
+    CreateBars(values);
+    CreateStatusBar(values);
+    InstallHandlers();
+
+    menuBar()->setVisible(values.menu);
+    if (!values.sysMenu || !values.titleBar) {
+        Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+        if (values.titleBar) flags |= Qt::WindowTitleHint;
+        setWindowFlags(flags);
+    }
+    setWindowTitle(kProgramTitle);
+
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CMainFrame::CommitDataRequested);
+
+    // Menus are brought up to date when they open; the tool bar when idle.
+    auto* updater = new QTimer(this);
+    connect(updater, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
+    updater->start(200);
+    UpdateCommands();
+}
+
+CMainFrame::~CMainFrame() {
+    // The session windows go while this window is whole: their views talk
+    // to it until they are gone.
+    for (QMdiSubWindow* window : area_->subWindowList()) delete window;
+}
+
+void CMainFrame::CreateBars(const ProfileWindowValues& values) {
+    toolBar_ = addToolBar("Toolbar");
+    toolBar_->setObjectName("Toolbar");
+    toolBar_->setIconSize(QSize(32, 32));
+    FillToolBar(*toolBar_, *commands_);
+    toolBar_->setVisible(values.bars.toolBar);
+
+    buttonBar_ = new ButtonBar(this);
+    connect(buttonBar_, &ButtonBar::command, this, &CMainFrame::Execute);
+    buttonDock_ = MakeDialogBar("Button Palette", buttonBar_, this);
+    addToolBar(Qt::TopToolBarArea, buttonDock_);
+    buttonDock_->setVisible(values.bars.buttonBar);
+
+    chatLine_ = new ChatLine(this);
+    chatLine_->SetSender(
+        [this](const QString& text, bool lineEnd) { return SendChatLine(text, lineEnd); });
+    chatDock_ = MakeDialogBar("Chat Line", chatLine_, this);
+    addToolBar(Qt::BottomToolBarArea, chatDock_);
+    chatDock_->setVisible(values.bars.chatLine);
+}
+
+void CMainFrame::CreateStatusBar(const ProfileWindowValues& values) {
+    QStatusBar* bar = statusBar();
+    cursorPane_ = MakePane("132:24", bar);
+    capsPane_ = MakePane("CAP", bar);
+    numPane_ = MakePane("NUM", bar);
+    printingPane_ = MakePane("Printing", bar);
+    for (QLabel* pane : {cursorPane_, capsPane_, numPane_, printingPane_}) {
+        bar->addPermanentWidget(pane);
+    }
+    bar->showMessage("Ready");
+    bar->setVisible(values.bars.statusBar);
+}
+
+// --- opening sessions ---------------------------------------------------------
+
+std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
+    return std::make_shared<CVT420Doc>(user_);
+}
+
+CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {
+    std::shared_ptr<CVT420Doc> doc = CreateDocument();
+    if (!doc->LoadSetupFile(QFile::encodeName(path).toStdString())) return nullptr;
+    if (!doc->OpenConnection(openWithoutConnecting_)) return nullptr;
+    emit setupFileUsed(QFileInfo(path).absoluteFilePath());
+    return AddFrame(std::move(doc));
+}
+
+CChildFrame* CMainFrame::OpenNewSession(const ConnectionValues& values) {
+    std::shared_ptr<CVT420Doc> doc = CreateDocument();
+    doc->LoadNewSession(templates_, values);
+    return OpenPreparedSession(std::move(doc));
+}
+
+CChildFrame* CMainFrame::OpenPreparedSession(std::shared_ptr<CVT420Doc> doc) {
+    if (!doc || !doc->OpenConnection(false)) return nullptr;
+    return AddFrame(std::move(doc));
+}
+
+CChildFrame* CMainFrame::OpenSecondWindow(CChildFrame& frame) {
+    return AddFrame(frame.SharedDocument());
+}
+
+CChildFrame* CMainFrame::AddFrame(std::shared_ptr<CVT420Doc> doc) {
+    auto* frame = new CChildFrame(*this, std::move(doc));
+    area_->addSubWindow(frame);
+    frame->show();
+    area_->setActiveSubWindow(frame);
+    frame->View()->setFocus(Qt::OtherFocusReason);
+    return frame;
+}
+
+void CMainFrame::RequestOpenSetupFile(const QString& path) {
+    QMetaObject::invokeMethod(this, [this, path] { OpenSetupFile(path); }, Qt::QueuedConnection);
+}
+
+// --- the active session ---------------------------------------------------------
+
+CChildFrame* CMainFrame::ActiveFrame() const {
+    auto* frame = qobject_cast<CChildFrame*>(area_->activeSubWindow());
+    return frame != nullptr && !frame->IsClosed() ? frame : nullptr;
+}
+
+CVT420Doc* CMainFrame::ActiveDocument() const {
+    CChildFrame* frame = ActiveFrame();
+    return frame != nullptr ? &frame->Document() : nullptr;
+}
+
+CVT420View* CMainFrame::ActiveView() const {
+    CChildFrame* frame = ActiveFrame();
+    return frame != nullptr ? frame->View() : nullptr;
+}
+
+std::vector<CChildFrame*> CMainFrame::SessionFrames() const {
+    std::vector<CChildFrame*> frames;
+    for (QMdiSubWindow* window : area_->subWindowList(QMdiArea::CreationOrder)) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        if (frame != nullptr && !frame->IsClosed()) frames.push_back(frame);
+    }
+    return frames;
+}
+
+void CMainFrame::SessionWindowActivated(QMdiSubWindow*) {
+    ApplyMenuProfile();
+    RebuildButtonBar();
+    if (CChildFrame* frame = ActiveFrame()) {
+        // The view sets the titles and the status panes.
+        if (frame->View() != nullptr) frame->View()->Activate();
+    } else {
+        setWindowTitle(kProgramTitle);
+        cursorPane_->clear();
+        numPane_->clear();
+    }
+    UpdateCommands();
+}
+
+void CMainFrame::SessionWindowClosed(bool autoExit) {
+    QTimer::singleShot(0, this, [this, autoExit] {
+        if (autoExit && !closingMain_ && SessionFrames().empty()) close();
+    });
+}
+
+// --- window state -----------------------------------------------------------------
+
+void CMainFrame::ShowAsProfileSays() {
+    if (ReadWindowValues(profile_).maximized) {
+        showMaximized();
+    } else {
+        show();
+    }
+}
+
+WindowPlacement CMainFrame::CurrentPlacement() const {
+    WindowPlacement placement;
+    placement.maximized = isMaximized();
+    placement.normal = placement.maximized || isMinimized() ? normalGeometry() : geometry();
+    if (!placement.normal.isValid()) placement.normal = geometry();
+    placement.bars.toolBar = toolBar_->isVisible();
+    placement.bars.statusBar = statusBar()->isVisible();
+    placement.bars.buttonBar = buttonDock_->isVisible();
+    placement.bars.chatLine = chatDock_->isVisible();
+    return placement;
+}
+
+void CMainFrame::ApplySessionWindowState(CVT420Doc& doc) {
+    std::optional<WindowPlacement> placement;
+    {
+        std::lock_guard lock(doc.Lock());
+        placement = PlacementFromSettings(doc.Emulator().Settings());
+    }
+    if (!placement) return;
+    toolBar_->setVisible(placement->bars.toolBar);
+    statusBar()->setVisible(placement->bars.statusBar);
+    buttonDock_->setVisible(placement->bars.buttonBar);
+    chatDock_->setVisible(placement->bars.chatLine);
+    if (placement->maximized) {
+        setGeometry(placement->normal);
+        showMaximized();
+    } else {
+        showNormal();
+        setGeometry(placement->normal);
+    }
+}
+
+void CMainFrame::StorePlacementIn(CVT420Doc& doc) {
+    const WindowPlacement placement = CurrentPlacement();
+    std::lock_guard lock(doc.Lock());
+    StorePlacement(doc.Emulator().Settings(), placement);
+}
+
+void CMainFrame::ApplyMenuProfile() {
+    if (ReadWindowValues(profile_).menu) return;
+    menuBar()->hide();
+}
+
+// --- closing ------------------------------------------------------------------------
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (CChildFrame* active = ActiveFrame()) {
+        area_->setActiveSubWindow(active);
+        std::lock_guard lock(active->Document().Lock());
+        if (active->Document().Emulator().Settings().GetNumber(P::CantCloseWindow) != 0) {
+            event->ignore();
+            return;
+        }
+    }
+    WriteWindowValues(profile_, CurrentPlacement());
+    closingMain_ = true;
+    if (!DisconnectEverySession()) {
+        closingMain_ = false;
+        event->ignore();
+        return;
+    }
+    for (CChildFrame* frame : SessionFrames()) frame->CloseApproved();
+    QMainWindow::closeEvent(event);
+}
+
+bool CMainFrame::DisconnectEverySession() {
+    std::vector<const CVT420Doc*> asked;
+    for (CChildFrame* frame : SessionFrames()) {
+        CVT420Doc& doc = frame->Document();
+        if (std::find(asked.begin(), asked.end(), &doc) != asked.end()) continue;
+        area_->setActiveSubWindow(frame);
+        StorePlacementIn(doc);
+        if (!doc.Disconnect(true)) return false;
+        asked.push_back(&doc);
+    }
+    return true;
+}
+
+void CMainFrame::CommitDataRequested(QSessionManager& manager) {
+    // The desktop session is ending: every session is asked as when the
+    // window closes, and one refusal refuses the end.
+    if (!manager.allowsInteraction()) return;
+    const bool agreed = DisconnectEverySession();
+    manager.release();
+    if (!agreed) manager.cancel();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        // Bit 1 of the native modifiers is the Lock modifier, under X11 and
+        // under the keyboard maps of Wayland compositors alike.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        capsPane_->setText((key->nativeModifiers() & 0x2) != 0 ? "CAP" : "");
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- commands -----------------------------------------------------------------------
+
+bool CMainFrame::Execute(int id) {
+    if (id >= Command::FirstButton && id < Command::FirstButton + kButtonsPerPage) {
+        ButtonCommand(id);
+        return true;
+    }
+    if (id == Command::ButtonPageDown || id == Command::ButtonPageUp) {
+        CChildFrame* frame = ActiveFrame();
+        if (frame == nullptr) return false;
+        frame->SetButtonPage(frame->ButtonPage() + (id == Command::ButtonPageUp ? 1 : -1));
+        RebuildButtonBar();
+        if (frame->View() != nullptr) frame->View()->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return commands_->Execute(id);
+}
+
+void CMainFrame::PostCommand(int id) {
+    QMetaObject::invokeMethod(this, [this, id] { Execute(id); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::UpdateCommands() { commands_->Update(); }
+
+void CMainFrame::SetNewConnectionHandler(std::function<void()> handler) {
+    newConnection_ = std::move(handler);
+}
+
+void CMainFrame::RunScript(CVT420Doc& doc, const ScriptRequest& request) {
+    if (scriptRunner_) scriptRunner_(doc, request);
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& paths) {
+    for (QAction* action : recentActions_) delete action;
+    recentActions_.clear();
+    QMenu* menu = commands_->Menu("Connection");
+    if (menu == nullptr) return;
+    QAction* exit = commands_->Action(Command::Exit);
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString path = paths[i];
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path), menu);
+        connect(action, &QAction::triggered, this, [this, path] { OpenSetupFile(path); });
+        menu->insertAction(exit, action);
+        recentActions_.push_back(action);
+    }
+    if (!paths.isEmpty()) recentActions_.push_back(menu->insertSeparator(exit));
+}
+
+void CMainFrame::ButtonCommand(int id) {
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) return;
+    CVT420Doc& doc = frame->Document();
+    const int index = frame->ButtonPage() * kButtonsPerPage + (id - Command::FirstButton);
+    int action;
+    std::string text;
+    {
+        std::lock_guard lock(doc.Lock());
+        const SettingsStore& settings = doc.Emulator().Settings();
+        action = settings.GetArrayNumber(P::ButtonAction, index);
+        text = settings.GetArrayString(P::ButtonString, index);
+    }
+    if (!text.empty()) {
+        switch (action) {
+        case 0:
+            doc.Send(ButtonBytes(text));
+            break;
+        case 1:
+        case 2:
+            RunScript(doc, ScriptRequest{action == 2, text});
+            break;
+        default:
+            break;
+        }
+    }
+    if (frame->View() != nullptr) frame->View()->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::RebuildButtonBar() {
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) {
+        buttonBar_->ShowNoSession();
+        return;
+    }
+    const int page = frame->ButtonPage();
+    std::array<QString, kButtonsPerPage> captions;
+    {
+        CVT420Doc& doc = frame->Document();
+        std::lock_guard lock(doc.Lock());
+        const SettingsStore& settings = doc.Emulator().Settings();
+        for (int i = 0; i < kButtonsPerPage; ++i) {
+            captions[static_cast<size_t>(i)] = QString::fromStdString(
+                settings.GetArrayString(P::ButtonCaption, page * kButtonsPerPage + i));
+        }
+    }
+    buttonBar_->Show(page, captions);
+}
+
+bool CMainFrame::SendChatLine(const QString& text, bool lineEnd) {
+    CVT420Doc* doc = ActiveDocument();
+    if (doc == nullptr) return false;
+    const std::string bytes = ChatLineBytes(*doc, text, lineEnd);
+    // Text that could not be sent stays in the field.
+    return bytes.empty() || doc->Send(bytes);
+}
+
+void CMainFrame::ShowStatus(const QString& cursorPosition, bool numericKeypad) {
+    cursorPane_->setText(cursorPosition);
+    numPane_->setText(numericKeypad ? "NUM" : QString());
+}
+
+void CMainFrame::InstallHandlers() {
+    const auto hasSession = [this] { return ActiveFrame() != nullptr; };
+    const auto onSession = [this](void (*call)(CVT420Doc&)) {
+        return [this, call] {
+            if (CVT420Doc* doc = ActiveDocument()) call(*doc);
+        };
+    };
+    const auto sessionTest = [this](bool (*test)(const CVT420Doc&)) {
+        return [this, test] {
+            const CVT420Doc* doc = ActiveDocument();
+            return doc != nullptr && test(*doc);
+        };
+    };
+    const auto toggleBar = [](QWidget* bar) {
+        return CommandHandler{[bar] { bar->setVisible(!bar->isVisible()); }, {},
+                              [bar] { return bar->isVisible(); }};
+    };
+
+    CommandActions& c = *commands_;
+    c.SetHandler(Command::New, {[this] { if (newConnection_) newConnection_(); },
+                            [this] { return static_cast<bool>(newConnection_); }});
+    c.SetHandler(Command::Open, {[this] { OpenCommand(); }});
+    c.SetHandler(Command::Close, {[this] {
+                                  CChildFrame* frame = ActiveFrame();
+                                  if (frame == nullptr) return;
+                                  const std::shared_ptr<CVT420Doc> doc = frame->SharedDocument();
+                                  StorePlacementIn(*doc);
+                                  if (!doc->Disconnect(true)) return;
+                                  for (CChildFrame* other : SessionFrames()) {
+                                      if (other->SharedDocument() == doc) other->CloseApproved();
+                                  }
+                              },
+                              hasSession});
+    c.SetHandler(Command::Save, {[this] { SaveCommand(); }, hasSession});
+    c.SetHandler(Command::SaveAs, {[this] { SaveAsCommand(); }, hasSession});
+    c.SetHandler(Command::Exit, {[this] { close(); }});
+    c.SetHandler(Command::Reconnect,
+                 {onSession([](CVT420Doc& doc) { doc.Reconnect(); }),
+                  sessionTest([](const CVT420Doc& doc) { return doc.CanReconnect(); })});
+    c.SetHandler(Command::ShowHistory,
+                 {onSession([](CVT420Doc& doc) { doc.ToggleHistory(); }), hasSession,
+                  sessionTest([](const CVT420Doc& doc) { return doc.HistoryOn(); })});
+    c.SetHandler(Command::ClearHistory,
+                 {onSession([](CVT420Doc& doc) { doc.ClearHistory(); }),
+                  sessionTest([](const CVT420Doc& doc) { return doc.CanClearHistory(); })});
+    c.SetHandler(Command::ClearAll, {onSession([](CVT420Doc& doc) { doc.ClearAll(); }), hasSession});
+    c.SetHandler(Command::ClearDisplay,
+                 {onSession([](CVT420Doc& doc) { doc.ClearDisplay(); }), hasSession});
+    for (const int reset : {Command::ResetTerminal, Command::ResetTerminalButton}) {
+        c.SetHandler(reset, {onSession([](CVT420Doc& doc) { doc.ResetTerminal(); }), hasSession});
+    }
+    c.SetHandler(Command::Capture, {[this] { CaptureCommand(); }, hasSession,
+                                sessionTest([](const CVT420Doc& doc) { return doc.IsCapturing(); })});
+
+    c.SetHandler(Command::ToolBar, toggleBar(toolBar_));
+    c.SetHandler(Command::StatusBar, toggleBar(statusBar()));
+    c.SetHandler(Command::ButtonPalette, toggleBar(buttonDock_));
+    c.SetHandler(Command::ChatLine, toggleBar(chatDock_));
+
+    c.SetHandler(Command::NewWindow, {[this] {
+                                      if (CChildFrame* frame = ActiveFrame()) OpenSecondWindow(*frame);
+                                  },
+                                  hasSession});
+    c.SetHandler(Command::NextWindow, {[this] { area_->activateNextSubWindow(); }, hasSession});
+    c.SetHandler(Command::Cascade, {[this] { area_->cascadeSubWindows(); }, hasSession});
+    c.SetHandler(Command::Tile, {[this] { area_->tileSubWindows(); }, hasSession});
+
+    // The rest of the table belongs to the active view, if to anyone.
+    c.SetFallback({[this](int id) {
+                       CVT420View* view = ActiveView();
+                       return view != nullptr && view->HandleCommand(id);
+                   },
+                   [this](int id) {
+                       const CVT420View* view = ActiveView();
+                       return view != nullptr && view->IsCommandEnabled(id);
+                   },
+                   [this](int id) {
+                       const CVT420View* view = ActiveView();
+                       return view != nullptr && view->IsCommandChecked(id);
+                   }});
+
+    c.SetHandler(Command::Content, {[this] { OpenHelpContents(); }});
+    c.SetHandler(Command::HelpOnWeb, {[this] { OpenHelpOnWeb(); }});
+    c.SetHandler(Command::About, {[this] { ShowAboutBox(this); }});
+}
+
+void CMainFrame::OpenCommand() {
+    const QString path = QFileDialog::getOpenFileName(this, "Open", QString(), kSetupFileFilter);
+    if (!path.isEmpty()) OpenSetupFile(path);
+}
+
+void CMainFrame::SaveCommand() {
+    CVT420Doc* doc = ActiveDocument();
+    if (doc == nullptr) return;
+    StorePlacementIn(*doc);
+    if (doc->Save()) emit setupFileUsed(QFile::decodeName(doc->PathName().c_str()));
+}
+
+void CMainFrame::SaveAsCommand() {
+    CVT420Doc* doc = ActiveDocument();
+    if (doc == nullptr) return;
+    const std::string path = user_.ChooseSaveFile(doc->Title());
+    if (path.empty()) return;
+    StorePlacementIn(*doc);
+    if (doc->SaveAs(path)) emit setupFileUsed(QFile::decodeName(path.c_str()));
+}
+
+void CMainFrame::CaptureCommand() {
+    CVT420Doc* doc = ActiveDocument();
+    if (doc == nullptr) return;
+    if (doc->IsCapturing()) {
+        if (!doc->StopCapture()) user_.Notify(Msg::CannotCreateFile);
+        return;
+    }
+    QFileDialog dialog(this, "Capture Text to File", QString(),
+                       "Text Files (*.txt);;All Files (*)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("txt");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    doc->StartCapture(QFile::encodeName(dialog.selectedFiles().front()).toStdString());
+}
+
+void CMainFrame::OpenHelpContents() {
+    const QString index = HelpIndexPath();
+    if (index.isEmpty()) {
+        user_.ShowMessage(0, "The user guide (index.htm) is not installed.");
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(index));
+}
+
+void CMainFrame::OpenHelpOnWeb() {
+    const std::string fallback = QUrl::fromLocalFile(HelpIndexPath()).toString().toStdString();
+    const QUrl url(QString::fromStdString(profile_.GetString(kHelpSection, "HelpURL", fallback)));
+    if (url.isValid() && !url.isEmpty()) QDesktopServices::openUrl(url);
+}
+
+} // namespace tamsivane

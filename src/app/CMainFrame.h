@@ -1,0 +1,170 @@
+// The main window: the session windows in a multiple-document area, the
+// menus and tool bar built from the command table, the status bar, the
+// button bar and the chat line.  Remembers its size and bars in the
+// application profile's "Window" section and carries the application-wide
+// commands (open, save, new window, next, cascade, tile, help, about).
+//
+// Threads: the GUI thread, except RequestOpenSetupFile.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QSessionManager>
+#include <QStringList>
+#include <QToolBar>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/WindowState.h"
+#include "config/AppProfile.h"
+#include "config/Templates.h"
+#include "session/CVT420Doc.h"
+#include "session/UserInteraction.h"
+
+namespace tamsivane {
+
+class ButtonBar;
+class CChildFrame;
+class ChatLine;
+class CommandActions;
+class CVT420View;
+
+// A script the user or a button asked to run in a session.
+struct ScriptRequest {
+    bool isFile = false; // text is a script file's path, otherwise the script itself
+    std::string text;
+};
+
+class CMainFrame final : public QMainWindow {
+    Q_OBJECT
+public:
+    // Sized and its bars shown from the profile's "Window" values; the caller
+    // shows it (ShowAsProfileSays) after the command line was read.
+    CMainFrame(AppProfile& profile, UserInteraction& user, Templates templates,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // --- opening sessions.  Each returns the new session window, or nullptr
+    // when the session could not be opened (the user has been told why, if
+    // there was anything to tell).
+    //
+    // Setup files open without connecting after SetOpenWithoutConnecting(true).
+    CChildFrame* OpenSetupFile(const QString& path);
+    void SetOpenWithoutConnecting(bool on) { openWithoutConnecting_ = on; }
+    // A session from the "default" template with these values, connected.
+    CChildFrame* OpenNewSession(const ConnectionValues& values);
+    // A session whose settings the caller prepared (CreateDocument, then
+    // e.g. the New Connection dialog), connected.
+    std::shared_ptr<CVT420Doc> CreateDocument();
+    CChildFrame* OpenPreparedSession(std::shared_ptr<CVT420Doc> doc);
+    // A second window on the session of frame (New Window).
+    CChildFrame* OpenSecondWindow(CChildFrame& frame);
+
+    // --- the active session
+    CChildFrame* ActiveFrame() const;
+    CVT420Doc* ActiveDocument() const;
+    CVT420View* ActiveView() const;
+    // Every session window, in the order they were opened.
+    std::vector<CChildFrame*> SessionFrames() const;
+
+    // --- window state
+    // Shows the window maximized or normal as the profile says.
+    void ShowAsProfileSays();
+    // Moves, sizes and shows the bars as the session's stored copy says and
+    // takes its show state; nothing when the session never stored one.
+    void ApplySessionWindowState(CVT420Doc& doc);
+    WindowPlacement CurrentPlacement() const;
+
+    // --- what the start-up code and later features plug in
+    // Connection: New... (the New Connection dialog).
+    void SetNewConnectionHandler(std::function<void()> handler);
+    // Runs scripts for sessions (buttons with actions 1 and 2).
+    using ScriptRunner = std::function<void(CVT420Doc&, const ScriptRequest&)>;
+    void SetScriptRunner(ScriptRunner runner) { scriptRunner_ = std::move(runner); }
+    void RunScript(CVT420Doc& doc, const ScriptRequest& request);
+    // The recent setup files shown on the Connection menu (newest first).
+    void SetRecentFiles(const QStringList& paths);
+    // A script's request to open a setup file as a new session; any thread.
+    void RequestOpenSetupFile(const QString& path);
+
+    // --- commands
+    // Runs a command id now; false when it is unknown or disabled.
+    bool Execute(int id);
+    // Runs it from the event loop.
+    void PostCommand(int id);
+    CommandActions& Commands() const { return *commands_; }
+    void UpdateCommands();
+
+    // --- bars and panes
+    QToolBar* ToolBar() const { return toolBar_; }
+    QToolBar* ButtonBarDock() const { return buttonDock_; }
+    QToolBar* ChatLineDock() const { return chatDock_; }
+    ButtonBar* Buttons() const { return buttonBar_; }
+    ChatLine* Chat() const { return chatLine_; }
+    QMdiArea* Area() const { return area_; }
+    void RebuildButtonBar();
+    void ShowStatus(const QString& cursorPosition, bool numericKeypad);
+    void ApplyMenuProfile();
+
+    AppProfile& Profile() const { return profile_; }
+    UserInteraction& User() const { return user_; }
+
+signals:
+    // A setup file was opened or saved under a name (for the recent files).
+    void setupFileUsed(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Follows Caps Lock for the "CAP" pane from every key event.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class CChildFrame;
+
+    void CreateBars(const ProfileWindowValues& values);
+    void CreateStatusBar(const ProfileWindowValues& values);
+    void InstallHandlers();
+    CChildFrame* AddFrame(std::shared_ptr<CVT420Doc> doc);
+    void SessionWindowActivated(QMdiSubWindow* window);
+    void SessionWindowClosed(bool autoExit);
+    void StorePlacementIn(CVT420Doc& doc);
+    // Asks each session in turn to disconnect; false at the first refusal.
+    bool DisconnectEverySession();
+    void CommitDataRequested(QSessionManager& manager);
+    void OpenCommand();
+    void SaveCommand();
+    void SaveAsCommand();
+    void CaptureCommand();
+    void ButtonCommand(int id);
+    bool SendChatLine(const QString& text, bool lineEnd);
+    void OpenHelpContents();
+    void OpenHelpOnWeb();
+
+    AppProfile& profile_;
+    UserInteraction& user_;
+    Templates templates_;
+    bool openWithoutConnecting_ = false;
+    bool closingMain_ = false;
+    std::function<void()> newConnection_;
+    ScriptRunner scriptRunner_;
+
+    QMdiArea* area_;
+    CommandActions* commands_;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* buttonDock_ = nullptr;
+    QToolBar* chatDock_ = nullptr;
+    ButtonBar* buttonBar_ = nullptr;
+    ChatLine* chatLine_ = nullptr;
+    QLabel* cursorPane_ = nullptr;
+    QLabel* capsPane_ = nullptr;
+    QLabel* numPane_ = nullptr;
+    QLabel* printingPane_ = nullptr;
+    QMenu* recentMenuAnchor_ = nullptr;
+    std::vector<QAction*> recentActions_;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,70 @@
+// A main window for the tests on Qt's offscreen platform, with the XDG
+// folders in a temporary folder, an in-memory profile and a user whose
+// answers are scripted.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <memory>
+
+#include "GuiApplication.h"
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "keyboard/CommandIds.h"
+
+namespace tamsivane::testing {
+
+inline Templates ShippedTemplates(const std::string& saveFolder) {
+    return Templates(TemplateFolders{{TAMSIVANE_TEST_DATA "/../../resources/templates"},
+                                     saveFolder});
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureApplication(); }
+
+    FrameTest() : frame(std::make_unique<CMainFrame>(profile, user, ShippedTemplates(folder.Path()))) {}
+    ~FrameTest() override {
+        if (watched) watched->RemoveObserver(&sent);
+    }
+
+    // A connected loop-back session (what is sent comes back as host
+    // output), changed by configure before it connects; what it sends is
+    // recorded in sent.
+    template <typename Configure>
+    CChildFrame* OpenLoopback(Configure configure) {
+        std::shared_ptr<CVT420Doc> doc = frame->CreateDocument();
+        doc->LoadNewSession(ShippedTemplates(folder.Path()),
+                            ConnectionValues{static_cast<int32_t>(TransportType::Local), "", 0});
+        {
+            std::lock_guard lock(doc->Lock());
+            configure(doc->Emulator().Settings());
+        }
+        if (!watched) {
+            watched = doc;
+            doc->AddObserver(&sent);
+        }
+        CChildFrame* child = frame->OpenPreparedSession(doc);
+        EXPECT_NE(child, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return doc->ConnectionState() == TransportState::Connected; }, 10000));
+        return child;
+    }
+    CChildFrame* OpenLoopback() {
+        return OpenLoopback([](SettingsStore&) {});
+    }
+    bool WaitForSent(const std::string& bytes) {
+        return QTest::qWaitFor([&] { return sent.Sent() == bytes; }, 10000);
+    }
+
+    TempFolder folder;
+    MemoryProfile profile;
+    ScriptedUser user;
+    RecordingView sent;
+    std::shared_ptr<CVT420Doc> watched;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+} // namespace tamsivane::testing

@@ -1,0 +1,115 @@
+// The menus built from the command table: paths resolve to the actions
+// shown, commands of features still to come stay disabled, and no action
+// takes a key from the terminal view.
+#include <QMenu>
+#include <QMenuBar>
+
+#include "FrameFixture.h"
+#include "app/CommandActions.h"
+#include "keyboard/CommandTable.h"
+
+namespace tamsivane::testing {
+namespace {
+
+using CommandsTest = FrameTest;
+
+QStringList MenuTitles(QMenuBar* bar) {
+    QStringList titles;
+    for (QAction* action : bar->actions()) titles << action->text().remove('&');
+    return titles;
+}
+
+TEST_F(CommandsTest, MenusInOrderAndEveryPathFindsTheActionShownThere) {
+    EXPECT_EQ(MenuTitles(frame->menuBar()),
+              QStringList({"Connection", "Edit", "View", "Window", "Print", "Help"}));
+    for (const char* path : {"View: Scroll Page Down", "Window: Hold Screen", "Connection: New...",
+                             "connection :  open...", "Help: Content"}) {
+        const int id = FindMenuCommand(path);
+        ASSERT_NE(id, 0) << path;
+        QAction* action = frame->Commands().Action(id);
+        ASSERT_NE(action, nullptr) << path;
+        const std::string menu = std::string(path).substr(0, std::string(path).find(':'));
+        bool found = false;
+        for (QAction* popup : frame->menuBar()->actions()) {
+            if (popup->text().remove('&').compare(QString::fromStdString(menu).trimmed(),
+                                                  Qt::CaseInsensitive) == 0) {
+                found = popup->menu()->actions().contains(action);
+            }
+        }
+        EXPECT_TRUE(found) << path;
+    }
+    EXPECT_EQ(frame->Commands().Action(FindMenuCommand("View: Scroll Page Up"))->text(),
+              "Scroll Page &Up\tCTRL-PgUp");
+}
+
+TEST_F(CommandsTest, NoActionHasAShortcut) {
+    for (const CommandInfo& info : CommandTable()) {
+        if (info.id == 0) continue;
+        EXPECT_TRUE(frame->Commands().Action(info.id)->shortcut().isEmpty()) << info.caption;
+    }
+    for (QAction* action : frame->findChildren<QAction*>()) {
+        EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+    }
+}
+
+TEST_F(CommandsTest, FeaturesStillToComeStayDisabledWithASession) {
+    frame->show();
+    OpenLoopback();
+    frame->UpdateCommands();
+    for (const int id : {Command::Print, Command::PrintPage, Command::PrintAll,
+                         Command::PrintSelection, Command::PrintingMode, Command::PrintSetup,
+                         Command::SendZModem, Command::ReceiveZModem, Command::RunScript,
+                         Command::AddressBook, Command::Settings, Command::RecordMacro,
+                         Command::VtKeyboard, Command::SaveAsTemplate}) {
+        EXPECT_FALSE(frame->Commands().Action(id)->isEnabled()) << id;
+        EXPECT_FALSE(frame->Execute(id)) << id;
+    }
+    // Without its dialog plugged in, New is disabled too.
+    EXPECT_FALSE(frame->Commands().Action(Command::New)->isEnabled());
+    int asked = 0;
+    frame->SetNewConnectionHandler([&] { ++asked; });
+    EXPECT_TRUE(frame->Execute(Command::New));
+    EXPECT_EQ(asked, 1);
+}
+
+TEST_F(CommandsTest, SessionCommandsFollowTheActiveSession) {
+    frame->UpdateCommands();
+    for (const int id : {Command::Save, Command::Close, Command::NewWindow, Command::ClearDisplay,
+                         Command::LargerFont, Command::HoldScreen}) {
+        EXPECT_FALSE(frame->Commands().Action(id)->isEnabled()) << id;
+    }
+    frame->show();
+    CChildFrame* child = OpenLoopback();
+    frame->UpdateCommands();
+    for (const int id : {Command::Save, Command::Close, Command::NewWindow, Command::ClearDisplay,
+                         Command::LargerFont, Command::HoldScreen, Command::ShowHistory}) {
+        EXPECT_TRUE(frame->Commands().Action(id)->isEnabled()) << id;
+    }
+    // Reconnect only once the connection has ended.
+    EXPECT_FALSE(frame->Commands().Action(Command::Reconnect)->isEnabled());
+    child->Document().Disconnect(false);
+    frame->UpdateCommands();
+    EXPECT_TRUE(frame->Commands().Action(Command::Reconnect)->isEnabled());
+
+    // Hold Screen is the view's, checked while held.
+    child->Document().Reconnect();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return child->Document().ConnectionState() == TransportState::Connected; }, 10000));
+    ASSERT_TRUE(frame->Execute(Command::HoldScreen));
+    EXPECT_TRUE(frame->Commands().Action(Command::HoldScreen)->isChecked());
+    ASSERT_TRUE(frame->Execute(Command::HoldScreen));
+    EXPECT_FALSE(frame->Commands().Action(Command::HoldScreen)->isChecked());
+}
+
+TEST_F(CommandsTest, BarTogglesAreCheckedWhileShown) {
+    frame->show();
+    QAction* chat = frame->Commands().Action(Command::ChatLine);
+    frame->UpdateCommands();
+    EXPECT_FALSE(chat->isChecked());
+    chat->trigger();
+    EXPECT_TRUE(frame->ChatLineDock()->isVisible());
+    EXPECT_TRUE(chat->isChecked());
+}
+
+} // namespace
+} // namespace tamsivane::testing
