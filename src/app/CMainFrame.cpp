@@ -215,8 +215,16 @@ void CMainFrame::SessionWindowActivated(QMdiSubWindow*) {
     ApplyMenuProfile();
     RebuildButtonBar();
     if (CChildFrame* frame = ActiveFrame()) {
-        // The view sets the titles and the status panes.
+        // The view sets the titles; the panes show this session from now on
+        // (its view reports only what changes).
         if (frame->View() != nullptr) frame->View()->Activate();
+        CVT420Doc& doc = frame->Document();
+        bool numericKeypad;
+        {
+            std::lock_guard lock(doc.Lock());
+            numericKeypad = doc.Emulator().Settings().GetNumber(P::NumericKeypad) != 0;
+        }
+        ShowStatus(QString::fromStdString(doc.CursorPositionText()), numericKeypad);
     } else {
         setWindowTitle(kProgramTitle);
         cursorPane_->clear();

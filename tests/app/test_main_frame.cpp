@@ -69,6 +69,19 @@ TEST_F(MainFrameTest, TitleFollowsTheActiveSession) {
         << frame->windowTitle().toStdString();
 }
 
+TEST_F(MainFrameTest, CursorPaneShowsTheActiveSession) {
+    frame->show();
+    CChildFrame* first = OpenLoopback();
+    first->Document().Send("abc");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PaneTexts(frame->statusBar()).contains("1:4"); }, 5000));
+    CChildFrame* second = OpenLoopback();
+    EXPECT_TRUE(PaneTexts(frame->statusBar()).contains("1:1"));
+    frame->Area()->setActiveSubWindow(first);
+    EXPECT_TRUE(PaneTexts(frame->statusBar()).contains("1:4"));
+    EXPECT_TRUE(PaneTexts(frame->statusBar()).contains("NUM"));
+    EXPECT_NE(first, second);
+}
+
 TEST_F(MainFrameTest, CapsPaneFollowsTheLockModifierOfKeyEvents) {
     frame->show();
     QKeyEvent locked(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 'A', 0x2, "A");
