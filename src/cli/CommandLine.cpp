@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -64,6 +65,24 @@ int TakeSessionOption(std::string_view command, std::span<const std::string_view
     return 0;
 }
 
+// A number array from "V0,V1,...": the elements given, from the first on.
+int ApplyNumberList(std::string_view command, SettingsStore& settings, std::string_view key,
+                    std::string_view text) {
+    int index = 0;
+    for (size_t start = 0;; ++index) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view item = text.substr(start, comma - start);
+        const auto number = ParseDecimal<int32_t>(item);
+        SettingValue value;
+        value.number = number.value_or(0);
+        if (!number || settings.SetElementByName(key, index, value) != 1) {
+            return ReportUsageError(command, {"value refused: \"", key, "=", text, "\""});
+        }
+        if (comma == text.size()) return 0;
+        start = comma + 1;
+    }
+}
+
 } // namespace
 
 int WalkArguments(std::string_view command, std::span<const std::string_view> args,
@@ -113,6 +132,11 @@ int ApplySetting(std::string_view command, SettingsStore& settings, std::string_
             return ReportUsageError(command, {"malformed \\x escape in \"", assignment, "\""});
         }
         break;
+    case ParamType::Array:
+        if (Descriptor(param).elementKind == ElementKind::Numbers) {
+            return ApplyNumberList(command, settings, key, text);
+        }
+        [[fallthrough]];
     default:
         return ReportUsageError(command,
                                 {"\"", key, "\" cannot be set from the command line"});
@@ -129,6 +153,17 @@ int ApplySettings(std::string_view command, SettingsStore& settings,
         if (const int status = ApplySetting(command, settings, assignment)) return status;
     }
     return 0;
+}
+
+void HeadlessUser::ShowMessage(int, std::string_view text) {
+    std::string line(text);
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+}
+
+Answer HeadlessUser::Ask(std::string_view, std::string_view question, Answer defaultAnswer) {
+    ShowMessage(0, std::string(question) + (defaultAnswer == Answer::Yes ? " Yes" : " No"));
+    return defaultAnswer;
 }
 
 int PrintDump(std::string_view command, const VtEmulator& emulator, DumpFormat format,

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "session/UserInteraction.h"
+
 namespace tamsivane {
 
 class SettingsStore;
@@ -60,6 +62,16 @@ int WalkArguments(std::string_view command, std::span<const std::string_view> ar
 int ApplySetting(std::string_view command, SettingsStore& settings, std::string_view assignment);
 int ApplySettings(std::string_view command, SettingsStore& settings,
                   const std::vector<std::string_view>& assignments);
+
+// The user of a session without windows: messages go to standard error and
+// every question gets its default answer.
+class HeadlessUser final : public UserInteraction {
+public:
+    void ShowMessage(int id, std::string_view text) override;
+    Answer Ask(std::string_view caption, std::string_view question,
+               Answer defaultAnswer) override;
+    std::string ChooseSaveFile(std::string_view) override { return {}; }
+};
 
 // Prints the displayed page in the format (replies: the bytes sent to the
 // host, for the JSON dump); 0, or the failure exit status when standard

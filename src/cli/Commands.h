@@ -17,5 +17,7 @@ int RunReplay(std::span<const std::string_view> args);
 //     [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--timeout SECONDS]
 //     [--dump text|json|none]
 int RunSession(std::span<const std::string_view> args);
+// keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY...
+int RunKeys(std::span<const std::string_view> args);
 
 } // namespace tamsivane

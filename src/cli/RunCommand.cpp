@@ -46,21 +46,6 @@ int UsageError(const Parts&... parts) {
     return ReportUsageError(kCommand, {std::string_view(parts)...});
 }
 
-// Messages go to standard error; every question gets its default answer.
-class HeadlessUser final : public UserInteraction {
-public:
-    void ShowMessage(int, std::string_view text) override {
-        std::string line(text);
-        line += '\n';
-        std::fputs(line.c_str(), stderr);
-    }
-    Answer Ask(std::string_view, std::string_view question, Answer defaultAnswer) override {
-        ShowMessage(0, std::string(question) + (defaultAnswer == Answer::Yes ? " Yes" : " No"));
-        return defaultAnswer;
-    }
-    std::string ChooseSaveFile(std::string_view) override { return {}; }
-};
-
 // Follows the connection for the waits of the run and keeps what was sent.
 class SessionWatch final : public SessionObserver {
 public:

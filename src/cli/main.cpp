@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
      "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]\n"
      "      [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--timeout SECONDS]\n"
      "      [--dump text|json|none]"},
+    {"keys", tamsivane::RunKeys, "keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY..."},
 };
 
 int Usage(std::FILE* stream, int status) {

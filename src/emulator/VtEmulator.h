@@ -90,6 +90,7 @@ public:
     UserDefinedKeys& UserKeys() { return userKeys_; }
 
     CursorPosition Cursor() const { return {cursorRow_, cursorColumn_}; }
+    int RightMargin() const { return right_; } // 0-based column
     bool StatusLineActive() const { return statusActive_; }
     uint16_t CurrentAttribute() const { return attribute_; }
 

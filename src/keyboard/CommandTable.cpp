@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "keyboard/AsciiCase.h"
+
 namespace tamsivane {
 namespace {
 
@@ -13,12 +15,6 @@ constexpr CommandInfo kCommands[] = {
 #undef TAMSIVANE_COMMAND
 #undef TAMSIVANE_SEPARATOR
 };
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 std::string_view Trim(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t");
@@ -58,8 +54,8 @@ int FindMenuCommand(std::string_view path) {
     const std::string_view menu = Trim(path.substr(0, colon));
     const std::string_view caption = Trim(path.substr(colon + 1));
     for (const CommandInfo& command : kCommands) {
-        if (command.id != 0 && SameText(MenuText(command.menu), menu) &&
-            SameText(MenuText(command.caption), caption)) {
+        if (command.id != 0 && EqualIgnoringAsciiCase(MenuText(command.menu), menu) &&
+            EqualIgnoringAsciiCase(MenuText(command.caption), caption)) {
             return command.id;
         }
     }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,10 @@
 #include "session/SessionObserver.h"
 #include "session/UserInteraction.h"
 #include "transport/CTransport.h"
+#include "keyboard/KeyActions.h"
 #include "keyboard/KeyMap.h"
+#include "keyboard/KeyboardInput.h"
+#include "keyboard/PcKeys.h"
 
 namespace tamsivane {
 
@@ -125,6 +129,20 @@ public:
     // The status bar's cursor pane: "row:column", both from 1.
     std::string CursorPositionText() const;
 
+    // --- keyboard (GUI thread, session lock not held)
+    // A key going down: the key map's action, sent to the host as typed or
+    // handed to actions.  A key the map leaves alone lets the characters it
+    // types through KeyCharacter until the next key goes down.
+    void KeyDown(const PcKeyPress& press, KeyActions& actions);
+    // A character typed by the last key, sent in the host's character set.
+    void KeyCharacter(char32_t character, KeyActions& actions);
+    // Text an input method composed, sent as typed characters.
+    void ComposedText(std::u32string_view text, KeyActions& actions);
+    // What a PC key code (normalised) with a modifier state does, with the
+    // session's state following: the pending character, a Num Lock keypad
+    // mode.  Takes the session lock.
+    KeyOutcome TranslateKey(uint8_t key, uint8_t modifiers, std::optional<bool> numLockOn = {});
+
     // --- views
     void AddObserver(SessionObserver* observer);
     // After it returns, the observer is called no more.
@@ -156,6 +174,11 @@ private:
     bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
     std::shared_ptr<CTransport> CurrentTransport() const;
     void HistoryCleared(); // session lock held
+    KeyboardModes CurrentKeyboardModes() const; // session lock held
+    // Sends typed text in the host's character set; with onlyAfterUnmappedKey
+    // only when the last key down was left to its characters.
+    void SendTyped(std::u32string_view text, bool onlyAfterUnmappedKey, KeyActions& actions);
+    void DeliverKey(const KeyOutcome& outcome, KeyActions& actions);
     template <typename Call>
     void ForEachObserver(Call call);
 
@@ -163,6 +186,7 @@ private:
     mutable SessionLock lock_;
     VtEmulator emulator_;  // session lock
     KeyMap keys_;          // session lock
+    bool pendingCharacter_ = false; // session lock: the last key down was left to its character
     CaptureFile capture_;  // session lock
     // Replaced under the session lock; copies keep a transport alive while it
     // is stopped outside the lock.

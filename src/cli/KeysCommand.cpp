@@ -1,0 +1,93 @@
+// keys: what each PC key sends in a session's settings and key map, one line
+// per key, without connecting.
+#include "cli/KeysCommand.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "config/Templates.h"
+#include "emulator/ControlNames.h"
+#include "session/CVT420Doc.h"
+
+namespace tamsivane {
+
+namespace {
+
+constexpr std::string_view kCommand = "keys";
+
+} // namespace
+
+std::string DescribeKeyPress(CVT420Doc& session, const KeyCombination& press) {
+    const KeyOutcome outcome = session.TranslateKey(press.key, press.modifiers);
+    using Kind = KeyOutcome::Kind;
+    switch (outcome.kind) {
+    case Kind::Send: return EncodeNotation(outcome.text);
+    case Kind::PostToSession:
+    case Kind::PostToMain: return "command " + std::to_string(outcome.command);
+    case Kind::RunScript: return "script";
+    case Kind::RunScriptFile: return "script file";
+    case Kind::SendBreak: return "break";
+    case Kind::Unmapped: {
+        const char typed = TypedCharacter(press.key, press.modifiers);
+        if (typed == 0) return {};
+        std::lock_guard lock(session.Lock());
+        return EncodeNotation(session.Emulator().Charsets().Encode(static_cast<uint8_t>(typed)));
+    }
+    case Kind::Nothing:
+    case Kind::KeypadMode: break;
+    }
+    return {};
+}
+
+int RunKeys(std::span<const std::string_view> args) {
+    SessionOptions options;
+    std::optional<std::string> setupFile;
+    std::vector<KeyCombination> keys;
+    const auto positional = [&](std::string_view arg) {
+        const std::optional<KeyCombination> key = ParseKeyCombination(arg);
+        if (!key) return ReportUsageError(kCommand, {"unknown key \"", arg, "\""});
+        keys.push_back(*key);
+        return 0;
+    };
+    const auto option = [&](std::string_view arg, size_t& i) {
+        if (!HasOption(arg, "--setup")) {
+            return ReportUsageError(kCommand, {"unknown option \"", arg, "\""});
+        }
+        const std::optional<std::string_view> value = OptionValue(args, i, "--setup");
+        if (!value) return ReportUsageError(kCommand, {"--setup needs a file"});
+        if (setupFile) return ReportUsageError(kCommand, {"more than one --setup"});
+        setupFile = std::string(*value);
+        return 0;
+    };
+    if (const int status = WalkArguments(kCommand, args, options, positional, option)) {
+        return status;
+    }
+    if (keys.empty()) return ReportUsageError(kCommand, {"needs at least one KEY"});
+
+    HeadlessUser user;
+    CVT420Doc session(user);
+    if (setupFile) {
+        if (!session.LoadSetupFile(*setupFile)) return kExitUsage;
+    } else {
+        session.LoadNewSession(Templates(DiscoverTemplateFolders()), ConnectionValues{});
+    }
+    {
+        std::lock_guard lock(session.Lock());
+        const int status = ApplySettings(kCommand, session.Emulator().Settings(), options.settings);
+        if (status) return status;
+    }
+    std::string lines;
+    for (const KeyCombination& key : keys) lines += DescribeKeyPress(session, key) + '\n';
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("tamsivane-cli keys: cannot write the output\n", stderr);
+        return kExitFailure;
+    }
+    return 0;
+}
+
+} // namespace tamsivane

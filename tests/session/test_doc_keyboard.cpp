@@ -1,0 +1,115 @@
+// Keys through a connected loop-back session: what reaches the host, what
+// the view is asked to do.
+#include <string>
+#include <vector>
+
+#include "SessionFixture.h"
+#include "keyboard/KeyActions.h"
+
+namespace tamsivane::testing {
+namespace {
+
+class RecordingActions final : public KeyActions {
+public:
+    void PostToSessionWindow(int command) override { calls.push_back("session " + std::to_string(command)); }
+    void PostToMainWindow(int command) override { calls.push_back("main " + std::to_string(command)); }
+    void RunScript(std::string_view text) override { calls.push_back("script " + std::string(text)); }
+    void RunScriptFile(std::string_view path) override { calls.push_back("file " + std::string(path)); }
+    void MarginBell() override { calls.push_back("bell"); }
+    void KeypadModeChanged(bool numeric) override { calls.push_back(numeric ? "numeric" : "application"); }
+
+    std::vector<std::string> calls;
+};
+
+PcKeyPress Press(int virtualKey, bool extended = false) {
+    PcKeyPress press;
+    press.virtualKey = virtualKey;
+    press.extended = extended;
+    return press;
+}
+
+class DocKeyboardTest : public SessionTest {
+protected:
+    RecordingActions actions;
+};
+
+TEST_F(DocKeyboardTest, KeysAndTheirCharactersReachTheHost) {
+    OpenLoopback();
+    PcKeyPress up = Press(0x26, true);
+    session.KeyDown(up, actions);
+    // The keypad's Up (extended flag clear) is Numpad 8.
+    session.KeyDown(Press(0x26), actions);
+    // A mapped key's character is not typed again.
+    session.KeyCharacter(U'8', actions);
+    // An unmapped key lets its characters through until the next key.
+    session.KeyDown(Press('A'), actions);
+    session.KeyCharacter(U'a', actions);
+    session.KeyCharacter(U'\u00e9', actions);
+    session.KeyDown(Press(PcKey::F12), actions);
+    session.KeyCharacter(U'b', actions);
+    // Composed text is typed whatever the last key was; characters outside
+    // the host's sets are left out.
+    session.ComposedText(U"\u00fc\U0001F600!", actions);
+    EXPECT_EQ(view.Sent(), "\x1b[A8a\xe9\x1b[24~\xfc!");
+    EXPECT_TRUE(actions.calls.empty());
+}
+
+TEST_F(DocKeyboardTest, LocalFunctionsMenuEntriesAndScriptsGoToTheView) {
+    OpenLoopback();
+    {
+        std::lock_guard lock(session.Lock());
+        session.Keys().SetEntry(0x7B, Modifier::Alt, KeyAction::ExecuteScript, "term.Send(1)");
+        session.Keys().SetEntry(0x7B, Modifier::Ctrl, KeyAction::RunScriptFile, "a.wbq");
+    }
+    session.KeyDown(Press(PcKey::F1), actions);
+    session.KeyDown(Press(PcKey::F1 + 1), actions);
+    session.KeyDown(Press(PcKey::F1 + 2), actions);
+    PcKeyPress ctrlPageDown = Press(PcKey::PageDown, true);
+    ctrlPageDown.ctrl = true;
+    session.KeyDown(ctrlPageDown, actions);
+    PcKeyPress altF12 = Press(PcKey::F12);
+    altF12.alt = true;
+    session.KeyDown(altF12, actions);
+    altF12.alt = false;
+    altF12.ctrl = true;
+    session.KeyDown(altF12, actions);
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"session 32802", "session 32777",
+                                                       "main 32771", "main 104",
+                                                       "script term.Send(1)", "file a.wbq"}));
+    EXPECT_EQ(view.Sent(), "");
+}
+
+TEST_F(DocKeyboardTest, NumLockSwitchesTheKeypadMode) {
+    Configure([](SettingsStore& s) { s.SetNumber(P::NumLock, 1); });
+    OpenLoopback();
+    PcKeyPress numLock = Press(PcKey::NumLock, true);
+    numLock.numLockOn = false;
+    session.KeyDown(numLock, actions);
+    session.KeyDown(Press(0x61), actions);
+    numLock.numLockOn = true;
+    session.KeyDown(numLock, actions);
+    session.KeyDown(Press(0x61), actions);
+    EXPECT_EQ(view.Sent(), "\x1bOq1");
+    EXPECT_EQ(actions.calls, (std::vector<std::string>{"application", "numeric"}));
+    std::lock_guard lock(session.Lock());
+    EXPECT_EQ(session.Emulator().Settings().GetNumber(P::NumericKeypad), 1);
+}
+
+TEST_F(DocKeyboardTest, TypedCharactersRingTheMarginBell) {
+    Configure([](SettingsStore& s) { s.SetNumber(P::MarginBell, 1); });
+    OpenLoopback();
+    // The loop-back shows what is typed: 72 characters put the cursor on
+    // the bell column.
+    session.ComposedText(std::u32string(72, U'x'), actions);
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(session.Lock());
+        return session.Emulator().Cursor().column == 72;
+    }));
+    EXPECT_TRUE(actions.calls.empty());
+    session.KeyDown(Press('Y'), actions);
+    session.KeyCharacter(U'y', actions);
+    EXPECT_EQ(actions.calls, std::vector<std::string>{"bell"});
+}
+
+} // namespace
+} // namespace tamsivane::testing
