@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSessionManager>
 #include <QStatusBar>
@@ -38,6 +39,14 @@ QLabel* MakePane(const QString& sizedFor, QWidget* parent) {
     pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return pane;
 }
+
+// The terminal view's pop-up menu; 0 is a separator.
+constexpr int kViewPopupCommands[] = {
+    Command::Copy,         Command::Paste,        0,                 Command::Close,
+    Command::Settings,     Command::Print,        0,                 Command::ClearDisplay,
+    Command::ClearHistory, Command::ClearAll,     Command::LargerFont, Command::SmallerFont,
+    0,                     Command::Capture,
+};
 
 // A bar that may dock at the top or the bottom and holds one widget.
 QToolBar* MakeDialogBar(const QString& name, QWidget* content, QMainWindow* window) {
@@ -81,6 +90,9 @@ CMainFrame::CMainFrame(AppProfile& profile, UserInteraction& user, Templates tem
     connect(area_, &QMdiArea::subWindowActivated, this, &CMainFrame::SessionWindowActivated);
 
     commands_->BuildMenus(menuBar());
+    viewPopup_ = new QMenu("View Popup", this);
+    commands_->AddActions(*viewPopup_, kViewPopupCommands);
+    connect(viewPopup_, &QMenu::aboutToShow, commands_, &CommandActions::Update);
     CreateBars(values);
     CreateStatusBar(values);
     InstallHandlers();
@@ -361,6 +373,11 @@ bool CMainFrame::Execute(int id) {
         if (frame->View() != nullptr) frame->View()->setFocus(Qt::OtherFocusReason);
         return true;
     }
+    if (id == Command::ChatLineSend) {
+        if (!chatDock_->isVisible()) return false;
+        chatLine_->SendOrFocus();
+        return true;
+    }
     return commands_->Execute(id);
 }
 
@@ -449,6 +466,10 @@ bool CMainFrame::SendChatLine(const QString& text, bool lineEnd) {
     const std::string bytes = ChatLineBytes(*doc, text, lineEnd);
     // Text that could not be sent stays in the field.
     return bytes.empty() || doc->Send(bytes);
+}
+
+void CMainFrame::ShowViewPopup(const QPoint& globalPosition) {
+    viewPopup_->popup(globalPosition - QPoint(0, 4));
 }
 
 void CMainFrame::ShowStatus(const QString& cursorPosition, bool numericKeypad) {

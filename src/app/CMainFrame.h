@@ -99,6 +99,10 @@ public:
     CommandActions& Commands() const { return *commands_; }
     void UpdateCommands();
 
+    // The terminal view's pop-up menu, opened at a point of the screen.
+    void ShowViewPopup(const QPoint& globalPosition);
+    QMenu* ViewPopup() const { return viewPopup_; }
+
     // --- bars and panes
     QToolBar* ToolBar() const { return toolBar_; }
     QToolBar* ButtonBarDock() const { return buttonDock_; }
@@ -163,7 +167,7 @@ private:
     QLabel* capsPane_ = nullptr;
     QLabel* numPane_ = nullptr;
     QLabel* printingPane_ = nullptr;
-    QMenu* recentMenuAnchor_ = nullptr;
+    QMenu* viewPopup_ = nullptr;
     std::vector<QAction*> recentActions_;
 };
 

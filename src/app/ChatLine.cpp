@@ -22,6 +22,14 @@ ChatLine::ChatLine(QWidget* parent)
     });
 }
 
+void ChatLine::SendOrFocus() {
+    if (field_->hasFocus()) {
+        Submit(true);
+    } else {
+        field_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void ChatLine::Submit(bool lineEnd) {
     if (sender_ && sender_(field_->text(), lineEnd)) field_->clear();
 }

@@ -20,6 +20,9 @@ public:
 
     explicit ChatLine(QWidget* parent = nullptr);
     void SetSender(Sender sender) { sender_ = std::move(sender); }
+    // The send command from elsewhere (a key-map entry): sends with the line
+    // end while the field has the keyboard, otherwise gives it the keyboard.
+    void SendOrFocus();
 
     QLineEdit* Field() const { return field_; }
     QPushButton* SendButton() const { return send_; }

@@ -63,6 +63,17 @@ void CommandActions::BuildMenus(QMenuBar* bar) {
     }
 }
 
+void CommandActions::AddActions(QWidget& target, std::span<const int> ids) {
+    for (const int id : ids) {
+        QAction* action = Action(id);
+        if (action == nullptr) {
+            action = new QAction(&target);
+            action->setSeparator(true);
+        }
+        target.addAction(action);
+    }
+}
+
 QMenu* CommandActions::Menu(const QString& popup) const {
     const auto it = menus_.find(popup);
     return it != menus_.end() ? it->second : nullptr;

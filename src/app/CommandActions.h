@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <map>
+#include <span>
 
 namespace tamsivane {
 
@@ -50,6 +51,8 @@ public:
 
     // The pop-up menus in the table's order, each with its commands.
     void BuildMenus(QMenuBar* bar);
+    // Adds the actions of ids to a menu or a tool bar in order; 0 is a separator.
+    void AddActions(QWidget& target, std::span<const int> ids);
     // A pop-up menu by its text without "&" ("Connection"), or nullptr.
     QMenu* Menu(const QString& popup) const;
 

@@ -87,15 +87,12 @@ QIcon CommandIcon(int id) {
 
 void FillToolBar(QToolBar& bar, CommandActions& commands) {
     for (const int id : kToolBarCommands) {
-        QAction* action = id != 0 ? commands.Action(id) : nullptr;
-        if (action == nullptr) {
-            bar.addSeparator();
-            continue;
+        if (QAction* action = commands.Action(id)) {
+            action->setIcon(CommandIcon(id));
+            action->setToolTip(QString::fromStdString(MenuText(FindCommand(id)->caption)));
         }
-        action->setIcon(CommandIcon(id));
-        action->setToolTip(QString::fromStdString(MenuText(FindCommand(id)->caption)));
-        bar.addAction(action);
     }
+    commands.AddActions(bar, kToolBarCommands);
 }
 
 } // namespace tamsivane

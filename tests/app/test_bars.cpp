@@ -128,6 +128,22 @@ TEST_F(BarsTest, ChatLineEndIsCarriageReturnAloneWithNewLineZero) {
     EXPECT_TRUE(WaitForSent("ls\r"));
 }
 
+TEST_F(BarsTest, ChatLineSendCommandFocusesTheFieldThenSends) {
+    frame->show();
+    frame->activateWindow();
+    EXPECT_FALSE(frame->Execute(Command::ChatLineSend)); // the chat line is hidden
+    frame->Execute(Command::ChatLine);
+    CChildFrame* child = OpenLoopback([](SettingsStore& s) { s.SetNumber(P::NewLine, 0); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child->View()->hasFocus(); }, 5000));
+    QLineEdit* field = frame->Chat()->Field();
+    field->setText("pwd");
+    EXPECT_TRUE(frame->Execute(Command::ChatLineSend));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }, 5000));
+    EXPECT_EQ(sent.Sent(), "");
+    EXPECT_TRUE(frame->Execute(Command::ChatLineSend));
+    EXPECT_TRUE(WaitForSent("pwd\r"));
+}
+
 TEST_F(BarsTest, WithoutASessionTheChatLineKeepsItsText) {
     QLineEdit* field = frame->Chat()->Field();
     QTest::keyClicks(field, "kept");

@@ -101,6 +101,18 @@ TEST_F(CommandsTest, SessionCommandsFollowTheActiveSession) {
     EXPECT_FALSE(frame->Commands().Action(Command::HoldScreen)->isChecked());
 }
 
+TEST_F(CommandsTest, ViewPopupSharesTheMenuActions) {
+    QStringList texts;
+    for (QAction* action : frame->ViewPopup()->actions()) {
+        texts << (action->isSeparator() ? QString("-") : action->text());
+    }
+    EXPECT_EQ(texts, QStringList({"&Copy", "&Paste", "-", "&Close", "Se&ttings...",
+                                  "&Print\tCtrl+P", "-", "&Clear Display", "Clear History",
+                                  "Clear All", "&Larger Font", "S&maller Font", "-",
+                                  "Capture to file..."}));
+    EXPECT_TRUE(frame->ViewPopup()->actions().contains(frame->Commands().Action(Command::Close)));
+}
+
 TEST_F(CommandsTest, BarTogglesAreCheckedWhileShown) {
     frame->show();
     QAction* chat = frame->Commands().Action(Command::ChatLine);
