@@ -154,7 +154,8 @@ void CVT420View::FitFont(int width, int height) {
 }
 
 void CVT420View::Layout(bool fit) {
-    if (inLayout_) return;
+    // Before the first display the window has no size to lay out or fit to.
+    if (inLayout_ || !shownOnce_) return;
     inLayout_ = true;
     // The area the view would have without scroll bars.
     const QSize full = maximumViewportSize();

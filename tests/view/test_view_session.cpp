@@ -61,6 +61,14 @@ TEST_F(ViewTest, TwoViewsOfOneSessionBothPaint) {
     EXPECT_EQ(Differences(image.copy(cell), reference), 0);
 }
 
+TEST_F(ViewTest, AViewNotYetShownFitsNothing) {
+    OpenLoopback();
+    view = std::make_unique<CVT420View>(session, host);
+    Host("\x1b[?3hq", "q");
+    std::lock_guard lock(session.Lock());
+    EXPECT_EQ(session.Emulator().Settings().GetNumber(P::FontSize), 9);
+}
+
 TEST_F(ViewTest, TitlesStatusAndTheDisconnectedMark) {
     SetNumber(P::AutoClose, 0);
     SetNumber(P::NumericKeypad, 0);
