@@ -74,13 +74,15 @@ fuzz: deps
 	$(call run_fuzzer,setup_file,$(SETUP_FUZZ_SECONDS))
 	$(call run_fuzzer,telnet,$(TELNET_FUZZ_SECONDS))
 
-# Throughput beside libvterm on the same bytes; prints MB/s and the ratios.
+# Throughput beside libvterm on the same bytes; prints MB/s and the ratios;
+# then what painting a shown view costs the receive path, and a full repaint.
 # Not part of `make test`: figures depend on the machine.
 BENCH_ARGS ?=
 bench: deps
 	cmake --preset bench $(CONFIGURE_FLAGS)
-	cmake --build --preset bench -j$(JOBS) --target tamsivane-bench
+	cmake --build --preset bench -j$(JOBS) --target tamsivane-bench tamsivane-bench-view
 	build/bench/bench/tamsivane-bench $(BENCH_ARGS)
+	QT_QPA_PLATFORM=offscreen build/bench/bench/tamsivane-bench-view
 
 clean:
 	rm -rf build
