@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStatusBar>
 #include <QTimer>
@@ -164,7 +165,7 @@ std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
 CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {
     std::shared_ptr<CVT420Doc> doc = CreateDocument();
     if (!doc->LoadSetupFile(QFile::encodeName(path).toStdString())) return nullptr;
-    if (!doc->OpenConnection(openWithoutConnecting_)) return nullptr;
+    if (!OpenConnection(*doc, openWithoutConnecting_)) return nullptr;
     emit setupFileUsed(QFileInfo(path).absoluteFilePath());
     return AddFrame(std::move(doc));
 }
@@ -176,8 +177,19 @@ CChildFrame* CMainFrame::OpenNewSession(const ConnectionValues& values) {
 }
 
 CChildFrame* CMainFrame::OpenPreparedSession(std::shared_ptr<CVT420Doc> doc) {
-    if (!doc || !doc->OpenConnection(false)) return nullptr;
+    if (!doc || !OpenConnection(*doc, false)) return nullptr;
     return AddFrame(std::move(doc));
+}
+
+bool CMainFrame::OpenConnection(CVT420Doc& doc, bool noConnect) {
+    if (doc.OpenConnection(noConnect)) return true;
+    int hostType;
+    {
+        std::lock_guard lock(doc.Lock());
+        hostType = doc.Emulator().Settings().GetNumber(P::HostType);
+    }
+    user_.ShowMessage(0, "No connection can be made for HostType " + std::to_string(hostType) + ".");
+    return false;
 }
 
 CChildFrame* CMainFrame::OpenSecondWindow(CChildFrame& frame) {
@@ -266,10 +278,11 @@ WindowPlacement CMainFrame::CurrentPlacement() const {
     placement.maximized = isMaximized();
     placement.normal = placement.maximized || isMinimized() ? normalGeometry() : geometry();
     if (!placement.normal.isValid()) placement.normal = geometry();
-    placement.bars.toolBar = toolBar_->isVisible();
-    placement.bars.statusBar = statusBar()->isVisible();
-    placement.bars.buttonBar = buttonDock_->isVisible();
-    placement.bars.chatLine = chatDock_->isVisible();
+    // Shown means not hidden: the window itself may be hidden or minimized.
+    placement.bars.toolBar = !toolBar_->isHidden();
+    placement.bars.statusBar = !statusBar()->isHidden();
+    placement.bars.buttonBar = !buttonDock_->isHidden();
+    placement.bars.chatLine = !chatDock_->isHidden();
     return placement;
 }
 
@@ -280,6 +293,11 @@ void CMainFrame::ApplySessionWindowState(CVT420Doc& doc) {
         placement = PlacementFromSettings(doc.Emulator().Settings());
     }
     if (!placement) return;
+    // A window placed on a screen that is not there any more comes back.
+    if (const QScreen* shown = screen();
+        shown != nullptr && !shown->availableVirtualGeometry().intersects(placement->normal)) {
+        placement->normal.moveTopLeft(shown->availableGeometry().topLeft());
+    }
     toolBar_->setVisible(placement->bars.toolBar);
     statusBar()->setVisible(placement->bars.statusBar);
     buttonDock_->setVisible(placement->bars.buttonBar);
@@ -374,7 +392,7 @@ bool CMainFrame::Execute(int id) {
         return true;
     }
     if (id == Command::ChatLineSend) {
-        if (!chatDock_->isVisible()) return false;
+        if (chatDock_->isHidden()) return false;
         chatLine_->SendOrFocus();
         return true;
     }
@@ -491,8 +509,8 @@ void CMainFrame::InstallHandlers() {
         };
     };
     const auto toggleBar = [](QWidget* bar) {
-        return CommandHandler{[bar] { bar->setVisible(!bar->isVisible()); }, {},
-                              [bar] { return bar->isVisible(); }};
+        return CommandHandler{[bar] { bar->setVisible(bar->isHidden()); }, {},
+                              [bar] { return !bar->isHidden(); }};
     };
 
     CommandActions& c = *commands_;

@@ -132,6 +132,9 @@ private:
     void CreateBars(const ProfileWindowValues& values);
     void CreateStatusBar(const ProfileWindowValues& values);
     void InstallHandlers();
+    // Connects (or only makes the transport); tells the user when HostType
+    // has no transport.
+    bool OpenConnection(CVT420Doc& doc, bool noConnect);
     CChildFrame* AddFrame(std::shared_ptr<CVT420Doc> doc);
     void SessionWindowActivated(QMdiSubWindow* window);
     void SessionWindowClosed(bool autoExit);

@@ -131,6 +131,15 @@ TEST_F(MainFrameTest, HelpOnTheWebOpensTheProfilesAddress) {
     EXPECT_EQ(catcher.opened, QList<QUrl>({QUrl("https://help.example/tamsivane")}));
 }
 
+TEST_F(MainFrameTest, SessionWithoutATransportOpensNothingAndSaysWhy) {
+    std::shared_ptr<CVT420Doc> doc = frame->CreateDocument();
+    doc->LoadNewSession(ShippedTemplates(folder.Path()), ConnectionValues{4, "debug", 0});
+    EXPECT_EQ(frame->OpenPreparedSession(doc), nullptr);
+    EXPECT_TRUE(frame->SessionFrames().empty());
+    ASSERT_EQ(user.Messages().size(), 1u);
+    EXPECT_EQ(user.Messages()[0], "No connection can be made for HostType 4.");
+}
+
 TEST_F(MainFrameTest, UnreadableSetupFileOpensNothingAndSaysWhy) {
     frame->show();
     std::ofstream(folder.File("broken.qzv")) << "not a setup file";

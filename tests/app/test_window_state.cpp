@@ -1,6 +1,7 @@
 // The main window's size and bars: remembered in the profile's "Window"
 // section and in each session's settings.
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "FrameFixture.h"
@@ -98,6 +99,20 @@ TEST_F(WindowStateTest, SessionCopyIsStoredOnSaveAndApplied) {
     EXPECT_EQ(other.geometry(), QRect(40, 30, 640, 420));
     EXPECT_TRUE(Shown(other.ButtonBarDock()));
     EXPECT_FALSE(Shown(other.ChatLineDock()));
+}
+
+TEST_F(WindowStateTest, AWindowStoredOffTheScreensComesBackOnScreen) {
+    frame->show();
+    CChildFrame* child = OpenLoopback([](SettingsStore& s) {
+        s.SetNumber(P::XPos, 30000);
+        s.SetNumber(P::YPos, 30000);
+        s.SetNumber(P::Width, 601);
+        s.SetNumber(P::Height, 401);
+        s.SetNumber(P::ToolBar, 1);
+    });
+    frame->ApplySessionWindowState(child->Document());
+    EXPECT_EQ(frame->size(), QSize(600, 400));
+    EXPECT_TRUE(frame->screen()->availableVirtualGeometry().intersects(frame->geometry()));
 }
 
 TEST_F(WindowStateTest, ASessionThatNeverStoredAStateChangesNothing) {
