@@ -68,6 +68,16 @@ TEST_F(WindowStateTest, MenuValueZeroHidesTheMenuBar) {
     EXPECT_FALSE(bare.menuBar()->isVisible());
 }
 
+TEST_F(WindowStateTest, WithoutSystemMenuOrCaption) {
+    profile.SetInt("Window", "sysmenu", 0);
+    CMainFrame noMenu(profile, user, ShippedTemplates(folder.Path()));
+    EXPECT_FALSE(noMenu.windowFlags().testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(noMenu.windowFlags().testFlag(Qt::WindowTitleHint));
+    profile.SetInt("Window", "titlebar", 0);
+    CMainFrame noCaption(profile, user, ShippedTemplates(folder.Path()));
+    EXPECT_FALSE(noCaption.windowFlags().testFlag(Qt::WindowTitleHint));
+}
+
 TEST_F(WindowStateTest, SessionCopyIsStoredOnSaveAndApplied) {
     frame->show();
     frame->setGeometry(40, 30, 640, 420);
