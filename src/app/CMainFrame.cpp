@@ -132,6 +132,8 @@ void CMainFrame::CreateBars(const ProfileWindowValues& values) {
     buttonBar_ = new ButtonBar(this);
     connect(buttonBar_, &ButtonBar::command, this, &CMainFrame::Execute);
     buttonDock_ = MakeDialogBar("Button Palette", buttonBar_, this);
+    // A row of its own: the buttons share the width with nothing.
+    addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, buttonDock_);
     buttonDock_->setVisible(values.bars.buttonBar);
 
@@ -197,8 +199,12 @@ CChildFrame* CMainFrame::OpenSecondWindow(CChildFrame& frame) {
 }
 
 CChildFrame* CMainFrame::AddFrame(std::shared_ptr<CVT420Doc> doc) {
+    // Each new window fills the area, a step further in than the one before.
+    const int step = 24 * static_cast<int>(SessionFrames().size() % 8);
     auto* frame = new CChildFrame(*this, std::move(doc));
     area_->addSubWindow(frame);
+    const QSize room = area_->viewport()->size() - QSize(step, step);
+    frame->setGeometry(QRect(QPoint(step, step), room.expandedTo(QSize(320, 200))));
     frame->show();
     area_->setActiveSubWindow(frame);
     frame->View()->setFocus(Qt::OtherFocusReason);

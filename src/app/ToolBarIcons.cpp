@@ -32,7 +32,7 @@ struct Fallback {
 };
 constexpr Fallback kFallbacks[] = {
     {Command::New, QStyle::SP_FileIcon, ""},
-    {Command::AddressBook, QStyle::SP_FileDialogContentsView, ""},
+    {Command::AddressBook, QStyle::SP_FileIcon, "AB"},
     {Command::Reconnect, QStyle::SP_BrowserReload, ""},
     {Command::Open, QStyle::SP_DialogOpenButton, ""},
     {Command::Save, QStyle::SP_DialogSaveButton, ""},
