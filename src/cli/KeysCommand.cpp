@@ -25,12 +25,17 @@ std::string DescribeKeyPress(CVT420Doc& session, const KeyCombination& press) {
     const KeyOutcome outcome = session.TranslateKey(press.key, press.modifiers);
     using Kind = KeyOutcome::Kind;
     switch (outcome.kind) {
-    case Kind::Send: return EncodeNotation(outcome.text);
+    case Kind::Send:
+        return EncodeNotation(outcome.text);
     case Kind::PostToSession:
-    case Kind::PostToMain: return "command " + std::to_string(outcome.command);
-    case Kind::RunScript: return "script";
-    case Kind::RunScriptFile: return "script file";
-    case Kind::SendBreak: return "break";
+    case Kind::PostToMain:
+        return "command " + std::to_string(outcome.command);
+    case Kind::RunScript:
+        return "script";
+    case Kind::RunScriptFile:
+        return "script file";
+    case Kind::SendBreak:
+        return "break";
     case Kind::Unmapped: {
         const char typed = TypedCharacter(press.key, press.modifiers);
         if (typed == 0) return {};
@@ -38,7 +43,8 @@ std::string DescribeKeyPress(CVT420Doc& session, const KeyCombination& press) {
         return EncodeNotation(session.Emulator().Charsets().Encode(static_cast<uint8_t>(typed)));
     }
     case Kind::Nothing:
-    case Kind::KeypadMode: break;
+    case Kind::KeypadMode:
+        break;
     }
     return {};
 }

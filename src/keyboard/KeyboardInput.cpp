@@ -37,12 +37,12 @@ constexpr const char* kVtKeyNames[VtKey::Count] = {
 
 // The typewriter keys 21-70: unshifted and shifted character (0: none).
 constexpr char kTypewriter[][2] = {
-    {'`', '~'}, {'1', '!'}, {'2', '@'}, {'3', '#'}, {'4', '$'}, {'5', '%'}, {'6', '^'},
-    {'7', '&'}, {'8', '*'}, {'9', '('}, {'0', ')'}, {'-', '_'}, {'=', '+'}, {'\t', 0},
-    {'a', 'A'}, {'b', 'B'}, {'c', 'C'}, {'d', 'D'}, {'e', 'E'}, {'f', 'F'}, {'g', 'G'},
-    {'h', 'H'}, {'i', 'I'}, {'j', 'J'}, {'k', 'K'}, {'l', 'L'}, {'m', 'M'}, {'n', 'N'},
-    {'o', 'O'}, {'p', 'P'}, {'q', 'Q'}, {'r', 'R'}, {'s', 'S'}, {'t', 'T'}, {'u', 'U'},
-    {'v', 'V'}, {'w', 'W'}, {'x', 'X'}, {'y', 'Y'}, {'z', 'Z'}, {'[', '{'}, {']', '}'},
+    {'`', '~'}, {'1', '!'},  {'2', '@'},  {'3', '#'}, {'4', '$'}, {'5', '%'}, {'6', '^'},
+    {'7', '&'}, {'8', '*'},  {'9', '('},  {'0', ')'}, {'-', '_'}, {'=', '+'}, {'\t', 0},
+    {'a', 'A'}, {'b', 'B'},  {'c', 'C'},  {'d', 'D'}, {'e', 'E'}, {'f', 'F'}, {'g', 'G'},
+    {'h', 'H'}, {'i', 'I'},  {'j', 'J'},  {'k', 'K'}, {'l', 'L'}, {'m', 'M'}, {'n', 'N'},
+    {'o', 'O'}, {'p', 'P'},  {'q', 'Q'},  {'r', 'R'}, {'s', 'S'}, {'t', 'T'}, {'u', 'U'},
+    {'v', 'V'}, {'w', 'W'},  {'x', 'X'},  {'y', 'Y'}, {'z', 'Z'}, {'[', '{'}, {']', '}'},
     {';', ':'}, {'\'', '"'}, {'\\', '|'}, {'<', '>'}, {',', '<'}, {'.', '>'}, {'/', '?'},
     {' ', 0},
 };
@@ -86,17 +86,22 @@ KeyOutcome Bytes(std::string bytes) { return Outcome(KeyOutcome::Kind::Send, std
 KeyOutcome Post(KeyOutcome::Kind kind, int command) { return Outcome(kind, {}, command); }
 
 std::string TypewriterCharacter(int vtKey, uint8_t modifiers) {
-    const char (&pair)[2] = kTypewriter[vtKey - kFirstTypewriterKey];
+    const char(&pair)[2] = kTypewriter[vtKey - kFirstTypewriterKey];
     const bool letter = vtKey >= kFirstLetterKey && vtKey <= kLastLetterKey;
     const bool capsLock = letter && (modifiers & Modifier::CapsLock);
     char c = 0;
     switch (modifiers & Modifier::kLookupMask) {
-    case 0: c = capsLock ? pair[1] : pair[0]; break;
-    case Modifier::Shift: c = capsLock ? pair[0] : pair[1]; break;
+    case 0:
+        c = capsLock ? pair[1] : pair[0];
+        break;
+    case Modifier::Shift:
+        c = capsLock ? pair[0] : pair[1];
+        break;
     case Modifier::Ctrl:
         if (letter) c = static_cast<char>(vtKey - kFirstLetterKey + 1);
         break;
-    default: break;
+    default:
+        break;
     }
     return c ? std::string(1, c) : std::string();
 }
@@ -163,8 +168,7 @@ bool RingsMarginBell(std::string_view sent, const KeyboardModes& modes) {
            modes.cursorColumn == modes.rightMargin - 7;
 }
 
-KeyboardInput::KeyboardInput(const KeyMap& keys, const KeyboardModes& modes,
-                             UserKeyLookup userKeys)
+KeyboardInput::KeyboardInput(const KeyMap& keys, const KeyboardModes& modes, UserKeyLookup userKeys)
     : keys_(keys), modes_(modes), userKeys_(std::move(userKeys)) {}
 
 KeyOutcome KeyboardInput::KeyDown(uint8_t key, uint8_t modifiers,
@@ -178,16 +182,21 @@ KeyOutcome KeyboardInput::KeyDown(uint8_t key, uint8_t modifiers,
     }
     const KeyLookup found = keys_.LookUp(key, modifiers);
     switch (found.action) {
-    case KeyAction::None: return Outcome(KeyOutcome::Kind::Unmapped);
-    case KeyAction::Send: return SendText(found.text);
+    case KeyAction::None:
+        return Outcome(KeyOutcome::Kind::Unmapped);
+    case KeyAction::Send:
+        return SendText(found.text);
     case KeyAction::MenuCommand: {
         const int command = FindMenuCommand(found.text);
         if (command == 0) return {};
         return Post(KeyOutcome::Kind::PostToMain, command);
     }
-    case KeyAction::ExecuteScript: return Outcome(KeyOutcome::Kind::RunScript, found.text);
-    case KeyAction::RunScriptFile: return Outcome(KeyOutcome::Kind::RunScriptFile, found.text);
-    default: break;
+    case KeyAction::ExecuteScript:
+        return Outcome(KeyOutcome::Kind::RunScript, found.text);
+    case KeyAction::RunScriptFile:
+        return Outcome(KeyOutcome::Kind::RunScriptFile, found.text);
+    default:
+        break;
     }
     if (found.action > KeyAction::LastVtKey) return SendText(found.text);
     KeyOutcome outcome = PressVtKey(found.action, modifiers);
@@ -212,16 +221,24 @@ KeyOutcome KeyboardInput::PressVtKey(int vtKey, uint8_t modifiers) const {
     if (vtKey < 1 || vtKey > VtKey::Count) return {};
     if (vtKey >= VtKey::F1 && vtKey <= VtKey::F5) {
         switch (modes_.functionKeys[vtKey - 1]) {
-        case 0: break;
-        case 1: return Bytes(Csi(kFunctionCodes[vtKey - 1]));
-        default: return {};
+        case 0:
+            break;
+        case 1:
+            return Bytes(Csi(kFunctionCodes[vtKey - 1]));
+        default:
+            return {};
         }
         switch (vtKey) {
-        case 1: return Post(KeyOutcome::Kind::PostToSession, Command::HoldScreen);
-        case 2: return Post(KeyOutcome::Kind::PostToSession, Command::PrintPage);
-        case 3: return Post(KeyOutcome::Kind::PostToMain, Command::Settings);
-        case 5: return Outcome(KeyOutcome::Kind::SendBreak);
-        default: return {};
+        case 1:
+            return Post(KeyOutcome::Kind::PostToSession, Command::HoldScreen);
+        case 2:
+            return Post(KeyOutcome::Kind::PostToSession, Command::PrintPage);
+        case 3:
+            return Post(KeyOutcome::Kind::PostToMain, Command::Settings);
+        case 5:
+            return Outcome(KeyOutcome::Kind::SendBreak);
+        default:
+            return {};
         }
     }
     std::string bytes;

@@ -19,15 +19,15 @@ class KeyMap;
 struct KeyboardModes {
     // Per F1-F5: 0 a local function, 1 its sequence, 2 nothing.
     std::array<int32_t, 5> functionKeys{};
-    bool cursorKeysNormal = true;    // CursorKeys 1; application mode when false
-    bool numericKeypad = true;       // NumericKeypad 1; application keypad when false
-    bool backArrowDelete = true;     // BackArrow 1 sends DEL, 0 BS
-    bool newLine = true;             // NewLine not 0: Return sends CR LF
-    bool eightBit = false;           // 8BitChars 1
-    bool marginBell = false;         // MarginBell
+    bool cursorKeysNormal = true;       // CursorKeys 1; application mode when false
+    bool numericKeypad = true;          // NumericKeypad 1; application keypad when false
+    bool backArrowDelete = true;        // BackArrow 1 sends DEL, 0 BS
+    bool newLine = true;                // NewLine not 0: Return sends CR LF
+    bool eightBit = false;              // 8BitChars 1
+    bool marginBell = false;            // MarginBell
     bool numLockSwitchesKeypad = false; // NumLock 1
-    int cursorColumn = 0;            // 0-based
-    int rightMargin = 79;            // 0-based
+    int cursorColumn = 0;               // 0-based
+    int rightMargin = 79;               // 0-based
 };
 
 namespace VtKey {
@@ -51,7 +51,7 @@ struct KeyOutcome {
         RunScript,     // text holds the script
         RunScriptFile, // text holds the path
         SendBreak,
-        KeypadMode,    // Num Lock set NumericKeypad to numericKeypad
+        KeypadMode, // Num Lock set NumericKeypad to numericKeypad
     };
     Kind kind = Kind::Nothing;
     std::string text;
@@ -82,7 +82,7 @@ private:
     KeyOutcome SendText(std::string_view bytes) const;
 
     const KeyMap& keys_;
-    const KeyboardModes& modes_;
+    KeyboardModes modes_;
     UserKeyLookup userKeys_;
 };
 

@@ -82,12 +82,18 @@ uint8_t NormalizeKey(int virtualKey, bool extended) {
     uint8_t key = virtualKey < 48 ? kLowCodes[virtualKey] : static_cast<uint8_t>(virtualKey);
     if (!extended) return key;
     switch (key) {
-    case PcKey::Enter: return PcKey::NumpadEnter;
-    case PcKey::Shift: return PcKey::RightShift;
-    case PcKey::Ctrl: return PcKey::RightCtrl;
-    case PcKey::Alt: return PcKey::RightAlt;
-    case PcKey::Decimal: return PcKey::Delete;
-    default: break;
+    case PcKey::Enter:
+        return PcKey::NumpadEnter;
+    case PcKey::Shift:
+        return PcKey::RightShift;
+    case PcKey::Ctrl:
+        return PcKey::RightCtrl;
+    case PcKey::Alt:
+        return PcKey::RightAlt;
+    case PcKey::Decimal:
+        return PcKey::Delete;
+    default:
+        break;
     }
     if (key >= PcKey::Numpad0 && key <= PcKey::Numpad9) key = kDedicatedKeys[key - PcKey::Numpad0];
     return key;
@@ -116,8 +122,9 @@ std::optional<KeyCombination> ParseKeyCombination(std::string_view text) {
         std::string_view text;
         bool alt, ctrl, shift;
     };
-    constexpr Prefix kPrefixes[] = {
-        {"Alt+", true, false, false}, {"Ctrl+", false, true, false}, {"Shift+", false, false, true}};
+    constexpr Prefix kPrefixes[] = {{"Alt+", true, false, false},
+                                    {"Ctrl+", false, true, false},
+                                    {"Shift+", false, false, true}};
     bool alt = false, ctrl = false, shift = false;
     for (bool more = true; more;) {
         more = false;

@@ -59,8 +59,8 @@ struct PcKeyPress {
     bool alt = false;
     bool ctrl = false;
     bool shift = false;
-    bool capsLock = false;          // Caps Lock toggled on
-    std::optional<bool> numLockOn;  // Num Lock toggled on, when known
+    bool capsLock = false;         // Caps Lock toggled on
+    std::optional<bool> numLockOn; // Num Lock toggled on, when known
 };
 
 // The PC key code of a platform key: codes below 48 other than the editing,

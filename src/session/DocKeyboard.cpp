@@ -24,8 +24,7 @@ KeyboardModes CVT420Doc::CurrentKeyboardModes() const {
     return modes;
 }
 
-KeyOutcome CVT420Doc::TranslateKey(uint8_t key, uint8_t modifiers,
-                                   std::optional<bool> numLockOn) {
+KeyOutcome CVT420Doc::TranslateKey(uint8_t key, uint8_t modifiers, std::optional<bool> numLockOn) {
     std::lock_guard lock(lock_);
     const KeyboardModes modes = CurrentKeyboardModes();
     UserDefinedKeys& userKeys = emulator_.UserKeys();
@@ -56,14 +55,27 @@ void CVT420Doc::DeliverKey(const KeyOutcome& outcome, KeyActions& actions) {
         Send(outcome.text);
         if (outcome.marginBell) actions.MarginBell();
         break;
-    case Kind::PostToSession: actions.PostToSessionWindow(outcome.command); break;
-    case Kind::PostToMain: actions.PostToMainWindow(outcome.command); break;
-    case Kind::RunScript: actions.RunScript(outcome.text); break;
-    case Kind::RunScriptFile: actions.RunScriptFile(outcome.text); break;
-    case Kind::SendBreak: SendBreak(); break;
-    case Kind::KeypadMode: actions.KeypadModeChanged(outcome.numericKeypad); break;
+    case Kind::PostToSession:
+        actions.PostToSessionWindow(outcome.command);
+        break;
+    case Kind::PostToMain:
+        actions.PostToMainWindow(outcome.command);
+        break;
+    case Kind::RunScript:
+        actions.RunScript(outcome.text);
+        break;
+    case Kind::RunScriptFile:
+        actions.RunScriptFile(outcome.text);
+        break;
+    case Kind::SendBreak:
+        SendBreak();
+        break;
+    case Kind::KeypadMode:
+        actions.KeypadModeChanged(outcome.numericKeypad);
+        break;
     case Kind::Nothing:
-    case Kind::Unmapped: break;
+    case Kind::Unmapped:
+        break;
     }
 }
 

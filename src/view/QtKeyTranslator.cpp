@@ -75,10 +75,14 @@ const QtKey* Find(std::span<const QtKey> table, int qtKey) {
 
 bool IsRightModifier(int qtKey, quint32 scanCode) {
     switch (qtKey) {
-    case Qt::Key_Shift: return scanCode == kRightShiftScanCode;
-    case Qt::Key_Control: return scanCode == kRightCtrlScanCode;
-    case Qt::Key_Alt: return scanCode == kRightAltScanCode;
-    default: return false;
+    case Qt::Key_Shift:
+        return scanCode == kRightShiftScanCode;
+    case Qt::Key_Control:
+        return scanCode == kRightCtrlScanCode;
+    case Qt::Key_Alt:
+        return scanCode == kRightAltScanCode;
+    default:
+        return false;
     }
 }
 

@@ -22,9 +22,14 @@ ViewKeyboard::ViewKeyboard(CVT420Doc& session, KeyActions& actions)
 
 bool ViewKeyboard::Event(QEvent* event) {
     switch (event->type()) {
-    case QEvent::ShortcutOverride: event->accept(); return true;
-    case QEvent::KeyPress: KeyPress(static_cast<QKeyEvent*>(event)); return true;
-    default: return false;
+    case QEvent::ShortcutOverride:
+        event->accept();
+        return true;
+    case QEvent::KeyPress:
+        KeyPress(static_cast<QKeyEvent*>(event));
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -17,8 +17,7 @@ TEST(KeysCommand, PrintsOneLinePerKey) {
     const CliResult result =
         RunCli("keys Up Shift+F1 'Ctrl+Page Down' 'Numpad 5' F1 F4 F5 'Shift+Tab' Ctrl+c 2>&1");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output,
-              "<ESC>[A\n<ESC>[23~\ncommand 104\n5\ncommand 32802\n\nbreak\n\n^C\n");
+    EXPECT_EQ(result.output, "<ESC>[A\n<ESC>[23~\ncommand 104\n5\ncommand 32802\n\nbreak\n\n^C\n");
 }
 
 TEST(KeysCommand, SettingsFromTheCommandLineComeLast) {
@@ -38,10 +37,12 @@ TEST(KeysCommand, SetupFileGivesSettingsAndKeyMap) {
     settings.SetNumber(P::BackArrow, 0);
     KeyMap keys;
     ASSERT_TRUE(keys.ApplyTemplate(3));
-    ASSERT_TRUE(keys.SetEntry(0x41, Modifier::Alt, KeyAction::Send, "\x9b" "5n"));
+    ASSERT_TRUE(keys.SetEntry(0x41, Modifier::Alt, KeyAction::Send,
+                              "\x9b"
+                              "5n"));
     ASSERT_TRUE(SaveSetupFile(name, settings, keys).ok);
-    const CliResult result =
-        RunCli(std::string("keys --setup ") + name + " --set NewLine=0 Shift+Tab Alt+A Enter F1 2>&1");
+    const CliResult result = RunCli(std::string("keys --setup ") + name +
+                                    " --set NewLine=0 Shift+Tab Alt+A Enter F1 2>&1");
     unlink(name);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.output, "^]\n<ESC>[5n\n<CR>\n<ESC>OP\n");

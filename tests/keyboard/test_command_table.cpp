@@ -44,7 +44,7 @@ TEST(CommandTableTest, PathsCompareLooselyButWhole) {
 }
 
 TEST(CommandTableTest, RowsAreWellFormed) {
-    const std::set<std::string> menus = {"&Connection", "&Edit", "&View",
+    const std::set<std::string> menus = {"&Connection", "&Edit",  "&View",
                                          "&Window",     "&Print", "&Help"};
     std::set<int> ids;
     std::set<std::string> paths;

@@ -66,8 +66,8 @@ bool RunLine(CVT420Doc& session, const std::string& line, const std::string& whe
         if (actionEnd != std::string::npos) {
             EXPECT_TRUE(DecodeNotation(rest.substr(actionEnd + 1), text)) << where;
         }
-        EXPECT_TRUE(session.Keys().SetEntry(key.key, key.modifiers, static_cast<uint8_t>(action),
-                                            text))
+        EXPECT_TRUE(
+            session.Keys().SetEntry(key.key, key.modifiers, static_cast<uint8_t>(action), text))
             << where;
     } else {
         return false;

@@ -18,16 +18,39 @@ TEST(PcKeys, NormalisationTellsKeypadFromDedicatedKeys) {
         uint8_t dedicated; // extended flag set
     };
     const Case cases[] = {
-        {0x2D, 0x60, 0x2D}, {0x23, 0x61, 0x23}, {0x28, 0x62, 0x28}, {0x22, 0x63, 0x22},
-        {0x25, 0x64, 0x25}, {0x0C, 0x65, 0x65}, {0x27, 0x66, 0x27}, {0x24, 0x67, 0x24},
-        {0x26, 0x68, 0x26}, {0x21, 0x69, 0x21}, {0x2E, 0x6E, 0x2E}, {0x0D, 0x0D, 0x2B},
-        {0x11, 0x11, 0xA3}, {0x12, 0x12, 0xA5}, {0x10, 0x10, 0xA1},
+        {0x2D, 0x60, 0x2D},
+        {0x23, 0x61, 0x23},
+        {0x28, 0x62, 0x28},
+        {0x22, 0x63, 0x22},
+        {0x25, 0x64, 0x25},
+        {0x0C, 0x65, 0x65},
+        {0x27, 0x66, 0x27},
+        {0x24, 0x67, 0x24},
+        {0x26, 0x68, 0x26},
+        {0x21, 0x69, 0x21},
+        {0x2E, 0x6E, 0x2E},
+        {0x0D, 0x0D, 0x2B},
+        {0x11, 0x11, 0xA3},
+        {0x12, 0x12, 0xA5},
+        {0x10, 0x10, 0xA1},
         // Keypad codes that arrive as such (Num Lock on) and other keys.
-        {0x67, 0x67, 0x24}, {0x6E, 0x6E, 0x2E}, {0x65, 0x65, 0x65}, {0x41, 0x41, 0x41},
-        {0x08, 0x08, 0x08}, {0x09, 0x09, 0x09}, {0x1B, 0x1B, 0x1B}, {0x20, 0x20, 0x20},
-        {0x14, 0x14, 0x14}, {0x90, 0x90, 0x90},
+        {0x67, 0x67, 0x24},
+        {0x6E, 0x6E, 0x2E},
+        {0x65, 0x65, 0x65},
+        {0x41, 0x41, 0x41},
+        {0x08, 0x08, 0x08},
+        {0x09, 0x09, 0x09},
+        {0x1B, 0x1B, 0x1B},
+        {0x20, 0x20, 0x20},
+        {0x14, 0x14, 0x14},
+        {0x90, 0x90, 0x90},
         // Ignored: unlisted codes below 48, codes beyond a byte.
-        {0x2C, 0, 0}, {0x2B, 0, 0}, {0x05, 0, 0}, {0, 0, 0}, {256, 0, 0}, {-1, 0, 0},
+        {0x2C, 0, 0},
+        {0x2B, 0, 0},
+        {0x05, 0, 0},
+        {0, 0, 0},
+        {256, 0, 0},
+        {-1, 0, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NormalizeKey(c.virtualKey, false), c.keypad) << c.virtualKey;
@@ -63,9 +86,9 @@ TEST(PcKeys, KeyCombinationsByLayoutName) {
 
 TEST(KeyboardInput, CapsLockTurnsLettersOnly) {
     KeyMap map;
-    ASSERT_TRUE(map.SetEntry(0x70, 0, 35, {}));              // F1 -> "A"
+    ASSERT_TRUE(map.SetEntry(0x70, 0, 35, {}));               // F1 -> "A"
     ASSERT_TRUE(map.SetEntry(0x70, Modifier::Shift, 35, {})); // Shift+F1 -> "A"
-    ASSERT_TRUE(map.SetEntry(0x71, 0, 22, {}));              // F2 -> "1"
+    ASSERT_TRUE(map.SetEntry(0x71, 0, 22, {}));               // F2 -> "1"
     const KeyboardModes modes;
     const KeyboardInput input(map, modes);
     const uint8_t caps = Modifier::CapsLock;
@@ -82,21 +105,23 @@ TEST(KeyboardInput, MarginBellRingsForOnePrintableByteAtItsColumn) {
     KeyMap map;
     ASSERT_TRUE(map.SetEntry(0x70, 0, 35, {}));
     ASSERT_TRUE(map.SetEntry(0x71, 0, KeyAction::Send, "ab"));
+    const auto rings = [&](uint8_t key, int column, bool enabled) {
+        KeyboardModes modes;
+        modes.marginBell = enabled;
+        modes.rightMargin = 79;
+        modes.cursorColumn = column;
+        return KeyboardInput(map, modes).KeyDown(key, 0).marginBell;
+    };
+    EXPECT_TRUE(rings(0x70, 72, true));
+    EXPECT_FALSE(rings(0x71, 72, true)); // two bytes
+    EXPECT_FALSE(rings(0x0D, 72, true)); // CR LF
+    EXPECT_FALSE(rings(0x70, 73, true));
+    EXPECT_FALSE(rings(0x70, 72, false));
     KeyboardModes modes;
     modes.marginBell = true;
-    modes.rightMargin = 79;
     modes.cursorColumn = 72;
-    const KeyboardInput input(map, modes);
-    EXPECT_TRUE(input.KeyDown(0x70, 0).marginBell);
-    EXPECT_FALSE(input.KeyDown(0x71, 0).marginBell);          // two bytes
-    EXPECT_FALSE(input.KeyDown(0x0D, 0).marginBell);          // CR LF
     EXPECT_TRUE(RingsMarginBell("x", modes));
     EXPECT_FALSE(RingsMarginBell("\t", modes));
-    modes.cursorColumn = 73;
-    EXPECT_FALSE(input.KeyDown(0x70, 0).marginBell);
-    modes.cursorColumn = 72;
-    modes.marginBell = false;
-    EXPECT_FALSE(input.KeyDown(0x70, 0).marginBell);
 }
 
 TEST(KeyboardInput, NumLockFollowsThePlatformWhenKnown) {
@@ -126,9 +151,18 @@ TEST(KeyboardInput, VtKeysOutsideTheRangeSendNothing) {
 }
 
 TEST(KeyboardInput, ControlConversionBothWays) {
-    EXPECT_EQ(ConvertControls("\x1b[A\x1bOP", true), "\x9b" "A\x8fP");
-    EXPECT_EQ(ConvertControls("\x1b" "a\x1b", true), "\x1b" "a\x1b"); // not a C1 final; lone ESC
-    EXPECT_EQ(ConvertControls("\x9b" "A\x8f\x9f\xa0", false), "\x1b[A\x1bO\x1b_\xa0");
+    EXPECT_EQ(ConvertControls("\x1b[A\x1bOP", true),
+              "\x9b"
+              "A\x8fP");
+    EXPECT_EQ(ConvertControls("\x1b"
+                              "a\x1b",
+                              true),
+              "\x1b"
+              "a\x1b"); // not a C1 final; lone ESC
+    EXPECT_EQ(ConvertControls("\x9b"
+                              "A\x8f\x9f\xa0",
+                              false),
+              "\x1b[A\x1bO\x1b_\xa0");
     EXPECT_EQ(ConvertControls("\x1b[A", false), "\x1b[A");
     EXPECT_EQ(ConvertControls("\x9b", true), "\x9b");
 }

@@ -11,12 +11,22 @@ namespace {
 
 class RecordingActions final : public KeyActions {
 public:
-    void PostToSessionWindow(int command) override { calls.push_back("session " + std::to_string(command)); }
-    void PostToMainWindow(int command) override { calls.push_back("main " + std::to_string(command)); }
-    void RunScript(std::string_view text) override { calls.push_back("script " + std::string(text)); }
-    void RunScriptFile(std::string_view path) override { calls.push_back("file " + std::string(path)); }
+    void PostToSessionWindow(int command) override {
+        calls.push_back("session " + std::to_string(command));
+    }
+    void PostToMainWindow(int command) override {
+        calls.push_back("main " + std::to_string(command));
+    }
+    void RunScript(std::string_view text) override {
+        calls.push_back("script " + std::string(text));
+    }
+    void RunScriptFile(std::string_view path) override {
+        calls.push_back("file " + std::string(path));
+    }
     void MarginBell() override { calls.push_back("bell"); }
-    void KeypadModeChanged(bool numeric) override { calls.push_back(numeric ? "numeric" : "application"); }
+    void KeypadModeChanged(bool numeric) override {
+        calls.push_back(numeric ? "numeric" : "application");
+    }
 
     std::vector<std::string> calls;
 };
@@ -73,9 +83,9 @@ TEST_F(DocKeyboardTest, LocalFunctionsMenuEntriesAndScriptsGoToTheView) {
     altF12.alt = false;
     altF12.ctrl = true;
     session.KeyDown(altF12, actions);
-    EXPECT_EQ(actions.calls, (std::vector<std::string>{"session 32802", "session 32777",
-                                                       "main 32771", "main 104",
-                                                       "script term.Send(1)", "file a.wbq"}));
+    EXPECT_EQ(actions.calls,
+              (std::vector<std::string>{"session 32802", "session 32777", "main 32771", "main 104",
+                                        "script term.Send(1)", "file a.wbq"}));
     EXPECT_EQ(view.Sent(), "");
 }
 

@@ -1,15 +1,15 @@
 #include "view/QtKeyTranslator.h"
 
-#include <QKeyEvent>
 #include <gtest/gtest.h>
+#include <QKeyEvent>
 
 #include "keyboard/PcKeys.h"
 
 namespace tamsivane {
 namespace {
 
-QKeyEvent Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-              const QString& text = {}, quint32 scanCode = 0) {
+QKeyEvent Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {},
+              quint32 scanCode = 0) {
     return QKeyEvent(QEvent::KeyPress, key, modifiers, scanCode, 0, 0, text);
 }
 

@@ -107,7 +107,9 @@ TEST_F(ViewKeyboardTest, ComposedAndNationalCharactersAreTyped) {
     QCoreApplication::sendEvent(target, &commit);
     QKeyEvent keypad(QEvent::KeyPress, Qt::Key_7, Qt::KeypadModifier, QStringLiteral("7"));
     QCoreApplication::sendEvent(target, &keypad);
-    EXPECT_EQ(SentNow(), "\xe9\xfc" "7");
+    EXPECT_EQ(SentNow(),
+              "\xe9\xfc"
+              "7");
 }
 
 } // namespace
