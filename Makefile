@@ -29,8 +29,15 @@ build: deps
 	cmake --preset default $(CONFIGURE_FLAGS)
 	cmake --build --preset default -j$(JOBS)
 
+# The desktop program with a loop-back session showing the demo screen; on a
+# machine without a display the same screen through the headless program.
 run: build
-	build/default/tamsivane-cli replay resources/demo.vt
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}$${QT_QPA_PLATFORM:-}" ]; then \
+		build/default/tamsivane --replay resources/demo.vt; \
+	else \
+		echo "No display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are not set): the demo screen through tamsivane-cli."; \
+		build/default/tamsivane-cli replay resources/demo.vt; \
+	fi
 
 # Everything: the tests, the tests again under the address and undefined
 # behaviour sanitizers, the threaded tests under the thread sanitizer, then a

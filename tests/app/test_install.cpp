@@ -32,7 +32,7 @@ TEST(InstallTest, DesktopEntryAndSetupFileTypeWorkFromAPrefix) {
         RunShell("cmake --install " + Quote(TAMSIVANE_BUILD_DIR) + " --prefix " + Quote(prefix));
     ASSERT_EQ(installed, 0) << installLog;
     const std::string share = prefix + "/share";
-    EXPECT_TRUE(fs::is_regular_file(prefix + "/bin/tamsivane-cli"));
+    EXPECT_TRUE(fs::is_regular_file(prefix + "/bin/tamsivane"));
     EXPECT_TRUE(fs::is_regular_file(share + "/icons/hicolor/scalable/apps/tamsivane.svg"));
     EXPECT_TRUE(fs::is_regular_file(share + "/tamsivane/default.qzv"));
 

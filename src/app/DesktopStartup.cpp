@@ -1,0 +1,204 @@
+#include "app/DesktopStartup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+#include "app/CMainFrame.h"
+#include "app/CNewConnectionDlg.h"
+#include "app/DesktopUser.h"
+#include "app/QSettingsProfile.h"
+#include "cli/ScreenDump.h"
+#include "config/RecentList.h"
+#include "config/Templates.h"
+#include "platform/DefaultHandlers.h"
+#include "platform/FaultHandler.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
+#include "session/CVT420Doc.h"
+#include "session/StartupArgs.h"
+
+namespace tamsivane {
+
+const char* const kNoDisplayMessage =
+    "tamsivane: no display to show windows on (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM "
+    "are not set).\nUse tamsivane-cli to run sessions without windows, e.g. "
+    "\"tamsivane-cli run telnet://HOST\".\n";
+
+namespace {
+
+constexpr const char* kDesktopEntry = "tamsivane.desktop";
+constexpr size_t kMaxReportSize = 64 * 1024;
+constexpr size_t kMaxReplaySize = 4 * 1024 * 1024;
+constexpr int kMaxQuitAfterSeconds = 24 * 24 * 3600; // within a timer's milliseconds
+
+QString FromLocal(const std::string& path) { return QFile::decodeName(path.c_str()); }
+std::string ToLocal(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// Faults are reported on standard error, into the user's data folder, and in
+// a box shown by a second start of this program.
+void InstallFaultReporting() {
+    FaultHandlerSetup setup;
+    const std::string folder = UserDataFolder();
+    if (MakeFolders(folder)) setup.reportFile = folder + "/fault-report.txt";
+    const std::string program = ProgramFolder() + "/tamsivane";
+    if (RegularFileExists(program)) setup.showProgram = program;
+    InstallFaultHandlers(setup);
+}
+
+void ShowRecentFiles(CMainFrame& frame, AppProfile& profile) {
+    QStringList paths;
+    for (const std::string& path : RecentFiles(profile).Load()) paths << FromLocal(path);
+    frame.SetRecentFiles(paths);
+}
+
+// Connection: New...: the "default" template, the New Connection dialog on
+// it, then the session.
+void NewConnection(CMainFrame& frame, const Templates& templates, AppProfile& profile,
+                   UserInteraction& user) {
+    std::shared_ptr<CVT420Doc> doc = frame.CreateDocument();
+    bool loaded;
+    {
+        std::lock_guard lock(doc->Lock());
+        loaded = templates.Load(kDefaultTemplate, doc->Emulator().Settings(), doc->Keys());
+    }
+    if (!loaded) user.ShowMessage(0, kCannotLoadTemplateMessage);
+    CNewConnectionDlg dialog(*doc, templates, profile, user, &frame);
+    if (dialog.exec() == QDialog::Accepted) frame.OpenPreparedSession(std::move(doc));
+}
+
+// The session the command line asks for; the session of a setup file, whose
+// window state the main window takes, or nullptr.
+CVT420Doc* OpenRequested(CMainFrame& frame, const StartupRequest& request) {
+    CChildFrame* opened = nullptr;
+    switch (request.open) {
+    case StartupRequest::Open::Nothing: return nullptr;
+    case StartupRequest::Open::SetupFile:
+        frame.SetOpenWithoutConnecting(request.noConnect);
+        opened = frame.OpenSetupFile(FromLocal(request.setupFile));
+        break;
+    case StartupRequest::Open::Telnet:
+        opened = frame.OpenNewSession(
+            ConnectionValues{static_cast<int32_t>(TransportType::Telnet), request.host,
+                             request.port});
+        break;
+    }
+    CVT420Doc* doc = opened != nullptr ? frame.ActiveDocument() : nullptr;
+    if (doc == nullptr) return nullptr;
+    if (!request.script.empty()) frame.RunScript(*doc, ScriptRequest{true, request.script});
+    return request.open == StartupRequest::Open::SetupFile ? doc : nullptr;
+}
+
+// A loop-back session that shows the host bytes of a file.
+void OpenReplay(CMainFrame& frame, UserNotifier& user, const std::string& path) {
+    std::string bytes;
+    std::string error;
+    if (!ReadWholeFile(path, kMaxReplaySize, bytes, error)) {
+        user.ShowMessage(0, path + ": " + error);
+        return;
+    }
+    if (frame.OpenNewSession(ConnectionValues{static_cast<int32_t>(TransportType::Local), "", 0}) ==
+        nullptr) {
+        return;
+    }
+    if (CVT420Doc* doc = frame.ActiveDocument()) doc->Send(bytes);
+}
+
+// The screenshot and the page dump; 0, or 1 when one could not be written.
+int TakeSupportOutputs(CMainFrame& frame, const DesktopOptions& options) {
+    int status = 0;
+    if (!options.screenshot.empty() && !frame.grab().save(FromLocal(options.screenshot), "PNG")) {
+        status = 1;
+    }
+    if (!options.dumpText.empty()) {
+        std::string page;
+        if (CVT420Doc* doc = frame.ActiveDocument()) {
+            std::lock_guard lock(doc->Lock());
+            page = TextDump(doc->Emulator());
+        }
+        std::string error;
+        if (!ReplaceFile(options.dumpText, page, error)) status = 1;
+    }
+    return status;
+}
+
+} // namespace
+
+int ShowFaultReport(const std::string& path) {
+    std::string text;
+    std::string error;
+    if (!ReadWholeFile(path, kMaxReportSize, text, error)) {
+        text = "Severe problem happened to Tamsivane; its report cannot be read: " + error;
+    }
+    QMessageBox box(QMessageBox::Critical, kAppCaption, QString::fromUtf8(text.c_str()),
+                    QMessageBox::Ok);
+    box.exec();
+    return 0;
+}
+
+bool HaveDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') return true;
+    }
+    return false;
+}
+
+int RunDesktop(const QStringList& arguments) {
+    std::vector<std::string> words;
+    for (const QString& argument : arguments) words.push_back(ToLocal(argument));
+    const StartupCommandLine line = ParseStartupWords(words, RegularFileExists);
+    if (!line.desktop.faultReport.empty()) return ShowFaultReport(line.desktop.faultReport);
+    InstallFaultReporting();
+
+    QSettingsProfile profile;
+    DesktopUser user;
+    Templates templates(DiscoverTemplateFolders());
+    CMainFrame frame(profile, user, templates);
+    user.SetOwner(&frame);
+
+    ShowRecentFiles(frame, profile);
+    QObject::connect(&frame, &CMainFrame::setupFileUsed, &frame, [&](const QString& path) {
+        RecentFiles(profile).Add(ToLocal(path));
+        ShowRecentFiles(frame, profile);
+    });
+    frame.SetNewConnectionHandler([&] { NewConnection(frame, templates, profile, user); });
+    DefaultHandlers(XdgFolders::FromEnvironment())
+        .ClaimUnset(kDesktopEntry, {"application/x-tamsivane-setup", "x-scheme-handler/telnet"});
+
+    if (line.error) user.ShowMessage(0, kCommandLineError);
+    CVT420Doc* setupSession = OpenRequested(frame, line.request);
+    frame.ShowAsProfileSays();
+    // A setup file brings its own window state, where it stored one.
+    if (setupSession != nullptr) frame.ApplySessionWindowState(*setupSession);
+    if (!line.desktop.replay.empty()) OpenReplay(frame, user, line.desktop.replay);
+
+    int status = 0;
+    bool taken = false;
+    const auto takeOutputs = [&] {
+        if (taken) return;
+        taken = true;
+        status = TakeSupportOutputs(frame, line.desktop);
+    };
+    if (line.desktop.quitAfterSeconds >= 0) {
+        const int seconds = std::min(line.desktop.quitAfterSeconds, kMaxQuitAfterSeconds);
+        QTimer::singleShot(seconds * 1000, &frame, [&] {
+            takeOutputs();
+            // Ends the event loop without closing the windows, which would
+            // ask before dropping connections.
+            QApplication::exit(0);
+        });
+    }
+    const int loop = QApplication::exec();
+    takeOutputs();
+    return status != 0 ? status : loop;
+}
+
+} // namespace tamsivane
