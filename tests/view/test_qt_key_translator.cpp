@@ -1,8 +1,10 @@
 #include "view/QtKeyTranslator.h"
 
 #include <gtest/gtest.h>
+#include <QInputDevice>
 #include <QKeyEvent>
 
+#include "GuiApplication.h"
 #include "keyboard/PcKeys.h"
 
 namespace tamsivane {
@@ -10,7 +12,12 @@ namespace {
 
 QKeyEvent Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {},
               quint32 scanCode = 0) {
-    return QKeyEvent(QEvent::KeyPress, key, modifiers, scanCode, 0, 0, text);
+    // A keyboard of the test's own: the platform's primary one would be
+    // made on first use and never freed.
+    testing::EnsureApplication();
+    static QInputDevice keyboard(QStringLiteral("test keyboard"), 1,
+                                 QInputDevice::DeviceType::Keyboard);
+    return QKeyEvent(QEvent::KeyPress, key, modifiers, scanCode, 0, 0, text, false, 1, &keyboard);
 }
 
 // The PC key code and modifier state the session sees for an event.
