@@ -46,6 +46,7 @@ public:
     void CloseSessionWindow() override {}
     bool IsFrameClosing() const override { return false; }
     void PostCommand(int) override {}
+    void RunScript(bool, const std::string&) override {}
     void RebuildButtonBar() override {}
     void StatusChanged(const QString&, bool) override {}
     void HideMenuBar() override {}

@@ -73,6 +73,10 @@ void CChildFrame::CloseSessionWindow() {
 
 void CChildFrame::PostCommand(int id) { main_.PostCommand(id); }
 
+void CChildFrame::RunScript(bool isFile, const std::string& text) {
+    main_.RunScript(*doc_, ScriptRequest{isFile, text});
+}
+
 void CChildFrame::RebuildButtonBar() {
     if (main_.ActiveFrame() == this) main_.RebuildButtonBar();
 }

@@ -44,6 +44,7 @@ public:
     void CloseSessionWindow() override;
     bool IsFrameClosing() const override { return closing_ || closed_; }
     void PostCommand(int id) override;
+    void RunScript(bool isFile, const std::string& text) override;
     void RebuildButtonBar() override;
     void StatusChanged(const QString& cursorPosition, bool numericKeypad) override;
     void HideMenuBar() override;

@@ -1,5 +1,6 @@
 #include "view/CVT420View.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -34,9 +35,11 @@ CVT420View::CVT420View(CVT420Doc& document, ViewHost& host, QWidget* parent)
     : QAbstractScrollArea(parent),
       document_(document),
       host_(host),
-      bridge_(new ViewUpdateBridge([this](const PendingUpdate& u) { OnUpdate(u); }, this)) {
+      bridge_(new ViewUpdateBridge([this](const PendingUpdate& u) { OnUpdate(u); }, this)),
+      keyboard_(document, *this) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     // The horizontal thumb scrolls when it is released, not while dragged.
     horizontalScrollBar()->setTracking(false);
@@ -339,6 +342,46 @@ void CVT420View::focusOutEvent(QFocusEvent* event) {
     viewport()->update(cursorRect_);
 }
 
+// --- keyboard -------------------------------------------------------------------
+
+bool CVT420View::event(QEvent* event) {
+    return keyboard_.Event(event) || QAbstractScrollArea::event(event);
+}
+
+void CVT420View::keyPressEvent(QKeyEvent* event) { keyboard_.KeyPress(event); }
+
+void CVT420View::inputMethodEvent(QInputMethodEvent* event) { keyboard_.InputMethod(event); }
+
+QVariant CVT420View::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // Compositions are shown where the cursor stands.
+    if (query == Qt::ImCursorRectangle) return CursorRect();
+    return QAbstractScrollArea::inputMethodQuery(query);
+}
+
+bool CVT420View::focusNextPrevChild(bool) { return false; }
+
+void CVT420View::PostToSessionWindow(int command) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, command] {
+            if (!HandleCommand(command)) host_.PostCommand(command);
+        },
+        Qt::QueuedConnection);
+}
+
+void CVT420View::PostToMainWindow(int command) { host_.PostCommand(command); }
+
+void CVT420View::RunScript(std::string_view text) { host_.RunScript(false, std::string(text)); }
+
+void CVT420View::RunScriptFile(std::string_view path) { host_.RunScript(true, std::string(path)); }
+
+void CVT420View::MarginBell() { QApplication::beep(); }
+
+void CVT420View::KeypadModeChanged(bool numeric) {
+    state_.numericKeypad = numeric;
+    ReportStatus();
+}
+
 // --- timers ---------------------------------------------------------------------
 
 void CVT420View::StepBlink() {
@@ -453,8 +496,9 @@ bool CVT420View::HandleCommand(int id) {
             std::lock_guard lock(document_.Lock());
             size = ApplicableFont(document_.Emulator().Settings()).points;
         }
-        ChangeFontSize(std::clamp(size + (id == Command::LargerFont ? 1 : -1), kMenuFontMin, kMenuFontMax),
-                       true);
+        ChangeFontSize(
+            std::clamp(size + (id == Command::LargerFont ? 1 : -1), kMenuFontMin, kMenuFontMax),
+            true);
         std::lock_guard lock(document_.Lock());
         document_.Emulator().Settings().SetNumber(P::FitFont, 0);
         return true;
@@ -499,7 +543,9 @@ bool CVT420View::IsCommandEnabled(int id) const {
     }
 }
 
-bool CVT420View::IsCommandChecked(int id) const { return id == Command::HoldScreen && document_.IsHeld(); }
+bool CVT420View::IsCommandChecked(int id) const {
+    return id == Command::HoldScreen && document_.IsHeld();
+}
 
 // --- settings, titles, status ---------------------------------------------------
 

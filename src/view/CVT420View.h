@@ -14,8 +14,10 @@
 #include <QTimer>
 #include <memory>
 
+#include "keyboard/KeyActions.h"
 #include "view/CellFont.h"
 #include "view/ScreenPainter.h"
+#include "view/ViewKeyboard.h"
 #include "view/ViewUpdateBridge.h"
 
 namespace tamsivane {
@@ -24,7 +26,7 @@ class CVT420Doc;
 class ViewHost;
 struct ChangeSet;
 
-class CVT420View : public QAbstractScrollArea {
+class CVT420View : public QAbstractScrollArea, private KeyActions {
 public:
     CVT420View(CVT420Doc& document, ViewHost& host, QWidget* parent = nullptr);
     ~CVT420View() override;
@@ -74,6 +76,12 @@ public:
     int UpdatesPosted() const { return bridge_->UpdatesPosted(); }
 
 protected:
+    // Every key goes to the session: no shortcut, and no focus chain for Tab.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -83,6 +91,14 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // KeyActions: what a key asks of the desktop besides bytes for the host.
+    void PostToSessionWindow(int command) override;
+    void PostToMainWindow(int command) override;
+    void RunScript(std::string_view text) override;
+    void RunScriptFile(std::string_view path) override;
+    void MarginBell() override;
+    void KeypadModeChanged(bool numeric) override;
+
     // What the view needs of the session between paints, read in one go
     // under the session lock.
     struct SessionState {
@@ -120,6 +136,7 @@ private:
     CVT420Doc& document_;
     ViewHost& host_;
     ViewUpdateBridge* bridge_; // a child; queued updates die with the view
+    ViewKeyboard keyboard_;
     ScreenPainter painter_;
     CellFont font_;
     SessionState state_;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 #include "config/AppProfile.h"
 
@@ -39,6 +40,9 @@ public:
     virtual bool IsFrameClosing() const = 0;
     // Runs a command id through the main window's commands, later (posted).
     virtual void PostCommand(int id) = 0;
+    // Runs a script of the session's key map in this session: the script's
+    // text, or with isFile the path of a script file.
+    virtual void RunScript(bool isFile, const std::string& text) = 0;
     // Rebuilds the button bar from this session's settings.
     virtual void RebuildButtonBar() = 0;
     // The status bar's panes: the cursor as "row:column" (both from 1) and

@@ -27,6 +27,9 @@ public:
     void CloseSessionWindow() override { ++closeRequests; }
     bool IsFrameClosing() const override { return closing; }
     void PostCommand(int id) override { posted.push_back(id); }
+    void RunScript(bool isFile, const std::string& text) override {
+        scripts.push_back((isFile ? "file " : "text ") + text);
+    }
     void RebuildButtonBar() override { ++buttonBarBuilds; }
     void StatusChanged(const QString& cursorPosition, bool numericKeypad) override {
         cursor = cursorPosition;
@@ -41,6 +44,7 @@ public:
     int closeRequests = 0;
     bool closing = false;
     std::vector<int> posted;
+    std::vector<std::string> scripts;
     int buttonBarBuilds = 0;
     QString cursor;
     bool numeric = false;

@@ -6,6 +6,7 @@
 
 #include "ViewFixture.h"
 #include "config/SessionSettings.h"
+#include "keyboard/CommandIds.h"
 #include "view/ViewUpdateBridge.h"
 
 namespace tamsivane::testing {
@@ -124,7 +125,29 @@ TEST_F(ViewTest, SettingsChangesReachFontsCursorTitleAndButtons) {
     EXPECT_EQ(host.buttonBarBuilds, builds + 1);
 }
 
-TEST_F(ViewTest, TelnetSessionPaintsTheShellsAnswer) {
+TEST_F(ViewTest, KeysTypedInTheViewReachTheSessionAndItsCommands) {
+    Open();
+    Focus();
+    QTest::keyClicks(view.get(), "ab");
+    QTest::keyClick(view.get(), Qt::Key_Tab);
+    ASSERT_TRUE(WaitForScreen("ab"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.cursor == "1:9"; }, 10000))
+        << host.cursor.toStdString();
+    EXPECT_TRUE(view->hasFocus()) << "Tab stays with the terminal";
+
+    // F1-F3 as local functions: Hold Screen in this window, Print Page
+    // through the frame, Settings in the main window.
+    QTest::keyClick(view.get(), Qt::Key_F1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session.IsHeld(); }, 5000));
+    QTest::keyClick(view.get(), Qt::Key_F1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session.IsHeld(); }, 5000));
+    QTest::keyClick(view.get(), Qt::Key_F2);
+    QTest::keyClick(view.get(), Qt::Key_F3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.posted.size() == 2; }, 5000));
+    EXPECT_EQ(host.posted, (std::vector<int>{Command::Settings, Command::PrintPage}));
+}
+
+TEST_F(ViewTest, TelnetSessionTypedInTheViewPaintsTheShellsAnswer) {
     ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
     ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
     ASSERT_GT(server.Port(), 0);
@@ -138,7 +161,9 @@ TEST_F(ViewTest, TelnetSessionPaintsTheShellsAnswer) {
     view = std::make_unique<CVT420View>(session, host);
     view->resize(900, 500);
     view->show();
-    ASSERT_TRUE(session.Send("printf 'ok\\033[1;31mRED\\033[0m\\n'\r"));
+    Focus();
+    QTest::keyClicks(view.get(), "printf 'ok\\033[1;31mRED\\033[0m\\n'");
+    QTest::keyClick(view.get(), Qt::Key_Return);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return ScreenText().find("okRED\n") != std::string::npos; }, 20000))
         << ScreenText();
