@@ -72,8 +72,6 @@ public:
     void StepCursorBlink();
     bool BlinkVisible() const { return blinkVisible_; }
     bool CursorBlinkVisible() const { return cursorVisible_; }
-    // Coalesced session updates handed to the GUI thread so far.
-    int UpdatesPosted() const { return bridge_->UpdatesPosted(); }
 
 protected:
     // Every key goes to the session: no shortcut, and no focus chain for Tab.
