@@ -231,14 +231,18 @@ void VtEmulator::ShiftLines(int first, int last, int by) {
     const int n = std::min(by < 0 ? -by : by, height);
     if (n <= 0) return;
     const int right = ScreenRight(right_);
-    if (n < height) {
+    const int kept = height - n;
+    if (kept > 0) {
         const int from = by > 0 ? first : first + n;
         const int to = by > 0 ? first + n : first;
-        screen_.MoveLines(from, to, height - n, left_, right, true);
-        return;
+        screen_.MoveLines(from, to, kept, left_, right, true);
     }
-    const bool whole = left_ == 0 && right == kStride - 1;
-    screen_.Erase(first, height, whole ? -1 : left_, whole ? -1 : right);
+    // The move blanks only the source rows it leaves; when more rows are
+    // vacated than kept, the rows between source and target need it too.
+    if (n > kept) {
+        const bool whole = left_ == 0 && right == kStride - 1;
+        screen_.Erase(first + kept, n - kept, whole ? -1 : left_, whole ? -1 : right);
+    }
 }
 
 void VtEmulator::ScrollRegionUp(int count) {
