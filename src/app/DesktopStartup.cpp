@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
@@ -43,13 +44,16 @@ QString FromLocal(const std::string& path) { return QFile::decodeName(path.c_str
 std::string ToLocal(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // Faults are reported on standard error, into the user's data folder, and in
-// a box shown by a second start of this program.
+// a box shown by a second start of this program, unless no one could see
+// the box (the offscreen platform), where it would wait for ever.
 void InstallFaultReporting() {
     FaultHandlerSetup setup;
     const std::string folder = UserDataFolder();
     if (MakeFolders(folder)) setup.reportFile = folder + "/fault-report.txt";
     const std::string program = ProgramFolder() + "/tamsivane";
-    if (RegularFileExists(program)) setup.showProgram = program;
+    if (RegularFileExists(program) && QGuiApplication::platformName() != "offscreen") {
+        setup.showProgram = program;
+    }
     InstallFaultHandlers(setup);
 }
 
