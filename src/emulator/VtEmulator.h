@@ -27,6 +27,7 @@ enum class ParserState : uint8_t {
     DeviceControlString = 3,
     PrinterController = 4,
     TransferStart = 5,
+    IgnoredString = 6,
 };
 
 constexpr bool IsPrintableAscii(uint8_t byte) { return static_cast<uint8_t>(byte - 0x20) < 0x5F; }
@@ -117,6 +118,8 @@ private:
     void EscapeByte(uint8_t byte);
     void ControlSequenceByte(uint8_t byte);
     void StringByte(uint8_t byte);
+    void IgnoredStringByte(uint8_t byte);
+    void StartIgnoredString(uint8_t introducer);
     void TransferStartByte(uint8_t byte);
     void PrinterControllerByte(uint8_t byte);
     void DispatchEscape(uint8_t final);

@@ -11,7 +11,7 @@ namespace tamsivane {
 
 namespace {
 constexpr uint8_t SO = 0x0E, SI = 0x0F, CAN = 0x18, SUB = 0x1A, ESC = 0x1B;
-constexpr uint8_t DCS = 0x90, CSI = 0x9B, ST = 0x9C;
+constexpr uint8_t BEL = 0x07, DCS = 0x90, CSI = 0x9B, ST = 0x9C, OSC = 0x9D, PM = 0x9E, APC = 0x9F;
 constexpr const char kTransferStart[] = "B00";
 constexpr size_t kMaxScriptFileSize = 1 << 20;
 constexpr bool IsC1(uint8_t byte) { return byte >= 0x7F && byte < 0xA0; }
@@ -92,6 +92,7 @@ void VtEmulator::ParseByte(uint8_t byte) {
     case ParserState::DeviceControlString: StringByte(byte); break;
     case ParserState::PrinterController: PrinterControllerByte(byte); break;
     case ParserState::TransferStart: TransferStartByte(byte); break;
+    case ParserState::IgnoredString: IgnoredStringByte(byte); break;
     }
 }
 
@@ -211,6 +212,9 @@ void VtEmulator::ExecuteControl(uint8_t byte) {
     case 0x9A: PrimaryDeviceAttributes(); break;
     case CSI: SetState(ParserState::ControlSequence); break;
     case ST: SetState(ParserState::Ground); break;
+    case OSC: StartIgnoredString(']'); break;
+    case PM: StartIgnoredString('^'); break;
+    case APC: StartIgnoredString('_'); break;
     default: break; // every other control is ignored
     }
 }
@@ -256,6 +260,11 @@ size_t VtEmulator::ControlSequenceRun(const uint8_t* data, size_t length) {
 }
 
 void VtEmulator::StringByte(uint8_t byte) {
+    if (byte == CAN || byte == SUB) {
+        // Cancels the string: nothing of it is executed.
+        SetState(ParserState::Ground);
+        return;
+    }
     switch (stringSubState_) {
     case 0:
         if (byte >= 0x40 && byte <= 0x7E) {
@@ -289,6 +298,31 @@ void VtEmulator::StringByte(uint8_t byte) {
             EscapeByte(byte);
         }
         return;
+    }
+}
+
+// Operating-system commands, privacy messages and application program
+// commands are read to their end and discarded.  Nothing of them is kept, so
+// any length stays bounded.  An operating-system command may also end in BEL.
+void VtEmulator::StartIgnoredString(uint8_t introducer) {
+    SetState(ParserState::IgnoredString);
+    stringSubState_ = 0;
+    stringFinal_ = introducer;
+}
+
+void VtEmulator::IgnoredStringByte(uint8_t byte) {
+    if (stringSubState_ == 1) {
+        if (byte == '\\') {
+            SetState(ParserState::Ground);
+        } else {
+            SetState(ParserState::Escape);
+            EscapeByte(byte);
+        }
+    } else if (byte == ESC) {
+        stringSubState_ = 1;
+    } else if (byte == CAN || byte == SUB || (byte == ST && !charsets_.GrIsGraphic()) ||
+               (byte == BEL && stringFinal_ == ']')) {
+        SetState(ParserState::Ground);
     }
 }
 
@@ -362,7 +396,7 @@ enum class EscWhen : uint8_t { Always, With, WithAnyOf, AnyIntermediate, NoInter
 enum class EscDo : uint8_t {
     Ignore, Designate, DesignateNational, DesignatePreferred, LineSize, BackIndex, SaveCursor,
     RestoreCursor, Alignment, ForwardIndex, KeypadMode, Index, NextLine, TabSet, ReverseIndex,
-    SingleShift, DeviceControlString, ControlSequence, StringTerminator, Identify, LockShiftGL,
+    SingleShift, DeviceControlString, IgnoredString, ControlSequence, StringTerminator, Identify, LockShiftGL,
     LockShiftGR,
 };
 
@@ -418,6 +452,9 @@ constexpr EscapeEntry kEscapeTable[] = {
     {'Z', EscWhen::AnyIntermediate, nullptr, EscDo::DesignateNational, 11}, // Spanish
     {'[', EscWhen::Always, nullptr, EscDo::ControlSequence, 0},
     {'\\', EscWhen::Always, nullptr, EscDo::StringTerminator, 0},
+    {']', EscWhen::Always, nullptr, EscDo::IgnoredString, 0},
+    {'^', EscWhen::Always, nullptr, EscDo::IgnoredString, 0},
+    {'_', EscWhen::Always, nullptr, EscDo::IgnoredString, 0},
     {'`', EscWhen::Always, nullptr, EscDo::DesignateNational, 9},           // Norwegian/Danish
     {'n', EscWhen::Always, nullptr, EscDo::LockShiftGL, 2},                 // LS2
     {'o', EscWhen::NoIntermediate, nullptr, EscDo::LockShiftGL, 3},         // LS3
@@ -494,6 +531,7 @@ void VtEmulator::DispatchEscape(uint8_t final) {
         case EscDo::ReverseIndex: ReverseIndex(); break;
         case EscDo::SingleShift: charsets_.SingleShift(e.argument); break;
         case EscDo::DeviceControlString: SetState(ParserState::DeviceControlString); break;
+        case EscDo::IgnoredString: StartIgnoredString(static_cast<uint8_t>(e.final)); break;
         case EscDo::ControlSequence: SetState(ParserState::ControlSequence); break;
         case EscDo::StringTerminator: SetState(ParserState::Ground); break;
         case EscDo::Identify: PrimaryDeviceAttributes(); break;
