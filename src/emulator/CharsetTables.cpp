@@ -208,8 +208,8 @@ constexpr CharsetRow kRows[Charset::Count] = {
 
 constexpr char16_t kNational[14][13] = {
     u"£@[\\]^_`{|}~", // ISO United Kingdom
-    u"#§ÄÖÜ^_`äöüß",  // DEC Dutch
-    u"#@ÄÖÅÜ_êäöåü",  // DEC Finnish
+    u"£¾ĳ½|^_`¨ƒ¼´",  // DEC Dutch
+    u"#@ÄÖÅÜ_éäöåü",  // DEC Finnish
     u"£à°ç§^_`éùè¨",  // ISO French
     u"#àâçêî_ôéùèû",  // DEC French Canadian
     u"#§ÄÖÜ^_`äöüß",  // ISO German
@@ -217,7 +217,7 @@ constexpr char16_t kNational[14][13] = {
     u"#@ÆØÅ^_`æøå~",  // DEC Norwegian/Danish
     u"#@ÆØÅ^_`æøå~",  // ISO Norwegian/Danish
     u"#@ÃÇÕ^_`ãçõ~",  // DEC Portuguese
-    u"£§¡Ñ¿^_``°ñç",  // ISO Spanish
+    u"£§¡Ñ¿^_`°ñç~",  // ISO Spanish
     u"#ÉÄÖÅÜ_éäöåü",  // DEC Swedish
     u"ùàéçêîèôäöüû",  // DEC Swiss
     u"#ŽŠĐĆČ_žšđćč",  // ISO Yugoslavia

@@ -13,8 +13,8 @@ constexpr const char* kPrimaryAttributes[] = {
     "\x1b[?63;1;2;6;7;8;9c",             // VT320
     "\x1b[?62;1;2;6;7;8;9c",             // VT220
     "\x1b[?6c",                          // VT102
-    "\x1b[1;0c",                         // VT101
-    "\x1b[1;2c",                         // VT100
+    "\x1b[?1;0c",                        // VT101
+    "\x1b[?1;2c",                        // VT100
 };
 constexpr const char kSecondaryAttributes[] = "\x1b[>41;1;0c";
 constexpr const char kTertiaryAttributes[] = "\x1bP!|BRELL SOFTWARE Tamsivane 4.4\x1b\\";
