@@ -2,6 +2,7 @@
 // cursor movement, scrolling, editing, erasing, pages, modes, attributes and
 // the soft reset.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -559,6 +560,22 @@ void VtEmulator::CsiTabClear() {
         settings_.SetTabStop(cursorColumn_, false);
     else if (mode == 3)
         settings_.ClearAllTabs();
+}
+
+// The stops become exactly the listed columns ("9/17/25", counted from 1);
+// an entry that is not a column of the page is skipped.
+void VtEmulator::RestoreTabStops(std::string_view data) {
+    settings_.ClearAllTabs();
+    while (!data.empty()) {
+        const size_t slash = data.find('/');
+        const std::string_view entry = data.substr(0, slash);
+        data = slash == std::string_view::npos ? std::string_view() : data.substr(slash + 1);
+        int column = 0;
+        const auto [end, error] = std::from_chars(entry.data(), entry.data() + entry.size(), column);
+        if (error == std::errc() && end == entry.data() + entry.size() && column >= 1 &&
+            column <= columns_)
+            settings_.SetTabStop(column - 1, true);
+    }
 }
 
 void VtEmulator::CsiSetMode() { SetModes(true); }

@@ -242,6 +242,7 @@ private:
     void DefineUserKeys(std::string_view data);
     void DownloadSoftFont(std::string_view data);
     void RunHostScript(std::string_view data, bool isFileName);
+    void RestoreTabStops(std::string_view data);
 
     void LoadGeometry();
     void ResetState();

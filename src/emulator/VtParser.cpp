@@ -355,7 +355,12 @@ void VtEmulator::CompleteString() {
     } else if (stringFinal_ == '{') {
         DownloadSoftFont(data);
     } else if (stringFinal_ == 't' && collector_.Has('$')) {
-        RunHostScript(data, false);
+        // 2 restores the tab stops; 1, cursor information, is not kept.
+        const int kind = collector_.Parameter(0, 0);
+        if (kind == 0)
+            RunHostScript(data, false);
+        else if (kind == 2)
+            RestoreTabStops(data);
     } else if (stringFinal_ == 's' && collector_.Has('$')) {
         RunHostScript(data, true);
     }
