@@ -248,7 +248,10 @@ void VtEmulator::ShiftLines(int first, int last, int by) {
 
 void VtEmulator::ScrollRegionUp(int count) {
     count = std::min(count, bottom_ - top_ + 1);
-    if (settings_.GetNumber(P::History))
+    // Only lines leaving the top of the screen whole belong in the history;
+    // a region lower down or narrower scrolls lines that stay on the screen.
+    const bool offTop = top_ == 0 && left_ == 0 && ScreenRight(right_) == kStride - 1;
+    if (offTop && settings_.GetNumber(P::History))
         for (int i = 0; i < count; ++i) screen_.PushLineToHistory(top_ + i);
     ShiftLines(top_, bottom_, -count);
 }
