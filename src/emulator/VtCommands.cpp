@@ -172,8 +172,11 @@ void VtEmulator::WriteCharacter(uint16_t code) {
 
     const int row = statusActive_ ? lines_ : cursorRow_;
     const int col = cursorColumn_;
-    if (insertMode_ && col + width <= columns_ - 1)
-        screen_.MoveCells(row, 1, col, columns_ - 1 - width, col + width, false);
+    // Inside the margins insertion pushes cells up to the right margin only,
+    // as ICH does; text right of it stays.
+    const int last = !statusActive_ && col >= left_ && col <= right_ ? right_ : columns_ - 1;
+    if (insertMode_ && col + width <= last)
+        screen_.MoveCells(row, 1, col, last - width, col + width, false);
     const uint16_t attribute = static_cast<uint16_t>(attribute_ | cls);
     screen_.WriteCell(row, col, code, attribute);
     if (width == 2) screen_.WriteCell(row, col + 1, 0, attribute);
