@@ -13,11 +13,13 @@ namespace {
 QKeyEvent Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {},
               quint32 scanCode = 0) {
     // A keyboard of the test's own: the platform's primary one would be
-    // made on first use and never freed.
+    // made on first use and never freed.  It lives as long as the test
+    // program's application, which is never destroyed either: destroying the
+    // device at exit, while Qt is being torn down, crashes.
     testing::EnsureApplication();
-    static QInputDevice keyboard(QStringLiteral("test keyboard"), 1,
-                                 QInputDevice::DeviceType::Keyboard);
-    return QKeyEvent(QEvent::KeyPress, key, modifiers, scanCode, 0, 0, text, false, 1, &keyboard);
+    static QInputDevice* const keyboard = new QInputDevice(
+        QStringLiteral("test keyboard"), 1, QInputDevice::DeviceType::Keyboard);
+    return QKeyEvent(QEvent::KeyPress, key, modifiers, scanCode, 0, 0, text, false, 1, keyboard);
 }
 
 // The PC key code and modifier state the session sees for an event.
