@@ -128,8 +128,14 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
             port = value;
         } else if (name == "--send") {
             std::string bytes;
-            if (!DecodeNotation(*value, bytes)) {
+            std::string_view unknownName;
+            if (!DecodeNotation(*value, bytes, &unknownName)) {
                 return UsageError("malformed \\x escape in \"", *value, "\"");
+            }
+            // A mistyped name would reach the host as literal text.
+            if (!unknownName.empty()) {
+                return UsageError("unknown control name ", unknownName, " in --send \"", *value,
+                                  "\"");
             }
             options.sends.push_back(std::move(bytes));
         } else if (name == "--capture") {

@@ -50,7 +50,8 @@ uint8_t ControlByName(std::string_view name) {
     return 255;
 }
 
-bool DecodeNotation(std::string_view text, std::string& out) {
+bool DecodeNotation(std::string_view text, std::string& out, std::string_view* unknownName) {
+    std::string_view firstUnknown;
     std::string result;
     result.reserve(text.size());
     size_t i = 0;
@@ -88,6 +89,7 @@ bool DecodeNotation(std::string_view text, std::string& out) {
             if (byte != 255) {
                 result += static_cast<char>(byte);
             } else {
+                if (firstUnknown.empty()) firstUnknown = text.substr(i, close - i + 1);
                 result += text.substr(i, close - i + 1);
             }
             i = close + 1;
@@ -110,6 +112,7 @@ bool DecodeNotation(std::string_view text, std::string& out) {
         }
     }
     out = std::move(result);
+    if (unknownName) *unknownName = firstUnknown;
     return true;
 }
 

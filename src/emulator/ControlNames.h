@@ -17,8 +17,11 @@ const char* ControlName(uint8_t byte);
 // The byte a control name stands for (exact, case-sensitive), or 255 when unknown.
 uint8_t ControlByName(std::string_view name);
 
-// Decodes the user-string notation; false (out untouched) on a malformed "\x" escape.
-bool DecodeNotation(std::string_view text, std::string& out);
+// Decodes the user-string notation; false (out untouched) on a malformed "\x"
+// escape.  A "<NAME>" that names no control stays as written; unknownName,
+// when given, receives the first such "<NAME>" (empty when there is none).
+bool DecodeNotation(std::string_view text, std::string& out,
+                    std::string_view* unknownName = nullptr);
 // Encodes bytes so that DecodeNotation gives them back.
 std::string EncodeNotation(std::string_view bytes);
 // Every control byte as "<NAME>", every other byte as itself (used to show

@@ -171,12 +171,22 @@ TEST_F(RunTest, UsageErrors) {
          {"", "--loopback --host h", "a.qzv b.qzv", "--port 23 --loopback",
           "--loopback --timeout -1", "--loopback --timeout soon", "--loopback --send '\\xZZ'",
           "telnet://host:99999", "--host h --port nosuchservice", "--loopback --dump xml",
-          "--loopback --set NoSuchKey=1", "--loopback --frobnicate"}) {
+          "--loopback --set NoSuchKey=1", "--loopback --frobnicate",
+          "--loopback --send 'a<ESC>b<FOO>c'"}) {
         const RunResult result = Run(arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_EQ(result.errors.rfind("tamsivane-cli run: ", 0), 0u)
             << arguments << ": " << result.errors;
     }
+    // A control name that is not one is named, not sent as text; escaped, it is text.
+    const RunResult unknown = Run("--loopback --send 'x<ESC>[7m<ESX>' --timeout 0");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.errors.find("unknown control name <ESX>"), std::string::npos)
+        << unknown.errors;
+    EXPECT_EQ(unknown.output, "");
+    const RunResult escaped = Run("--loopback --send '\\<FOO>' --timeout 0.3");
+    EXPECT_EQ(escaped.status, 0) << escaped.errors;
+    EXPECT_TRUE(HasLine(escaped.output, "<FOO>")) << escaped.output;
 }
 
 } // namespace
