@@ -33,6 +33,17 @@ int Usage(std::FILE* stream, int status) {
     return status;
 }
 
+bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+// Whether the command's options (those before "--") ask for its usage.
+bool AsksForHelp(std::span<const std::string_view> args) {
+    for (const std::string_view arg : args) {
+        if (arg == "--") return false;
+        if (IsHelp(arg)) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -41,10 +52,15 @@ int main(int argc, char** argv) {
     for (const Command& command : kCommands) {
         if (name == command.name) {
             const std::vector<std::string_view> args(argv + 2, argv + argc);
+            if (AsksForHelp(args)) {
+                std::printf("usage: tamsivane-cli %.*s\n", static_cast<int>(command.usage.size()),
+                            command.usage.data());
+                return std::fflush(stdout) == 0 ? 0 : tamsivane::kExitFailure;
+            }
             return command.run(args);
         }
     }
-    if (name == "--help" || name == "-h") return Usage(stdout, 0);
+    if (IsHelp(name)) return Usage(stdout, 0);
     std::fprintf(stderr, "tamsivane-cli: unknown command \"%s\"\n", argv[1]);
     return Usage(stderr, tamsivane::kExitUsage);
 }
