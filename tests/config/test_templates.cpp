@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "TempFolder.h"
 #include "config/SetupFile.h"
 
 namespace tamsivane {
@@ -30,13 +31,10 @@ void WriteTemplate(const fs::path& path, const std::string& hostName) {
 class TemplatesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tamsivane-templates-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        ASSERT_FALSE(folder_.Path().empty());
         fs::create_directories(root_ / "program");
         fs::create_directories(root_ / "shared");
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     // Saved to "user" (not there yet), searched there first, then beside the program.
     Templates Make() const {
@@ -45,7 +43,8 @@ protected:
              (root_ / "user").string()});
     }
 
-    fs::path root_;
+    testing::TempFolder folder_;
+    const fs::path root_ = folder_.Path();
 };
 
 TEST_F(TemplatesTest, FindsTemplatesInSearchOrder) {

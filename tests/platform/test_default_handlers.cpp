@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "TempFolder.h"
 #include "platform/DefaultHandlers.h"
 
 namespace tamsivane {
@@ -20,16 +21,13 @@ const std::string kEntry = "tamsivane.desktop";
 class DefaultHandlersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tamsivane-xdg-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        ASSERT_FALSE(folder_.Path().empty());
         folders_.configHome = (root_ / "config").string();
         folders_.configDirs = {(root_ / "etc").string()};
         folders_.dataHome = (root_ / "data").string();
         folders_.dataDirs = {(root_ / "share").string()};
         Write(root_ / "share/applications" / kEntry, "[Desktop Entry]\n");
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     static void Write(const fs::path& path, const std::string& text) {
         fs::create_directories(path.parent_path());
@@ -42,7 +40,8 @@ protected:
         return text.str();
     }
 
-    fs::path root_;
+    testing::TempFolder folder_;
+    const fs::path root_ = folder_.Path();
     XdgFolders folders_;
 };
 

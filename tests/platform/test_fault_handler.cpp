@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "TempFolder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,12 +33,7 @@ std::string ReadFile(const fs::path& path) {
 
 class FaultHandlerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tamsivane-fault-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(folder_.Path().empty()); }
 
     Outcome Run(const std::string& fault, const std::string& showProgram = "") {
         const fs::path report = dir_ / "report.txt";
@@ -52,7 +49,8 @@ protected:
         return outcome;
     }
 
-    fs::path dir_;
+    tamsivane::testing::TempFolder folder_;
+    const fs::path dir_ = folder_.Path();
 };
 
 constexpr const char* kHead = "Severe problem happened to Tamsivane. Tag = \"Main\", \nError message: Address: 0x";

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "TempFolder.h"
 #include "TestPeers.h"
 #include "config/Templates.h"
 #include "session/CVT420Doc.h"
@@ -116,23 +117,6 @@ private:
 };
 
 // A folder of its own for each test, removed afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        char name[] = "/tmp/tamsivane-session-XXXXXX";
-        path_ = mkdtemp(name) ? name : "";
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 class SessionTest : public ::testing::Test {
 protected:
     SessionTest() { session.AddObserver(&view); }
