@@ -31,6 +31,8 @@ constexpr double kDefaultTimeout = 10;
 constexpr double kMaxTimeout = 7 * 24 * 3600;
 constexpr auto kConnectLimit = CTelnetTransport::kConnectTimeout +
                                CTelnetTransport::kGreetingTimeout + std::chrono::seconds(5);
+// How long what has arrived may take to reach the screen before it is printed.
+constexpr auto kShowLimit = std::chrono::seconds(10);
 
 struct RunOptions {
     SessionOptions session;
@@ -218,6 +220,9 @@ int RunSession(std::span<const std::string_view> args) {
     }
     watch.WaitForEnd(Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(options.timeout)));
+    // Stopping drops what still waits in the receive ring (the echo of the
+    // texts with a short time limit), so it is shown first.
+    session.WaitUntilShown(Clock::now() + kShowLimit);
     session.Disconnect(false);
 
     const std::string replies =

@@ -171,6 +171,11 @@ bool CVT420Doc::Disconnect(bool ask) {
     return true;
 }
 
+bool CVT420Doc::WaitUntilShown(std::chrono::steady_clock::time_point deadline) const {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    return !transport || transport->WaitUntilDelivered(deadline);
+}
+
 TransportState CVT420Doc::ConnectionState() const {
     const std::shared_ptr<CTransport> transport = CurrentTransport();
     return transport ? transport->State() : TransportState::Idle;

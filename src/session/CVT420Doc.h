@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -84,6 +85,10 @@ public:
     // transport is stopped.  Also called by scripts (ask false, script thread).
     bool Disconnect(bool ask);
     TransportState ConnectionState() const;
+    // Without the session lock: until everything received or echoed so far
+    // is on the screen (and in the capture), or the connection has ended;
+    // false at the deadline.
+    bool WaitUntilShown(std::chrono::steady_clock::time_point deadline) const;
 
     // --- title and file
     // The title rule: "<given> : Connection to <peer>" while a transport exists.

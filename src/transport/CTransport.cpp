@@ -77,6 +77,15 @@ void CTransport::EchoLocally(const uint8_t* bytes, size_t n) {
     Wake();
 }
 
+bool CTransport::WaitUntilDelivered(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(deliveredMutex_);
+    return delivered_.wait_until(lock, deadline, [this] {
+        const TransportState state = state_.load();
+        return state == TransportState::Idle || state == TransportState::Closed ||
+               (ring_.Used() == 0 && !delivering_.load());
+    });
+}
+
 void CTransport::SetHold(bool on) {
     held_.store(on);
     if (!on) Wake();
@@ -106,6 +115,7 @@ void CTransport::Run() {
         SetState(TransportState::Closed);
         host_.ConnectionEnded();
     }
+    NotifyDelivered();
     std::lock_guard lock(runMutex_);
     running_ = false;
     finished_.notify_all();
@@ -148,11 +158,14 @@ void CTransport::RunConnection() {
 }
 
 void CTransport::Deliver() {
+    // Set for the whole pass, so that a waiter never takes an empty ring for
+    // delivered while the last chunk taken from it is still on its way.
+    delivering_.store(true);
     for (;;) {
         MovePendingIntoRing();
-        if (held_.load() || StopRequested()) return;
+        if (held_.load() || StopRequested()) break;
         const size_t n = ring_.Get(chunk_, kChunkSize);
-        if (n == 0) return;
+        if (n == 0) break;
         std::lock_guard lock(host_.Lock());
         if (host_.TransferRunning()) {
             host_.TransferReceive(chunk_, n);
@@ -160,6 +173,14 @@ void CTransport::Deliver() {
             host_.Emulator().ReceiveBlock(chunk_, n);
         }
     }
+    delivering_.store(false);
+    NotifyDelivered();
+}
+
+void CTransport::NotifyDelivered() {
+    // Taking the mutex orders this after a waiter's test of the condition.
+    { std::lock_guard lock(deliveredMutex_); }
+    delivered_.notify_all();
 }
 
 void CTransport::MovePendingIntoRing() {

@@ -58,6 +58,10 @@ public:
     bool Send(const uint8_t* bytes, size_t n);
     // Shows bytes as if they had been received, after what came before them.
     void EchoLocally(const uint8_t* bytes, size_t n);
+    // Any thread but the I/O thread, without the session lock.  Waits until
+    // what was received or echoed so far has been handed to the emulator (or
+    // the transfer), or the connection has ended; false at the deadline.
+    bool WaitUntilDelivered(std::chrono::steady_clock::time_point deadline);
 
     void SetHold(bool on);
     bool IsHeld() const { return held_.load(); }
@@ -106,6 +110,7 @@ private:
     void Run();
     void RunConnection();
     void Deliver();
+    void NotifyDelivered();
     void MovePendingIntoRing();
     void SetState(TransportState state);
     bool AdvanceState(TransportState from, TransportState to);
@@ -115,6 +120,9 @@ private:
     std::atomic<TransportState> state_{TransportState::Idle};
     std::atomic<bool> held_{false};
     std::atomic<bool> wakePending_{false};
+    std::atomic<bool> delivering_{false}; // the I/O thread is in Deliver
+    std::mutex deliveredMutex_;
+    std::condition_variable delivered_;
     EventFd doorbell_;
     CRingBuffer ring_;
     std::vector<uint8_t> pending_; // I/O thread only

@@ -125,6 +125,23 @@ TEST_F(RunTest, LoopbackShowsWhatIsSent) {
     EXPECT_EQ(none.output, "");
 }
 
+TEST_F(RunTest, LoopbackShowsTheEchoEvenWithoutTime) {
+    // The echo of the text must be on the screen and in the capture before
+    // the session ends; a race lost here shows a blank screen.
+    const std::string capture = File("capture.txt");
+    const std::string filled(80, 'E');
+    for (int run = 0; run < 40; ++run) {
+        const RunResult result =
+            Run("--loopback --send '<ESC>#8' --timeout 0 --capture " + capture);
+        ASSERT_EQ(result.status, 0) << result.errors;
+        ASSERT_EQ(result.output.rfind(filled + "\n", 0), 0u) << "run " << run << ":\n"
+                                                             << result.output;
+    }
+    const RunResult text = Run("--loopback --send 'seen' --timeout 0 --capture " + capture);
+    EXPECT_TRUE(HasLine(text.output, "seen")) << text.output;
+    EXPECT_EQ(ReadFile(capture), "seen");
+}
+
 TEST_F(RunTest, SetupFileSessionWithSettingsFromTheCommandLine) {
     SettingsStore settings;
     settings.SetNumber(P::HostType, 2);
