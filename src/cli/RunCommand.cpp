@@ -1,10 +1,12 @@
 // run: opens a whole session without windows (from a setup file, or the
 // "default" template and a target), sends texts once it is connected, keeps
 // it until the host closes it or the time is up, and prints the screen.
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -181,7 +183,11 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session) {
             ApplySettings(kCommand, session.Emulator().Settings(), options.session.settings);
         if (status) return status;
     }
-    if (options.capture && !session.StartCapture(*options.capture)) return kExitUsage;
+    if (options.capture && !session.StartCapture(*options.capture)) {
+        std::fprintf(stderr, "tamsivane-cli run: cannot create \"%s\": %s\n",
+                     options.capture->c_str(), std::strerror(errno));
+        return kExitUsage;
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <initializer_list>
 #include <utility>
 
@@ -275,7 +276,10 @@ bool CVT420Doc::StartCapture(const std::string& path, std::string_view mode) {
     // Opened without the lock: the I/O thread does not wait for the disk.
     CaptureFile file;
     if (!file.Open(path, mode)) {
+        // Kept across the message, whose output may change it.
+        const int error = errno;
         user_.Notify(Msg::CannotCreateFile);
+        errno = error;
         return false;
     }
     std::lock_guard lock(lock_);

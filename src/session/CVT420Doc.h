@@ -117,7 +117,8 @@ public:
 
     // --- capture (also from script threads)
     // Closes any capture file, then opens path ("w" truncates, "a" appends);
-    // "Cannot create the file." when it cannot be opened.
+    // "Cannot create the file." when it cannot be opened (false, with errno
+    // saying why).
     bool StartCapture(const std::string& path, std::string_view mode = "w");
     // False when not everything captured could be written.
     bool StopCapture();

@@ -180,7 +180,8 @@ TEST_F(RunTest, SessionsThatCannotOpen) {
     const std::string capture = File("no-folder/capture.txt");
     const RunResult noCapture = Run("--loopback --capture " + capture);
     EXPECT_EQ(noCapture.status, 2);
-    EXPECT_EQ(noCapture.errors, "Cannot create the file.\n");
+    EXPECT_EQ(noCapture.errors, "Cannot create the file.\ntamsivane-cli run: cannot create \"" +
+                                    capture + "\": No such file or directory\n");
 }
 
 TEST_F(RunTest, UsageErrors) {
