@@ -14,6 +14,7 @@
 #include <string>
 
 #include "RunCli.h"
+#include "TempFolder.h"
 #include "TestPeers.h"
 #include "config/SetupFile.h"
 
@@ -36,15 +37,7 @@ std::string ReadFile(const std::string& path) {
 
 class RunTest : public ::testing::Test {
 protected:
-    RunTest() {
-        char name[] = "/tmp/tamsivane-run-XXXXXX";
-        folder_ = mkdtemp(name) ? name : "";
-    }
-    ~RunTest() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    std::string File(const std::string& name) const { return folder_ + "/" + name; }
+    std::string File(const std::string& name) const { return folder_.File(name); }
 
     // Runs "tamsivane-cli run" with the arguments (already quoted for the shell).
     RunResult Run(const std::string& arguments) {
@@ -64,7 +57,7 @@ protected:
     }
 
 private:
-    std::string folder_;
+    TempFolder folder_;
 };
 
 bool HasLine(const std::string& text, const std::string& line) {
