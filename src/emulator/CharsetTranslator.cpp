@@ -35,12 +35,6 @@ int SendingIndex(int index, bool inGr, int preferredSupplemental) {
     return Charset::Ascii;
 }
 
-uint16_t SingleCharacter(const CodePageService* codePages, int codePage, std::string_view bytes) {
-    if (codePages == nullptr) return 0;
-    const std::u16string text = codePages->ToUnicode(codePage, bytes);
-    return text.size() == 1 ? static_cast<uint16_t>(text[0]) : 0;
-}
-
 std::string Utf8Of(char16_t ch) {
     std::string out;
     if (ch < 0x80) {
@@ -292,8 +286,7 @@ uint16_t CharsetTranslator::DecodeInCodePage(uint8_t byte) {
 
     if (pendingLength_ != 0) {
         pendingLength_ = 0;
-        const char pair[2] = {static_cast<char>(pendingLead_), static_cast<char>(byte)};
-        return SingleCharacter(codePages_, codePage, {pair, 2});
+        return codePages_ != nullptr ? decoder_.Pair(codePage, pendingLead_, byte) : 0;
     }
     if (CodePageService::IsLeadByte(codePage, byte)) {
         pendingLead_ = byte;
@@ -303,8 +296,7 @@ uint16_t CharsetTranslator::DecodeInCodePage(uint8_t byte) {
     if (byte < 0x80) return byte;
     // A single upper-half byte is a character of the code page itself (the
     // half-width katakana of 932, the euro sign of 936 ...), not a Latin-1 code.
-    const char single = static_cast<char>(byte);
-    return SingleCharacter(codePages_, codePage, {&single, 1});
+    return codePages_ != nullptr ? decoder_.Single(codePage, byte) : 0;
 }
 
 // Every complete sequence gives exactly one code: a valid character of the basic

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "config/SettingsStore.h"
+#include "platform/CodePage.h"
 
 namespace tamsivane {
-
-class CodePageService;
 
 // Indexes of the character-set list.
 namespace Charset {
@@ -105,6 +104,7 @@ private:
 
     SettingsStore& settings_;
     const CodePageService* codePages_;
+    CodePageDecoder decoder_; // received characters of the non-UTF-8 code pages
     State state_;
     uint8_t pendingLead_ = 0;
     uint8_t pendingSecond_ = 0;

@@ -85,9 +85,9 @@ public:
         return complete;
     }
 
-private:
     static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
 
+private:
     // Writes what a stateful encoding needs to return to its initial state.
     void Flush(std::string& out) {
         char buffer[16];
@@ -113,7 +113,67 @@ std::string Utf16Bytes(std::u16string_view text) {
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// Table entries not yet converted; U+FFFF is no character of any code page.
+constexpr uint16_t kNotConverted = 0xFFFF;
+constexpr size_t kSingleCount = 0x80;
+constexpr size_t kPairCount = 0x80 * 0x100;
+
+uint16_t& Entry(std::vector<uint16_t>& table, size_t count, size_t index) {
+    if (table.empty()) table.assign(count, kNotConverted);
+    return table[index];
+}
+
 } // namespace
+
+CodePageDecoder::~CodePageDecoder() {
+    if (handle_ != nullptr) iconv_close(static_cast<iconv_t>(handle_));
+}
+
+void CodePageDecoder::Select(int codePage) {
+    if (codePage == codePage_) return;
+    if (handle_ != nullptr) iconv_close(static_cast<iconv_t>(handle_));
+    handle_ = nullptr;
+    codePage_ = codePage;
+    // Emptied, not freed: the next code page refills the same storage.
+    singles_.clear();
+    pairs_.clear();
+    const char* name = NameOf(codePage);
+    const iconv_t handle = name != nullptr ? iconv_open("UTF-16LE", name) : Converter::kInvalid;
+    if (handle != Converter::kInvalid) handle_ = handle;
+}
+
+uint16_t CodePageDecoder::Convert(const char* bytes, size_t length) {
+    if (handle_ == nullptr) return 0;
+    const auto handle = static_cast<iconv_t>(handle_);
+    char* source = const_cast<char*>(bytes);
+    size_t sourceLeft = length;
+    char target[4]; // room for a surrogate pair, which is refused below
+    char* out = target;
+    size_t targetLeft = sizeof target;
+    const size_t result = iconv(handle, &source, &sourceLeft, &out, &targetLeft);
+    iconv(handle, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+    if (result == static_cast<size_t>(-1) || sourceLeft != 0 || out != target + 2) return 0;
+    return static_cast<uint16_t>(static_cast<uint8_t>(target[0]) |
+                                 static_cast<uint8_t>(target[1]) << 8);
+}
+
+uint16_t CodePageDecoder::Single(int codePage, uint8_t byte) {
+    Select(codePage);
+    const char bytes[1] = {static_cast<char>(byte)};
+    if (byte < 0x80) return Convert(bytes, 1);
+    uint16_t& entry = Entry(singles_, kSingleCount, byte - 0x80u);
+    if (entry == kNotConverted) entry = Convert(bytes, 1);
+    return entry;
+}
+
+uint16_t CodePageDecoder::Pair(int codePage, uint8_t lead, uint8_t trail) {
+    Select(codePage);
+    const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    if (lead < 0x80) return Convert(bytes, 2); // no code page has such a lead byte
+    uint16_t& entry = Entry(pairs_, kPairCount, (lead - 0x80u) * 0x100u + trail);
+    if (entry == kNotConverted) entry = Convert(bytes, 2);
+    return entry;
+}
 
 bool CodePageService::IsLeadByte(int codePage, unsigned char byte) {
     for (const auto& range : kLeadRanges) {

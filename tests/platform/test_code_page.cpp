@@ -73,3 +73,48 @@ TEST(CodePageTest, ToUtf8) {
 
 } // namespace
 } // namespace tamsivane
+
+namespace tamsivane {
+namespace {
+
+// The decoder keeps its descriptor and its answers; whatever it has seen
+// before, each pair must decode as a one-shot conversion of the same bytes.
+TEST(CodePageDecoderTest, EveryPairAgreesWithAOneShotConversion) {
+    const CodePageService service;
+    CodePageDecoder decoder;
+    for (int codePage : {932, 936, 949, 950}) {
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            if (!CodePageService::IsLeadByte(codePage, static_cast<uint8_t>(lead))) continue;
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                const std::u16string once = service.ToUnicode(codePage, {bytes, 2});
+                const uint16_t expected = once.size() == 1 ? once[0] : 0;
+                const auto l = static_cast<uint8_t>(lead), t = static_cast<uint8_t>(trail);
+                ASSERT_EQ(decoder.Pair(codePage, l, t), expected) << codePage << ' ' << lead
+                                                                  << ' ' << trail;
+                ASSERT_EQ(decoder.Pair(codePage, l, t), expected);
+            }
+        }
+    }
+}
+
+TEST(CodePageDecoderTest, TextSingleBytesAndSwitchingCodePages) {
+    CodePageDecoder decoder;
+    EXPECT_EQ(decoder.Pair(932, 0x93, 0xFA), u'日');
+    EXPECT_EQ(decoder.Single(932, 0xB1), u'ｱ');
+    EXPECT_EQ(decoder.Single(932, 0xA0), 0); // unassigned
+    EXPECT_EQ(decoder.Pair(932, 0x81, 0x20), 0);
+    EXPECT_EQ(decoder.Pair(936, 0xC4, 0xE3), u'你');
+    EXPECT_EQ(decoder.Single(936, 0x80), u'€');
+    EXPECT_EQ(decoder.Pair(950, 0xA4, 0xA4), u'中');
+    EXPECT_EQ(decoder.Pair(936, 0xA4, 0xA4), u'い'); // the same bytes, another code page
+    EXPECT_EQ(decoder.Single(1252, 0x80), u'€');
+    EXPECT_EQ(decoder.Single(1252, 0x81), 0);
+    EXPECT_EQ(decoder.Single(1252, 'A'), u'A');
+    EXPECT_EQ(decoder.Pair(12345, 0x82, 0xA0), 0); // no such code page
+    EXPECT_EQ(decoder.Single(12345, 0xE9), 0);
+    EXPECT_EQ(decoder.Pair(932, 0x82, 0xA0), u'あ'); // back again after a failure
+}
+
+} // namespace
+} // namespace tamsivane
