@@ -1,7 +1,10 @@
 #include "Payloads.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
+
+#include "platform/CodePage.h"
 
 namespace tamsivane::bench {
 
@@ -130,29 +133,86 @@ std::string ControlMix(size_t minBytes) {
     return out;
 }
 
+constexpr std::u16string_view kJapanese[] = {
+    u"日本語の文章を表示します。", u"東京都", u"漢字とかなの混じった行", u"端末エミュレータ",
+    u"ひらがな", u"カタカナ", u"画面の表示", u"接続しました。", u"設定を保存しました。",
+    u"ファイルを転送中", u"履歴", u"文字コード", u"OK ", u"12:34 ", u"[完了] ",
+};
+
+constexpr std::u16string_view kChinese[] = {
+    u"中文字符的显示", u"终端仿真器", u"屏幕显示", u"连接主机", u"设置已保存。", u"文件传输中",
+    u"简体中文", u"汉字", u"你好，世界！", u"历史记录", u"字符编码", u"OK ", u"12:34 ", u"[完成] ",
+};
+
+// Lines of East Asian text (double-width characters with a little ASCII), as
+// UTF-16; long enough that its UTF-8 form has at least minBytes.
+std::u16string WideText(size_t minBytes, std::span<const std::u16string_view> pieces, int columns) {
+    Random rng(6);
+    std::u16string out;
+    size_t utf8Bytes = 0;
+    while (utf8Bytes < minBytes) {
+        int width = 0;
+        const int target = rng.Between(10, columns - 20);
+        while (width < target) {
+            const std::u16string_view piece = pieces[rng.Next() % pieces.size()];
+            out += piece;
+            for (char16_t c : piece) {
+                width += c < 0x80 ? 1 : 2;
+                utf8Bytes += c < 0x80 ? 1 : 3;
+            }
+        }
+        out += u"\r\n";
+        utf8Bytes += 2;
+    }
+    return out;
+}
+
 } // namespace
 
 std::vector<Payload> MakePayloads(size_t minBytes, std::string_view namePrefix) {
     struct Shape {
         const char* name;
         int columns, lines;
-        bool utf8;
+        int dbcsSet;
         std::string (*make)(size_t, int, int);
     };
+    constexpr int kSingle = Payload::kSingleByte;
     static constexpr Shape kShapes[] = {
-        {"plain text 80x24", 80, 24, false, [](size_t n, int, int) { return PlainText(n); }},
-        {"coloured updates 80x24", 80, 24, false, &ColouredUpdates},
-        {"coloured updates 132x48", 132, 48, false, &ColouredUpdates},
-        {"region scroll 80x24", 80, 24, false, [](size_t n, int, int l) { return RegionScrolling(n, l); }},
-        {"region scroll 132x48", 132, 48, false, [](size_t n, int, int l) { return RegionScrolling(n, l); }},
-        {"utf-8 line drawing 80x24", 80, 24, true, [](size_t n, int, int) { return Utf8LineDrawing(n); }},
-        {"control mix 80x24", 80, 24, false, [](size_t n, int, int) { return ControlMix(n); }},
+        {"plain text 80x24", 80, 24, kSingle, [](size_t n, int, int) { return PlainText(n); }},
+        {"coloured updates 80x24", 80, 24, kSingle, &ColouredUpdates},
+        {"coloured updates 132x48", 132, 48, kSingle, &ColouredUpdates},
+        {"region scroll 80x24", 80, 24, kSingle, [](size_t n, int, int l) { return RegionScrolling(n, l); }},
+        {"region scroll 132x48", 132, 48, kSingle, [](size_t n, int, int l) { return RegionScrolling(n, l); }},
+        {"utf-8 line drawing 80x24", 80, 24, Payload::kUtf8, [](size_t n, int, int) { return Utf8LineDrawing(n); }},
+        {"control mix 80x24", 80, 24, kSingle, [](size_t n, int, int) { return ControlMix(n); }},
     };
     std::vector<Payload> payloads;
     for (const Shape& shape : kShapes) {
         if (std::string_view(shape.name).substr(0, namePrefix.size()) != namePrefix) continue;
-        payloads.push_back({shape.name, shape.columns, shape.lines, shape.utf8,
-                            shape.make(minBytes, shape.columns, shape.lines)});
+        payloads.push_back({shape.name, shape.columns, shape.lines, shape.dbcsSet,
+                            shape.make(minBytes, shape.columns, shape.lines), {}});
+    }
+
+    // The same text in UTF-8 and in a double-byte code page, to compare the decoders.
+    struct WideShape {
+        const char* name;
+        int dbcsSet;
+        int codePage;
+        const char* sameTextAs;
+        std::span<const std::u16string_view> pieces;
+    };
+    static constexpr WideShape kWideShapes[] = {
+        {"japanese utf-8 80x24", Payload::kUtf8, 65001, "", kJapanese},
+        {"japanese shift-jis 80x24", 3, 932, "japanese utf-8 80x24", kJapanese},
+        {"chinese utf-8 80x24", Payload::kUtf8, 65001, "", kChinese},
+        {"chinese gbk 80x24", 1, 936, "chinese utf-8 80x24", kChinese},
+    };
+    const CodePageService codePages;
+    for (const WideShape& shape : kWideShapes) {
+        if (std::string_view(shape.name).substr(0, namePrefix.size()) != namePrefix) continue;
+        const std::u16string text = WideText(minBytes, shape.pieces, 80);
+        payloads.push_back({shape.name, 80, 24, shape.dbcsSet,
+                            codePages.FromUnicode(shape.codePage, text), shape.sameTextAs});
     }
     return payloads;
 }
