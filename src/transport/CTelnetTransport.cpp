@@ -69,13 +69,12 @@ bool CTelnetTransport::Poll() {
 }
 
 ptrdiff_t CTelnetTransport::ReceiveInto(size_t room) {
+    // Received (without waiting), filtered and stored under the session lock,
+    // where echoes are made: a byte typed meanwhile comes after these.
+    std::lock_guard lock(Host().Lock());
     const ptrdiff_t count = socket_.Receive(buffer_, room);
     if (count < 0) return -1;
-    size_t n;
-    {
-        std::lock_guard lock(Host().Lock());
-        n = protocol_.Filter(buffer_, static_cast<size_t>(count));
-    }
+    const size_t n = protocol_.Filter(buffer_, static_cast<size_t>(count));
     StoreReceived(buffer_, n);
     return static_cast<ptrdiff_t>(n);
 }

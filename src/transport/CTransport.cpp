@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
@@ -71,10 +72,13 @@ bool CTransport::Send(const uint8_t* bytes, size_t n) {
 }
 
 void CTransport::EchoLocally(const uint8_t* bytes, size_t n) {
-    // Shown as far as the ring has room; while the screen is held with a
-    // full ring the rest is not shown.
-    ring_.Put(bytes, std::min(n, ring_.Free()));
+    Enqueue(bytes, n, kEchoBacklog);
     Wake();
+}
+
+size_t CTransport::Waiting() const {
+    std::lock_guard lock(inputMutex_);
+    return ring_.Used() + pending_.size();
 }
 
 bool CTransport::WaitUntilDelivered(std::chrono::steady_clock::time_point deadline) {
@@ -82,7 +86,7 @@ bool CTransport::WaitUntilDelivered(std::chrono::steady_clock::time_point deadli
     return delivered_.wait_until(lock, deadline, [this] {
         const TransportState state = state_.load();
         return state == TransportState::Idle || state == TransportState::Closed ||
-               (ring_.Used() == 0 && !delivering_.load());
+               (Waiting() == 0 && !delivering_.load());
     });
 }
 
@@ -98,11 +102,28 @@ void CTransport::Wake() {
     doorbell_.Signal();
 }
 
-size_t CTransport::ReceiveRoom() const { return pending_.empty() ? ring_.Free() : 0; }
+size_t CTransport::ReceiveRoom() const {
+    std::lock_guard lock(inputMutex_);
+    return pending_.empty() ? ring_.Free() : 0;
+}
 
 void CTransport::StoreReceived(const uint8_t* bytes, size_t n) {
-    if (pending_.empty() && ring_.Put(bytes, n)) return;
-    pending_.insert(pending_.end(), bytes, bytes + n);
+    Enqueue(bytes, n, std::numeric_limits<size_t>::max());
+}
+
+// Behind everything already waiting: into the ring while nothing waits for
+// room in it, the rest (up to backlogLimit waiting bytes) after that.
+void CTransport::Enqueue(const uint8_t* bytes, size_t n, size_t backlogLimit) {
+    std::lock_guard lock(inputMutex_);
+    if (pending_.empty()) {
+        const size_t direct = std::min(n, ring_.Free());
+        if (direct > 0 && ring_.Put(bytes, direct)) {
+            bytes += direct;
+            n -= direct;
+        }
+    }
+    const size_t room = backlogLimit - std::min(backlogLimit, pending_.size());
+    pending_.insert(pending_.end(), bytes, bytes + std::min(n, room));
 }
 
 void CTransport::Run() {
@@ -144,7 +165,7 @@ void CTransport::RunConnection() {
     } while (Poll() && !StopRequested());
     // The other end has finished; what it sent is still shown, once the
     // screen is released.
-    while (!StopRequested() && (!pending_.empty() || ring_.Used() > 0)) {
+    while (!StopRequested() && Waiting() > 0) {
         if (held_.load()) {
             doorbell_.Wait(kWaitTick);
         } else {
@@ -184,6 +205,7 @@ void CTransport::NotifyDelivered() {
 }
 
 void CTransport::MovePendingIntoRing() {
+    std::lock_guard lock(inputMutex_);
     if (pending_.empty()) return;
     const size_t n = std::min(pending_.size(), ring_.Free());
     if (n == 0 || !ring_.Put(pending_.data(), n)) return;

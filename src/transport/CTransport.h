@@ -38,6 +38,9 @@ public:
     static constexpr std::chrono::milliseconds kStopTimeout{30000};
     // Longest single sleep of the I/O thread before it looks at its flags again.
     static constexpr std::chrono::milliseconds kWaitTick{500};
+    // What echoes may queue beyond the full ring while the screen is held;
+    // echoed bytes past that are not shown.
+    static constexpr size_t kEchoBacklog = kRingSize;
 
     CTransport(TransportHost& host, TransportType type);
     virtual ~CTransport();
@@ -56,8 +59,11 @@ public:
     // echoes them under LocalEcho, writes them and feeds the macro recorder.
     // A failed write ends the connection.
     bool Send(const uint8_t* bytes, size_t n);
-    // Shows bytes as if they had been received, after what came before them.
+    // Shows bytes as if they had been received, after everything received
+    // or echoed before them that is still waiting to be shown.
     void EchoLocally(const uint8_t* bytes, size_t n);
+    // Bytes received or echoed and not yet handed to the emulator or the transfer.
+    size_t Waiting() const;
     // Any thread but the I/O thread, without the session lock.  Waits until
     // what was received or echoed so far has been handed to the emulator (or
     // the transfer), or the connection has ended; false at the deadline.
@@ -102,7 +108,9 @@ protected:
 
     // I/O thread: room for newly received bytes (0 while earlier ones still
     // wait for the ring), and where they go.  Bytes that do not fit wait and
-    // go in as the ring empties; nothing received is dropped.
+    // go in as the ring empties; nothing received is dropped.  A transport
+    // stores what it received under the session lock, as echoes are made,
+    // so that a byte echoed meanwhile comes after them.
     size_t ReceiveRoom() const;
     void StoreReceived(const uint8_t* bytes, size_t n);
 
@@ -112,6 +120,7 @@ private:
     void Deliver();
     void NotifyDelivered();
     void MovePendingIntoRing();
+    void Enqueue(const uint8_t* bytes, size_t n, size_t backlogLimit);
     void SetState(TransportState state);
     bool AdvanceState(TransportState from, TransportState to);
 
@@ -124,8 +133,11 @@ private:
     std::mutex deliveredMutex_;
     std::condition_variable delivered_;
     EventFd doorbell_;
+    // The ring, then the bytes waiting for room in it: one queue in the order
+    // of arrival, received and echoed alike.
+    mutable std::mutex inputMutex_; // guards pending_ and the order of Puts
     CRingBuffer ring_;
-    std::vector<uint8_t> pending_; // I/O thread only
+    std::vector<uint8_t> pending_;
     uint8_t chunk_[kChunkSize];    // I/O thread only
 
     std::thread thread_;

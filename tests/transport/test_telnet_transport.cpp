@@ -225,6 +225,33 @@ TEST_F(TelnetTransportTest, ReceivedDataIsNeverDroppedWhileHeldEvenWhenTheServer
     EXPECT_TRUE(session.TransferBytes() == expected);
 }
 
+TEST_F(TelnetTransportTest, TypedEchoWaitsBehindReceivedDataWhileHeld) {
+    Listener server;
+    Open("127.0.0.1", server.Port());
+    session.Emulator().Settings().SetNumber(P::LocalEcho, 1);
+    Start();
+    ASSERT_TRUE(server.Accept());
+    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    session.Transport().SetHold(true);
+    // Exactly a full receive ring of numbered lines, all taken in.
+    std::string lines;
+    for (int i = 0; i < 128; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%04d", i);
+        lines += number + std::string(58, 'r') + "\r\n";
+    }
+    ASSERT_EQ(lines.size(), CTransport::kRingSize);
+    server.Write(lines);
+    ASSERT_TRUE(session.WaitFor([&] { return session.Transport().Waiting() == lines.size(); }));
+    EXPECT_TRUE(session.Type("E"));
+    EXPECT_EQ(server.Read(1), "E");
+    server.Write("after");
+    session.Transport().SetHold(false);
+    ASSERT_TRUE(session.WaitForScreen("Eafter")) << session.ScreenText();
+    EXPECT_NE(session.ScreenText().find("0127" + std::string(58, 'r') + "\nEafter"),
+              std::string::npos);
+}
+
 TEST_F(TelnetTransportTest, NameAndSettingsMessage) {
     Open("host.example", 23);
     session.Attach(std::make_unique<CTelnetTransport>(session));
