@@ -7,27 +7,33 @@
 #include <cerrno>
 
 #include <algorithm>
-#include <memory>
+
+#include "platform/NameLookup.h"
 
 namespace tamsivane {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct AddressListDeleter {
-    void operator()(addrinfo* list) const { freeaddrinfo(list); }
-};
-using AddressList = std::unique_ptr<addrinfo, AddressListDeleter>;
+CTcpSocket::ConnectResult FailureOf(int error) {
+    using Result = CTcpSocket::ConnectResult;
+    switch (error) {
+    case ECONNREFUSED: return Result::Refused;
+    case ETIMEDOUT: return Result::TimedOut;
+    case ENETUNREACH:
+    case EHOSTUNREACH: return Result::Unreachable;
+    default: return Result::Failed;
+    }
+}
 
-AddressList Resolve(const std::string& host, int port) {
-    if (host.empty() || port < 1 || port > 65535) return nullptr;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* list = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return nullptr;
-    return AddressList(list);
+CTcpSocket::ConnectResult FailureOf(NameLookup::Outcome outcome) {
+    using Result = CTcpSocket::ConnectResult;
+    switch (outcome) {
+    case NameLookup::Outcome::NoSuchHost: return Result::NoSuchHost;
+    case NameLookup::Outcome::TimedOut: return Result::TimedOut;
+    case NameLookup::Outcome::Stopped: return Result::Stopped;
+    default: return Result::Failed;
+    }
 }
 
 int RemainingMs(Clock::time_point deadline) {
@@ -58,19 +64,27 @@ void CTcpSocket::SetDrainedCallback(std::function<void()> callback) {
 CTcpSocket::ConnectResult CTcpSocket::Connect(const std::string& host, int port,
                                               const std::function<bool()>& stopRequested,
                                               std::chrono::milliseconds timeout) {
+    if (host.empty() || port < 1 || port > 65535) return ConnectResult::Failed;
     const auto deadline = Clock::now() + timeout;
-    const AddressList list = Resolve(host, port);
-    for (const addrinfo* address = list.get(); address; address = address->ai_next) {
+    NameLookup lookup;
+    const NameLookup::Outcome found = lookup.Resolve(host, port, doorbell_, stopRequested, deadline);
+    if (found != NameLookup::Outcome::Found) return FailureOf(found);
+    ConnectResult failure = ConnectResult::Failed;
+    for (const addrinfo* address = lookup.Addresses(); address; address = address->ai_next) {
         if (stopRequested()) return ConnectResult::Stopped;
         const int fd = socket(address->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0) continue;
         bool connected = connect(fd, address->ai_addr, address->ai_addrlen) == 0;
         bool pending = !connected && errno == EINPROGRESS;
+        if (!connected && !pending) failure = FailureOf(errno);
         while (pending) {
             pollfd entries[2] = {{fd, POLLOUT, 0}, {doorbell_.Fd(), POLLIN, 0}};
             const int ready =
                 PollRetrying(entries, doorbell_.Fd() >= 0 ? 2 : 1, RemainingMs(deadline));
-            if (ready < 0 || Clock::now() >= deadline) break;
+            if (ready < 0 || Clock::now() >= deadline) {
+                failure = ready < 0 ? ConnectResult::Failed : ConnectResult::TimedOut;
+                break;
+            }
             if (entries[1].revents & POLLIN) {
                 doorbell_.Drain();
                 if (stopRequested()) {
@@ -82,6 +96,7 @@ CTcpSocket::ConnectResult CTcpSocket::Connect(const std::string& host, int port,
                 int error = 0;
                 socklen_t size = sizeof error;
                 connected = getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+                if (!connected) failure = FailureOf(error);
                 pending = false;
             }
         }
@@ -91,9 +106,22 @@ CTcpSocket::ConnectResult CTcpSocket::Connect(const std::string& host, int port,
             return ConnectResult::Connected;
         }
         close(fd);
-        if (Clock::now() >= deadline) break;
+        if (Clock::now() >= deadline) return ConnectResult::TimedOut;
     }
-    return ConnectResult::Failed;
+    return failure;
+}
+
+const char* CTcpSocket::Reason(ConnectResult result) {
+    switch (result) {
+    case ConnectResult::Connected: return "connected";
+    case ConnectResult::Stopped: return "stopped";
+    case ConnectResult::NoSuchHost: return "no such host";
+    case ConnectResult::Refused: return "connection refused";
+    case ConnectResult::TimedOut: return "timed out";
+    case ConnectResult::Unreachable: return "host unreachable";
+    case ConnectResult::Failed: break;
+    }
+    return "connection failed";
 }
 
 CTcpSocket::Readiness CTcpSocket::Wait(bool wantInput, std::chrono::milliseconds timeout) {

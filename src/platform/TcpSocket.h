@@ -25,7 +25,9 @@ public:
     // Largest single write when flushing the backlog.
     static constexpr size_t kFlushSize = 4096;
 
-    enum class ConnectResult { Connected, Failed, Stopped };
+    enum class ConnectResult { Connected, Stopped, NoSuchHost, Refused, TimedOut, Unreachable, Failed };
+    // Why a connection failed, for the user: "refused", "no such host" ...
+    static const char* Reason(ConnectResult result);
     struct Readiness {
         bool input = false;  // Receive() has something to say (data, end or error)
         bool failed = false; // the backlog could not be written
@@ -43,7 +45,8 @@ public:
     void SetDrainedCallback(std::function<void()> callback);
 
     // I/O thread.  Resolves host (a dotted or textual address, or a name) and
-    // tries its addresses in turn.  Waits on the socket and the doorbell;
+    // tries its addresses in turn; a failure tells the last address's fault.
+    // Waits (the name lookup included) on the socket and the doorbell;
     // stopRequested is asked whenever the doorbell rings, and the whole
     // attempt gives up after timeout.
     ConnectResult Connect(const std::string& host, int port,

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/EventFd.h"
+#include "platform/NameLookup.h"
 #include "platform/TcpSocket.h"
 
 namespace tamsivane {
@@ -157,9 +158,9 @@ TEST(TcpSocket, ConnectFailuresAndStop) {
         unused = closed.Port();
     }
     EXPECT_EQ(socket.Connect("127.0.0.1", unused, kNeverStop, 10s),
-              CTcpSocket::ConnectResult::Failed);
+              CTcpSocket::ConnectResult::Refused);
     EXPECT_EQ(socket.Connect("no-such-host.invalid", 23, kNeverStop, 10s),
-              CTcpSocket::ConnectResult::Failed);
+              CTcpSocket::ConnectResult::NoSuchHost);
     EXPECT_EQ(socket.Connect("127.0.0.1", 0, kNeverStop, 10s), CTcpSocket::ConnectResult::Failed);
     EXPECT_EQ(socket.Connect("127.0.0.1", 70000, kNeverStop, 10s),
               CTcpSocket::ConnectResult::Failed);
@@ -168,6 +169,73 @@ TEST(TcpSocket, ConnectFailuresAndStop) {
     EXPECT_EQ(socket.Connect(
                   "127.0.0.1", peer.Port(), [] { return true; }, 10s),
               CTcpSocket::ConnectResult::Stopped);
+}
+
+// A name server that answers only when the test lets it: the name then
+// stands for 127.0.0.1, so an abandoned answer is a real list to free.
+std::atomic<bool> gLookupEntered{false};
+std::atomic<bool> gLookupReleased{false};
+
+int SlowLookup(const char*, const char* service, const addrinfo* hints, addrinfo** result) {
+    gLookupEntered = true;
+    const auto limit = Clock::now() + 20s;
+    while (!gLookupReleased && Clock::now() < limit) std::this_thread::sleep_for(5ms);
+    return getaddrinfo("127.0.0.1", service, hints, result);
+}
+
+class SlowNameServer {
+public:
+    SlowNameServer() : previous_(NameLookup::SetFunction(&SlowLookup)) {
+        gLookupEntered = false;
+        gLookupReleased = false;
+    }
+    ~SlowNameServer() {
+        Release();
+        const auto limit = Clock::now() + 20s;
+        while (NameLookup::InFlight() > 0 && Clock::now() < limit) std::this_thread::sleep_for(5ms);
+        NameLookup::SetFunction(previous_);
+    }
+    void Release() { gLookupReleased = true; }
+
+private:
+    NameLookup::Function previous_;
+};
+
+TEST(TcpSocket, StopDuringASlowNameLookupReturnsAtOnce) {
+    SlowNameServer server;
+    LoopbackPeer peer;
+    EventFd bell;
+    CTcpSocket socket(bell);
+    std::atomic<bool> stop{false};
+    std::atomic<Clock::time_point::rep> returnedAt{0};
+    CTcpSocket::ConnectResult result = CTcpSocket::ConnectResult::Connected;
+    std::thread connecting([&] {
+        result = socket.Connect("slow.example", peer.Port(), [&] { return stop.load(); }, 30s);
+        returnedAt = Clock::now().time_since_epoch().count();
+    });
+    while (!gLookupEntered) std::this_thread::sleep_for(1ms);
+    const auto stoppedAt = Clock::now();
+    stop = true;
+    bell.Signal();
+    connecting.join();
+    EXPECT_EQ(result, CTcpSocket::ConnectResult::Stopped);
+    EXPECT_LT(Clock::time_point(Clock::duration(returnedAt.load())) - stoppedAt, 2s);
+    // The abandoned lookup ends later and frees its answer by itself.
+    EXPECT_EQ(NameLookup::InFlight(), 1);
+    server.Release();
+}
+
+TEST(TcpSocket, SlowNameLookupTimesOutOrConnects) {
+    SlowNameServer server;
+    LoopbackPeer peer;
+    EventFd bell;
+    CTcpSocket late(bell);
+    EXPECT_EQ(late.Connect("slow.example", peer.Port(), kNeverStop, 200ms),
+              CTcpSocket::ConnectResult::TimedOut);
+    server.Release();
+    CTcpSocket answered(bell);
+    EXPECT_EQ(answered.Connect("slow.example", peer.Port(), kNeverStop, 10s),
+              CTcpSocket::ConnectResult::Connected);
 }
 
 TEST(TcpSocket, PeerCloseShowsAsEndOfInput) {
