@@ -215,7 +215,15 @@ int RunSession(std::span<const std::string_view> args) {
     if (!watch.WaitForConnection(Clock::now() + kConnectLimit)) {
         // Stopped while connecting, the transport reports nothing of its own.
         session.Disconnect(false);
-        user.Notify(Msg::CannotConnect);
+        std::string text(ResourceString(Msg::CannotConnect));
+        {
+            std::lock_guard lock(session.Lock());
+            const SettingsStore& settings = session.Emulator().Settings();
+            text += '\n' + CTelnetTransport::DescribeFailure(settings.GetString(P::HostName),
+                                                            settings.GetNumber(P::Port),
+                                                            CTcpSocket::ConnectResult::TimedOut);
+        }
+        user.ShowMessage(Msg::CannotConnect, text);
         return kExitUsage;
     }
     // A connection that failed has told the user why.

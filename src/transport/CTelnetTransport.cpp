@@ -25,34 +25,47 @@ bool CTelnetTransport::Connect(const SettingsStore& settings) {
     const std::string& proxy = settings.GetString(P::Proxy);
     const auto stop = [this] { return StopRequested(); };
     using Result = CTcpSocket::ConnectResult;
+    const auto failed = [this](const std::string& what, int number, Result result) {
+        failure_ = DescribeFailure(what, number, result);
+        return false;
+    };
     if (proxy.empty()) {
-        return socket_.Connect(host, port, stop, kConnectTimeout) == Result::Connected &&
-               socket_.Release();
+        const Result result = socket_.Connect(host, port, stop, kConnectTimeout);
+        if (result != Result::Connected) return failed(host, port, result);
+        return socket_.Release();
     }
     // The proxy's port is kept in Speed.
-    if (socket_.Connect(proxy, settings.GetNumber(P::Speed), stop, kConnectTimeout) !=
-            Result::Connected ||
-        !WaitForGreeting()) {
-        return false;
-    }
+    const int proxyPort = settings.GetNumber(P::Speed);
+    Result result = socket_.Connect(proxy, proxyPort, stop, kConnectTimeout);
+    if (result == Result::Connected) result = WaitForGreeting();
+    if (result != Result::Connected) return failed("proxy " + proxy, proxyPort, result);
     std::string line(host.size() + 16, '\0');
     line.resize(static_cast<size_t>(
         std::snprintf(line.data(), line.size(), "%s %d\n", host.c_str(), port)));
     return socket_.Release(line);
 }
 
-bool CTelnetTransport::WaitForGreeting() {
+std::string CTelnetTransport::ConnectFailure() const { return failure_; }
+
+std::string CTelnetTransport::DescribeFailure(const std::string& what, int port,
+                                              CTcpSocket::ConnectResult result) {
+    return what + " port " + std::to_string(port) + ": " + CTcpSocket::Reason(result);
+}
+
+CTcpSocket::ConnectResult CTelnetTransport::WaitForGreeting() {
+    using Result = CTcpSocket::ConnectResult;
     const auto deadline = std::chrono::steady_clock::now() + kGreetingTimeout;
-    while (!StopRequested() && std::chrono::steady_clock::now() < deadline) {
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (StopRequested()) return Result::Stopped;
         const size_t room = std::min(ReceiveRoom(), kReceiveSize);
         const CTcpSocket::Readiness ready = socket_.Wait(room > 0, kWaitTick);
-        if (ready.failed) return false;
+        if (ready.failed) return Result::Failed;
         if (!ready.input) continue;
         const ptrdiff_t stored = ReceiveInto(room);
-        if (stored < 0) return false;
-        if (stored > 0) return true;
+        if (stored < 0) return Result::Failed;
+        if (stored > 0) return Result::Connected;
     }
-    return false;
+    return Result::TimedOut;
 }
 
 void CTelnetTransport::Close() { socket_.Close(); }

@@ -30,6 +30,10 @@ public:
     bool ApplySettings(const SettingsStore& settings) override;
     void KeepAlive() override;
     std::string GetName(const SettingsStore& settings) const override;
+    std::string ConnectFailure() const override;
+    // "what port N: reason", the line that follows "Cannot connect to remote host."
+    static std::string DescribeFailure(const std::string& what, int port,
+                                       CTcpSocket::ConnectResult result);
 
     // Session lock held: the page size changed while SetHostSize is on.
     void UpdateWindowSize();
@@ -38,8 +42,9 @@ private:
     void SendToPeer(std::string_view bytes) override;
     void Capture(std::string_view text) override;
 
-    // Waits for the proxy's first bytes, which are shown like received data.
-    bool WaitForGreeting();
+    // Waits for the proxy's first bytes, which are shown like received data;
+    // Connected once they came.
+    CTcpSocket::ConnectResult WaitForGreeting();
     // Reads what the socket holds (up to room bytes) through the filter
     // into the ring; the data bytes stored, or -1 when the connection is over.
     ptrdiff_t ReceiveInto(size_t room);
@@ -48,6 +53,7 @@ private:
     TelnetProtocol protocol_; // session lock
     CTcpSocket socket_;
     uint8_t buffer_[kReceiveSize]; // I/O thread only
+    std::string failure_;          // I/O thread only: why Connect failed
 };
 
 } // namespace tamsivane

@@ -153,7 +153,7 @@ void CTransport::RunConnection() {
     }
     const bool connected = Connect(settings);
     if (!connected || !AdvanceState(TransportState::Connecting, TransportState::Connected)) {
-        if (!StopRequested()) host_.Notifier().Notify(Msg::CannotConnect);
+        if (!StopRequested()) ReportCannotConnect();
         Close();
         SetState(TransportState::Closed);
         host_.ConnectionEnded();
@@ -176,6 +176,13 @@ void CTransport::RunConnection() {
     Close();
     SetState(TransportState::Closed);
     host_.ConnectionEnded();
+}
+
+// The system's message, then what failed and why on a line of its own.
+void CTransport::ReportCannotConnect() {
+    std::string text(ResourceString(Msg::CannotConnect));
+    if (const std::string failure = ConnectFailure(); !failure.empty()) text += "\n" + failure;
+    host_.Notifier().ShowMessage(Msg::CannotConnect, text);
 }
 
 void CTransport::Deliver() {

@@ -95,6 +95,9 @@ public:
     virtual void KeepAlive() {}
     // Names the other end, for titles.
     virtual std::string GetName(const SettingsStore& settings) const = 0;
+    // I/O thread, after Connect failed: what failed and why, in one line for
+    // the user ("host port 23: connection refused"); empty when there is no more to say.
+    virtual std::string ConnectFailure() const { return {}; }
 
 protected:
     // Stops and joins the I/O thread; concrete destructors call it first.
@@ -118,6 +121,7 @@ private:
     void Run();
     void RunConnection();
     void Deliver();
+    void ReportCannotConnect();
     void NotifyDelivered();
     void MovePendingIntoRing();
     void Enqueue(const uint8_t* bytes, size_t n, size_t backlogLimit);

@@ -149,10 +149,15 @@ TEST_F(RunTest, SetupFileSessionWithSettingsFromTheCommandLine) {
 }
 
 TEST_F(RunTest, SessionsThatCannotOpen) {
-    const RunResult refused =
-        Run("--host 127.0.0.1 --port " + std::to_string(UnusedPort()) + " --send x");
+    const std::string port = std::to_string(UnusedPort());
+    const RunResult refused = Run("--host 127.0.0.1 --port " + port + " --send x");
     EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.errors, "Cannot connect to remote host.\n");
+    EXPECT_EQ(refused.errors,
+              "Cannot connect to remote host.\n127.0.0.1 port " + port + ": connection refused\n");
+    const RunResult unknown = Run("telnet://no-such-host.invalid:2323");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.errors,
+              "Cannot connect to remote host.\nno-such-host.invalid port 2323: no such host\n");
     EXPECT_EQ(refused.output, "");
 
     const std::string broken = File("broken.qzv");

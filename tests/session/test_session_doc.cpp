@@ -221,15 +221,18 @@ TEST_F(SessionTest, ReconnectAfterTheHostClosedKeepsTheScreen) {
 }
 
 TEST_F(SessionTest, RefusedConnectionIsReportedAndCanBeRetried) {
+    const int port = UnusedPort();
     Configure([&](SettingsStore& s) {
         s.SetNumber(P::HostType, 0);
         s.SetString(P::HostName, "127.0.0.1");
-        s.SetNumber(P::Port, UnusedPort());
+        s.SetNumber(P::Port, port);
     });
     ASSERT_TRUE(session.OpenConnection(false));
     ASSERT_TRUE(WaitForState(TransportState::Closed));
     ASSERT_TRUE(WaitFor([&] { return view.DisconnectMarks().size() == 1; }));
-    EXPECT_EQ(user.Messages(), std::vector<std::string>{"Cannot connect to remote host."});
+    EXPECT_EQ(user.Messages(),
+              std::vector<std::string>{"Cannot connect to remote host.\n127.0.0.1 port " +
+                                       std::to_string(port) + ": connection refused"});
     EXPECT_TRUE(session.Reconnect());
     EXPECT_TRUE(WaitFor([&] { return user.Messages().size() == 2; }));
 }

@@ -56,6 +56,11 @@ std::vector<int> TestSession::Messages() {
     return messages_;
 }
 
+std::string TestSession::LastMessage() {
+    std::lock_guard lock(recordMutex_);
+    return lastMessage_;
+}
+
 int TestSession::EndCount() {
     std::lock_guard lock(recordMutex_);
     return ends_;
@@ -101,9 +106,10 @@ void TestSession::ConnectionEnded() {
     ++ends_;
 }
 
-void TestSession::ShowMessage(int stringId, std::string_view) {
+void TestSession::ShowMessage(int stringId, std::string_view text) {
     std::lock_guard lock(recordMutex_);
     messages_.push_back(stringId);
+    lastMessage_ = text;
 }
 
 void TestSession::SendToHost(std::string_view bytes) {

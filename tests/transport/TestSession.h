@@ -39,6 +39,7 @@ public:
 
     std::vector<TransportState> States();
     std::vector<int> Messages();
+    std::string LastMessage(); // its text
     int EndCount();
     std::string Sent();
     std::string TransferBytes();
@@ -73,6 +74,7 @@ private:
     std::mutex recordMutex_; // guards the records below
     std::vector<TransportState> states_;
     std::vector<int> messages_;
+    std::string lastMessage_;
     int ends_ = 0;
     std::string sent_;
     std::string transferBytes_;

@@ -7,6 +7,7 @@
 
 #include "TestPeers.h"
 #include "TestSession.h"
+#include "platform/NameLookup.h"
 #include "transport/CTelnetTransport.h"
 
 namespace tamsivane::testing {
@@ -52,9 +53,11 @@ protected:
         EXPECT_EQ(states[states.size() - 2], TransportState::Closing);
         EXPECT_EQ(states.back(), TransportState::Closed);
     }
-    void ExpectCannotConnect() {
+    // The system's message, then what failed and why.
+    void ExpectCannotConnect(const std::string& failure) {
         EXPECT_TRUE(session.WaitForState(TransportState::Closed));
         EXPECT_EQ(session.Messages(), std::vector{1029});
+        EXPECT_EQ(session.LastMessage(), "Cannot connect to remote host.\n" + failure);
         EXPECT_TRUE(session.WaitFor([&] { return session.EndCount() == 1; }));
     }
 
@@ -126,15 +129,49 @@ TEST_F(TelnetTransportTest, ThroughTheLineProxy) {
 }
 
 TEST_F(TelnetTransportTest, RefusedConnectionIsReported) {
-    Open("127.0.0.1", UnusedPort());
+    const int port = UnusedPort();
+    Open("127.0.0.1", port);
     Start();
-    ExpectCannotConnect();
+    ExpectCannotConnect("127.0.0.1 port " + std::to_string(port) + ": connection refused");
 }
 
 TEST_F(TelnetTransportTest, UnknownHostIsReported) {
     Open("no-such-host.invalid", 23);
     Start();
-    ExpectCannotConnect();
+    ExpectCannotConnect("no-such-host.invalid port 23: no such host");
+}
+
+TEST_F(TelnetTransportTest, ProxyThatRefusesIsNamed) {
+    const int port = UnusedPort();
+    Open("far.example", 23);
+    session.Emulator().Settings().SetString(P::Proxy, "127.0.0.1");
+    session.Emulator().Settings().SetNumber(P::Speed, port);
+    Start();
+    ExpectCannotConnect("proxy 127.0.0.1 port " + std::to_string(port) + ": connection refused");
+}
+
+// A name server that never answers until the test ends.
+std::atomic<bool> gNameServerReleased{false};
+std::atomic<bool> gNameServerAsked{false};
+int HangingLookup(const char*, const char*, const addrinfo*, addrinfo**) {
+    gNameServerAsked = true;
+    WaitUntil([] { return gNameServerReleased.load(); });
+    return EAI_NONAME;
+}
+
+TEST_F(TelnetTransportTest, StopDuringASlowNameLookupIsPrompt) {
+    const NameLookup::Function previous = NameLookup::SetFunction(&HangingLookup);
+    Open("slow.example", 23);
+    Start();
+    ASSERT_TRUE(WaitUntil([] { return gNameServerAsked.load(); }));
+    const auto before = std::chrono::steady_clock::now();
+    session.Transport().Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    EXPECT_EQ(session.Transport().State(), TransportState::Closed);
+    EXPECT_TRUE(session.Messages().empty());
+    gNameServerReleased = true;
+    EXPECT_TRUE(WaitUntil([] { return NameLookup::InFlight() == 0; }));
+    NameLookup::SetFunction(previous);
 }
 
 TEST_F(TelnetTransportTest, OutputWaitsForTheProxyAndKeepsItsOrder) {
