@@ -1,6 +1,7 @@
 #include "session/TransportFactory.h"
 
 #include "transport/CLocalTransport.h"
+#include "transport/CSerialTransport.h"
 #include "transport/CTelnetTransport.h"
 
 namespace tamsivane {
@@ -18,6 +19,7 @@ std::unique_ptr<CTransport> Make(TransportHost& host) {
 
 constexpr TransportKind kTransportKinds[] = {
     {TransportType::Telnet, &Make<CTelnetTransport>},
+    {TransportType::Serial, &Make<CSerialTransport>},
     {TransportType::Local, &Make<CLocalTransport>},
 };
 

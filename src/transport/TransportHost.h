@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "config/LineDevices.h"
 #include "session/SessionLock.h"
 
 namespace tamsivane {
@@ -33,6 +34,8 @@ public:
     // Held around every received chunk and every use of the emulator's settings.
     virtual SessionLock& Lock() = 0;
     virtual UserNotifier& Notifier() = 0;
+    // The devices of serial ports and modems (session lock held).
+    virtual LineDevices Lines() const { return {}; }
 
     // Whether a file transfer runs: any thread, without locks.  While it runs,
     // sent bytes are dropped and received chunks go to TransferReceive

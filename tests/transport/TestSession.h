@@ -45,6 +45,8 @@ public:
     std::string TransferBytes();
     std::string Captured();
     void SetTransferRunning(bool on) { transferRunning_ = on; }
+    // What Lines() gives a transport made from here on.
+    LineDevices lines;
     // Called on the I/O thread after each received block (session lock held).
     std::function<void()> onScreenChanged;
 
@@ -52,6 +54,7 @@ public:
     VtEmulator& Emulator() override { return emulator_; }
     SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return *this; }
+    LineDevices Lines() const override { return lines; }
     bool TransferRunning() const override { return transferRunning_; }
     void TransferReceive(const uint8_t* data, size_t length) override;
     void SentBytes(const uint8_t* data, size_t length) override;

@@ -1,0 +1,113 @@
+#include "transport/CLineTransport.h"
+
+#include <poll.h>
+
+#include <algorithm>
+
+#include "config/SettingsStore.h"
+#include "emulator/VtEmulator.h"
+
+namespace tamsivane {
+
+LineSettings LineSettingsOf(const SettingsStore& settings) {
+    LineSettings line;
+    line.speed = settings.GetNumber(P::Speed);
+    line.dataBits = settings.GetNumber(P::DataLength);
+    line.parity = settings.GetNumber(P::Parity);
+    line.stopBits = settings.GetNumber(P::StopBits);
+    line.flowControl = settings.GetNumber(P::FlowControl);
+    return line;
+}
+
+CLineTransport::CLineTransport(TransportHost& host, TransportType type) : CTransport(host, type) {}
+
+CSerialPort::OpenResult CLineTransport::OpenLine(const std::string& device,
+                                                 const LineSettings& line, std::string& reason) {
+    std::lock_guard lock(lineMutex_);
+    const CSerialPort::OpenResult result = port_.Open(device, reason);
+    if (result != CSerialPort::OpenResult::Opened) return result;
+    reason = port_.Configure(line);
+    if (reason.empty()) return result;
+    port_.Close();
+    return CSerialPort::OpenResult::Failed;
+}
+
+std::string CLineTransport::Reconfigure(const LineSettings& line) {
+    std::lock_guard lock(lineMutex_);
+    if (!port_.IsOpen()) return {};
+    return port_.Configure(line);
+}
+
+void CLineTransport::ShowText(std::string_view text) {
+    std::lock_guard lock(Host().Lock());
+    Host().Emulator().ReceiveBlock(text);
+}
+
+void CLineTransport::Close() {
+    std::lock_guard lock(lineMutex_);
+    port_.Close();
+}
+
+void CLineTransport::Abort() {
+    stopBell_.Signal();
+    CTransport::Abort();
+}
+
+bool CLineTransport::Pause(std::chrono::milliseconds time) const {
+    pollfd entry{stopBell_.Fd(), POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + time;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (StopRequested()) return false;
+        if (left.count() <= 0) return true;
+        // Without the bell (no descriptor) this only sleeps in ticks.
+        poll(&entry, entry.fd >= 0 ? 1 : 0, static_cast<int>(std::min(left, kWaitTick).count()));
+    }
+}
+
+bool CLineTransport::Poll() {
+    for (;;) {
+        if (StopRequested()) return false;
+        if (TakeWake()) return true;
+        if (!LineUp()) return false;
+        const size_t room = std::min(ReceiveRoom(), kReadSize);
+        const CSerialPort::Readiness ready = port_.Wait(Doorbell(), room > 0, kWaitTick);
+        if (ready.gone) return false;
+        if (!ready.input) continue;
+        const ptrdiff_t n = port_.Read(buffer_, room);
+        if (n < 0) return false;
+        if (n > 0) {
+            StoreReceived(buffer_, static_cast<size_t>(n));
+            return true;
+        }
+    }
+}
+
+bool CLineTransport::Write(const uint8_t* bytes, size_t n) {
+    if (State() != TransportState::Connected) return false;
+    if (n == 0) return true;
+    {
+        std::lock_guard lock(lineMutex_);
+        if (!port_.IsOpen() || !port_.Write(bytes, n, kWriteTimeout, stopBell_.Fd())) return false;
+    }
+    Host().OutputDrained();
+    return true;
+}
+
+bool CLineTransport::WriteLine(std::string_view bytes) {
+    std::lock_guard lock(lineMutex_);
+    return port_.IsOpen() && port_.Write(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                         bytes.size(), kWriteTimeout, stopBell_.Fd());
+}
+
+bool CLineTransport::SendBreak() {
+    if (State() != TransportState::Connected) return false;
+    std::lock_guard lock(lineMutex_);
+    if (!port_.IsOpen() || !port_.SetBreak(true)) return false;
+    Pause(kBreakTime);
+    port_.SetBreak(false);
+    return true;
+}
+
+} // namespace tamsivane
