@@ -26,6 +26,7 @@
 #include "app/HelpFiles.h"
 #include "app/SessionInput.h"
 #include "app/ToolBarIcons.h"
+#include "config/LineDevices.h"
 #include "keyboard/CommandIds.h"
 #include "view/CVT420View.h"
 #include "view/ViewHost.h"
@@ -161,7 +162,9 @@ void CMainFrame::CreateStatusBar(const ProfileWindowValues& values) {
 // --- opening sessions ---------------------------------------------------------
 
 std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
-    return std::make_shared<CVT420Doc>(user_);
+    auto doc = std::make_shared<CVT420Doc>(user_);
+    doc->SetLineDevices(ReadLineDevices(profile_));
+    return doc;
 }
 
 CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {

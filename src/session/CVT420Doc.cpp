@@ -137,6 +137,11 @@ bool CVT420Doc::CreateTransportLocked(bool resetEmulator, bool noConnect) {
     return true;
 }
 
+void CVT420Doc::SetLineDevices(LineDevices lines) {
+    std::lock_guard lock(lock_);
+    lines_ = std::move(lines);
+}
+
 bool CVT420Doc::Reconnect() {
     std::lock_guard control(controlMutex_);
     std::shared_ptr<CTransport> old;

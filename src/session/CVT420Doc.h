@@ -77,6 +77,8 @@ public:
     // Makes the transport HostType asks for (false when there is none),
     // optionally resets the emulator and, unless noConnect, starts it.
     bool CreateTransport(bool resetEmulator, bool noConnect);
+    // Where the serial ports and modems are, for the transports made from now on.
+    void SetLineDevices(LineDevices lines);
     // Only when the connection has ended: a new transport on the same screen.
     bool Reconnect();
     bool CanReconnect() const { return ConnectionState() == TransportState::Closed; }
@@ -161,6 +163,7 @@ public:
     VtEmulator& Emulator() override { return emulator_; }
     SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return user_; }
+    LineDevices Lines() const override { return lines_; }
     void SentBytes(const uint8_t* data, size_t length) override;
     void StateChanged(TransportState state) override;
     void ConnectionEnded() override;
@@ -192,6 +195,7 @@ private:
     mutable SessionLock lock_;
     VtEmulator emulator_;  // session lock
     KeyMap keys_;          // session lock
+    LineDevices lines_;    // session lock
     bool pendingCharacter_ = false; // session lock: the last key down was left to its character
     CaptureFile capture_;  // session lock
     // Replaced under the session lock; copies keep a transport alive while it
