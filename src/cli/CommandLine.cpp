@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/ParameterValues.h"
 #include "cli/ScreenDump.h"
 #include "config/SettingsStore.h"
 #include "emulator/ControlNames.h"
@@ -65,6 +66,13 @@ int TakeSessionOption(std::string_view command, std::span<const std::string_view
     return 0;
 }
 
+// Names the refused assignment and what the parameter accepts.
+int RefuseValue(std::string_view command, std::string_view key, std::string_view text) {
+    const std::string accepted = AcceptedValues(ParameterByKey(key));
+    return ReportUsageError(command,
+                            {"value refused: \"", key, "=", text, "\"; ", key, " accepts ", accepted});
+}
+
 // A number array from "V0,V1,...": the elements given, from the first on.
 int ApplyNumberList(std::string_view command, SettingsStore& settings, std::string_view key,
                     std::string_view text) {
@@ -76,7 +84,7 @@ int ApplyNumberList(std::string_view command, SettingsStore& settings, std::stri
         SettingValue value;
         value.number = number.value_or(0);
         if (!number || settings.SetElementByName(key, index, value) != 1) {
-            return ReportUsageError(command, {"value refused: \"", key, "=", text, "\""});
+            return RefuseValue(command, key, text);
         }
         if (comma == text.size()) return 0;
         start = comma + 1;
@@ -120,9 +128,7 @@ int ApplySetting(std::string_view command, SettingsStore& settings, std::string_
     switch (Descriptor(param).type) {
     case ParamType::Number: {
         const auto number = ParseDecimal<int32_t>(text);
-        if (!number) {
-            return ReportUsageError(command, {"not a decimal number: \"", assignment, "\""});
-        }
+        if (!number) return RefuseValue(command, key, text);
         value.number = *number;
         break;
     }
@@ -141,10 +147,12 @@ int ApplySetting(std::string_view command, SettingsStore& settings, std::string_
         return ReportUsageError(command,
                                 {"\"", key, "\" cannot be set from the command line"});
     }
-    if (settings.SetByName(key, value) != 1) {
-        return ReportUsageError(command, {"value refused: \"", assignment, "\""});
+    if (settings.SetByName(key, value) == 1) return 0;
+    // A value the parameter takes, refused by name (HostScript is not the user's to grant here).
+    if (!value.isString && SettingsStore::Accepts(param, value.number)) {
+        return ReportUsageError(command, {"\"", key, "\" cannot be set from the command line"});
     }
-    return 0;
+    return RefuseValue(command, key, text);
 }
 
 int ApplySettings(std::string_view command, SettingsStore& settings,

@@ -19,5 +19,7 @@ int RunReplay(std::span<const std::string_view> args);
 int RunSession(std::span<const std::string_view> args);
 // keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY...
 int RunKeys(std::span<const std::string_view> args);
+// settings [--setup FILE.qzv] [--set KEY=VALUE]... [KEY...]
+int RunSettings(std::span<const std::string_view> args);
 
 } // namespace tamsivane

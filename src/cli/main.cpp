@@ -22,6 +22,10 @@ constexpr Command kCommands[] = {
      "      [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--timeout SECONDS]\n"
      "      [--dump text|json|none]"},
     {"keys", tamsivane::RunKeys, "keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY..."},
+    {"settings", tamsivane::RunSettings,
+     "settings [--setup FILE.qzv] [--set KEY=VALUE]... [KEY...]\n"
+     "      one line per parameter (all, or the KEYs named), fields separated by tabs:\n"
+     "      number, key, value, default, accepted values"},
 };
 
 int Usage(std::FILE* stream, int status) {

@@ -157,12 +157,15 @@ int CharsetTranslator::NationalSet() const {
     return nrc > 0 && nrc < Charset::NationalCount ? nrc : 0;
 }
 
-int CharsetTranslator::DoubleByteCodePage() const {
-    const int choice = settings_.GetNumber(P::DBCSSet);
-    if (choice <= 0 || choice >= static_cast<int>(std::size(kDoubleByteCodePages))) {
+int Charset::DoubleByteCodePage(int dbcsSet) {
+    if (dbcsSet <= 0 || dbcsSet >= static_cast<int>(std::size(kDoubleByteCodePages))) {
         return SystemAnsiCodePage();
     }
-    return kDoubleByteCodePages[choice];
+    return kDoubleByteCodePages[dbcsSet];
+}
+
+int CharsetTranslator::DoubleByteCodePage() const {
+    return Charset::DoubleByteCodePage(settings_.GetNumber(P::DBCSSet));
 }
 
 // Index 1 stands for PrimarySet and 4 for SecondarySet.  A choice that names 1

@@ -23,6 +23,9 @@ inline constexpr int SoftFont = -1; // a G set holding the soft font
 const char* Name(int index);       // nullptr outside 0..Count-1
 const char* NationalName(int nrc); // 0 "United States (ASCII)" .. 14
 inline constexpr int NationalCount = 15;
+// The code page of the double-byte decoder that DBCSSet names: 936, 950, 932,
+// 949, 65001 (UTF-8), or the system's ANSI code page for 0 and unknown values.
+int DoubleByteCodePage(int dbcsSet);
 } // namespace Charset
 
 // First code of the private range that carries soft-font characters.

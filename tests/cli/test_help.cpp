@@ -8,7 +8,7 @@
 namespace {
 
 TEST(Help, EveryCommandPrintsItsUsageToStandardOutput) {
-    for (const std::string command : {"replay", "run", "keys"}) {
+    for (const std::string command : {"replay", "run", "keys", "settings"}) {
         for (const std::string arguments : {" --help", " -h", " --set Columns=132 --help"}) {
             // Standard error goes nowhere: the usage must be on standard output.
             const CliResult result = RunCli(command + arguments + " 2>/dev/null </dev/null");
@@ -19,7 +19,7 @@ TEST(Help, EveryCommandPrintsItsUsageToStandardOutput) {
     }
     const CliResult all = RunCli("--help 2>/dev/null");
     EXPECT_EQ(all.status, 0);
-    for (const char* command : {"replay [", "run [", "keys ["}) {
+    for (const char* command : {"replay [", "run [", "keys [", "settings ["}) {
         EXPECT_NE(all.output.find(std::string("tamsivane-cli ") + command), std::string::npos);
     }
 }

@@ -1,0 +1,78 @@
+// settings: the session parameters of a setup file (or of a new session), one
+// line each: number, key, value, default and the accepted values, separated
+// by tabs.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "cli/ParameterValues.h"
+#include "config/SettingsStore.h"
+#include "config/Templates.h"
+#include "session/CVT420Doc.h"
+
+namespace tamsivane {
+
+namespace {
+
+constexpr std::string_view kCommand = "settings";
+
+} // namespace
+
+int RunSettings(std::span<const std::string_view> args) {
+    SessionOptions options;
+    std::optional<std::string> setupFile;
+    std::vector<int> params;
+    const auto positional = [&](std::string_view key) {
+        const int param = ParameterByKey(key);
+        if (param < 0) return ReportUsageError(kCommand, {"unknown setting \"", key, "\""});
+        params.push_back(param);
+        return 0;
+    };
+    const auto option = [&](std::string_view arg, size_t& i) {
+        if (!HasOption(arg, "--setup")) {
+            return ReportUsageError(kCommand, {"unknown option \"", arg, "\""});
+        }
+        const std::optional<std::string_view> value = OptionValue(args, i, "--setup");
+        if (!value) return ReportUsageError(kCommand, {"--setup needs a file"});
+        if (setupFile) return ReportUsageError(kCommand, {"more than one --setup"});
+        setupFile = std::string(*value);
+        return 0;
+    };
+    if (const int status = WalkArguments(kCommand, args, options, positional, option)) {
+        return status;
+    }
+    if (params.empty()) {
+        for (int param = 0; param < kParameterCount; ++param) params.push_back(param);
+    }
+
+    HeadlessUser user;
+    CVT420Doc session(user);
+    if (setupFile) {
+        if (!session.LoadSetupFile(*setupFile)) return kExitUsage;
+    } else {
+        session.LoadNewSession(Templates(DiscoverTemplateFolders()), ConnectionValues{});
+    }
+    const SettingsStore defaults;
+    std::string lines;
+    {
+        std::lock_guard lock(session.Lock());
+        SettingsStore& settings = session.Emulator().Settings();
+        if (const int status = ApplySettings(kCommand, settings, options.settings)) return status;
+        for (const int param : params) {
+            lines += std::to_string(param) + '\t' + Descriptor(param).key + '\t' +
+                     ValueText(settings, param) + '\t' + ValueText(defaults, param) + '\t' +
+                     AcceptedValues(param) + '\n';
+        }
+    }
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fputs("tamsivane-cli settings: cannot write the output\n", stderr);
+        return kExitFailure;
+    }
+    return 0;
+}
+
+} // namespace tamsivane
