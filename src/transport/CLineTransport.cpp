@@ -75,6 +75,9 @@ bool CLineTransport::Poll() {
         const CSerialPort::Readiness ready = port_.Wait(Doorbell(), room > 0, kWaitTick);
         if (ready.gone) return false;
         if (!ready.input) continue;
+        // Read (without waiting) and stored under the session lock, where
+        // echoes are made: a byte typed meanwhile comes after these.
+        std::lock_guard lock(Host().Lock());
         const ptrdiff_t n = port_.Read(buffer_, room);
         if (n < 0) return false;
         if (n > 0) {
