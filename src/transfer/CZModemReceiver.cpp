@@ -1,0 +1,288 @@
+#include "transfer/CZModemReceiver.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace tamsivane {
+
+using namespace zmodem;
+using Event = Reader::Event;
+
+CZModemReceiver::CZModemReceiver(TransferLink& link, std::string folder, TransferTiming timing)
+    : CZModemTransfer(link, timing), folder_(std::move(folder)) {}
+
+CZModemReceiver::~CZModemReceiver() {
+    Shutdown();
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void CZModemReceiver::Begin() {
+    SetProtocolActive();
+    SendInit();
+}
+
+void CZModemReceiver::SendInit() {
+    const uint8_t flags = kCanFullDuplex | kCanOverlapIo | kCanCrc32 |
+                          (escapeRequested_ ? kEscapeControls : 0);
+    SendHexHeader(ZRINIT, FlagsData(flags));
+}
+
+void CZModemReceiver::ProcessByte(uint8_t byte) {
+    if (expect_ == Expect::Goodbye && byte == 'O') {
+        if (++goodbye_ == 2) End(Outcome::Completed);
+        return;
+    }
+    CZModemTransfer::ProcessByte(byte);
+}
+
+void CZModemReceiver::OnConnectionLost() {
+    // After ZFIN the sender may go without its "OO": every file is in.
+    if (expect_ == Expect::Goodbye) {
+        End(Outcome::Completed);
+    } else {
+        CZModemTransfer::OnConnectionLost();
+    }
+}
+
+void CZModemReceiver::OnEvent(Event event) {
+    switch (event) {
+    case Event::Header:
+        // While data is being skipped only the awaited ZDATA counts as an
+        // answer, so that the request is repeated in time.
+        if (!discarding_) Heard();
+        OnHeader();
+        break;
+    case Event::Data:
+        Heard();
+        OnData();
+        break;
+    case Event::BadData:
+        OnDamagedData();
+        break;
+    case Event::Cancel:
+        End(Outcome::Cancelled, "cancelled by the other end");
+        break;
+    default: // a damaged header is ignored; the sender repeats it
+        break;
+    }
+}
+
+void CZModemReceiver::OnHeader() {
+    const HeaderData& data = reader_.Data();
+    if (expect_ == Expect::Goodbye && reader_.Type() != ZFIN) expect_ = Expect::Header;
+    switch (reader_.Type()) {
+    case ZRQINIT:
+        SendInit();
+        break;
+    case ZSINIT:
+        escapeRequested_ = (data[3] & kEscapeControls) != 0;
+        expect_ = Expect::Options;
+        reader_.ExpectData();
+        break;
+    case ZFILE:
+        expect_ = Expect::FileInfo;
+        reader_.ExpectData();
+        break;
+    case ZDATA:
+        if (fd_ < 0) {
+            Fail("data arrived for no file");
+        } else if (DataPosition(data) != written_) {
+            if (!discarding_) Resync();
+        } else {
+            Heard();
+            discarding_ = false;
+            expect_ = Expect::FileData;
+            reader_.ExpectData();
+        }
+        break;
+    case ZEOF:
+        EndOfFile(DataPosition(data));
+        break;
+    case ZFIN:
+        SendHexHeader(ZFIN, {});
+        expect_ = Expect::Goodbye;
+        goodbye_ = 0;
+        ExpectWithin(kGoodbyeWait);
+        break;
+    case ZCOMMAND:
+        expect_ = Expect::Command;
+        reader_.ExpectData();
+        break;
+    case ZABORT:
+    case ZFERR:
+        End(Outcome::Failed, "the other end gave up");
+        break;
+    case ZCAN:
+        End(Outcome::Cancelled, "cancelled by the other end");
+        break;
+    default:
+        break;
+    }
+}
+
+void CZModemReceiver::OnData() {
+    switch (expect_) {
+    case Expect::Options:
+        // The attention string is not needed: this end never interrupts.
+        encoder_.SetEscapeControls(escapeRequested_);
+        SendHexHeader(ZACK, PositionData(1));
+        expect_ = Expect::Header;
+        break;
+    case Expect::FileInfo:
+        expect_ = Expect::Header;
+        OpenFile();
+        break;
+    case Expect::FileData:
+        WriteData();
+        break;
+    case Expect::Command:
+        // Commands from the other end are never carried out.
+        SendHexHeader(ZCOMPL, {});
+        expect_ = Expect::Header;
+        break;
+    default:
+        break;
+    }
+}
+
+void CZModemReceiver::OnDamagedData() {
+    if (expect_ == Expect::FileData && !discarding_) {
+        Resync();
+    } else if (expect_ == Expect::FileInfo || expect_ == Expect::Options) {
+        // The sender repeats its header when asked again.
+        expect_ = Expect::Header;
+        SendHexHeader(ZNAK, {});
+    }
+}
+
+void CZModemReceiver::Resync() {
+    if (failures_ > 0 && failedAt_ == written_) {
+        ++failures_;
+    } else {
+        failedAt_ = written_;
+        failures_ = 1;
+    }
+    if (failures_ >= kMaxFailures) {
+        Fail("too many errors at position " + std::to_string(written_) + " of " + name_);
+        return;
+    }
+    discarding_ = true;
+    expect_ = Expect::Header;
+    reader_.Reset();
+    SendHexHeader(ZRPOS, PositionData(written_));
+}
+
+void CZModemReceiver::OpenFile() {
+    const std::vector<uint8_t>& info = reader_.Payload();
+    const auto end = std::find(info.begin(), info.end(), uint8_t{0});
+    const std::string sent(info.begin(), end);
+    int64_t size = -1;
+    if (end != info.end()) {
+        const std::string rest(end + 1, info.end());
+        const char* text = rest.c_str();
+        char* after = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(text, &after, 10);
+        if (after != text && errno == 0 && value >= 0) size = value;
+    }
+    if (fd_ >= 0) CloseFile(); // the sender moved on: the old file stays incomplete
+    const std::string name = ReceiveFolder::SafeName(sent);
+    if (name.empty()) {
+        SendHexHeader(ZSKIP, {});
+        ReportError("refused the file name \"" + sent + "\"");
+        return;
+    }
+    std::string error;
+    fd_ = folder_.Create(name, error);
+    if (fd_ < 0) {
+        SendHexHeader(ZFERR, {});
+        ReportError(error);
+        return;
+    }
+    name_ = name;
+    size_ = size;
+    written_ = 0;
+    discarding_ = false;
+    failures_ = 0;
+    SendHexHeader(ZRPOS, PositionData(0));
+    Report(TransferStatusCode::FileName, name_);
+    Report(TransferStatusCode::FileSize, name_, size_);
+}
+
+void CZModemReceiver::WriteData() {
+    if (discarding_) return;
+    const std::vector<uint8_t>& data = reader_.Payload();
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const std::string reason = std::strerror(n < 0 ? errno : ENOSPC);
+            SendHexHeader(ZFERR, {});
+            Fail("cannot write " + name_ + ": " + reason);
+            return;
+        }
+        done += static_cast<size_t>(n);
+    }
+    written_ += static_cast<uint32_t>(data.size());
+    const uint8_t end = reader_.EndCode();
+    if (end == kCrcQ || end == kCrcW) SendHexHeader(ZACK, PositionData(written_));
+    if (end == kCrcE || end == kCrcW) expect_ = Expect::Header;
+    ReportProgress(name_, written_, false);
+}
+
+void CZModemReceiver::EndOfFile(uint32_t position) {
+    if (fd_ < 0) {
+        // Our ZRINIT was lost: say again that the file is done.
+        SendInit();
+        return;
+    }
+    // Data still missing: the ZRPOS already sent (or repeated) brings it.
+    if (position != written_) return;
+    ReportProgress(name_, written_, true);
+    if (!CloseFile()) {
+        SendHexHeader(ZFERR, {});
+        ReportError("cannot write " + name_ + ": " + std::strerror(errno));
+        return;
+    }
+    Report(TransferStatusCode::Received, name_);
+    SendInit();
+}
+
+bool CZModemReceiver::CloseFile() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+}
+
+void CZModemReceiver::OnTimeout() {
+    if (expect_ == Expect::Goodbye) {
+        End(Outcome::Completed);
+        return;
+    }
+    if (!Retry()) return;
+    if (fd_ >= 0) {
+        discarding_ = true;
+        expect_ = Expect::Header;
+        reader_.Reset();
+        SendHexHeader(ZRPOS, PositionData(written_));
+    } else {
+        SendInit();
+    }
+}
+
+void CZModemReceiver::OnEnd(Outcome outcome) {
+    (void)outcome;
+    if (fd_ < 0) return;
+    CloseFile();
+    const std::string text = name_ + " is incomplete (" + std::to_string(written_) + " of " +
+                             (size_ >= 0 ? std::to_string(size_) : std::string("?")) +
+                             " bytes)";
+    ReportError(text);
+}
+
+} // namespace tamsivane

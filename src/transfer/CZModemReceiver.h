@@ -1,0 +1,56 @@
+// Receives files from the other end's ZModem sender into one folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "transfer/CZModemTransfer.h"
+#include "transfer/ReceiveFolder.h"
+
+namespace tamsivane {
+
+class CZModemReceiver final : public CZModemTransfer {
+public:
+    // Ten failures at one position end the transfer.
+    static constexpr int kMaxFailures = 10;
+    // How long the final "OO" is awaited after our ZFIN.
+    static constexpr std::chrono::milliseconds kGoodbyeWait{1000};
+
+    CZModemReceiver(TransferLink& link, std::string folder, TransferTiming timing = {});
+    ~CZModemReceiver() override;
+
+private:
+    enum class Expect { Header, Options, FileInfo, FileData, Command, Goodbye };
+
+    void Begin() override;
+    void OnEvent(zmodem::Reader::Event event) override;
+    void OnTimeout() override;
+    void OnEnd(Outcome outcome) override;
+    void ProcessByte(uint8_t byte) override;
+    void OnConnectionLost() override;
+
+    void OnHeader();
+    void OnData();
+    void OnDamagedData();
+    void OpenFile();
+    void WriteData();
+    void EndOfFile(uint32_t position);
+    // Asks for the data again from what was written.
+    void Resync();
+    void SendInit();
+    bool CloseFile();
+
+    ReceiveFolder folder_;
+    Expect expect_ = Expect::Header;
+    bool escapeRequested_ = false;
+    int fd_ = -1;
+    std::string name_;
+    int64_t size_ = -1;
+    uint32_t written_ = 0;
+    bool discarding_ = false; // after a ZRPOS, until a ZDATA at the right position
+    uint32_t failedAt_ = 0;
+    int failures_ = 0;
+    int goodbye_ = 0; // "O" bytes seen after our ZFIN
+};
+
+} // namespace tamsivane

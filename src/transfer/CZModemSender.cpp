@@ -1,0 +1,316 @@
+#include "transfer/CZModemSender.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+
+namespace tamsivane {
+
+using namespace zmodem;
+using Event = Reader::Event;
+
+namespace {
+
+// Regular files the 32-bit positions can address.
+int OpenForSending(const std::string& path, uint32_t& size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > INT64_C(0xFFFFFFFF)) {
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<uint32_t>(info.st_size);
+    return fd;
+}
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+CZModemSender::CZModemSender(TransferLink& link, std::vector<std::string> paths,
+                             std::string initText, std::chrono::milliseconds pause,
+                             TransferTiming timing)
+    : CZModemTransfer(link, timing),
+      paths_(std::move(paths)),
+      initText_(std::move(initText)),
+      pause_(pause),
+      block_(kBlock) {}
+
+CZModemSender::~CZModemSender() {
+    Shutdown();
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool CZModemSender::CanSendAll(const std::vector<std::string>& paths, std::string& failed) {
+    for (const std::string& path : paths) {
+        uint32_t size = 0;
+        const int fd = OpenForSending(path, size);
+        if (fd < 0) {
+            failed = path;
+            return false;
+        }
+        ::close(fd);
+    }
+    return !paths.empty();
+}
+
+void CZModemSender::Begin() {
+    if (!initText_.empty()) Send(initText_);
+    startAt_ = std::chrono::steady_clock::now() + pause_;
+    state_ = State::Starting;
+}
+
+bool CZModemSender::Pump() {
+    if (state_ == State::Starting) {
+        if (std::chrono::steady_clock::now() < startAt_) return false;
+        state_ = State::WaitInit;
+        std::string frame;
+        Encoder::AppendHexHeader(frame, ZRQINIT, {});
+        SendRepeatable(std::move(frame));
+        Heard();
+        return false;
+    }
+    if (state_ != State::Streaming) return false;
+    if (sent_ - acked_ >= kWindow) {
+        state_ = State::WaitAck;
+        return false;
+    }
+    const size_t n = std::min<size_t>(kBlock, size_ - sent_);
+    ssize_t got;
+    do {
+        got = ::pread(fd_, block_.data(), n, sent_);
+    } while (got < 0 && errno == EINTR);
+    if (got != static_cast<ssize_t>(n)) {
+        Fail("cannot read " + name_);
+        return false;
+    }
+    const uint32_t after = sent_ + static_cast<uint32_t>(n);
+    uint8_t end = kCrcG;
+    if (after == size_) {
+        end = kCrcE;
+    } else if (receiverBuffer_ != 0 && after - segment_ >= receiverBuffer_) {
+        end = kCrcW;
+    } else if (after / kAckInterval != sent_ / kAckInterval) {
+        end = kCrcQ;
+    }
+    std::string out;
+    out.reserve(n * 2 + 16);
+    encoder_.AppendSubpacket(out, block_.data(), n, end, crc32_);
+    Send(out);
+    sent_ = after;
+    ReportProgress(name_, sent_, false);
+    if (end == kCrcE) {
+        SendEof();
+        return false;
+    }
+    if (end == kCrcW) {
+        state_ = State::WaitAck;
+        Heard();
+        return false;
+    }
+    return true;
+}
+
+void CZModemSender::OnEvent(Event event) {
+    if (event == Event::Cancel) {
+        End(Outcome::Cancelled, "cancelled by the other end");
+    } else if (event == Event::Header) {
+        Heard();
+        OnHeader();
+    }
+}
+
+void CZModemSender::OnHeader() {
+    const HeaderData& data = reader_.Data();
+    switch (reader_.Type()) {
+    case ZRINIT:
+        SetProtocolActive();
+        TakeReceiverOptions();
+        switch (state_) {
+        case State::Starting:
+        case State::WaitInit:
+        case State::WaitPosition: // our ZFILE was lost
+            if (fd_ < 0 && !OpenCurrent()) return;
+            SendFileHeader();
+            break;
+        case State::WaitEof:
+            ReportProgress(name_, size_, true);
+            Report(TransferStatusCode::Sent, name_);
+            NextFile();
+            break;
+        case State::WaitFin:
+            SendRepeatable(lastFrame_);
+            break;
+        default:
+            break;
+        }
+        break;
+    case ZRPOS:
+        // Honoured in every state that has a file: the receiver knows best.
+        if (fd_ >= 0 && state_ != State::WaitFin) StartData(DataPosition(data));
+        break;
+    case ZACK:
+        if (state_ == State::Streaming || state_ == State::WaitAck) {
+            const uint32_t position = DataPosition(data);
+            if (position > acked_ && position <= sent_) acked_ = position;
+            if (state_ == State::WaitAck && acked_ == sent_ && receiverBuffer_ != 0) {
+                StartData(sent_); // a new segment after ZCRCW
+            } else if (state_ == State::WaitAck && sent_ - acked_ < kWindow) {
+                state_ = State::Streaming;
+            }
+        }
+        break;
+    case ZSKIP:
+        if (fd_ >= 0) {
+            ReportError(name_ + " was refused by the other end");
+            NextFile();
+        }
+        break;
+    case ZNAK:
+        SendRepeatable(lastFrame_);
+        break;
+    case ZFIN:
+        if (state_ == State::WaitFin) {
+            Send("OO");
+            End(Outcome::Completed);
+        } else {
+            End(Outcome::Failed, "the other end ended the transfer");
+        }
+        break;
+    case ZABORT:
+    case ZFERR:
+        End(Outcome::Failed, "the other end could not take " + name_);
+        break;
+    case ZCAN:
+        End(Outcome::Cancelled, "cancelled by the other end");
+        break;
+    default:
+        break;
+    }
+}
+
+void CZModemSender::TakeReceiverOptions() {
+    const HeaderData& data = reader_.Data();
+    crc32_ = (data[3] & kCanCrc32) != 0;
+    encoder_.SetEscapeControls((data[3] & kEscapeControls) != 0);
+    receiverBuffer_ = data[0] | (data[1] << 8);
+    // A receiver that cannot read while it writes gets one block at a time.
+    if (receiverBuffer_ == 0 && (data[3] & kCanOverlapIo) == 0) receiverBuffer_ = kBlock;
+}
+
+bool CZModemSender::OpenCurrent() {
+    fd_ = OpenForSending(paths_[index_], size_);
+    name_ = BaseName(paths_[index_]);
+    if (fd_ < 0) {
+        Fail("cannot read " + paths_[index_]);
+        return false;
+    }
+    Report(TransferStatusCode::FileName, name_);
+    Report(TransferStatusCode::FileSize, name_, size_);
+    return true;
+}
+
+void CZModemSender::CloseCurrent() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void CZModemSender::SendFileHeader() {
+    struct stat info {};
+    ::fstat(fd_, &info);
+    uint64_t left = 0;
+    for (size_t i = index_; i < paths_.size(); ++i) {
+        struct stat other {};
+        if (::stat(paths_[i].c_str(), &other) == 0) left += static_cast<uint64_t>(other.st_size);
+    }
+    // Name, then size, modification time (octal), mode, serial number, files
+    // and bytes still to come.
+    char details[96];
+    std::snprintf(details, sizeof details, "%" PRIu32 " %llo 0 0 %zu %" PRIu64, size_,
+                  static_cast<unsigned long long>(info.st_mtime), paths_.size() - index_, left);
+    std::string payload = name_;
+    payload += '\0';
+    payload += details;
+    payload += '\0';
+    std::string frame;
+    encoder_.AppendBinaryHeader(frame, ZFILE, FlagsData(kFileBinary, kFileReplace), crc32_);
+    encoder_.AppendSubpacket(frame, reinterpret_cast<const uint8_t*>(payload.data()),
+                             payload.size(), kCrcW, crc32_);
+    state_ = State::WaitPosition;
+    SendRepeatable(std::move(frame));
+}
+
+void CZModemSender::StartData(uint32_t position) {
+    if (position >= size_) {
+        sent_ = acked_ = size_;
+        SendEof();
+        return;
+    }
+    sent_ = acked_ = segment_ = position;
+    std::string header;
+    encoder_.AppendBinaryHeader(header, ZDATA, PositionData(position), crc32_);
+    Send(header);
+    state_ = State::Streaming;
+}
+
+void CZModemSender::SendEof() {
+    std::string frame;
+    encoder_.AppendBinaryHeader(frame, ZEOF, PositionData(size_), crc32_);
+    state_ = State::WaitEof;
+    SendRepeatable(std::move(frame));
+    Heard();
+}
+
+void CZModemSender::NextFile() {
+    CloseCurrent();
+    if (++index_ < paths_.size()) {
+        if (OpenCurrent()) SendFileHeader();
+        return;
+    }
+    std::string frame;
+    Encoder::AppendHexHeader(frame, ZFIN, {});
+    state_ = State::WaitFin;
+    SendRepeatable(std::move(frame));
+}
+
+void CZModemSender::SendRepeatable(std::string frame) {
+    lastFrame_ = std::move(frame);
+    Send(lastFrame_);
+}
+
+void CZModemSender::OnTimeout() {
+    // Streaming needs no answer until the window is full.
+    if (state_ == State::Starting || state_ == State::Streaming) return;
+    if (!Retry()) return;
+    if (state_ == State::WaitAck) {
+        StartData(acked_); // the receiver answers a wrong position with ZRPOS
+    } else {
+        SendRepeatable(lastFrame_);
+    }
+}
+
+void CZModemSender::OnConnectionLost() {
+    // Every file was acknowledged before ZFIN went out.
+    if (state_ == State::WaitFin) {
+        End(Outcome::Completed);
+    } else {
+        CZModemTransfer::OnConnectionLost();
+    }
+}
+
+void CZModemSender::OnEnd(Outcome outcome) {
+    if (fd_ >= 0 && outcome != Outcome::Completed) {
+        ReportError(name_ + " was not sent completely");
+    }
+    CloseCurrent();
+}
+
+} // namespace tamsivane

@@ -1,0 +1,72 @@
+// Sends files to the other end's ZModem receiver, all in one batch: the
+// receiving program is started by typing an initial string, then each file
+// streams in subpackets with an acknowledgement window, and ZFIN follows the
+// last file.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "transfer/CZModemTransfer.h"
+
+namespace tamsivane {
+
+class CZModemSender final : public CZModemTransfer {
+public:
+    static constexpr size_t kBlock = 1024;
+    // Data not yet acknowledged, at most; and how often an acknowledgement is asked for.
+    static constexpr uint32_t kWindow = 128 * 1024;
+    static constexpr uint32_t kAckInterval = 16 * 1024;
+
+    // initText is typed first (the receiving program's command); ZRQINIT
+    // follows pause later unless the receiver has spoken by then.
+    CZModemSender(TransferLink& link, std::vector<std::string> paths, std::string initText,
+                  std::chrono::milliseconds pause, TransferTiming timing = {});
+    ~CZModemSender() override;
+
+    // Whether every file can be read: false with the first that cannot.
+    static bool CanSendAll(const std::vector<std::string>& paths, std::string& failed);
+
+private:
+    enum class State { Starting, WaitInit, WaitPosition, Streaming, WaitAck, WaitEof, WaitFin };
+
+    void Begin() override;
+    void OnEvent(zmodem::Reader::Event event) override;
+    void OnTimeout() override;
+    bool Pump() override;
+    void OnEnd(Outcome outcome) override;
+    void OnConnectionLost() override;
+
+    void OnHeader();
+    void TakeReceiverOptions();
+    void SendFileHeader();
+    void StartData(uint32_t position);
+    void SendEof();
+    void NextFile();
+    bool OpenCurrent();
+    void CloseCurrent();
+    // Sends and remembers what a timeout or ZNAK repeats.
+    void SendRepeatable(std::string frame);
+
+    const std::vector<std::string> paths_;
+    const std::string initText_;
+    const std::chrono::milliseconds pause_;
+    std::chrono::steady_clock::time_point startAt_;
+
+    State state_ = State::Starting;
+    bool crc32_ = false;
+    uint32_t receiverBuffer_ = 0; // 0: the receiver takes a stream
+    size_t index_ = 0;            // the file being sent
+    int fd_ = -1;
+    std::string name_;
+    uint32_t size_ = 0;
+    uint32_t sent_ = 0;    // data up to here is on its way
+    uint32_t acked_ = 0;   // the receiver has confirmed this much
+    uint32_t segment_ = 0; // where the current acknowledged segment began
+    std::string lastFrame_;
+    std::vector<uint8_t> block_;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,51 @@
+// What a file transfer needs of the session around it, and the status it
+// reports while it runs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace tamsivane {
+
+// The numbers are those of the status window's protocol.
+enum class TransferStatusCode : int {
+    FileName = 1, // a file begins: name
+    FileSize = 2, // its size: value
+    Position = 3, // bytes moved so far: value
+    Received = 4, // the file arrived whole: name
+    Sent = 5,     // the file was sent whole: name
+    Closed = 6,   // the transfer is over; close the status window
+    Error = 7,    // something failed: text says what
+    Aborting = 8, // the user aborted; the end is near
+};
+
+struct TransferStatus {
+    TransferStatusCode code;
+    std::string name;
+    int64_t value = 0;
+    std::string text;
+};
+
+class TransferLink {
+public:
+    virtual ~TransferLink() = default;
+
+    // Bytes for the other end; worker thread, no lock held.  False when the
+    // connection is gone.
+    virtual bool WriteToHost(const uint8_t* bytes, size_t n) = 0;
+    // The lock the session takes around its screen, or none.  It is held
+    // around ShowReceived, and around the transfer's end so that bytes it
+    // hands back stay in order with what arrives after it.
+    virtual std::mutex* SessionMutex() { return nullptr; }
+    // Bytes that are not protocol traffic, for the screen.
+    virtual void ShowReceived(const uint8_t* bytes, size_t n) {
+        (void)bytes;
+        (void)n;
+    }
+    // The worker thread, or the thread that called Abort; no lock held.
+    virtual void ReportStatus(const TransferStatus& status) = 0;
+};
+
+} // namespace tamsivane

@@ -1,0 +1,130 @@
+// The transfer engine against the real sz and rz, both directions, through a
+// socket standing where the connection stands.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "PeerProgram.h"
+#include "TempFolder.h"
+#include "transfer/CZModemReceiver.h"
+#include "transfer/CZModemSender.h"
+
+namespace tamsivane::testing {
+namespace {
+
+using Outcome = CZModemTransfer::Outcome;
+
+// A folder for the peer's side and one where our files arrive.
+struct Folders {
+    TempFolder root;
+    std::string host = root.File("host");
+    std::string received = root.File("received");
+    Folders() { ::mkdir(host.c_str(), 0700); }
+};
+
+// Receives what `sz ARGS` sends; the outcome and the peer's exit status.
+struct Reception {
+    Outcome outcome;
+    int peerExit;
+    std::vector<std::string> finished;
+    std::vector<TransferStatus> statuses;
+};
+
+Reception ReceiveFrom(const Folders& folders, std::vector<std::string> arguments,
+                      TransferTiming timing = {}) {
+    PeerProgram peer(arguments, folders.host);
+    EXPECT_TRUE(peer.Started());
+    CZModemReceiver receiver(peer, folders.received, timing);
+    peer.Run(receiver);
+    EXPECT_TRUE(peer.WaitFinished());
+    const int exit = peer.WaitExit();
+    return {receiver.Result(), exit, peer.Finished(), peer.Statuses()};
+}
+
+Reception SendTo(const Folders& folders, const std::vector<std::string>& paths,
+                 std::vector<std::string> arguments = {"rz"}) {
+    PeerProgram peer(arguments, folders.host);
+    EXPECT_TRUE(peer.Started());
+    CZModemSender sender(peer, paths, "", std::chrono::milliseconds(0));
+    peer.Run(sender);
+    EXPECT_TRUE(peer.WaitFinished());
+    const int exit = peer.WaitExit();
+    return {sender.Result(), exit, peer.Finished(), peer.Statuses()};
+}
+
+class Sizes : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(Sizes, ReceivedFromSzByteForByte) {
+    Folders folders;
+    const std::string bytes = AwkwardBytes(GetParam());
+    WriteFile(folders.host + "/data.bin", bytes);
+    const Reception result = ReceiveFrom(folders, {"sz", "data.bin"});
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.peerExit, 0);
+    EXPECT_EQ(result.finished, std::vector<std::string>{"data.bin"});
+    EXPECT_TRUE(ReadFile(folders.received + "/data.bin") == bytes);
+}
+
+TEST_P(Sizes, SentToRzByteForByte) {
+    Folders folders;
+    const std::string bytes = AwkwardBytes(GetParam());
+    const std::string path = folders.root.File("out.bin");
+    WriteFile(path, bytes);
+    const Reception result = SendTo(folders, {path});
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.peerExit, 0);
+    EXPECT_EQ(result.finished, std::vector<std::string>{"out.bin"});
+    EXPECT_TRUE(ReadFile(folders.host + "/out.bin") == bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lrzsz, Sizes, ::testing::Values(0, 1, 1024, 1025, 1 << 20));
+
+TEST(LrzszBatch, ThreeFilesFromSzThenToRz) {
+    Folders folders;
+    const std::vector<std::string> names = {"a", "b", "c"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        WriteFile(folders.host + "/" + names[i], AwkwardBytes(3000 * i + 7));
+    }
+    const Reception in = ReceiveFrom(folders, {"sz", "a", "b", "c"});
+    EXPECT_EQ(in.outcome, Outcome::Completed);
+    EXPECT_EQ(in.finished, names);
+
+    // What arrived goes back out as one batch.
+    Folders back;
+    std::vector<std::string> paths;
+    for (const std::string& name : names) paths.push_back(folders.received + "/" + name);
+    const Reception out = SendTo(back, paths);
+    EXPECT_EQ(out.outcome, Outcome::Completed);
+    EXPECT_EQ(out.peerExit, 0);
+    EXPECT_EQ(out.finished, names);
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadFile(back.host + "/" + name), ReadFile(folders.host + "/" + name));
+    }
+}
+
+// sz -8 sends 8 KiB subpackets, -e escapes every control character after
+// ZSINIT, -w asks for acknowledgements within a window.
+class SzOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(SzOptions, ReceivedByteForByte) {
+    Folders folders;
+    const std::string bytes = AwkwardBytes(300000);
+    WriteFile(folders.host + "/opt.bin", bytes);
+    std::vector<std::string> arguments = {"sz"};
+    for (const std::string& option : GetParam()) arguments.push_back(option);
+    arguments.push_back("opt.bin");
+    const Reception result = ReceiveFrom(folders, arguments);
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.peerExit, 0);
+    EXPECT_TRUE(ReadFile(folders.received + "/opt.bin") == bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lrzsz, SzOptions,
+                         ::testing::Values(std::vector<std::string>{"-8"},
+                                           std::vector<std::string>{"-e"},
+                                           std::vector<std::string>{"-w", "4096"}));
+
+} // namespace
+} // namespace tamsivane::testing
