@@ -63,10 +63,15 @@ void CZModemReceiver::OnEvent(Event event) {
     case Event::BadData:
         OnDamagedData();
         break;
+    case Event::BadHeader:
+        // Most likely the awaited ZDATA, damaged: ask again now.  Otherwise
+        // the sender repeats its header.
+        if (discarding_) Resync();
+        break;
     case Event::Cancel:
         End(Outcome::Cancelled, "cancelled by the other end");
         break;
-    default: // a damaged header is ignored; the sender repeats it
+    default:
         break;
     }
 }
@@ -200,7 +205,7 @@ void CZModemReceiver::OpenFile() {
     fd_ = folder_.Create(name, error);
     if (fd_ < 0) {
         SendHexHeader(ZFERR, {});
-        ReportError(error);
+        Fail(error);
         return;
     }
     name_ = name;
@@ -241,8 +246,12 @@ void CZModemReceiver::EndOfFile(uint32_t position) {
         SendInit();
         return;
     }
-    // Data still missing: the ZRPOS already sent (or repeated) brings it.
-    if (position != written_) return;
+    // Data is missing: the sender has sent everything and now listens, so
+    // the request for it goes again at once.
+    if (position != written_) {
+        Resync();
+        return;
+    }
     ReportProgress(name_, written_, true);
     if (!CloseFile()) {
         SendHexHeader(ZFERR, {});

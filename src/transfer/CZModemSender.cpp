@@ -153,10 +153,22 @@ void CZModemSender::OnHeader() {
             break;
         }
         break;
-    case ZRPOS:
+    case ZRPOS: {
         // Honoured in every state that has a file: the receiver knows best.
-        if (fd_ >= 0 && state_ != State::WaitFin) StartData(DataPosition(data));
+        if (fd_ < 0 || state_ == State::WaitFin) break;
+        const uint32_t position = DataPosition(data);
+        if (repeats_ > 0 && position == repeatedAt_) {
+            if (++repeats_ >= kMaxTries) {
+                Fail("too many errors at position " + std::to_string(position) + " of " + name_);
+                break;
+            }
+        } else {
+            repeatedAt_ = position;
+            repeats_ = 1;
+        }
+        StartData(position);
         break;
+    }
     case ZACK:
         if (state_ == State::Streaming || state_ == State::WaitAck) {
             const uint32_t position = DataPosition(data);
@@ -245,6 +257,7 @@ void CZModemSender::SendFileHeader() {
     encoder_.AppendSubpacket(frame, reinterpret_cast<const uint8_t*>(payload.data()),
                              payload.size(), kCrcW, crc32_);
     state_ = State::WaitPosition;
+    repeats_ = 0;
     SendRepeatable(std::move(frame));
 }
 

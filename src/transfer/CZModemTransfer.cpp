@@ -126,7 +126,12 @@ void CZModemTransfer::ProcessByte(uint8_t byte) {
         const bool last = event == Reader::Event::Header &&
                           (reader_.Type() == ZFIN || reader_.Type() == ZABORT ||
                            reader_.Type() == ZFERR || reader_.Type() == ZCAN);
-        if (last || event == Reader::Event::Cancel) End(Outcome::Cancelled, "aborted");
+        if (last || event == Reader::Event::Cancel) {
+            End(Outcome::Cancelled, "aborted");
+        } else if (event == Reader::Event::Header) {
+            // The other end may have dropped what it had not read yet.
+            SendCancel();
+        }
         return;
     }
     OnEvent(event);

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "LrzszRuns.h"
 #include "PeerProgram.h"
 #include "TempFolder.h"
 #include "transfer/CZModemReceiver.h"
@@ -13,46 +14,6 @@
 
 namespace tamsivane::testing {
 namespace {
-
-using Outcome = CZModemTransfer::Outcome;
-
-// A folder for the peer's side and one where our files arrive.
-struct Folders {
-    TempFolder root;
-    std::string host = root.File("host");
-    std::string received = root.File("received");
-    Folders() { ::mkdir(host.c_str(), 0700); }
-};
-
-// Receives what `sz ARGS` sends; the outcome and the peer's exit status.
-struct Reception {
-    Outcome outcome;
-    int peerExit;
-    std::vector<std::string> finished;
-    std::vector<TransferStatus> statuses;
-};
-
-Reception ReceiveFrom(const Folders& folders, std::vector<std::string> arguments,
-                      TransferTiming timing = {}) {
-    PeerProgram peer(arguments, folders.host);
-    EXPECT_TRUE(peer.Started());
-    CZModemReceiver receiver(peer, folders.received, timing);
-    peer.Run(receiver);
-    EXPECT_TRUE(peer.WaitFinished());
-    const int exit = peer.WaitExit();
-    return {receiver.Result(), exit, peer.Finished(), peer.Statuses()};
-}
-
-Reception SendTo(const Folders& folders, const std::vector<std::string>& paths,
-                 std::vector<std::string> arguments = {"rz"}) {
-    PeerProgram peer(arguments, folders.host);
-    EXPECT_TRUE(peer.Started());
-    CZModemSender sender(peer, paths, "", std::chrono::milliseconds(0));
-    peer.Run(sender);
-    EXPECT_TRUE(peer.WaitFinished());
-    const int exit = peer.WaitExit();
-    return {sender.Result(), exit, peer.Finished(), peer.Statuses()};
-}
 
 class Sizes : public ::testing::TestWithParam<size_t> {};
 

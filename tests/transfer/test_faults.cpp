@@ -1,0 +1,232 @@
+// What the other end cannot make the engine do: write outside the receive
+// folder, follow a planted link, report a damaged file as received, or wait
+// forever.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "LrzszRuns.h"
+
+namespace tamsivane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool HasError(const std::vector<TransferStatus>& statuses) {
+    for (const TransferStatus& status : statuses) {
+        if (status.code == TransferStatusCode::Error) return true;
+    }
+    return false;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(ReceiveFolderNames, KeepOnlyTheLastComponent) {
+    EXPECT_EQ(ReceiveFolder::SafeName("../../etc/passwd"), "passwd");
+    EXPECT_EQ(ReceiveFolder::SafeName("C:\\temp\\x.txt"), "x.txt");
+    EXPECT_EQ(ReceiveFolder::SafeName("/abs/y"), "y");
+    for (const char* refused : {"", ".", "..", "dir/", "a/..", "bad\nname", "del\x7f"}) {
+        EXPECT_EQ(ReceiveFolder::SafeName(refused), "") << refused;
+    }
+}
+
+TEST(ReceiveFolderSetting, SeparatorsHomeAndRelativeFolders) {
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(ResolveReceiveFolder("~/in\\box"), "/home/someone/in/box");
+    EXPECT_EQ(ResolveReceiveFolder("/srv\\files"), "/srv/files");
+    const std::string relative = ResolveReceiveFolder("Received");
+    EXPECT_TRUE(relative.ends_with("/Received"));
+    EXPECT_EQ(relative.front(), '/');
+}
+
+TEST(LrzszNames, PathsFromTheSenderLandInsideTheFolder) {
+    Folders folders;
+    fs::create_directory(folders.host + "/sub");
+    WriteFile(folders.host + "/x", "outside");
+    WriteFile(folders.root.File("abs"), "absolute");
+    // sz -f sends the name as given: "../x" and an absolute path.
+    PeerProgram peer({"sz", "-f", "../x", folders.root.File("abs")}, folders.host + "/sub");
+    CZModemReceiver receiver(peer, folders.received);
+    peer.Run(receiver);
+    ASSERT_TRUE(peer.WaitFinished());
+    EXPECT_EQ(receiver.Result(), Outcome::Completed);
+    EXPECT_EQ(ReadFile(folders.received + "/x"), "outside");
+    EXPECT_EQ(ReadFile(folders.received + "/abs"), "absolute");
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(folders.root.Path())) {
+        top.push_back(entry.path().filename().string());
+    }
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"abs", "host", "received"}));
+}
+
+TEST(LrzszNames, APlantedLinkIsNotFollowed) {
+    Folders folders;
+    fs::create_directory(folders.received);
+    WriteFile(folders.root.File("target"), "keep");
+    fs::create_symlink(folders.root.File("target"), folders.received + "/data");
+    WriteFile(folders.host + "/data", "payload");
+    const Reception result = ReceiveFrom(folders, {"sz", "data"});
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_TRUE(HasError(result.statuses));
+    EXPECT_TRUE(result.finished.empty());
+    EXPECT_EQ(ReadFile(folders.root.File("target")), "keep");
+    EXPECT_TRUE(fs::is_symlink(folders.received + "/data"));
+}
+
+TEST(LrzszNames, AFolderElementThatIsAFileRefusesTheFile) {
+    Folders folders;
+    WriteFile(folders.root.File("plain"), "");
+    WriteFile(folders.host + "/data", "payload");
+    PeerProgram peer({"sz", "data"}, folders.host);
+    CZModemReceiver receiver(peer, folders.root.File("plain/inside"));
+    peer.Run(receiver);
+    ASSERT_TRUE(peer.WaitFinished());
+    EXPECT_EQ(receiver.Result(), Outcome::Failed);
+    EXPECT_TRUE(HasError(peer.Statuses()));
+    EXPECT_NE(peer.WaitExit(), 0);
+}
+
+// A relay flips and drops bytes both ways with fixed seeds: every run ends
+// with the identical file reported, or with a failure, never with a damaged
+// file reported as received or sent.
+struct Damage {
+    unsigned flips;
+    unsigned drops;
+    size_t size;
+};
+
+class DamagedLine : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedLine, NeverAWrongFileReportedAsDone) {
+    const std::string bytes = AwkwardBytes(GetParam().size);
+    const TransferTiming quick{std::chrono::milliseconds(500), std::chrono::milliseconds(500),
+                               std::chrono::milliseconds(5000)};
+    int completed = 0;
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        const std::vector<std::string> relay = {TAMSIVANE_ZMODEM_RELAY, std::to_string(seed),
+                                                std::to_string(GetParam().flips),
+                                                std::to_string(GetParam().drops)};
+        Folders in;
+        WriteFile(in.host + "/data", bytes);
+        std::vector<std::string> sz = relay;
+        sz.insert(sz.end(), {"sz", "data"});
+        const Reception received = ReceiveFrom(in, sz, quick);
+        if (!received.finished.empty()) {
+            EXPECT_TRUE(ReadFile(in.received + "/data") == bytes) << "seed " << seed;
+        }
+        if (received.outcome == Outcome::Completed) {
+            ++completed;
+            EXPECT_EQ(received.finished, std::vector<std::string>{"data"});
+        }
+
+        Folders out;
+        const std::string path = out.root.File("data");
+        WriteFile(path, bytes);
+        std::vector<std::string> rz = relay;
+        rz.push_back("rz");
+        const Reception sent = SendTo(out, {path}, rz, quick);
+        if (sent.outcome == Outcome::Completed) {
+            ++completed;
+            EXPECT_TRUE(ReadFile(out.host + "/data") == bytes) << "seed " << seed;
+        }
+    }
+    if (GetParam().flips + GetParam().drops < 100) {
+        EXPECT_GT(completed, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Relay, DamagedLine,
+                         ::testing::Values(Damage{20, 0, 200000}, Damage{0, 20, 200000},
+                                           Damage{30, 30, 200000}, Damage{3000, 1000, 12000}));
+
+TEST(HostEnds, SixCanCancelTheReceiver) {
+    Folders folders;
+    PeerProgram peer({"sh", "-c", "sleep 0.2; printf '\\030\\030\\030\\030\\030\\030'; sleep 1"},
+                     folders.host);
+    CZModemReceiver receiver(peer, folders.received);
+    peer.Run(receiver);
+    ASSERT_TRUE(peer.WaitFinished(4s));
+    EXPECT_EQ(receiver.Result(), Outcome::Cancelled);
+    EXPECT_EQ(peer.Statuses().back().code, TransferStatusCode::Closed);
+}
+
+TEST(HostEnds, SilenceEndsAfterTenRequests) {
+    Folders folders;
+    const TransferTiming quick{std::chrono::milliseconds(30), std::chrono::milliseconds(100),
+                               std::chrono::milliseconds(1000)};
+    {
+        PeerProgram peer({"sh", "-c", "cat > got"}, folders.host);
+        CZModemReceiver receiver(peer, folders.received, quick);
+        peer.Run(receiver);
+        ASSERT_TRUE(peer.WaitFinished(5s));
+        EXPECT_EQ(receiver.Result(), Outcome::Failed);
+        EXPECT_NE(receiver.ErrorText().find("no answer"), std::string::npos);
+    }
+    const std::string got = ReadFile(folders.host + "/got");
+    EXPECT_EQ(Count(got, "B0100000023be50"), 10u);
+    EXPECT_EQ(Count(got, std::string(8, '\x18')), 1u);
+
+    const std::string path = folders.root.File("data");
+    WriteFile(path, "abc");
+    {
+        PeerProgram peer({"sh", "-c", "cat > sent"}, folders.host);
+        CZModemSender sender(peer, {path}, "rz\r", std::chrono::milliseconds(10), quick);
+        peer.Run(sender);
+        ASSERT_TRUE(peer.WaitFinished(5s));
+        EXPECT_EQ(sender.Result(), Outcome::Failed);
+    }
+    const std::string sent = ReadFile(folders.host + "/sent");
+    EXPECT_TRUE(sent.starts_with("rz\r**\x18" "B00"));
+    EXPECT_EQ(Count(sent, "B00000000000000"), 10u);
+}
+
+TEST(UserAbort, CancelsTheSenderAndKeepsThePartialFileUnreported) {
+    Folders folders;
+    WriteFile(folders.host + "/big", AwkwardBytes(16 << 20));
+    PeerProgram peer({"sz", "big"}, folders.host);
+    CZModemReceiver receiver(peer, folders.received);
+    peer.Run(receiver);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    auto started = [&] {
+        for (const TransferStatus& status : peer.Statuses()) {
+            if (status.code == TransferStatusCode::Position) return true;
+        }
+        return false;
+    };
+    while (!started() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    receiver.Abort();
+    ASSERT_TRUE(peer.WaitFinished(10s));
+    EXPECT_EQ(receiver.Result(), Outcome::Cancelled);
+    EXPECT_NE(peer.WaitExit(), 0);
+    EXPECT_TRUE(peer.Finished().empty());
+    const std::vector<TransferStatus> statuses = peer.Statuses();
+    bool aborting = false;
+    for (const TransferStatus& status : statuses) {
+        aborting = aborting || status.code == TransferStatusCode::Aborting;
+    }
+    EXPECT_TRUE(aborting);
+    EXPECT_TRUE(HasError(statuses)); // the partial file
+    EXPECT_LT(fs::file_size(folders.received + "/big"), size_t{16} << 20);
+}
+
+TEST(SenderStart, EveryFileMustBeReadable) {
+    TempFolder folder;
+    WriteFile(folder.File("ok"), "x");
+    std::string failed;
+    EXPECT_TRUE(CZModemSender::CanSendAll({folder.File("ok")}, failed));
+    EXPECT_FALSE(CZModemSender::CanSendAll({folder.File("ok"), folder.File("missing")}, failed));
+    EXPECT_EQ(failed, folder.File("missing"));
+    EXPECT_FALSE(CZModemSender::CanSendAll({folder.Path()}, failed));
+    EXPECT_FALSE(CZModemSender::CanSendAll({}, failed));
+}
+
+} // namespace
+} // namespace tamsivane::testing
