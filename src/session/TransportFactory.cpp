@@ -1,6 +1,7 @@
 #include "session/TransportFactory.h"
 
 #include "transport/CLocalTransport.h"
+#include "transport/CModemTransport.h"
 #include "transport/CSerialTransport.h"
 #include "transport/CTelnetTransport.h"
 
@@ -21,6 +22,7 @@ constexpr TransportKind kTransportKinds[] = {
     {TransportType::Telnet, &Make<CTelnetTransport>},
     {TransportType::Serial, &Make<CSerialTransport>},
     {TransportType::Local, &Make<CLocalTransport>},
+    {TransportType::Modem, &Make<CModemTransport>},
 };
 
 } // namespace

@@ -73,13 +73,15 @@ bool CLineTransport::Poll() {
         if (!LineUp()) return false;
         const size_t room = std::min(ReceiveRoom(), kReadSize);
         const CSerialPort::Readiness ready = port_.Wait(Doorbell(), room > 0, kWaitTick);
-        if (ready.gone) return false;
+        gone_ = ready.gone;
+        if (gone_) return false;
         if (!ready.input) continue;
         // Read (without waiting) and stored under the session lock, where
         // echoes are made: a byte typed meanwhile comes after these.
         std::lock_guard lock(Host().Lock());
         const ptrdiff_t n = port_.Read(buffer_, room);
-        if (n < 0) return false;
+        gone_ = n < 0;
+        if (gone_) return false;
         if (n > 0) {
             StoreReceived(buffer_, static_cast<size_t>(n));
             return true;

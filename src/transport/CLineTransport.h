@@ -30,6 +30,7 @@ public:
     // Holds the break for kBreakTime on the calling thread (less when the
     // session stops meanwhile).
     bool SendBreak() override;
+    std::string ConnectFailure() const override { return failure_; }
 
 protected:
     CLineTransport(TransportHost& host, TransportType type);
@@ -50,15 +51,20 @@ protected:
     // I/O thread: whether the line still stands; Poll asks it each time it
     // wakes.
     virtual bool LineUp() { return true; }
+    // I/O thread: the device went away (hung up, unplugged).
+    bool LineGone() const { return gone_; }
 
     // The device; Wait and Read on the I/O thread only, the rest under
     // lineMutex_.
     CSerialPort port_;
     std::mutex lineMutex_;
+    // I/O thread: why connecting failed, for the user's message.
+    std::string failure_;
 
 private:
     EventFd stopBell_;          // rung once by Abort and never drained
     uint8_t buffer_[kReadSize]; // I/O thread only
+    bool gone_ = false;         // I/O thread only
 };
 
 LineSettings LineSettingsOf(const SettingsStore& settings);

@@ -21,6 +21,7 @@ bool CSerialTransport::Connect(const SettingsStore& settings) {
         return true;
     }
     // The reason stays on the screen under the "Cannot connect" message.
+    failure_ = reason;
     ShowText(reason + "\r\n");
     return false;
 }

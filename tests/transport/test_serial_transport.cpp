@@ -56,6 +56,7 @@ protected:
         ASSERT_TRUE(session.WaitForState(TransportState::Closed));
         EXPECT_EQ(session.Messages(), std::vector<int>{Msg::CannotConnect});
         EXPECT_NE(session.ScreenText().find(reason), std::string::npos) << session.ScreenText();
+        EXPECT_NE(session.LastMessage().find("\n" + reason), std::string::npos);
         EXPECT_EQ(session.EndCount(), 1);
     }
 
