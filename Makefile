@@ -41,8 +41,20 @@ run: build
 
 # Everything: the tests, the tests again under the address and undefined
 # behaviour sanitizers, the threaded tests under the thread sanitizer, then a
-# bounded fuzz run.
-test: test-default asan tsan fuzz
+# bounded fuzz run.  Every run goes ahead even when one before it failed;
+# the last line sums up all of them.
+TEST_RUNS := test-default asan tsan fuzz
+TEST_LOGS := build/test-logs
+test:
+	@mkdir -p $(TEST_LOGS)
+	@for run in $(TEST_RUNS); do \
+		if $(MAKE) --no-print-directory $$run 2>&1 | tee $(TEST_LOGS)/$$run.log; then \
+			echo 0 >$(TEST_LOGS)/$$run.status; \
+		else \
+			echo 1 >$(TEST_LOGS)/$$run.status; \
+		fi; \
+	done
+	@scripts/test-summary $(TEST_LOGS) $(TEST_RUNS)
 
 test-default: build
 	ctest --preset default -j$(JOBS)
