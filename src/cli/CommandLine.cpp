@@ -8,7 +8,9 @@
 #include "cli/ParameterValues.h"
 #include "cli/ScreenDump.h"
 #include "config/SettingsStore.h"
+#include "config/Templates.h"
 #include "emulator/ControlNames.h"
+#include "session/CVT420Doc.h"
 
 namespace tamsivane {
 
@@ -161,6 +163,31 @@ int ApplySettings(std::string_view command, SettingsStore& settings,
         if (const int status = ApplySetting(command, settings, assignment)) return status;
     }
     return 0;
+}
+
+int TakeSetupOption(std::string_view command, std::span<const std::string_view> args, size_t& i,
+                    std::optional<std::string>& setupFile) {
+    const std::string_view arg = args[i];
+    if (!HasOption(arg, "--setup")) {
+        return ReportUsageError(command, {"unknown option \"", arg, "\""});
+    }
+    const std::optional<std::string_view> value = OptionValue(args, i, "--setup");
+    if (!value) return ReportUsageError(command, {"--setup needs a file"});
+    if (setupFile) return ReportUsageError(command, {"more than one --setup"});
+    setupFile = std::string(*value);
+    return 0;
+}
+
+int LoadOfflineSession(std::string_view command, CVT420Doc& session,
+                       const std::optional<std::string>& setupFile,
+                       const std::vector<std::string_view>& assignments) {
+    if (setupFile) {
+        if (!session.LoadSetupFile(*setupFile)) return kExitUsage;
+    } else {
+        session.LoadNewSession(Templates(DiscoverTemplateFolders()), ConnectionValues{});
+    }
+    std::lock_guard lock(session.Lock());
+    return ApplySettings(command, session.Emulator().Settings(), assignments);
 }
 
 void HeadlessUser::ShowMessage(int, std::string_view text) {

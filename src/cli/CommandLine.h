@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,7 @@
 
 namespace tamsivane {
 
+class CVT420Doc;
 class SettingsStore;
 class VtEmulator;
 
@@ -62,6 +64,17 @@ int WalkArguments(std::string_view command, std::span<const std::string_view> ar
 int ApplySetting(std::string_view command, SettingsStore& settings, std::string_view assignment);
 int ApplySettings(std::string_view command, SettingsStore& settings,
                   const std::vector<std::string_view>& assignments);
+
+// For the commands that look at a session without connecting (keys,
+// settings): takes "--setup FILE" at args[i] (once); any other option is
+// unknown.  0 or the usage exit status.
+int TakeSetupOption(std::string_view command, std::span<const std::string_view> args, size_t& i,
+                    std::optional<std::string>& setupFile);
+// Loads setupFile, or a new session on the "default" template, then applies
+// the --set assignments.  0 or the exit status.
+int LoadOfflineSession(std::string_view command, CVT420Doc& session,
+                       const std::optional<std::string>& setupFile,
+                       const std::vector<std::string_view>& assignments);
 
 // The user of a session without windows: messages go to standard error and
 // every question gets its default answer.

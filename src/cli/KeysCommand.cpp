@@ -9,7 +9,6 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "config/Templates.h"
 #include "emulator/ControlNames.h"
 #include "session/CVT420Doc.h"
 
@@ -59,15 +58,8 @@ int RunKeys(std::span<const std::string_view> args) {
         keys.push_back(*key);
         return 0;
     };
-    const auto option = [&](std::string_view arg, size_t& i) {
-        if (!HasOption(arg, "--setup")) {
-            return ReportUsageError(kCommand, {"unknown option \"", arg, "\""});
-        }
-        const std::optional<std::string_view> value = OptionValue(args, i, "--setup");
-        if (!value) return ReportUsageError(kCommand, {"--setup needs a file"});
-        if (setupFile) return ReportUsageError(kCommand, {"more than one --setup"});
-        setupFile = std::string(*value);
-        return 0;
+    const auto option = [&](std::string_view, size_t& i) {
+        return TakeSetupOption(kCommand, args, i, setupFile);
     };
     if (const int status = WalkArguments(kCommand, args, options, positional, option)) {
         return status;
@@ -76,15 +68,8 @@ int RunKeys(std::span<const std::string_view> args) {
 
     HeadlessUser user;
     CVT420Doc session(user);
-    if (setupFile) {
-        if (!session.LoadSetupFile(*setupFile)) return kExitUsage;
-    } else {
-        session.LoadNewSession(Templates(DiscoverTemplateFolders()), ConnectionValues{});
-    }
-    {
-        std::lock_guard lock(session.Lock());
-        const int status = ApplySettings(kCommand, session.Emulator().Settings(), options.settings);
-        if (status) return status;
+    if (const int status = LoadOfflineSession(kCommand, session, setupFile, options.settings)) {
+        return status;
     }
     std::string lines;
     for (const KeyCombination& key : keys) lines += DescribeKeyPress(session, key) + '\n';

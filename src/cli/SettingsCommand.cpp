@@ -10,7 +10,6 @@
 #include "cli/Commands.h"
 #include "cli/ParameterValues.h"
 #include "config/SettingsStore.h"
-#include "config/Templates.h"
 #include "session/CVT420Doc.h"
 
 namespace tamsivane {
@@ -31,15 +30,8 @@ int RunSettings(std::span<const std::string_view> args) {
         params.push_back(param);
         return 0;
     };
-    const auto option = [&](std::string_view arg, size_t& i) {
-        if (!HasOption(arg, "--setup")) {
-            return ReportUsageError(kCommand, {"unknown option \"", arg, "\""});
-        }
-        const std::optional<std::string_view> value = OptionValue(args, i, "--setup");
-        if (!value) return ReportUsageError(kCommand, {"--setup needs a file"});
-        if (setupFile) return ReportUsageError(kCommand, {"more than one --setup"});
-        setupFile = std::string(*value);
-        return 0;
+    const auto option = [&](std::string_view, size_t& i) {
+        return TakeSetupOption(kCommand, args, i, setupFile);
     };
     if (const int status = WalkArguments(kCommand, args, options, positional, option)) {
         return status;
@@ -50,17 +42,14 @@ int RunSettings(std::span<const std::string_view> args) {
 
     HeadlessUser user;
     CVT420Doc session(user);
-    if (setupFile) {
-        if (!session.LoadSetupFile(*setupFile)) return kExitUsage;
-    } else {
-        session.LoadNewSession(Templates(DiscoverTemplateFolders()), ConnectionValues{});
+    if (const int status = LoadOfflineSession(kCommand, session, setupFile, options.settings)) {
+        return status;
     }
     const SettingsStore defaults;
     std::string lines;
     {
         std::lock_guard lock(session.Lock());
-        SettingsStore& settings = session.Emulator().Settings();
-        if (const int status = ApplySettings(kCommand, settings, options.settings)) return status;
+        const SettingsStore& settings = session.Emulator().Settings();
         for (const int param : params) {
             lines += std::to_string(param) + '\t' + Descriptor(param).key + '\t' +
                      ValueText(settings, param) + '\t' + ValueText(defaults, param) + '\t' +
