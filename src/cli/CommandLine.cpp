@@ -206,9 +206,13 @@ int PrintDump(std::string_view command, const VtEmulator& emulator, DumpFormat f
     std::string dump;
     if (format == DumpFormat::Text) dump = TextDump(emulator);
     if (format == DumpFormat::Json) dump = JsonDump(emulator, replies);
-    std::fwrite(dump.data(), 1, dump.size(), stdout);
+    return WriteOutput(command, dump);
+}
+
+int WriteOutput(std::string_view command, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "tamsivane-cli %.*s: cannot write the dump\n",
+        std::fprintf(stderr, "tamsivane-cli %.*s: cannot write the output\n",
                      static_cast<int>(command.size()), command.data());
         return kExitFailure;
     }

@@ -91,5 +91,8 @@ public:
 // output cannot be written.
 int PrintDump(std::string_view command, const VtEmulator& emulator, DumpFormat format,
               std::string_view replies);
+// Writes text to standard output; 0, or the failure exit status (with a
+// message) when it cannot be written.
+int WriteOutput(std::string_view command, std::string_view text);
 
 } // namespace tamsivane

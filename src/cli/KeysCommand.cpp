@@ -73,12 +73,7 @@ int RunKeys(std::span<const std::string_view> args) {
     }
     std::string lines;
     for (const KeyCombination& key : keys) lines += DescribeKeyPress(session, key) + '\n';
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("tamsivane-cli keys: cannot write the output\n", stderr);
-        return kExitFailure;
-    }
-    return 0;
+    return WriteOutput(kCommand, lines);
 }
 
 } // namespace tamsivane

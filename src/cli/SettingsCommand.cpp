@@ -56,12 +56,7 @@ int RunSettings(std::span<const std::string_view> args) {
                      AcceptedValues(param) + '\n';
         }
     }
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fputs("tamsivane-cli settings: cannot write the output\n", stderr);
-        return kExitFailure;
-    }
-    return 0;
+    return WriteOutput(kCommand, lines);
 }
 
 } // namespace tamsivane
