@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 
 namespace tamsivane {
 
@@ -12,9 +14,9 @@ class SequenceCollector {
 public:
     static constexpr int kMaxIntermediates = 16;
     static constexpr int kMaxParameters = 32;
-    static constexpr uint32_t kMaxValue = 0x7FFFFFFF;
+    static constexpr int32_t kMaxValue = 0x7FFFFFFF;
     // Values from here on would pass kMaxValue with one more digit.
-    static constexpr uint32_t kSaturateFrom = (kMaxValue - 9) / 10 + 1;
+    static constexpr int32_t kSaturateFrom = (kMaxValue - 9) / 10 + 1;
 
     void Clear() {
         intermediateCount_ = 0;
@@ -34,7 +36,7 @@ public:
                 ++parameterCount_;
             }
             if (parameterCount_ <= kMaxParameters) {
-                uint32_t& v = values_[parameterCount_ - 1];
+                int32_t& v = values_[parameterCount_ - 1];
                 v = v < kSaturateFrom ? v * 10 + (byte - '0') : kMaxValue;
             }
         } else if (byte == ';') {
@@ -66,15 +68,25 @@ public:
     // The default when i is beyond the parameters or the parameter was empty.
     int Parameter(int i, int defaultValue) const {
         if (i < 0 || i >= Count() || omitted_[i]) return defaultValue;
-        return static_cast<int>(values_[i]);
+        return values_[i];
+    }
+    // The value, or nothing when i is beyond the parameters or the parameter was empty.
+    std::optional<int> Given(int i) const {
+        if (Omitted(i)) return std::nullopt;
+        return values_[i];
     }
     bool Omitted(int i) const { return i < 0 || i >= Count() || omitted_[i]; }
     int Count() const { return parameterCount_ < kMaxParameters ? parameterCount_ : kMaxParameters; }
+    // The parameters from `first` on, an empty one as 0.
+    std::span<const int32_t> Values(int first = 0) const {
+        if (first >= Count()) return {};
+        return {values_ + first, static_cast<size_t>(Count() - first)};
+    }
 
 private:
     uint8_t intermediates_[kMaxIntermediates] = {};
     int intermediateCount_ = 0;
-    uint32_t values_[kMaxParameters] = {};
+    int32_t values_[kMaxParameters] = {};
     bool omitted_[kMaxParameters] = {};
     int parameterCount_ = 0;
     bool fresh_ = true;

@@ -37,55 +37,26 @@ uint16_t WithForeground(uint16_t a, int colour) {
 uint16_t WithBackground(uint16_t a, int colour) {
     return static_cast<uint16_t>((a & ~Attr::BackgroundMask) | (colour << Attr::BackgroundShift));
 }
-#if defined(__SSE2__)
-// Eight cells: the selected ones from value, the others as they are.
-inline void StoreCells(uint16_t* cells, __m128i value, __m128i selected) {
-    auto* p = reinterpret_cast<__m128i*>(cells);
-    const __m128i old = _mm_loadu_si128(p);
-    _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(selected, value), _mm_andnot_si128(selected, old)));
-}
-#endif
-
-// Writes the printable ASCII bytes at the start of text into cells with one
-// attribute word, at most room of them; returns how many.  text holds
-// `available` readable bytes.  Sixteen bytes are classified and written at a
-// time, whatever the length of the run, so that the short runs between
-// controls take no unpredictable loop: this is the path every plain-text
-// byte takes.
-size_t WritePrintableCells(const uint8_t* text, size_t available, size_t room, uint16_t* codes,
-                           uint16_t* attrs, uint16_t attribute) {
+// Writes count printable ASCII bytes into cells with one attribute word,
+// sixteen at a time: the path every plain-text byte takes.
+void WritePrintableCells(const uint8_t* text, size_t count, uint16_t* codes, uint16_t* attrs,
+                         uint16_t attribute) {
     size_t n = 0;
 #if defined(__SSE2__)
-    const __m128i belowPrintable = _mm_set1_epi8(0x1F);
-    const __m128i delete_ = _mm_set1_epi8(0x7F);
     const __m128i zero = _mm_setzero_si128();
     const __m128i attributes = _mm_set1_epi16(static_cast<short>(attribute));
-    const __m128i lowLanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m128i highLanes = _mm_setr_epi16(8, 9, 10, 11, 12, 13, 14, 15);
-    while (n + 16 <= available && n + 16 <= room) {
+    for (; n + 16 <= count; n += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + n));
-        // Signed compares: bytes of 0x80 and above are negative and fail the first.
-        const __m128i printable =
-            _mm_and_si128(_mm_cmpgt_epi8(v, belowPrintable), _mm_cmplt_epi8(v, delete_));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(printable));
-        const int run = mask == 0xFFFF ? 16 : __builtin_ctz(~mask);
-        const __m128i count = _mm_set1_epi16(static_cast<short>(run));
-        const __m128i low = _mm_cmplt_epi16(lowLanes, count);
-        const __m128i high = _mm_cmplt_epi16(highLanes, count);
-        StoreCells(codes + n, _mm_unpacklo_epi8(v, zero), low);
-        StoreCells(codes + n + 8, _mm_unpackhi_epi8(v, zero), high);
-        StoreCells(attrs + n, attributes, low);
-        StoreCells(attrs + n + 8, attributes, high);
-        n += static_cast<size_t>(run);
-        if (run < 16) return n;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + n), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + n + 8), _mm_unpackhi_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + n), attributes);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + n + 8), attributes);
     }
 #endif
-    const size_t end = std::min(available, room);
-    for (; n < end && IsPrintableAscii(text[n]); ++n) {
+    for (; n < count; ++n) {
         codes[n] = text[n];
         attrs[n] = attribute;
     }
-    return n;
 }
 
 uint16_t SwapColours(uint16_t a) { return WithBackground(WithForeground(a, Background(a)), Foreground(a)); }
@@ -190,25 +161,24 @@ void VtEmulator::WriteCharacter(uint16_t code) {
     }
 }
 
-// Writes a run of printable ASCII straight into the row, as many characters
-// as fit before the margin at a time.  Returns the bytes consumed; stops at
-// the first byte that needs the parser.
+// Writes printable ASCII straight into the row, as many characters as fit
+// before the margin at a time.  Returns the bytes written; stops early only
+// at the margin without auto-wrap (the general writer overwrites there).
 size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
     size_t done = 0;
     const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
     const uint16_t attribute = attribute_;
-    while (done < length && IsPrintableAscii(data[done])) {
+    while (done < length) {
         if (pendingWrap_) {
-            if (!autoWrap) break; // overwriting at the margin: the general writer
+            if (!autoWrap) break;
             WrapIfPending();
         }
         const int row = statusActive_ ? lines_ : cursorRow_;
         const int col = cursorColumn_;
         const int limit = RightLimit();
+        const size_t n = std::min(length - done, static_cast<size_t>(limit - col + 1));
         const ScreenBuffer::Cells cells = screen_.ChangeRow(row);
-        const size_t n = WritePrintableCells(data + done, length - done,
-                                             static_cast<size_t>(limit - col + 1),
-                                             cells.codes + col, cells.attrs + col, attribute);
+        WritePrintableCells(data + done, n, cells.codes + col, cells.attrs + col, attribute);
         if (col + static_cast<int>(n) <= limit) {
             cursorColumn_ = col + static_cast<int>(n);
         } else {
@@ -363,33 +333,34 @@ void VtEmulator::SetLineSizeAtCursor(uint16_t size) {
 
 // --- cursor movement -------------------------------------------------------------
 
-void VtEmulator::CsiCursorUp() {
+void VtEmulator::CursorUp(int count) {
     pendingWrap_ = false;
     if (statusActive_) return;
     const int limit = cursorRow_ < top_ ? 0 : top_;
-    cursorRow_ = std::max(cursorRow_ - Count(Param(0, 1)), limit);
+    cursorRow_ = std::max(cursorRow_ - Count(count), limit);
 }
 
-void VtEmulator::CsiCursorDown() {
+void VtEmulator::CursorDown(int count) {
     pendingWrap_ = false;
     if (statusActive_) return;
     const int limit = cursorRow_ > bottom_ ? lines_ - 1 : bottom_;
-    cursorRow_ = std::min(cursorRow_ + Count(Param(0, 1)), limit);
+    cursorRow_ = std::min(cursorRow_ + Count(count), limit);
 }
 
-void VtEmulator::CsiCursorForward() {
+void VtEmulator::CursorForward(int count) {
     pendingWrap_ = false;
-    cursorColumn_ = std::min(cursorColumn_ + Count(Param(0, 1)), RightLimit());
+    cursorColumn_ = std::min(cursorColumn_ + Count(count), RightLimit());
 }
 
-void VtEmulator::CsiCursorBackward() {
+void VtEmulator::CursorBackward(int count) {
     pendingWrap_ = false;
-    cursorColumn_ = std::max(cursorColumn_ - Count(Param(0, 1)), LeftLimit());
+    cursorColumn_ = std::max(cursorColumn_ - Count(count), LeftLimit());
 }
 
-void VtEmulator::CsiCursorPosition() {
-    const int r = std::max(Param(0, 1), 1);
-    const int c = std::max(Param(1, 1), 1);
+// Values below 1 count as 1.
+void VtEmulator::SetCursorPosition(int row, int column) {
+    const int r = std::max(row, 1);
+    const int c = std::max(column, 1);
     pendingWrap_ = false;
     if (absolute_ || statusActive_) {
         if (!statusActive_) cursorRow_ = std::min(r, lines_) - 1;
@@ -456,13 +427,8 @@ void VtEmulator::EraseInLine(int mode, bool selective) {
         EraseCells(row, 0, columns_ - 1, selective);
 }
 
-void VtEmulator::CsiEraseInDisplay() { EraseInDisplay(Param(0, 0), false); }
-void VtEmulator::CsiSelectiveEraseInDisplay() { EraseInDisplay(Param(0, 0), true); }
-void VtEmulator::CsiEraseInLine() { EraseInLine(Param(0, 0), false); }
-void VtEmulator::CsiSelectiveEraseInLine() { EraseInLine(Param(0, 0), true); }
-
-void VtEmulator::CsiEraseCharacters() {
-    const int n = Count(Param(0, 1));
+void VtEmulator::EraseCharacters(int count) {
+    const int n = Count(count);
     if (n == 0) return;
     const int row = statusActive_ ? lines_ : cursorRow_;
     EraseCells(row, cursorColumn_, std::min(cursorColumn_ + n - 1, columns_ - 1), false);
@@ -491,37 +457,38 @@ void VtEmulator::ShiftCells(int firstRow, int rows, int count, bool insert) {
     screen_.Erase(firstRow, rows, first, first + n - 1);
 }
 
-void VtEmulator::CsiInsertCharacters() {
-    ShiftCells(statusActive_ ? lines_ : cursorRow_, 1, Param(0, 1), true);
+void VtEmulator::InsertCharacters(int count) {
+    ShiftCells(statusActive_ ? lines_ : cursorRow_, 1, count, true);
 }
 
-void VtEmulator::CsiDeleteCharacters() {
-    ShiftCells(statusActive_ ? lines_ : cursorRow_, 1, Param(0, 1), false);
+void VtEmulator::DeleteCharacters(int count) {
+    ShiftCells(statusActive_ ? lines_ : cursorRow_, 1, count, false);
 }
 
-void VtEmulator::CsiInsertLines() {
+void VtEmulator::InsertLines(int count) {
     if (statusActive_ || !InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) return;
-    ShiftLines(cursorRow_, bottom_, Count(Param(0, 1)));
+    ShiftLines(cursorRow_, bottom_, Count(count));
 }
 
-void VtEmulator::CsiDeleteLines() {
+void VtEmulator::DeleteLines(int count) {
     if (statusActive_ || !InsideRegion(cursorRow_, cursorColumn_, top_, bottom_, left_, right_)) return;
-    ShiftLines(cursorRow_, bottom_, -Count(Param(0, 1)));
+    ShiftLines(cursorRow_, bottom_, -Count(count));
 }
 
-void VtEmulator::CsiInsertColumns() {
-    if (!statusActive_) ShiftCells(top_, bottom_ - top_ + 1, Param(0, 1), true);
+void VtEmulator::InsertColumns(int count) {
+    if (!statusActive_) ShiftCells(top_, bottom_ - top_ + 1, count, true);
 }
 
-void VtEmulator::CsiDeleteColumns() {
-    if (!statusActive_) ShiftCells(top_, bottom_ - top_ + 1, Param(0, 1), false);
+void VtEmulator::DeleteColumns(int count) {
+    if (!statusActive_) ShiftCells(top_, bottom_ - top_ + 1, count, false);
 }
 
 // --- margins ----------------------------------------------------------------------
 
-void VtEmulator::CsiSetTopBottomMargins() {
-    int top = Param(0, 1);
-    int bottom = Param(1, lines_);
+// DECSTBM: both 0 mean the whole page; a top of 0 keeps the current top.
+void VtEmulator::SetScrollingRegion(std::optional<int> topArgument, std::optional<int> bottomArgument) {
+    int top = topArgument.value_or(1);
+    int bottom = bottomArgument.value_or(lines_);
     if (top == 0 && bottom == 0) {
         top = 1;
         bottom = lines_;
@@ -543,9 +510,9 @@ void VtEmulator::SetTopBottomMargins(int top, int bottom) {
     CursorHome();
 }
 
-void VtEmulator::CsiSetLeftRightMargins() {
-    int left = Param(0, 0);
-    int right = Param(1, 0);
+// DECSLRM: 0 (or nothing) keeps the left margin and takes the last column
+// as the right one.
+void VtEmulator::SetHorizontalMargins(int left, int right) {
     if (left == 0) left = left_ + 1;
     if (right == 0) right = columns_;
     SetLeftRightMargins(left, right);
@@ -560,8 +527,7 @@ void VtEmulator::SetLeftRightMargins(int left, int right) {
 
 // --- tabs, modes ------------------------------------------------------------------
 
-void VtEmulator::CsiTabClear() {
-    const int mode = Param(0, 0);
+void VtEmulator::TabClear(int mode) {
     if (mode == 0)
         settings_.SetTabStop(cursorColumn_, false);
     else if (mode == 3)
@@ -582,15 +548,6 @@ void VtEmulator::RestoreTabStops(std::string_view data) {
             column <= columns_)
             settings_.SetTabStop(column - 1, true);
     }
-}
-
-void VtEmulator::CsiSetMode() { SetModes(true); }
-void VtEmulator::CsiResetMode() { SetModes(false); }
-
-void VtEmulator::SetModes(bool set) {
-    const bool dec = collector_.Has('?');
-    for (int i = 0; i < collector_.Count(); ++i)
-        if (!collector_.Omitted(i)) SetMode(Param(i, 0), dec, set);
 }
 
 void VtEmulator::SetMode(int mode, bool dec, bool set) {
@@ -654,19 +611,20 @@ uint16_t VtEmulator::ApplySgr(uint16_t a, int p) {
     return WithBackground(a, colour);
 }
 
-void VtEmulator::CsiSelectGraphicRendition() {
-    const int count = std::max(collector_.Count(), 1);
-    for (int i = 0; i < count; ++i) attribute_ = ApplySgr(attribute_, Param(i, 0));
+// No parameter counts as 0.
+void VtEmulator::SelectGraphicRendition(std::span<const int32_t> parameters) {
+    if (parameters.empty()) attribute_ = ApplySgr(attribute_, 0);
+    for (const int32_t p : parameters) attribute_ = ApplySgr(attribute_, p);
 }
 
-void VtEmulator::CsiSelectCharacterAttribute() {
-    if (Param(0, 0) == 1)
+void VtEmulator::SelectCharacterProtection(bool on) {
+    if (on)
         attribute_ |= Attr::Protected;
     else
         attribute_ &= static_cast<uint16_t>(~Attr::Protected);
 }
 
-void VtEmulator::CsiSelectAttributeChangeExtent() { rectangleExtent_ = Param(0, 0) == 2; }
+void VtEmulator::SelectAttributeChangeExtent(int extent) { rectangleExtent_ = extent == 2; }
 
 // --- pages --------------------------------------------------------------------------
 
@@ -685,16 +643,17 @@ void VtEmulator::SetPageArrangement(int columns, int lines) {
     ApplyChangeSet(changes);
 }
 
-void VtEmulator::CsiSetLinesPerPage() { SetPageArrangement(columns_, Param(0, lines_)); }
-void VtEmulator::CsiSetColumnsPerPage() { SetPageArrangement(Param(0, columns_), lines_); }
+void VtEmulator::SetLinesPerPage(std::optional<int> lines) {
+    SetPageArrangement(columns_, lines.value_or(lines_));
+}
+
+void VtEmulator::SetColumnsPerPage(std::optional<int> columns) {
+    SetPageArrangement(columns.value_or(columns_), lines_);
+}
 
 void VtEmulator::DisplayPage(int page) {
     if (page < 0 || page >= screen_.Pages() || page == screen_.DisplayedPage()) return;
     screen_.SelectDisplayedPage(page);
-}
-
-void VtEmulator::CsiPagePositionAbsolute() {
-    if (!collector_.Omitted(0)) DisplayPage(Param(0, 0) - 1);
 }
 
 // Displays the page `delta` pages on, when it exists; NP and PP then also
@@ -708,15 +667,14 @@ void VtEmulator::StepPage(int delta, bool home) {
     pendingWrap_ = false;
 }
 
-void VtEmulator::CsiPagePositionRelative() { StepPage(Count(Param(0, 1)), false); }
-void VtEmulator::CsiPagePositionBackward() { StepPage(-Count(Param(0, 1)), false); }
-void VtEmulator::CsiNextPage() { StepPage(Count(Param(0, 1)), true); }
-void VtEmulator::CsiPrecedingPage() { StepPage(-Count(Param(0, 1)), true); }
+void VtEmulator::PagePositionRelative(int count) { StepPage(Count(count), false); }
+void VtEmulator::PagePositionBackward(int count) { StepPage(-Count(count), false); }
+void VtEmulator::NextPage(int count) { StepPage(Count(count), true); }
+void VtEmulator::PrecedingPage(int count) { StepPage(-Count(count), true); }
 
 // --- the status line --------------------------------------------------------------------
 
-void VtEmulator::CsiSelectStatusDisplayType() {
-    const int type = Param(0, 1);
+void VtEmulator::SelectStatusDisplayType(int type) {
     if (type == 2) {
         if (settings_.GetNumber(P::StatusLine) != 0) return;
         screen_.Erase(lines_, 1, -1, -1);
@@ -733,8 +691,8 @@ void VtEmulator::CsiSelectStatusDisplayType() {
     }
 }
 
-void VtEmulator::CsiSelectActiveStatusDisplay() {
-    if (Param(0, 0) == 1) {
+void VtEmulator::SelectActiveStatusDisplay(int display) {
+    if (display == 1) {
         if (statusActive_ || settings_.GetNumber(P::StatusLine) != 1) return;
         savedMainRow_ = cursorRow_;
         savedMainColumn_ = cursorColumn_;
@@ -753,9 +711,8 @@ void VtEmulator::CsiSelectActiveStatusDisplay() {
 
 // --- media copy -----------------------------------------------------------------------------
 
-void VtEmulator::CsiMediaCopy() {
-    const int mode = Param(0, 0);
-    if (collector_.Has('?')) {
+void VtEmulator::MediaCopy(int mode, bool dec) {
+    if (dec) {
         if (mode == 1) host_->PrintCursorLine(statusActive_ ? lines_ : cursorRow_);
         if (mode == 4 || mode == 5) {
             autoPrint_ = mode == 5;
@@ -766,18 +723,15 @@ void VtEmulator::CsiMediaCopy() {
     if (mode == 0) {
         host_->PrintPage();
     } else if (mode == 5) {
-        printerFilter_.Reset();
-        SetState(ParserState::PrinterController);
+        parser_.StartPrinterController();
         host_->PrinterControllerStarted();
     }
 }
 
 // --- resets ----------------------------------------------------------------------------------
 
-void VtEmulator::CsiSoftReset() {
-    collector_.Clear();
-    collector_.Collect('1');
-    CsiSelectStatusDisplayType();
+void VtEmulator::SoftResetState() {
+    SelectStatusDisplayType(1);
     EraseInDisplay(2, false);
     SetParameter(P::AutoWrap, 0);
     SetParameter(P::CursorKeys, 1);
@@ -791,11 +745,11 @@ void VtEmulator::CsiSoftReset() {
     pendingWrap_ = false;
     attribute_ = Attr::Normal;
     ResetMargins();
-    SetState(ParserState::Ground);
+    parser_.Reset();
 }
 
 void VtEmulator::SoftReset() {
-    CsiSoftReset();
+    SoftResetState();
     UpdateViews();
 }
 

@@ -14,9 +14,7 @@ EmulatorHost& NullHost() {
 } // namespace
 
 VtEmulator::VtEmulator(EmulatorHost* host)
-    : host_(host ? host : &NullHost()), charsets_(settings_, &codePages_) {
-    stringData_.reserve(256);
-}
+    : host_(host ? host : &NullHost()), charsets_(settings_, &codePages_) {}
 
 VtEmulator::~VtEmulator() = default;
 
@@ -41,10 +39,7 @@ void VtEmulator::LoadGeometry() {
 // The state every session starts in (the parts that a soft reset shares).
 void VtEmulator::ResetState() {
     charsets_.Reset();
-    SetState(ParserState::Ground);
-    stringData_.clear();
-    stringOverflow_ = false;
-    printerFilter_.Reset();
+    parser_.Reset();
     pendingWrap_ = false;
     attribute_ = Attr::Normal;
     insertMode_ = false;
@@ -117,9 +112,9 @@ void VtEmulator::ApplyChangeSet(ChangeSet& c) {
         if (c.printModeOff == 1) {
             autoPrint_ = false;
             host_->SetAutoPrint(false);
-        } else if (state_ == ParserState::PrinterController) {
+        } else if (parser_.State() == ParserState::PrinterController) {
+            parser_.EndPrinterController();
             host_->PrinterControllerEnded();
-            SetState(ParserState::Ground);
         }
     }
     if (c.printModeOn) {
@@ -127,8 +122,7 @@ void VtEmulator::ApplyChangeSet(ChangeSet& c) {
             autoPrint_ = true;
             host_->SetAutoPrint(true);
         } else {
-            printerFilter_.Reset();
-            SetState(ParserState::PrinterController);
+            parser_.StartPrinterController();
             host_->PrinterControllerStarted();
         }
     }

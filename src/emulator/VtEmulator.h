@@ -1,9 +1,12 @@
 // The terminal: host bytes in, the VT420 screen out.  Owns the session's
-// settings, screen buffer, character sets and soft font; parses received
-// bytes with a byte-driven state machine and carries out the commands.
+// settings, screen buffer, character sets and soft font; its parser reports
+// the units of the byte stream, and the emulator carries out the commands
+// they stand for.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,25 +15,13 @@
 #include "emulator/ScreenBuffer.h"
 #include "emulator/SequenceCollector.h"
 #include "emulator/SoftFont.h"
-#include "emulator/PrinterControllerFilter.h"
 #include "emulator/UserDefinedKeys.h"
+#include "emulator/VtParser.h"
 #include "platform/CodePage.h"
 
 namespace tamsivane {
 
 class EmulatorHost;
-
-enum class ParserState : uint8_t {
-    Ground = 0,
-    Escape = 1,
-    ControlSequence = 2,
-    DeviceControlString = 3,
-    PrinterController = 4,
-    TransferStart = 5,
-    IgnoredString = 6,
-};
-
-constexpr bool IsPrintableAscii(uint8_t byte) { return static_cast<uint8_t>(byte - 0x20) < 0x5F; }
 
 struct CursorPosition {
     int row = 0;
@@ -39,14 +30,10 @@ struct CursorPosition {
 
 class VtEmulator {
 public:
-    // Longest device-control-string payload kept; a longer string is dropped whole.
-    static constexpr size_t kMaxStringData = 64 * 1024;
-
     explicit VtEmulator(EmulatorHost* host = nullptr);
     ~VtEmulator();
     VtEmulator(const VtEmulator&) = delete;
     VtEmulator& operator=(const VtEmulator&) = delete;
-
 
     // Session start: screen, history and state from the current settings.
     // False when the screen buffer cannot be allocated.
@@ -74,12 +61,12 @@ public:
     // A capture file is open: characters and controls are written to the host's Capture().
     void SetCaptureOpen(bool open) {
         captureOpen_ = open;
-        hooksSwitched_ = true;
+        parser_.Interrupt();
     }
     // Scripts wait for host text: every received byte is offered to them first.
     void SetScriptWatch(bool on) {
         scriptWatch_ = on;
-        hooksSwitched_ = true;
+        parser_.Interrupt();
     }
 
     SessionSettings& Settings() { return settings_; }
@@ -107,32 +94,35 @@ private:
     struct Rect {
         int top, left, bottom, right; // 0-based, inclusive
     };
-    using Handler = void (VtEmulator::*)();
+    // An area of the page as a rectangular command gives it, 1-based;
+    // nothing where the host left a value out.
+    struct AreaArgument {
+        std::optional<int> top, left, bottom, right;
+    };
+    // Where DECCRA copies to, 1-based; nothing where the host left a value out.
+    struct CopyTarget {
+        std::optional<int> sourcePage, top, left, page;
+    };
 
-    // --- parser (VtParser.cpp) ---
-    void SetState(ParserState state);
-    void ParseByte(uint8_t byte);
+    // --- the parser's handler (VtDispatch.cpp) ---
+    friend class VtParser<VtEmulator>;
+    void Print(const uint8_t* bytes, size_t length);
+    void Execute(uint8_t control);
+    void Escape(const SequenceCollector& sequence, uint8_t final);
+    void ControlSequence(const SequenceCollector& sequence, uint8_t final);
+    void DeviceControlString(const SequenceCollector& sequence, uint8_t final, std::string_view data);
+    void PrinterData(std::string_view bytes);
+    void PrinterControllerEnded();
+    void TransferStart();
+    bool C1IsGraphic() const { return charsets_.GrIsGraphic(); }
+    bool DetectsTransferStart() const;
+
     void DisplayByte(uint8_t byte);
-    void GroundByte(uint8_t byte);
-    void ExecuteControl(uint8_t byte);
-    void EscapeByte(uint8_t byte);
-    void ControlSequenceByte(uint8_t byte);
-    void StringByte(uint8_t byte);
-    void IgnoredStringByte(uint8_t byte);
-    void StartIgnoredString(uint8_t introducer);
-    void TransferStartByte(uint8_t byte);
-    void PrinterControllerByte(uint8_t byte);
-    void DispatchEscape(uint8_t final);
-    void DispatchControlSequence(uint8_t final);
-    void Designate(int setIndex);
-    void DesignateNational(int nrc);
-    void CompleteString();
-    size_t WritePrintableRun(const uint8_t* data, size_t length);
     void CaptureDebugByte(uint8_t byte);
     bool ByteHooksActive() const;
-    bool IsGroundControl(uint8_t byte) const;
-    size_t GroundRun(const uint8_t* data, size_t length);
-    size_t ControlSequenceRun(const uint8_t* data, size_t length);
+    void Designate(const SequenceCollector& sequence, int setIndex);
+    void DesignateNational(const SequenceCollector& sequence, int nrc);
+    void DesignateSoftFont(const SequenceCollector& sequence);
 
     // --- characters and cursor (VtCommands.cpp) ---
     struct CellCode {
@@ -141,6 +131,7 @@ private:
     };
     CellCode Classify(uint16_t code) const;
     void WriteCharacter(uint16_t code);
+    size_t WritePrintableRun(const uint8_t* data, size_t length);
     void WrapIfPending();
     void CaptureCharacter(uint16_t code);
     void LineFeed(bool formFeed);
@@ -164,52 +155,41 @@ private:
     int ScreenRight(int right) const; // 131 for the last column, so whole lines move as one
     void SetParameter(int param, int32_t value);
 
-    // --- control sequences (VtCommands.cpp) ---
-    int Param(int i, int defaultValue) const { return collector_.Parameter(i, defaultValue); }
-    void CsiInsertCharacters();
-    void CsiCursorUp();
-    void CsiCursorDown();
-    void CsiCursorForward();
-    void CsiCursorBackward();
-    void CsiCursorPosition();
-    void CsiEraseInDisplay();
-    void CsiSelectiveEraseInDisplay();
-    void CsiEraseInLine();
-    void CsiSelectiveEraseInLine();
-    void CsiInsertLines();
-    void CsiDeleteLines();
-    void CsiDeleteCharacters();
-    void CsiPagePositionAbsolute();
-    void CsiPagePositionRelative();
-    void CsiPagePositionBackward();
-    void CsiNextPage();
-    void CsiPrecedingPage();
-    void CsiEraseCharacters();
-    void CsiPrimaryDeviceAttributes();
-    void CsiTabClear();
-    void CsiSetMode();
-    void CsiResetMode();
-    void CsiMediaCopy();
-    void CsiSelectGraphicRendition();
-    void CsiDeviceStatusReport();
-    void CsiSoftReset();
-    void CsiSelectCharacterAttribute();
-    void CsiSetTopBottomMargins();
-    void CsiSetLeftRightMargins();
-    void CsiSetLinesPerPage();
-    void CsiSetColumnsPerPage();
-    void CsiSelectAttributeChangeExtent();
-    void CsiSelectActiveStatusDisplay();
-    void CsiSelectStatusDisplayType();
-    void CsiInsertColumns();
-    void CsiDeleteColumns();
+    // --- control-sequence commands (VtCommands.cpp) ---
+    void InsertCharacters(int count);
+    void CursorUp(int count);
+    void CursorDown(int count);
+    void CursorForward(int count);
+    void CursorBackward(int count);
+    void SetCursorPosition(int row, int column);
+    void InsertLines(int count);
+    void DeleteLines(int count);
+    void DeleteCharacters(int count);
+    void PagePositionRelative(int count);
+    void PagePositionBackward(int count);
+    void NextPage(int count);
+    void PrecedingPage(int count);
+    void EraseCharacters(int count);
+    void TabClear(int mode);
+    void MediaCopy(int mode, bool dec);
+    void SelectGraphicRendition(std::span<const int32_t> parameters);
+    void SoftResetState();
+    void SelectCharacterProtection(bool on);
+    void SetScrollingRegion(std::optional<int> top, std::optional<int> bottom);
+    void SetHorizontalMargins(int left, int right);
+    void SetLinesPerPage(std::optional<int> lines);
+    void SetColumnsPerPage(std::optional<int> columns);
+    void SelectAttributeChangeExtent(int extent);
+    void SelectActiveStatusDisplay(int display);
+    void SelectStatusDisplayType(int type);
+    void InsertColumns(int count);
+    void DeleteColumns(int count);
 
     void EraseInDisplay(int mode, bool selective);
     void EraseInLine(int mode, bool selective);
     void EraseCells(int row, int left, int right, bool selective);
     void EraseLines(int firstRow, int count, bool selective);
     void ShiftCells(int firstRow, int rows, int count, bool insert);
-    void SetModes(bool set);
     void SetMode(int mode, bool dec, bool set);
     static uint16_t ApplySgr(uint16_t attribute, int parameter);
     void SetPageArrangement(int columns, int lines);
@@ -220,17 +200,17 @@ private:
     void SetLeftRightMargins(int left, int right);
 
     // --- rectangles (VtRectangles.cpp) ---
-    bool RectangleParameters(int first, Rect& rect, bool stream = false) const;
+    bool ResolveArea(const AreaArgument& area, Rect& rect, bool stream = false) const;
     void ForEachAffectedSpan(const Rect& rect, void (VtEmulator::*span)(int, int, int, uint16_t),
                              uint16_t value);
     void ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute);
     void XorAttributesInSpan(int row, int left, int right, uint16_t mask);
-    void CsiChangeAttributesInRectangle();
-    void CsiReverseAttributesInRectangle();
-    void CsiCopyRectangle();
-    void CsiFillRectangle();
-    void CsiEraseRectangle();
-    void CsiSelectiveEraseRectangle();
+    void ChangeAttributesInRectangle(const AreaArgument& area, std::span<const int32_t> rendition);
+    void ReverseAttributesInRectangle(const AreaArgument& area, std::span<const int32_t> rendition);
+    void CopyRectangle(const AreaArgument& area, const CopyTarget& target);
+    void FillRectangle(int character, const AreaArgument& area);
+    void EraseRectangle(const AreaArgument& area);
+    void SelectiveEraseRectangle(const AreaArgument& area);
 
     // --- reports and hand-offs (VtReports.cpp) ---
     void Send(std::string_view bytes);
@@ -240,7 +220,7 @@ private:
     void CursorPositionReport();
     void Answerback();
     void DefineUserKeys(std::string_view data);
-    void DownloadSoftFont(std::string_view data);
+    void DownloadSoftFont(const int (&parameters)[7], std::string_view data);
     void RunHostScript(std::string_view data, bool isFileName);
     void RestoreTabStops(std::string_view data);
 
@@ -254,20 +234,10 @@ private:
     CharsetTranslator charsets_;
     SoftFont softFont_;
     UserDefinedKeys userKeys_;
-    PrinterControllerFilter printerFilter_;
-    std::string printerBytes_;
 
-    // Parser
-    ParserState state_ = ParserState::Ground;
-    SequenceCollector collector_;
-    uint8_t matchCount_ = 0;
-    uint8_t stringFinal_ = 0;
-    uint8_t stringSubState_ = 0;
-    bool stringOverflow_ = false;
-    std::string stringData_;
+    VtParser<VtEmulator> parser_{*this};
     bool captureOpen_ = false;
     bool scriptWatch_ = false;
-    bool hooksSwitched_ = false;
 
     // Geometry, from the settings.
     int columns_ = 80;

@@ -6,18 +6,15 @@
 
 namespace tamsivane {
 
-// Top, left, bottom, right from parameter `first` on, 1-based page
-// coordinates defaulting to the margins; false when the area is empty.  A
+// The area on the page, 0-based: what the host left out (and a bottom or
+// right of 0) defaults to the margins; false when the area is empty.  A
 // character stream over several rows may end left of where it starts.
-bool VtEmulator::RectangleParameters(int first, Rect& rect, bool stream) const {
-    auto value = [this](int i, int fallback) {
-        const int v = Param(i, fallback);
-        return v == 0 ? fallback : v;
-    };
-    const int top = std::max(Param(first, top_ + 1), 1);
-    const int left = std::max(Param(first + 1, left_ + 1), 1);
-    const int bottom = std::min(value(first + 2, bottom_ + 1), lines_);
-    const int right = std::min(value(first + 3, right_ + 1), columns_);
+bool VtEmulator::ResolveArea(const AreaArgument& area, Rect& rect, bool stream) const {
+    auto corner = [](std::optional<int> v, int fallback) { return v && *v != 0 ? *v : fallback; };
+    const int top = std::max(area.top.value_or(top_ + 1), 1);
+    const int left = std::max(area.left.value_or(left_ + 1), 1);
+    const int bottom = std::min(corner(area.bottom, bottom_ + 1), lines_);
+    const int right = std::min(corner(area.right, right_ + 1), columns_);
     if (top > bottom || (left > right && !(stream && top < bottom))) return false;
     rect = {top - 1, left - 1, bottom - 1, right - 1};
     return true;
@@ -48,32 +45,34 @@ void VtEmulator::XorAttributesInSpan(int row, int left, int right, uint16_t mask
     if (left <= right) screen_.XorRectAttribute(row, left, row, right, mask);
 }
 
-void VtEmulator::CsiChangeAttributesInRectangle() {
+void VtEmulator::ChangeAttributesInRectangle(const AreaArgument& area,
+                                             std::span<const int32_t> rendition) {
     Rect rect{};
-    if (!RectangleParameters(0, rect, !rectangleExtent_)) return;
+    if (!ResolveArea(area, rect, !rectangleExtent_)) return;
     uint16_t attribute = Attr::Normal;
-    for (int i = 4; i < collector_.Count(); ++i) attribute = ApplySgr(attribute, Param(i, 0));
+    for (const int32_t p : rendition) attribute = ApplySgr(attribute, p);
     ForEachAffectedSpan(rect, &VtEmulator::ReplaceAttributesInSpan, attribute);
 }
 
-void VtEmulator::CsiReverseAttributesInRectangle() {
+void VtEmulator::ReverseAttributesInRectangle(const AreaArgument& area,
+                                              std::span<const int32_t> rendition) {
     Rect rect{};
-    if (!RectangleParameters(0, rect, !rectangleExtent_)) return;
+    if (!ResolveArea(area, rect, !rectangleExtent_)) return;
     uint16_t mask = 0;
-    for (int i = 4; i < collector_.Count(); ++i) mask = ApplySgr(mask, Param(i, 0));
+    for (const int32_t p : rendition) mask = ApplySgr(mask, p);
     mask &= Attr::Bold | Attr::Underline | Attr::Blink | Attr::Inverse;
     if (mask) ForEachAffectedSpan(rect, &VtEmulator::XorAttributesInSpan, mask);
 }
 
-void VtEmulator::CsiCopyRectangle() {
+void VtEmulator::CopyRectangle(const AreaArgument& area, const CopyTarget& target) {
     Rect rect{};
-    if (!RectangleParameters(0, rect)) return;
+    if (!ResolveArea(area, rect)) return;
     const int pages = screen_.Pages();
     const int displayed = screen_.DisplayedPage() + 1;
-    const int sourcePage = std::clamp(Param(4, displayed), 1, pages) - 1;
-    const int targetTop = std::clamp(Param(5, top_ + 1), 1, lines_) - 1;
-    const int targetLeft = std::clamp(Param(6, left_ + 1), 1, columns_) - 1;
-    const int targetPage = std::clamp(Param(7, displayed), 1, pages) - 1;
+    const int sourcePage = std::clamp(target.sourcePage.value_or(displayed), 1, pages) - 1;
+    const int targetTop = std::clamp(target.top.value_or(top_ + 1), 1, lines_) - 1;
+    const int targetLeft = std::clamp(target.left.value_or(left_ + 1), 1, columns_) - 1;
+    const int targetPage = std::clamp(target.page.value_or(displayed), 1, pages) - 1;
     // The copy is clipped to the target page.
     const int bottom = std::min(rect.bottom, rect.top + (lines_ - 1 - targetTop));
     const int right = std::min(rect.right, rect.left + (columns_ - 1 - targetLeft));
@@ -81,11 +80,10 @@ void VtEmulator::CsiCopyRectangle() {
                      targetLeft);
 }
 
-void VtEmulator::CsiFillRectangle() {
-    const int ch = Param(0, 32);
+void VtEmulator::FillRectangle(int ch, const AreaArgument& area) {
     if (!((ch >= 0x20 && ch <= 0x7E) || (ch >= 0xA0 && ch <= 0xFF))) return;
     Rect rect{};
-    if (!RectangleParameters(1, rect)) return;
+    if (!ResolveArea(area, rect)) return;
     const uint16_t code = charsets_.Translate(static_cast<uint8_t>(ch));
     if (code == 0) return;
     const CellCode cell = Classify(code);
@@ -94,15 +92,15 @@ void VtEmulator::CsiFillRectangle() {
                      static_cast<uint16_t>(attribute_ | cell.cls));
 }
 
-void VtEmulator::CsiEraseRectangle() {
+void VtEmulator::EraseRectangle(const AreaArgument& area) {
     Rect rect{};
-    if (RectangleParameters(0, rect))
+    if (ResolveArea(area, rect))
         screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, kBlankCode, Attr::Normal);
 }
 
-void VtEmulator::CsiSelectiveEraseRectangle() {
+void VtEmulator::SelectiveEraseRectangle(const AreaArgument& area) {
     Rect rect{};
-    if (RectangleParameters(0, rect))
+    if (ResolveArea(area, rect))
         screen_.SelectiveErase(rect.top, rect.bottom - rect.top + 1, rect.left, rect.right);
 }
 

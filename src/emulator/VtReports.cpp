@@ -1,5 +1,8 @@
-// Replies to the host and the hand-offs to user-defined keys and the soft font.
+// Replies to the host and the hand-offs to user-defined keys, the soft font
+// and host-started scripts.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
@@ -18,6 +21,7 @@ constexpr const char* kPrimaryAttributes[] = {
 };
 constexpr const char kSecondaryAttributes[] = "\x1b[>41;1;0c";
 constexpr const char kTertiaryAttributes[] = "\x1bP!|BRELL SOFTWARE Tamsivane 4.4\x1b\\";
+constexpr size_t kMaxScriptFileSize = 1 << 20;
 } // namespace
 
 void VtEmulator::Send(std::string_view bytes) {
@@ -28,10 +32,6 @@ void VtEmulator::PrimaryDeviceAttributes() {
     const int id = settings_.GetNumber(P::TermID);
     constexpr int kIds = sizeof(kPrimaryAttributes) / sizeof(kPrimaryAttributes[0]);
     Send(kPrimaryAttributes[id >= 0 && id < kIds ? id : 2]);
-}
-
-void VtEmulator::CsiPrimaryDeviceAttributes() {
-    if (Param(0, 0) == 0) PrimaryDeviceAttributes();
 }
 
 void VtEmulator::SecondaryDeviceAttributes() { Send(kSecondaryAttributes); }
@@ -45,19 +45,39 @@ void VtEmulator::CursorPositionReport() {
     Send(std::string_view(reply, static_cast<size_t>(n)));
 }
 
-void VtEmulator::CsiDeviceStatusReport() {
-    if (!collector_.Has('?') && Param(0, 0) == 6) CursorPositionReport();
-}
-
 void VtEmulator::Answerback() { Send(settings_.GetString(P::AnswerBack)); }
 
 void VtEmulator::DefineUserKeys(std::string_view data) { userKeys_.Define(data); }
 
-void VtEmulator::DownloadSoftFont(std::string_view data) {
-    int params[7];
-    for (int i = 0; i < 7; ++i) params[i] = Param(i + 1, 0);
-    softFont_.Load(params, data);
+void VtEmulator::DownloadSoftFont(const int (&parameters)[7], std::string_view data) {
+    softFont_.Load(parameters, data);
     screen_.MarkAllChanged();
+}
+
+// The host names the file, so only a regular file is read, and at most a
+// bounded amount of it: a device or a pipe would never end.
+void VtEmulator::RunHostScript(std::string_view data, bool isFileName) {
+    if (!isFileName) {
+        host_->RunHostScript(data, "<No Name>");
+        return;
+    }
+    const std::string name(data);
+    std::error_code error;
+    std::string text;
+    bool loaded = std::filesystem::is_regular_file(name, error) &&
+                  std::filesystem::file_size(name, error) <= kMaxScriptFileSize && !error;
+    if (loaded) {
+        std::ifstream file(name, std::ios::binary);
+        text.resize(kMaxScriptFileSize + 1);
+        file.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<size_t>(file.gcount()));
+        loaded = !file.bad() && text.size() <= kMaxScriptFileSize;
+    }
+    if (!loaded) {
+        host_->ShowMessage("Cannot load script file.");
+        return;
+    }
+    host_->RunHostScript(text, name);
 }
 
 } // namespace tamsivane

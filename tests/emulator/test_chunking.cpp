@@ -1,6 +1,7 @@
-// The receive path has block fast paths (printable runs, control-sequence
-// runs); fed one byte at a time it takes the general parser.  Whatever the
-// chunking, the screen, cursor, history and replies must come out the same.
+// The receive path has block fast paths (printable ASCII and upper-half runs,
+// control-sequence runs, printer data); ReceiveByte takes each byte through
+// the plain state machine.  Whatever the blocks, the screen, cursor, history,
+// replies and printer data must come out as byte by byte.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,7 +18,9 @@ namespace {
 class Replies : public EmulatorHost {
 public:
     void SendToHost(std::string_view bytes) override { sent.append(bytes); }
+    void PrinterControllerData(std::string_view bytes) override { printed.append(bytes); }
     std::string sent;
+    std::string printed;
 };
 
 struct Outcome {
@@ -25,6 +28,7 @@ struct Outcome {
     CursorPosition cursor;
     int history = 0;
     std::string replies;
+    std::string printed;
 };
 
 struct Variant {
@@ -32,8 +36,12 @@ struct Variant {
     int columns;
     int lines;
     int dbcs; // 0 off, else the double-byte set
+    int primarySet; // 10: an 8-bit code page in GR, so 128-159 are text
 };
 
+constexpr size_t kByteWise = 0;
+
+// The bytes in blocks of chunk, or one at a time through ReceiveByte (kByteWise).
 Outcome Feed(const Variant& v, const std::string& bytes, size_t chunk) {
     Replies replies;
     VtEmulator emulator(&replies);
@@ -43,10 +51,15 @@ Outcome Feed(const Variant& v, const std::string& bytes, size_t chunk) {
         emulator.Settings().SetNumber(P::DBCS, 1);
         emulator.Settings().SetNumber(P::DBCSSet, v.dbcs);
     }
+    emulator.Settings().SetNumber(P::PrimarySet, v.primarySet);
     EXPECT_TRUE(emulator.Start());
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    for (size_t i = 0; i < bytes.size(); i += chunk)
-        emulator.ReceiveBlock(data + i, std::min(chunk, bytes.size() - i));
+    if (chunk == kByteWise) {
+        for (const uint8_t byte : std::string_view(bytes)) emulator.ReceiveByte(byte);
+    } else {
+        for (size_t i = 0; i < bytes.size(); i += chunk)
+            emulator.ReceiveBlock(data + i, std::min(chunk, bytes.size() - i));
+    }
     Outcome out;
     const ScreenBuffer& screen = emulator.Screen();
     out.history = screen.HistoryCount();
@@ -59,6 +72,7 @@ Outcome Feed(const Variant& v, const std::string& bytes, size_t chunk) {
     }
     out.cursor = emulator.Cursor();
     out.replies = replies.sent;
+    out.printed = replies.printed;
     return out;
 }
 
@@ -74,6 +88,8 @@ std::string RandomStream(std::mt19937& rng, size_t length) {
         "\xe2\x94\x80", "\xc3\xa9", "\xe9", "\xf0\x9f\x98\x80", "\xc0\xaf", "\xed\xa0\x80",
         "\xe2\x94", "\xee\xbc\x80", "\x82\xa0", "\x80", "\x9b" "2C", "\x1b[?3h", "\x1b[?3l", "\x1b[1;10s",
         "\x1b[", "\x1bP$tx\x1b\\", "\x18", "\x1b[2$~", "\x1b[1$}", "\x1b[0$}",
+        "\x1b[5ito the printer\x1b[4i", "\x9b" "5i\x1b[1mprinted\x9b" "4i", "\x1b]0;title\x07",
+        "\x1b" "P1{text\x1b\\", "\x1b(0", "\x1b(B", "\x1b" "N", "\x1b*0\x1bn", "\x1b(A",
     };
     std::string out;
     std::uniform_int_distribution<int> kind(0, 3);
@@ -90,23 +106,25 @@ std::string RandomStream(std::mt19937& rng, size_t length) {
     return out;
 }
 
-TEST(ChunkingTest, EveryChunkingGivesTheSameScreen) {
+TEST(ChunkingTest, EveryChunkingGivesWhatBytesOneByOneGive) {
     const Variant variants[] = {
-        {"80x24", 80, 24, 0}, {"132x48", 132, 48, 0}, {"utf-8", 80, 24, 5}, {"shift-jis", 80, 25, 3}};
+        {"80x24", 80, 24, 0, 4},   {"132x48", 132, 48, 0, 4},   {"utf-8", 80, 24, 5, 4},
+        {"shift-jis", 80, 25, 3, 4}, {"code page 437", 80, 24, 0, 10}};
     std::mt19937 rng(20261206);
     for (const Variant& v : variants) {
         for (int round = 0; round < 6; ++round) {
             const std::string bytes = RandomStream(rng, 6000);
-            const Outcome whole = Feed(v, bytes, 2048);
-            for (size_t chunk : {size_t{1}, size_t{5}, size_t{17}}) {
+            const Outcome oracle = Feed(v, bytes, kByteWise);
+            for (size_t chunk : {size_t{2048}, size_t{1}, size_t{5}, size_t{17}}) {
                 const Outcome split = Feed(v, bytes, chunk);
                 SCOPED_TRACE(std::string(v.name) + " round " + std::to_string(round) + " chunk " +
                              std::to_string(chunk));
-                EXPECT_EQ(split.cursor.row, whole.cursor.row);
-                EXPECT_EQ(split.cursor.column, whole.cursor.column);
-                EXPECT_EQ(split.history, whole.history);
-                EXPECT_EQ(split.replies, whole.replies);
-                EXPECT_TRUE(split.cells == whole.cells);
+                EXPECT_EQ(split.cursor.row, oracle.cursor.row);
+                EXPECT_EQ(split.cursor.column, oracle.cursor.column);
+                EXPECT_EQ(split.history, oracle.history);
+                EXPECT_EQ(split.replies, oracle.replies);
+                EXPECT_EQ(split.printed, oracle.printed);
+                EXPECT_TRUE(split.cells == oracle.cells);
             }
         }
     }
