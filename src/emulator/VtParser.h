@@ -139,7 +139,19 @@ public:
         while (i < length && !interrupted_) {
             switch (state_) {
             case ParserState::Ground:
-                i += GroundRun(data + i, length - i);
+                if (const size_t run = GraphicRun(data + i, length - i)) {
+                    handler_.Print(data + i, run);
+                    i += run;
+                } else if (data[i] == ESC && i + 1 < length && data[i + 1] == '[') {
+                    // ESC [ is by far the most frequent introducer.
+                    Enter(ParserState::ControlSequence);
+                    i += 2;
+                } else {
+                    Control(data[i++]);
+                }
+                break;
+            case ParserState::Escape:
+                EscapeByte(data[i++]);
                 break;
             case ParserState::ControlSequence:
                 i += ControlSequenceRun(data + i, length - i);
@@ -246,25 +258,6 @@ private:
             if (!c1Graphic) break;
         }
         return n;
-    }
-
-    size_t GroundRun(const uint8_t* data, size_t length) {
-        size_t i = 0;
-        while (i < length && state_ == ParserState::Ground && !interrupted_) {
-            if (const size_t run = GraphicRun(data + i, length - i)) {
-                handler_.Print(data + i, run);
-                i += run;
-                continue;
-            }
-            const uint8_t byte = data[i++];
-            // ESC [ is by far the most frequent introducer.
-            if (byte == ESC && i < length && data[i] == '[') {
-                Enter(ParserState::ControlSequence);
-                return i + 1;
-            }
-            Control(byte);
-        }
-        return i;
     }
 
     void EscapeByte(uint8_t byte) {
