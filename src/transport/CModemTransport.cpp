@@ -91,7 +91,10 @@ bool CModemTransport::Dial(const std::string& number) {
             ShowText("\n\rConnected.\r\n");
             // The line end after CONNECT is not data.
             if (!input_.empty() && input_.front() == '\n') input_.erase(0, 1);
-            StoreReceived(reinterpret_cast<const uint8_t*>(input_.data()), input_.size());
+            {
+                std::lock_guard lock(Host().Lock());
+                StoreReceived(reinterpret_cast<const uint8_t*>(input_.data()), input_.size());
+            }
             input_.clear();
             std::lock_guard lock(lineMutex_);
             watchCarrier_ = port_.Carrier().value_or(false);
