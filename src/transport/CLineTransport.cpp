@@ -12,7 +12,10 @@ namespace tamsivane {
 LineSettings LineSettingsOf(const SettingsStore& settings) {
     LineSettings line;
     line.speed = settings.GetNumber(P::Speed);
-    line.dataBits = settings.GetNumber(P::DataLength);
+    // A setup that never chose the data bits (0, as the default template
+    // has it) gets the usual 8; other values outside 6-8 are refused.
+    const int dataBits = settings.GetNumber(P::DataLength);
+    line.dataBits = dataBits == 0 ? 8 : dataBits;
     line.parity = settings.GetNumber(P::Parity);
     line.stopBits = settings.GetNumber(P::StopBits);
     line.flowControl = settings.GetNumber(P::FlowControl);
