@@ -162,9 +162,7 @@ void CMainFrame::CreateStatusBar(const ProfileWindowValues& values) {
 // --- opening sessions ---------------------------------------------------------
 
 std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
-    auto doc = std::make_shared<CVT420Doc>(user_);
-    doc->SetLineDevices(ReadLineDevices(profile_));
-    return doc;
+    return std::make_shared<CVT420Doc>(user_);
 }
 
 CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {
@@ -187,6 +185,9 @@ CChildFrame* CMainFrame::OpenPreparedSession(std::shared_ptr<CVT420Doc> doc) {
 }
 
 bool CMainFrame::OpenConnection(CVT420Doc& doc, bool noConnect) {
+    // The devices as configured now (the New Connection dialog may have
+    // changed the modems).
+    doc.SetLineDevices(ReadLineDevices(profile_));
     if (doc.OpenConnection(noConnect)) return true;
     int hostType;
     {
@@ -541,7 +542,12 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::SaveAs, {[this] { SaveAsCommand(); }, hasSession});
     c.SetHandler(Command::Exit, {[this] { close(); }});
     c.SetHandler(Command::Reconnect,
-                 {onSession([](CVT420Doc& doc) { doc.Reconnect(); }),
+                 {[this] {
+                      if (CVT420Doc* doc = ActiveDocument()) {
+                          doc->SetLineDevices(ReadLineDevices(profile_));
+                          doc->Reconnect();
+                      }
+                  },
                   sessionTest([](const CVT420Doc& doc) { return doc.CanReconnect(); })});
     c.SetHandler(Command::ShowHistory,
                  {onSession([](CVT420Doc& doc) { doc.ToggleHistory(); }), hasSession,
