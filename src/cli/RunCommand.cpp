@@ -1,6 +1,7 @@
 // run: opens a whole session without windows (from a setup file, or the
 // "default" template and a target), sends texts once it is connected, keeps
 // it until the host closes it or the time is up, and prints the screen.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -14,11 +15,13 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "config/LineDevices.h"
 #include "config/ResourceStrings.h"
 #include "config/Templates.h"
 #include "emulator/ControlNames.h"
 #include "session/CVT420Doc.h"
 #include "session/TelnetLink.h"
+#include "transport/CModemTransport.h"
 #include "transport/CTelnetTransport.h"
 #include "transport/ServiceNames.h"
 
@@ -31,8 +34,11 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kCommand = "run";
 constexpr double kDefaultTimeout = 10;
 constexpr double kMaxTimeout = 7 * 24 * 3600;
-constexpr auto kConnectLimit = CTelnetTransport::kConnectTimeout +
-                               CTelnetTransport::kGreetingTimeout + std::chrono::seconds(5);
+constexpr auto kConnectLimit =
+    std::max<std::chrono::milliseconds>(
+        CTelnetTransport::kConnectTimeout + CTelnetTransport::kGreetingTimeout,
+        2 * CModemTransport::kCommandTimeout + CModemTransport::kDialTimeout) +
+    std::chrono::seconds(5);
 // How long what has arrived may take to reach the screen before it is printed.
 constexpr auto kShowLimit = std::chrono::seconds(10);
 
@@ -42,6 +48,7 @@ struct RunOptions {
     std::optional<ConnectionValues> target;
     std::vector<std::string> sends; // decoded, in order
     std::optional<std::string> capture;
+    std::optional<std::string> device; // the serial line or modem, instead of the profile's
     double timeout = kDefaultTimeout;
 };
 
@@ -49,6 +56,52 @@ template <typename... Parts>
 int UsageError(const Parts&... parts) {
     return ReportUsageError(kCommand, {std::string_view(parts)...});
 }
+
+// Messages go to standard error as they come, except that "Cannot connect"
+// waits while held: a serial line or modem that fails to connect shows why on
+// the screen (the dialling, "Busy"), which is printed first.
+class RunUser final : public UserInteraction {
+public:
+    ~RunUser() override { Release(); }
+
+    void ShowMessage(int id, std::string_view text) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (id == Msg::CannotConnect && holding_) {
+                held_.emplace_back(text);
+                return;
+            }
+        }
+        console_.ShowMessage(id, text);
+    }
+    Answer Ask(std::string_view caption, std::string_view question, Answer defaultAnswer) override {
+        return console_.Ask(caption, question, defaultAnswer);
+    }
+    std::string ChooseSaveFile(std::string_view caption) override {
+        return console_.ChooseSaveFile(caption);
+    }
+
+    void Hold() {
+        std::lock_guard lock(mutex_);
+        holding_ = true;
+    }
+    // Shows what was held, and from now on everything as it comes.
+    void Release() {
+        std::vector<std::string> held;
+        {
+            std::lock_guard lock(mutex_);
+            holding_ = false;
+            held.swap(held_);
+        }
+        for (const std::string& text : held) console_.ShowMessage(Msg::CannotConnect, text);
+    }
+
+private:
+    HeadlessUser console_;
+    std::mutex mutex_;
+    bool holding_ = false;
+    std::vector<std::string> held_;
+};
 
 // Follows the connection for the waits of the run and keeps what was sent.
 class SessionWatch final : public SessionObserver {
@@ -120,7 +173,7 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         }
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
-            name != "--timeout") {
+            name != "--timeout" && name != "--device") {
             return UsageError("unknown option \"", arg, "\"");
         }
         const std::optional<std::string_view> value = OptionValue(args, i, name);
@@ -144,6 +197,9 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
             options.sends.push_back(std::move(bytes));
         } else if (name == "--capture") {
             options.capture = std::string(*value);
+        } else if (name == "--device") {
+            if (value->empty()) return UsageError("--device needs a device path");
+            options.device = std::string(*value);
         } else {
             const std::optional<double> seconds = ParseDecimal<double>(*value);
             if (!seconds || !std::isfinite(*seconds) || *seconds < 0 || *seconds > kMaxTimeout) {
@@ -164,8 +220,12 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
             options, {static_cast<int32_t>(TransportType::Telnet), std::string(*host), number});
         if (status) return status;
     }
+    // A device alone is a serial line (HostType=3 with it dials a modem).
+    if (!options.setupFile && !options.target && options.device) {
+        options.target = ConnectionValues{static_cast<int32_t>(TransportType::Serial), "", 0};
+    }
     if (!options.setupFile && !options.target) {
-        return UsageError("needs a setup file, telnet://HOST, --host or --loopback");
+        return UsageError("needs a setup file, telnet://HOST, --host, --loopback or --device");
     }
     return 0;
 }
@@ -183,6 +243,11 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session) {
             ApplySettings(kCommand, session.Emulator().Settings(), options.session.settings);
         if (status) return status;
     }
+    if (options.device) {
+        LineDevices lines;
+        lines.deviceOverride = *options.device;
+        session.SetLineDevices(std::move(lines));
+    }
     if (options.capture && !session.StartCapture(*options.capture)) {
         std::fprintf(stderr, "tamsivane-cli run: cannot create \"%s\": %s\n",
                      options.capture->c_str(), std::strerror(errno));
@@ -197,18 +262,21 @@ int RunSession(std::span<const std::string_view> args) {
     RunOptions options;
     if (const int status = ParseOptions(args, options)) return status;
 
-    HeadlessUser user;
+    RunUser user;
     SessionWatch watch;
     CVT420Doc session(user);
     session.AddObserver(&watch);
     if (const int status = PrepareSession(options, session)) return status;
+    int32_t hostType;
+    {
+        std::lock_guard lock(session.Lock());
+        hostType = session.Emulator().Settings().GetNumber(P::HostType);
+    }
+    const bool line = hostType == static_cast<int32_t>(TransportType::Serial) ||
+                      hostType == static_cast<int32_t>(TransportType::Modem);
+    if (line) user.Hold();
 
     if (!session.OpenConnection(false)) {
-        int32_t hostType;
-        {
-            std::lock_guard lock(session.Lock());
-            hostType = session.Emulator().Settings().GetNumber(P::HostType);
-        }
         return UsageError("no connection can be made for HostType ", std::to_string(hostType));
     }
     // The transport gives up connecting by itself; this bound only guards that.
@@ -226,8 +294,16 @@ int RunSession(std::span<const std::string_view> args) {
         user.ShowMessage(Msg::CannotConnect, text);
         return kExitUsage;
     }
-    // A connection that failed has told the user why.
-    if (!watch.Connected()) return kExitUsage;
+    // A connection that failed has told the user why; a line has shown it
+    // on the screen as well.
+    if (!watch.Connected()) {
+        if (line) {
+            std::lock_guard lock(session.Lock());
+            PrintDump(kCommand, session.Emulator(), options.session.dump, {});
+        }
+        return kExitUsage;
+    }
+    user.Release();
 
     for (const std::string& text : options.sends) {
         if (!session.Send(text)) break;
