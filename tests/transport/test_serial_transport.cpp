@@ -131,6 +131,24 @@ TEST_F(SerialTransportTest, XonXoffHoldsOutputUntilResumed) {
     EXPECT_EQ(session.ScreenText().find('\x13'), std::string::npos);
 }
 
+TEST_F(SerialTransportTest, AWriteHeldPastItsBoundEndsTheSession) {
+    SocatPtys ptys;
+    ASSERT_TRUE(ptys.Ready());
+    LineEnd far(ptys.Far());
+    extra = {{P::FlowControl, 1}};
+    Open(ptys.Near());
+    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    // What follows XOFF on the line shows it has been taken.
+    ASSERT_TRUE(far.Write("\x13stopped"));
+    ASSERT_TRUE(session.WaitForScreen("stopped"));
+    // More than the line holds while output is stopped, and it never resumes.
+    const auto start = Clock::now();
+    EXPECT_FALSE(session.Type(std::string(256 * 1024, 'x')));
+    EXPECT_GE(Clock::now() - start, CSerialTransport::kWriteTimeout);
+    EXPECT_TRUE(session.WaitForState(TransportState::Closed));
+    EXPECT_TRUE(session.Messages().empty());
+}
+
 TEST_F(SerialTransportTest, SpeedAndStopBitsReachTheDevice) {
     for (const int speed : {9600, 51200, 250000}) {
         SCOPED_TRACE(speed);
