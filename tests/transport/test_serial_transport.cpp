@@ -46,6 +46,16 @@ protected:
         session.Attach(std::make_unique<CSerialTransport>(session));
         ASSERT_TRUE(session.Transport().Start());
     }
+    // A session on one end of a socat pair whose other end (far) the test holds.
+    void OpenPair(int flowControl = 0) {
+        ptys = std::make_unique<SocatPtys>();
+        ASSERT_TRUE(ptys->Ready());
+        far = std::make_unique<LineEnd>(ptys->Far());
+        ASSERT_TRUE(far->IsOpen());
+        extra.emplace_back(P::FlowControl, flowControl);
+        Open(ptys->Near());
+        ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    }
     bool Write(const std::string& bytes) {
         return session.Transport().Write(reinterpret_cast<const uint8_t*>(bytes.data()),
                                          bytes.size());
@@ -61,6 +71,8 @@ protected:
     }
 
     std::vector<std::pair<int, int>> extra; // more settings: parameter, value
+    std::unique_ptr<SocatPtys> ptys;
+    std::unique_ptr<LineEnd> far;
     TestSession session;
 };
 
@@ -89,57 +101,42 @@ private:
 };
 
 TEST_F(SerialTransportTest, EveryByteValueCrossesBothWays) {
-    SocatPtys ptys;
-    ASSERT_TRUE(ptys.Ready());
-    LineEnd far(ptys.Far());
-    ASSERT_TRUE(far.IsOpen());
-    Open(ptys.Near());
-    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    OpenPair();
     EXPECT_EQ(session.Transport().GetName(session.Emulator().Settings()), "COM1");
     // Received bytes taken whole (as a transfer takes them), not through the screen.
     session.SetTransferRunning(true);
     const std::string all = AllByteValues();
-    ASSERT_TRUE(far.Write(all + all));
+    ASSERT_TRUE(far->Write(all + all));
     EXPECT_TRUE(session.WaitFor([&] { return session.TransferBytes() == all + all; }))
         << session.TransferBytes().size();
     ASSERT_TRUE(Write(all));
-    EXPECT_EQ(far.Read(all.size()), all);
+    EXPECT_EQ(far->Read(all.size()), all);
     session.SetTransferRunning(false);
     // And typed text reaches the line.
     EXPECT_TRUE(session.Type("typed\r"));
-    EXPECT_EQ(far.Read(6), "typed\r");
+    EXPECT_EQ(far->Read(6), "typed\r");
 }
 
 TEST_F(SerialTransportTest, XonXoffHoldsOutputUntilResumed) {
-    SocatPtys ptys;
-    ASSERT_TRUE(ptys.Ready());
-    LineEnd far(ptys.Far());
-    extra = {{P::FlowControl, 1}};
-    Open(ptys.Near());
-    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
-    ASSERT_TRUE(far.Write("\x13"));
+    OpenPair(1);
+    ASSERT_TRUE(far->Write("\x13"));
     // XOFF is taken by the line, not shown; what follows it is.
-    ASSERT_TRUE(far.Write("after"));
+    ASSERT_TRUE(far->Write("after"));
     ASSERT_TRUE(session.WaitForScreen("after"));
     std::atomic<bool> sent{false};
     std::thread typist([&] { sent = session.Type("held"); });
-    EXPECT_EQ(far.ReadFor(300ms), "");
-    ASSERT_TRUE(far.Write("\x11"));
-    EXPECT_EQ(far.Read(4), "held");
+    EXPECT_EQ(far->ReadFor(300ms), "");
+    ASSERT_TRUE(far->Write("\x11"));
+    EXPECT_EQ(far->Read(4), "held");
     typist.join();
     EXPECT_TRUE(sent);
     EXPECT_EQ(session.ScreenText().find('\x13'), std::string::npos);
 }
 
 TEST_F(SerialTransportTest, AWriteHeldPastItsBoundEndsTheSession) {
-    SocatPtys ptys;
-    ASSERT_TRUE(ptys.Ready());
-    LineEnd far(ptys.Far());
-    extra = {{P::FlowControl, 1}};
-    Open(ptys.Near());
-    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    OpenPair(1);
     // What follows XOFF on the line shows it has been taken.
-    ASSERT_TRUE(far.Write("\x13stopped"));
+    ASSERT_TRUE(far->Write("\x13stopped"));
     ASSERT_TRUE(session.WaitForScreen("stopped"));
     // More than the line holds while output is stopped, and it never resumes.
     const auto start = Clock::now();
@@ -293,11 +290,8 @@ TEST_F(SerialTransportTest, AMissingOrBusyDeviceFailsTheConnection) {
 }
 
 TEST_F(SerialTransportTest, TheDeviceGoingAwayEndsTheSessionQuietly) {
-    SocatPtys ptys;
-    ASSERT_TRUE(ptys.Ready());
-    Open(ptys.Near());
-    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
-    ptys.Unplug();
+    OpenPair();
+    ptys->Unplug();
     EXPECT_TRUE(session.WaitForState(TransportState::Closed, 5s));
     EXPECT_EQ(session.States(), (std::vector{TransportState::Connecting, TransportState::Connected,
                                              TransportState::Closing, TransportState::Closed}));
@@ -307,18 +301,14 @@ TEST_F(SerialTransportTest, TheDeviceGoingAwayEndsTheSessionQuietly) {
 }
 
 TEST_F(SerialTransportTest, BreakHoldsHalfASecondWhileDataKeepsArriving) {
-    SocatPtys ptys;
-    ASSERT_TRUE(ptys.Ready());
-    LineEnd far(ptys.Far());
-    Open(ptys.Near());
-    ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    OpenPair();
     std::atomic<bool> breakDone{false};
     const auto start = Clock::now();
     std::thread breaker([&] {
         EXPECT_TRUE(session.Transport().SendBreak());
         breakDone = true;
     });
-    ASSERT_TRUE(far.Write("during"));
+    ASSERT_TRUE(far->Write("during"));
     EXPECT_TRUE(session.WaitForScreen("during", 2s));
     EXPECT_FALSE(breakDone);
     breaker.join();
