@@ -1,0 +1,15 @@
+// The text of a rectangle of the displayed page, as term.Screen returns it.
+#pragma once
+
+#include <string>
+
+namespace tamsivane {
+
+class VtEmulator;
+
+// Rows and columns from 1, inclusive, clipped to the page; the low byte of
+// each cell; rows joined by LF CR with nothing after the last.
+std::string ScreenRectangleText(const VtEmulator& emulator, int top, int left, int bottom,
+                                int right);
+
+} // namespace tamsivane

@@ -1,0 +1,49 @@
+#include "script/ScriptInput.h"
+
+namespace tamsivane {
+
+void ScriptInput::Push(uint8_t byte) {
+    {
+        std::lock_guard lock(mutex_);
+        if (bytes_.size() >= kCapacity) bytes_.pop_front();
+        bytes_.push_back(byte);
+    }
+    changed_.notify_one();
+}
+
+void ScriptInput::Cancel() {
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+    }
+    changed_.notify_all();
+}
+
+bool ScriptInput::Cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+
+ScriptInput::Taken ScriptInput::Take(uint8_t& byte, std::optional<Clock::time_point> deadline) {
+    std::unique_lock lock(mutex_);
+    const auto ready = [this] { return cancelled_.load() || !bytes_.empty(); };
+    if (deadline) {
+        if (!changed_.wait_until(lock, *deadline, ready)) return Taken::TimedOut;
+    } else {
+        changed_.wait(lock, ready);
+    }
+    if (cancelled_.load()) return Taken::Cancelled;
+    byte = bytes_.front();
+    bytes_.pop_front();
+    return Taken::Byte;
+}
+
+bool ScriptInput::SleepFor(Clock::duration duration) {
+    std::unique_lock lock(mutex_);
+    return !changed_.wait_until(lock, Clock::now() + duration,
+                                [this] { return cancelled_.load(); });
+}
+
+size_t ScriptInput::Buffered() const {
+    std::lock_guard lock(mutex_);
+    return bytes_.size();
+}
+
+} // namespace tamsivane

@@ -1,0 +1,28 @@
+#include "script/ScriptValue.h"
+
+namespace tamsivane {
+
+void CScriptValue::SetElement(size_t index, ValueKind kind, Element element) {
+    if (elements_.empty()) kind_ = kind;
+    if (index >= elements_.size()) {
+        Element blank;
+        switch (kind_) {
+        case ValueKind::String:
+            blank = std::string();
+            break;
+        case ValueKind::Object:
+            blank = static_cast<CScriptObject*>(nullptr);
+            break;
+        case ValueKind::Function:
+            blank = static_cast<CScriptFunction*>(nullptr);
+            break;
+        default:
+            blank = int32_t{0};
+            break;
+        }
+        elements_.resize(index + 1, blank);
+    }
+    elements_[index] = std::move(element);
+}
+
+} // namespace tamsivane
