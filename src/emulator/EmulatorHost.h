@@ -31,12 +31,11 @@ public:
 
     // CAN "B00" with AutoRecv on: the host started a file transfer.
     virtual void StartFileReceive() {}
-    // DCS $ t (script text) and DCS $ s (script file name) from the host.
-    virtual void RunHostScript(std::string_view text, std::string_view name) {
-        (void)text; (void)name;
+    // DCS $ t (script text) and DCS $ s (the name of a script file, which
+    // the session reads itself, outside the session lock).
+    virtual void RunHostScript(std::string_view data, bool isFileName) {
+        (void)data; (void)isFileName;
     }
-    // The file of a DCS $ s string could not be read.
-    virtual void ShowMessage(std::string_view text) { (void)text; }
 
     // A received byte while scripts wait for host text; returns whether any
     // script is still watching (false stops further calls until re-armed).

@@ -1,8 +1,6 @@
 // Replies to the host and the hand-offs to user-defined keys, the soft font
 // and host-started scripts.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
@@ -21,7 +19,6 @@ constexpr const char* kPrimaryAttributes[] = {
 };
 constexpr const char kSecondaryAttributes[] = "\x1b[>41;1;0c";
 constexpr const char kTertiaryAttributes[] = "\x1bP!|BRELL SOFTWARE Tamsivane 4.4\x1b\\";
-constexpr size_t kMaxScriptFileSize = 1 << 20;
 } // namespace
 
 void VtEmulator::Send(std::string_view bytes) {
@@ -54,30 +51,10 @@ void VtEmulator::DownloadSoftFont(const int (&parameters)[7], std::string_view d
     screen_.MarkAllChanged();
 }
 
-// The host names the file, so only a regular file is read, and at most a
-// bounded amount of it: a device or a pipe would never end.
+// The session reads a named file on the script's own thread, never while
+// the received block holds the session.
 void VtEmulator::RunHostScript(std::string_view data, bool isFileName) {
-    if (!isFileName) {
-        host_->RunHostScript(data, "<No Name>");
-        return;
-    }
-    const std::string name(data);
-    std::error_code error;
-    std::string text;
-    bool loaded = std::filesystem::is_regular_file(name, error) &&
-                  std::filesystem::file_size(name, error) <= kMaxScriptFileSize && !error;
-    if (loaded) {
-        std::ifstream file(name, std::ios::binary);
-        text.resize(kMaxScriptFileSize + 1);
-        file.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<size_t>(file.gcount()));
-        loaded = !file.bad() && text.size() <= kMaxScriptFileSize;
-    }
-    if (!loaded) {
-        host_->ShowMessage("Cannot load script file.");
-        return;
-    }
-    host_->RunHostScript(text, name);
+    host_->RunHostScript(data, isFileName);
 }
 
 } // namespace tamsivane

@@ -40,13 +40,7 @@ private:
 };
 
 CScript::CScript(std::string source, std::string name, bool fromHost, ScriptHost& host)
-    : source_(std::move(source)),
-      name_(std::move(name)),
-      fromHost_(fromHost),
-      host_(host),
-      parser_(
-          source_, [this](std::unique_ptr<CScriptFunction> f) { DefineFunction(std::move(f)); },
-          statementLine_) {
+    : source_(std::move(source)), name_(std::move(name)), fromHost_(fromHost), host_(host) {
     global_.variables["term"] = CScriptValue::Object(Adopt(MakeTermObject(*this)));
     global_.variables["sys"] = CScriptValue::Object(Adopt(MakeSysObject(*this)));
 }
@@ -72,9 +66,12 @@ void CScript::CheckCancelled() {
 CScript::Outcome CScript::Run() {
     Outcome outcome = Outcome::Finished;
     try {
-        parser_.Start();
+        parser_ = std::make_unique<ScriptParser>(
+            source_, [this](std::unique_ptr<CScriptFunction> f) { DefineFunction(std::move(f)); },
+            statementLine_);
+        parser_->Start();
         for (;;) {
-            const std::unique_ptr<CScriptStatement> statement = parser_.NextStatement();
+            const std::unique_ptr<CScriptStatement> statement = parser_->NextStatement();
             if (Execute(*statement) != Flow::Normal) break;
         }
     } catch (CScriptException& error) {
@@ -92,6 +89,7 @@ CScript::Outcome CScript::Run() {
     global_.variables.clear();
     objects_.clear();
     functions_.clear();
+    parser_.reset();
     return outcome;
 }
 

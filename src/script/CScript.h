@@ -37,6 +37,9 @@ public:
 
     // fromHost: started by the host, so HostScript decides what it may use.
     CScript(std::string source, std::string name, bool fromHost, ScriptHost& host);
+    // Before Run: replaces the text (a script file read on the script's own
+    // thread).
+    void SetSource(std::string source) { source_ = std::move(source); }
     ~CScript();
     CScript(const CScript&) = delete;
     CScript& operator=(const CScript&) = delete;
@@ -105,7 +108,7 @@ private:
     ScriptHost& host_;
     ScriptInput input_;
     int statementLine_ = 1;
-    ScriptParser parser_;
+    std::unique_ptr<ScriptParser> parser_; // while running
     ScriptFrame global_;
     ScriptFrame* current_ = &global_;
     std::vector<std::unique_ptr<CScriptFunction>> functions_;

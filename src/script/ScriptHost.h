@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,11 +62,14 @@ public:
     virtual void SendZModem(std::string_view path) = 0;
     virtual void LoadSession(std::string_view path) = 0;
 
-    // --- the user ("sys")
-    virtual int MessageBox(std::string_view text, std::string_view caption, int style) = 0;
+    // --- the user ("sys"); both return early, with the default answer, once
+    // cancelled() turns true.
+    virtual int MessageBox(std::string_view text, std::string_view caption, int style,
+                           const std::function<bool()>& cancelled) = 0;
     // The edited text, or nothing after Cancel.
     virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view initial,
-                                                InputStyle style) = 0;
+                                                InputStyle style,
+                                                const std::function<bool()>& cancelled) = 0;
     // Script errors and other messages for the user.
     virtual void ShowMessage(std::string_view text) = 0;
 };

@@ -19,17 +19,26 @@ void ScriptInput::Cancel() {
     changed_.notify_all();
 }
 
+void ScriptInput::EndOfInput() {
+    {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    changed_.notify_all();
+}
+
 bool ScriptInput::Cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
 
 ScriptInput::Taken ScriptInput::Take(uint8_t& byte, std::optional<Clock::time_point> deadline) {
     std::unique_lock lock(mutex_);
-    const auto ready = [this] { return cancelled_.load() || !bytes_.empty(); };
+    const auto ready = [this] { return cancelled_.load() || ended_ || !bytes_.empty(); };
     if (deadline) {
         if (!changed_.wait_until(lock, *deadline, ready)) return Taken::TimedOut;
     } else {
         changed_.wait(lock, ready);
     }
     if (cancelled_.load()) return Taken::Cancelled;
+    if (bytes_.empty()) return Taken::TimedOut;
     byte = bytes_.front();
     bytes_.pop_front();
     return Taken::Byte;
@@ -37,8 +46,9 @@ ScriptInput::Taken ScriptInput::Take(uint8_t& byte, std::optional<Clock::time_po
 
 bool ScriptInput::SleepFor(Clock::duration duration) {
     std::unique_lock lock(mutex_);
-    return !changed_.wait_until(lock, Clock::now() + duration,
-                                [this] { return cancelled_.load(); });
+    changed_.wait_until(lock, Clock::now() + duration,
+                        [this] { return cancelled_.load() || ended_; });
+    return !cancelled_.load();
 }
 
 size_t ScriptInput::Buffered() const {

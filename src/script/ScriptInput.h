@@ -26,6 +26,9 @@ public:
     void Push(uint8_t byte);
     void Cancel();
     bool Cancelled() const;
+    // No more bytes will come: once the queue is empty, waits and sleeps end
+    // at once as if their time had passed (for running untrusted text).
+    void EndOfInput();
 
     // Script thread: the oldest byte, waiting for one until the deadline
     // (none: no limit) or the cancel.
@@ -40,6 +43,7 @@ private:
     std::deque<uint8_t> bytes_;
     // Set under the mutex, so that waits see it; read without it.
     std::atomic<bool> cancelled_{false};
+    bool ended_ = false;
 };
 
 } // namespace tamsivane

@@ -126,7 +126,7 @@ private:
     CScriptValue MessageBox(const ScriptArgs& args) {
         const std::string text = args.String(0);
         return CScriptValue::Number(
-            host_.MessageBox(text, args.String(1, "Tamsivane"), args.Number(2, 0)));
+            host_.MessageBox(text, args.String(1, "Tamsivane"), args.Number(2, 0), Stop()));
     }
     CScriptValue FileExists(const ScriptArgs& args) {
         struct stat info;
@@ -177,7 +177,8 @@ private:
         const int32_t style = args.Number(2, 0);
         const InputStyle inputStyle =
             style >= 0 && style <= 3 ? static_cast<InputStyle>(style) : InputStyle::Plain;
-        return CScriptValue::String(host_.InputBox(prompt, initial, inputStyle).value_or(""));
+        return CScriptValue::String(
+            host_.InputBox(prompt, initial, inputStyle, Stop()).value_or(""));
     }
     CScriptValue FormatDate(const ScriptArgs& args) {
         std::string format = args.String(0, "");

@@ -63,6 +63,7 @@ void CVT420Doc::ForEachObserver(Call call) {
 CVT420Doc::CVT420Doc(UserInteraction& user) : user_(user), emulator_(this) {}
 
 CVT420Doc::~CVT420Doc() {
+    scripts_.CancelAll();
     std::shared_ptr<CTransport> transport;
     {
         std::lock_guard lock(lock_);
@@ -133,7 +134,16 @@ bool CVT420Doc::CreateTransportLocked(bool resetEmulator, bool noConnect) {
     }
     if (replaced) replaced->Stop();
     replaced.reset();
-    if (!noConnect) created->Start();
+    if (noConnect) return true;
+    created->Start();
+    std::string loginScript;
+    {
+        std::lock_guard lock(lock_);
+        const SettingsStore& settings = emulator_.Settings();
+        if (settings.GetNumber(P::LoginScript) == 0) return true;
+        loginScript = settings.GetString(P::Script);
+    }
+    RunScriptText(std::move(loginScript));
     return true;
 }
 
@@ -175,6 +185,10 @@ bool CVT420Doc::Disconnect(bool ask) {
     modified_.store(false);
     if (transport) transport->Stop();
     return true;
+}
+
+void CVT420Doc::StopConnection() {
+    if (const std::shared_ptr<CTransport> transport = CurrentTransport()) transport->Stop();
 }
 
 bool CVT420Doc::WaitUntilShown(std::chrono::steady_clock::time_point deadline) const {
@@ -260,6 +274,11 @@ bool CVT420Doc::SaveAsTemplate(const Templates& templates, std::string_view name
 // --- to the host ----------------------------------------------------------------
 
 bool CVT420Doc::Send(std::string_view bytes) {
+    recorder_.Record(bytes);
+    return SendFromScript(bytes);
+}
+
+bool CVT420Doc::SendFromScript(std::string_view bytes) {
     std::lock_guard lock(lock_);
     return transport_ && transport_->Send(Bytes(bytes), bytes.size());
 }
@@ -267,6 +286,11 @@ bool CVT420Doc::Send(std::string_view bytes) {
 void CVT420Doc::EchoLocally(std::string_view bytes) {
     std::lock_guard lock(lock_);
     if (transport_) transport_->EchoLocally(Bytes(bytes), bytes.size());
+}
+
+void CVT420Doc::ReceiveLocally(std::string_view bytes) {
+    std::lock_guard lock(lock_);
+    emulator_.ReceiveBlock(bytes);
 }
 
 bool CVT420Doc::SendBreak() {
@@ -362,6 +386,36 @@ std::string CVT420Doc::CursorPositionText() const {
     return std::to_string(cursor.row + 1) + ":" + std::to_string(cursor.column + 1);
 }
 
+// --- scripts ------------------------------------------------------------------
+
+template <typename Start>
+std::shared_ptr<ScriptRun> CVT420Doc::StartScript(Start start) {
+    // Started and watched under the lock, so that no received byte falls
+    // between the two.
+    std::shared_ptr<ScriptRun> run = start();
+    emulator_.SetScriptWatch(true);
+    return run;
+}
+
+std::shared_ptr<ScriptRun> CVT420Doc::RunScriptText(std::string text) {
+    std::lock_guard lock(lock_);
+    return StartScript([&] { return scripts_.RunText(std::move(text), false); });
+}
+
+std::shared_ptr<ScriptRun> CVT420Doc::RunScriptFile(std::string path) {
+    std::lock_guard lock(lock_);
+    return StartScript([&] { return scripts_.RunFile(std::move(path), false); });
+}
+
+void CVT420Doc::RunHostScript(std::string_view data, bool isFileName) {
+    StartScript([&] {
+        return isFileName ? scripts_.RunFile(std::string(data), true)
+                          : scripts_.RunText(std::string(data), true);
+    });
+}
+
+bool CVT420Doc::OfferToScripts(uint8_t byte) { return scripts_.Offer(byte); }
+
 // --- views ----------------------------------------------------------------------
 
 void CVT420Doc::AddObserver(SessionObserver* observer) {
@@ -410,8 +464,6 @@ void CVT420Doc::ScreenChanged(int firstRow, int lastRow, bool historyChanged) {
 void CVT420Doc::LayoutChanged() {
     ForEachObserver([](SessionObserver& o) { o.LayoutChanged(); });
 }
-
-void CVT420Doc::ShowMessage(std::string_view text) { user_.ShowMessage(0, text); }
 
 void CVT420Doc::CommunicationChanged() {
     if (transport_) transport_->ApplySettings(emulator_.Settings());

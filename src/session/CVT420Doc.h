@@ -22,9 +22,12 @@
 
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
+#include "script/MacroRecorder.h"
+#include "script/ScriptList.h"
 #include "session/CaptureFile.h"
 #include "session/SessionLock.h"
 #include "session/SessionObserver.h"
+#include "session/SessionScriptHost.h"
 #include "session/UserInteraction.h"
 #include "transport/CTransport.h"
 #include "keyboard/KeyActions.h"
@@ -69,7 +72,7 @@ public:
     // built-in settings when it cannot be read), then the connection values.
     void LoadNewSession(const Templates& templates, const ConnectionValues& values);
     // Creates the transport with the emulator reset and, unless noConnect,
-    // starts it; then titles the session: after a setup file by the title
+    // starts it (and, with LoginScript set, the login script); then titles the session: after a setup file by the title
     // rule, otherwise "New Connection to <peer>".  False when HostType has
     // no transport.
     bool OpenConnection(bool noConnect);
@@ -86,6 +89,9 @@ public:
     // modified settings; false leaves everything as it was.  Then the
     // transport is stopped.  Also called by scripts (ask false, script thread).
     bool Disconnect(bool ask);
+    // Stops the transport and nothing else: modified settings stay marked,
+    // so closing still asks to save them (a script's Disconnect).
+    void StopConnection();
     TransportState ConnectionState() const;
     // Without the session lock: until everything received or echoed so far
     // is on the screen (and in the capture), or the connection has ended;
@@ -108,8 +114,14 @@ public:
     bool SaveAsTemplate(const Templates& templates, std::string_view name);
 
     // --- to the host (any thread but the I/O thread)
+    // What the user sends (keys, paste, buttons, chat line): recorded while a
+    // macro is recorded.
     bool Send(std::string_view bytes);
+    // What a script sends: never recorded.
+    bool SendFromScript(std::string_view bytes);
     void EchoLocally(std::string_view bytes);
+    // Bytes shown and offered to the scripts as if the host had sent them.
+    void ReceiveLocally(std::string_view bytes);
     bool SendBreak();
     // Hold Screen: received data waits in the transport while held.
     void SetHold(bool on);
@@ -151,6 +163,20 @@ public:
     // mode.  Takes the session lock.
     KeyOutcome TranslateKey(uint8_t key, uint8_t modifiers, std::optional<bool> numLockOn = {});
 
+    // --- macro recording (GUI thread)
+    void StartMacro() { recorder_.Start(); }
+    // The recorded script; empty when nothing was sent.
+    std::string StopMacro() { return recorder_.Stop(); }
+    bool RecordingMacro() const { return recorder_.IsRecording(); }
+
+    // --- scripts (any thread but the I/O thread, session lock not held)
+    // Starts a script text ("<No Name>") or a script file, read on the
+    // script's thread; both run until they end or the session closes.
+    std::shared_ptr<ScriptRun> RunScriptText(std::string text);
+    std::shared_ptr<ScriptRun> RunScriptFile(std::string path);
+    // Cancels every running script and waits for it to end.
+    void CancelScripts() { scripts_.CancelAll(); }
+
     // --- views
     void AddObserver(SessionObserver* observer);
     // After it returns, the observer is called no more.
@@ -175,7 +201,8 @@ public:
     void Bell() override;
     void ScreenChanged(int firstRow, int lastRow, bool historyChanged) override;
     void LayoutChanged() override;
-    void ShowMessage(std::string_view text) override;
+    void RunHostScript(std::string_view data, bool isFileName) override;
+    bool OfferToScripts(uint8_t byte) override;
     void CommunicationChanged() override;
     void PageSizeChanged(int columns, int lines) override;
 
@@ -190,6 +217,9 @@ private:
     void DeliverKey(const KeyOutcome& outcome, KeyActions& actions);
     template <typename Call>
     void ForEachObserver(Call call);
+    // Starts a script and has the emulator offer it the host's bytes.
+    template <typename Start>
+    std::shared_ptr<ScriptRun> StartScript(Start start);
 
     UserInteraction& user_;
     mutable SessionLock lock_;
@@ -209,6 +239,12 @@ private:
 
     std::mutex observersMutex_;
     std::vector<SessionObserver*> observers_;
+
+    MacroRecorder recorder_;
+
+    // Last, so that the scripts go first: they reach everything above.
+    SessionScriptHost scriptHost_{*this, user_};
+    ScriptList scripts_{scriptHost_};
 };
 
 } // namespace tamsivane

@@ -3,14 +3,19 @@
 // program gives every question its default answer.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "script/ScriptHost.h"
 #include "session/UserNotifier.h"
 
 namespace tamsivane {
 
 enum class Answer { Yes, No };
+
+class CVT420Doc;
 
 class UserInteraction : public UserNotifier {
 public:
@@ -22,6 +27,28 @@ public:
     // The path to save a setup file that has none yet; "" when the user
     // chose none.  Same threads as Ask.
     virtual std::string ChooseSaveFile(std::string_view caption) = 0;
+
+    // --- what scripts ask for, on the script's thread without the session
+    // lock.  Waits for the user end early, with the default answer, once
+    // cancelled() turns true (the session is closing).  The defaults are
+    // those of a program without windows.
+    //
+    // sys.MessageBox: the message shown, the default button's result.
+    virtual int MessageBox(std::string_view text, std::string_view caption, int style,
+                           const std::function<bool()>& cancelled);
+    // sys.InputBox: the edited text, nothing after Cancel; by default the
+    // initial text.
+    virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view initial,
+                                                InputStyle style,
+                                                const std::function<bool()>& cancelled);
+    // term.DoMenu: a command of the command table for the session; by
+    // default the session commands that need no window run and the others
+    // are reported.
+    virtual void MenuCommand(CVT420Doc& session, int command);
+    // sys.LoadSession: open a setup file as a new session.
+    virtual void OpenSession(std::string_view path);
+    // term.SendZModem: send a file by ZModem in the session.
+    virtual void SendFile(CVT420Doc& session, std::string_view path);
 };
 
 } // namespace tamsivane

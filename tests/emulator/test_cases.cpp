@@ -61,7 +61,7 @@ public:
     void SendToHost(std::string_view bytes) override { sent.append(bytes); }
     void Bell() override { ++bells; }
     void StartFileReceive() override { ++receives; }
-    void RunHostScript(std::string_view, std::string_view) override { ++scripts; }
+    void RunHostScript(std::string_view, bool) override { ++scripts; }
 
     std::string sent;
     int bells = 0;

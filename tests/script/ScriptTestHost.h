@@ -57,12 +57,13 @@ public:
     void LoadSession(std::string_view path) override {
         calls.push_back("LoadSession " + std::string(path));
     }
-    int MessageBox(std::string_view text, std::string_view caption, int style) override {
+    int MessageBox(std::string_view text, std::string_view caption, int style,
+                   const std::function<bool()>&) override {
         calls.push_back("MessageBox " + std::string(caption) + ": " + std::string(text));
         return DefaultMessageBoxResult(style);
     }
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view initial,
-                                        InputStyle) override {
+                                        InputStyle, const std::function<bool()>&) override {
         calls.push_back("InputBox " + std::string(prompt));
         return std::string(initial) + "!";
     }

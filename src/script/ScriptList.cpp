@@ -1,0 +1,149 @@
+#include "script/ScriptList.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "script/ScriptHost.h"
+
+namespace tamsivane {
+
+bool ScriptRun::WaitUntilEnded(std::chrono::steady_clock::time_point deadline) const {
+    std::unique_lock lock(mutex_);
+    return ended_.wait_until(lock, deadline, [this] { return state_ != State::Running; });
+}
+
+ScriptRun::State ScriptRun::Result() const {
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+std::string ScriptRun::ErrorReport() const {
+    std::lock_guard lock(mutex_);
+    return report_;
+}
+
+void ScriptRun::End(State state, std::string report) {
+    {
+        std::lock_guard lock(mutex_);
+        state_ = state;
+        report_ = std::move(report);
+    }
+    ended_.notify_all();
+}
+
+std::optional<std::string> ReadScriptFile(const std::string& path, size_t limit) {
+    // Opened without blocking, so that a FIFO named here cannot stall the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info;
+    std::optional<std::string> text;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<uint64_t>(info.st_size) <= limit) {
+        text.emplace();
+        char block[8192];
+        ssize_t n;
+        while ((n = read(fd, block, sizeof block)) > 0 && text->size() <= limit) {
+            text->append(block, static_cast<size_t>(n));
+        }
+        if (n < 0 || text->size() > limit) text.reset();
+    }
+    close(fd);
+    return text;
+}
+
+ScriptList::~ScriptList() { CancelAll(); }
+
+std::shared_ptr<ScriptRun> ScriptList::RunText(std::string text, bool fromHost) {
+    auto entry = std::make_unique<Entry>(kNoScriptName, fromHost, host_);
+    entry->script.SetSource(std::move(text));
+    return Start(std::move(entry));
+}
+
+std::shared_ptr<ScriptRun> ScriptList::RunFile(std::string path, bool fromHost) {
+    auto entry = std::make_unique<Entry>(path, fromHost, host_);
+    entry->path = std::move(path);
+    return Start(std::move(entry));
+}
+
+std::shared_ptr<ScriptRun> ScriptList::Start(std::unique_ptr<Entry> entry) {
+    std::shared_ptr<ScriptRun> run = entry->run;
+    std::lock_guard lock(mutex_);
+    Entry& started = *entry;
+    entries_.push_back(std::move(entry));
+    started.thread = std::thread([this, &started] { Body(started); });
+    return run;
+}
+
+void ScriptList::Body(Entry& entry) {
+    ReapFinished();
+    bool loaded = true;
+    if (entry.path) {
+        const size_t limit =
+            entry.script.FromHost() ? kMaxHostScriptFile : CScriptValue::kMaxStringLength;
+        std::optional<std::string> text = ReadScriptFile(*entry.path, limit);
+        loaded = text.has_value();
+        if (loaded) entry.script.SetSource(std::move(*text));
+    }
+    if (!loaded) {
+        host_.ShowMessage(kCannotLoadScriptFile);
+        entry.run->End(ScriptRun::State::NotLoaded);
+    } else {
+        switch (entry.script.Run()) {
+        case CScript::Outcome::Finished:
+            entry.run->End(ScriptRun::State::Finished);
+            break;
+        case CScript::Outcome::Cancelled:
+            entry.run->End(ScriptRun::State::Cancelled);
+            break;
+        case CScript::Outcome::Failed: {
+            std::string report = entry.script.Error()->Report();
+            host_.ShowMessage(report);
+            entry.run->End(ScriptRun::State::Failed, std::move(report));
+            break;
+        }
+        }
+    }
+    std::lock_guard lock(mutex_);
+    entry.finished = true;
+}
+
+void ScriptList::ReapFinished() {
+    std::vector<std::unique_ptr<Entry>> finished;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = entries_.begin(); it != entries_.end();) {
+            if ((*it)->finished && (*it)->thread.get_id() != std::this_thread::get_id()) {
+                finished.push_back(std::move(*it));
+                it = entries_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& entry : finished) entry->thread.join();
+}
+
+bool ScriptList::Offer(uint8_t byte) {
+    std::lock_guard lock(mutex_);
+    bool any = false;
+    for (const auto& entry : entries_) {
+        if (entry->finished) continue;
+        entry->script.Input().Push(byte);
+        any = true;
+    }
+    return any;
+}
+
+void ScriptList::CancelAll() {
+    std::vector<std::unique_ptr<Entry>> all;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& entry : entries_) entry->script.Cancel();
+        all = std::move(entries_);
+        entries_.clear();
+    }
+    for (auto& entry : all) entry->thread.join();
+}
+
+} // namespace tamsivane

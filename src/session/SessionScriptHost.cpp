@@ -1,0 +1,100 @@
+#include "session/SessionScriptHost.h"
+
+#include "keyboard/CommandTable.h"
+#include "script/ScreenText.h"
+#include "session/CVT420Doc.h"
+
+namespace tamsivane {
+
+bool SessionScriptHost::Send(std::string_view bytes) { return session_.SendFromScript(bytes); }
+
+std::string SessionScriptHost::ScreenText(int top, int left, int bottom, int right) {
+    std::lock_guard lock(session_.Lock());
+    return ScreenRectangleText(session_.Emulator(), top, left, bottom, right);
+}
+
+int SessionScriptHost::CursorRow() {
+    std::lock_guard lock(session_.Lock());
+    return session_.Emulator().Cursor().row;
+}
+
+int SessionScriptHost::CursorColumn() {
+    std::lock_guard lock(session_.Lock());
+    return session_.Emulator().Cursor().column;
+}
+
+bool SessionScriptHost::Connected() {
+    return session_.ConnectionState() == TransportState::Connected;
+}
+
+bool SessionScriptHost::GetParameter(std::string_view key, int index, SettingValue& value) {
+    std::lock_guard lock(session_.Lock());
+    const SettingsStore& settings = session_.Emulator().Settings();
+    return (index < 0 ? settings.GetByName(key, value)
+                      : settings.GetElementByName(key, index, value)) == 1;
+}
+
+bool SessionScriptHost::SetParameter(std::string_view key, int index, const SettingValue& value) {
+    std::lock_guard lock(session_.Lock());
+    VtEmulator& emulator = session_.Emulator();
+    ChangeSet changes;
+    const int accepted = index < 0
+                             ? emulator.Settings().SetByName(key, value, &changes)
+                             : emulator.Settings().SetElementByName(key, index, value, &changes);
+    if (accepted != 1) return false;
+    emulator.ApplyChangeSet(changes);
+    emulator.UpdateViews();
+    return true;
+}
+
+bool SessionScriptHost::DoMenu(std::string_view path) {
+    const int command = FindMenuCommand(path);
+    if (command == 0) return false;
+    user_.MenuCommand(session_, command);
+    return true;
+}
+
+void SessionScriptHost::MapKey(int key, int modifiers, int action, std::string_view text) {
+    std::lock_guard lock(session_.Lock());
+    session_.Keys().SetEntry(static_cast<uint8_t>(key), static_cast<uint8_t>(modifiers),
+                             static_cast<uint8_t>(action), text);
+}
+
+void SessionScriptHost::ClearTerminal() {
+    session_.ResetTerminal();
+    std::lock_guard lock(session_.Lock());
+    session_.Emulator().UpdateViews();
+}
+
+void SessionScriptHost::SendLocal(std::string_view bytes) { session_.ReceiveLocally(bytes); }
+
+void SessionScriptHost::SendBreak() { session_.SendBreak(); }
+
+void SessionScriptHost::Capture(std::string_view path, std::string_view mode) {
+    if (path.empty()) {
+        session_.StopCapture();
+    } else {
+        session_.StartCapture(std::string(path), mode);
+    }
+}
+
+void SessionScriptHost::Disconnect() { session_.StopConnection(); }
+
+void SessionScriptHost::SendZModem(std::string_view path) { user_.SendFile(session_, path); }
+
+void SessionScriptHost::LoadSession(std::string_view path) { user_.OpenSession(path); }
+
+int SessionScriptHost::MessageBox(std::string_view text, std::string_view caption, int style,
+                                  const std::function<bool()>& cancelled) {
+    return user_.MessageBox(text, caption, style, cancelled);
+}
+
+std::optional<std::string> SessionScriptHost::InputBox(std::string_view prompt,
+                                                       std::string_view initial, InputStyle style,
+                                                       const std::function<bool()>& cancelled) {
+    return user_.InputBox(prompt, initial, style, cancelled);
+}
+
+void SessionScriptHost::ShowMessage(std::string_view text) { user_.ShowMessage(0, text); }
+
+} // namespace tamsivane
