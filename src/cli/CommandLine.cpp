@@ -1,5 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -13,6 +17,11 @@
 #include "session/CVT420Doc.h"
 
 namespace tamsivane {
+namespace {
+// Longest answer kept from the terminal.
+constexpr size_t kMaxInputLine = 4096;
+} // namespace
+
 
 int ReportUsageError(std::string_view command, std::initializer_list<std::string_view> parts) {
     std::string message = "tamsivane-cli ";
@@ -199,6 +208,41 @@ void HeadlessUser::ShowMessage(int, std::string_view text) {
 Answer HeadlessUser::Ask(std::string_view, std::string_view question, Answer defaultAnswer) {
     ShowMessage(0, std::string(question) + (defaultAnswer == Answer::Yes ? " Yes" : " No"));
     return defaultAnswer;
+}
+
+std::optional<std::string> HeadlessUser::InputBox(std::string_view prompt,
+                                                  std::string_view initial, InputStyle style,
+                                                  const std::function<bool()>& cancelled) {
+    if (!isatty(STDIN_FILENO)) return std::string(initial);
+    ShowMessage(0, initial.empty() ? std::string(prompt)
+                                   : std::string(prompt) + " [" + std::string(initial) + "]");
+    termios saved{};
+    const bool hide = style == InputStyle::Password && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (hide) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    // A byte at a time as it comes, so that a closing session is not kept
+    // waiting for the user.
+    std::string line;
+    bool ended = false;
+    while (!ended && !(cancelled && cancelled())) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (poll(&input, 1, 100) <= 0) continue;
+        char c;
+        if (read(STDIN_FILENO, &c, 1) != 1 || c == '\n') {
+            ended = true;
+        } else if (line.size() < kMaxInputLine) {
+            line += c;
+        }
+    }
+    if (hide) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::fputs("\n", stderr);
+    }
+    if (!ended) return std::nullopt;
+    return line;
 }
 
 int PrintDump(std::string_view command, const VtEmulator& emulator, DumpFormat format,

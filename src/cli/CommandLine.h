@@ -84,6 +84,11 @@ public:
     Answer Ask(std::string_view caption, std::string_view question,
                Answer defaultAnswer) override;
     std::string ChooseSaveFile(std::string_view) override { return {}; }
+    // A line typed on the terminal of standard input (without echo for
+    // passwords); the initial text when standard input is no terminal.
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view initial,
+                                        InputStyle style,
+                                        const std::function<bool()>& cancelled) override;
 };
 
 // Prints the displayed page in the format (replies: the bytes sent to the

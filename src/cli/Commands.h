@@ -10,6 +10,8 @@ namespace tamsivane {
 
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitScriptError = 3;
+inline constexpr int kExitScriptTimedOut = 5;
 
 // replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]
 int RunReplay(std::span<const std::string_view> args);

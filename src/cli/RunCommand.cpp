@@ -49,6 +49,7 @@ struct RunOptions {
     std::vector<std::string> sends; // decoded, in order
     std::optional<std::string> capture;
     std::optional<std::string> device; // the serial line or modem, instead of the profile's
+    std::optional<std::string> script;
     double timeout = kDefaultTimeout;
 };
 
@@ -79,6 +80,11 @@ public:
     }
     std::string ChooseSaveFile(std::string_view caption) override {
         return console_.ChooseSaveFile(caption);
+    }
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view initial,
+                                        InputStyle style,
+                                        const std::function<bool()>& cancelled) override {
+        return console_.InputBox(prompt, initial, style, cancelled);
     }
 
     void Hold() {
@@ -173,7 +179,7 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         }
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
-            name != "--timeout" && name != "--device") {
+            name != "--timeout" && name != "--device" && name != "--script") {
             return UsageError("unknown option \"", arg, "\"");
         }
         const std::optional<std::string_view> value = OptionValue(args, i, name);
@@ -200,6 +206,9 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         } else if (name == "--device") {
             if (value->empty()) return UsageError("--device needs a device path");
             options.device = std::string(*value);
+        } else if (name == "--script") {
+            if (options.script) return UsageError("more than one --script");
+            options.script = std::string(*value);
         } else {
             const std::optional<double> seconds = ParseDecimal<double>(*value);
             if (!seconds || !std::isfinite(*seconds) || *seconds < 0 || *seconds > kMaxTimeout) {
@@ -256,6 +265,22 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session) {
     return 0;
 }
 
+// Runs the script until it ends or the time is up; 0 or the exit status of
+// its failure (already reported).
+int RunScript(CVT420Doc& session, const std::string& path, Clock::time_point deadline) {
+    const std::shared_ptr<ScriptRun> run = session.RunScriptFile(path);
+    if (!run->WaitUntilEnded(deadline)) {
+        session.CancelScripts();
+        std::fputs("Script timed out.\n", stderr);
+        return kExitScriptTimedOut;
+    }
+    switch (run->Result()) {
+    case ScriptRun::State::Failed: return kExitScriptError;
+    case ScriptRun::State::NotLoaded: return kExitUsage;
+    default: return 0;
+    }
+}
+
 } // namespace
 
 int RunSession(std::span<const std::string_view> args) {
@@ -308,8 +333,15 @@ int RunSession(std::span<const std::string_view> args) {
     for (const std::string& text : options.sends) {
         if (!session.Send(text)) break;
     }
-    watch.WaitForEnd(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(options.timeout)));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(options.timeout));
+    int scriptStatus = 0;
+    if (options.script) {
+        scriptStatus = RunScript(session, *options.script, deadline);
+    } else {
+        watch.WaitForEnd(deadline);
+    }
     // Stopping drops what still waits in the receive ring (the echo of the
     // texts with a short time limit), so it is shown first.
     session.WaitUntilShown(Clock::now() + kShowLimit);
@@ -322,6 +354,7 @@ int RunSession(std::span<const std::string_view> args) {
         std::lock_guard lock(session.Lock());
         status = PrintDump(kCommand, session.Emulator(), options.session.dump, replies);
     }
+    if (scriptStatus) return scriptStatus;
     if (!session.StopCapture()) {
         std::fprintf(stderr, "tamsivane-cli run: cannot write all of \"%s\"\n",
                      options.capture->c_str());

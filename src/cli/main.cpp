@@ -19,8 +19,8 @@ constexpr Command kCommands[] = {
      "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]"},
     {"run", tamsivane::RunSession,
      "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]\n"
-     "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--capture FILE]\n"
-     "      [--timeout SECONDS] [--dump text|json|none]"},
+     "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
+     "      [--capture FILE] [--timeout SECONDS] [--dump text|json|none]"},
     {"keys", tamsivane::RunKeys, "keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY..."},
     {"settings", tamsivane::RunSettings,
      "settings [--setup FILE.qzv] [--set KEY=VALUE]... [KEY...]\n"
