@@ -97,12 +97,7 @@ public:
                     CScriptValue& result) override;
 
 private:
-    using Method = CScriptValue (CSysObject::*)(const ScriptArgs&);
-    struct MethodEntry {
-        const char* name;
-        Method method;
-    };
-    static const MethodEntry kMethods[];
+    static const MethodEntry<CSysObject> kMethods[];
 
     std::function<bool()> Stop() {
         return [this] { return script_.Input().Cancelled(); };
@@ -195,7 +190,7 @@ private:
     ScriptHost& host_;
 };
 
-const CSysObject::MethodEntry CSysObject::kMethods[] = {
+const MethodEntry<CSysObject> CSysObject::kMethods[] = {
     {"PlaySound", &CSysObject::PlaySound},   {"Sleep", &CSysObject::Sleep},
     {"sleep", &CSysObject::Sleep},           {"MessageBox", &CSysObject::MessageBox},
     {"FileExists", &CSysObject::FileExists}, {"OpenFile", &CSysObject::OpenFile},
@@ -206,13 +201,7 @@ const CSysObject::MethodEntry CSysObject::kMethods[] = {
 
 void CSysObject::CallMethod(const std::string& name, std::vector<CScriptValue>& arguments,
                             CScriptValue& result) {
-    for (const MethodEntry& entry : kMethods) {
-        if (name != entry.name) continue;
-        CheckHostRestriction(script_, name);
-        result = (this->*entry.method)(ScriptArgs(arguments));
-        return;
-    }
-    RaiseScriptError(ScriptErr::InvalidMethod, name);
+    CallFromTable(script_, *this, kMethods, name, arguments, result);
 }
 
 } // namespace

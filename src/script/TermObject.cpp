@@ -26,12 +26,7 @@ public:
                     CScriptValue& result) override;
 
 private:
-    using Method = CScriptValue (CTermObject::*)(const ScriptArgs&);
-    struct MethodEntry {
-        const char* name;
-        Method method;
-    };
-    static const MethodEntry kMethods[];
+    static const MethodEntry<CTermObject> kMethods[];
 
     CScriptValue Wait(const ScriptArgs& args);
     CScriptValue Get(const ScriptArgs& args);
@@ -54,7 +49,7 @@ private:
     ScriptHost& host_;
 };
 
-const CTermObject::MethodEntry CTermObject::kMethods[] = {
+const MethodEntry<CTermObject> CTermObject::kMethods[] = {
     {"Wait", &CTermObject::Wait},
     {"wait", &CTermObject::Wait},
     {"Get", &CTermObject::Get},
@@ -110,13 +105,7 @@ void CTermObject::SetProperty(const std::string& name, const CScriptValue& value
 
 void CTermObject::CallMethod(const std::string& name, std::vector<CScriptValue>& arguments,
                              CScriptValue& result) {
-    for (const MethodEntry& entry : kMethods) {
-        if (name != entry.name) continue;
-        CheckHostRestriction(script_, name);
-        result = (this->*entry.method)(ScriptArgs(arguments));
-        return;
-    }
-    RaiseScriptError(ScriptErr::InvalidMethod, name);
+    CallFromTable(script_, *this, kMethods, name, arguments, result);
 }
 
 void CTermObject::RefuseInCallback(const char* method) {
