@@ -105,6 +105,10 @@ bool CTelnetTransport::ApplySettings(const SettingsStore&) {
     return true;
 }
 
+void CTelnetTransport::SetTransferMode(bool on) {
+    if (!localOnly_) protocol_.SetBinary(on);
+}
+
 void CTelnetTransport::KeepAlive() {
     if (State() != TransportState::Connected) return;
     const char status[] = {char(Telnet::IAC), char(Telnet::DO), char(Telnet::Status)};

@@ -29,6 +29,7 @@ public:
     bool Write(const uint8_t* bytes, size_t n) override;
     bool ApplySettings(const SettingsStore& settings) override;
     void KeepAlive() override;
+    void SetTransferMode(bool on) override;
     std::string GetName(const SettingsStore& settings) const override;
     std::string ConnectFailure() const override;
     // "what port N: reason", the line that follows "Cannot connect to remote host."

@@ -93,6 +93,9 @@ public:
     virtual bool ApplySettings(const SettingsStore& settings) = 0;
     // Every 10 seconds under KeepSession.
     virtual void KeepAlive() {}
+    // Session lock held: a file transfer begins (on) or has ended (off); a
+    // transport with a text mode of its own passes every byte as data meanwhile.
+    virtual void SetTransferMode(bool on) { (void)on; }
     // Names the other end, for titles.
     virtual std::string GetName(const SettingsStore& settings) const = 0;
     // I/O thread, after Connect failed: what failed and why, in one line for

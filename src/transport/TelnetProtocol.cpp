@@ -10,6 +10,7 @@ namespace tamsivane {
 using namespace Telnet;
 
 const TelnetProtocol::OptionEntry TelnetProtocol::kOptions[] = {
+    {Binary, &TelnetProtocol::HandleBinary},
     {Echo, &TelnetProtocol::HandleEcho},
     {SuppressGoAhead, &TelnetProtocol::HandleSuppressGoAhead},
     {TerminalType, &TelnetProtocol::HandleTerminalType},
@@ -29,7 +30,7 @@ size_t TelnetProtocol::Filter(uint8_t* data, size_t length) {
                 state_ = State::AfterIac;
             } else {
                 data[out++] = byte;
-                if (byte == '\r') state_ = State::AfterCr;
+                if (byte == '\r' && !ReceivesBinary()) state_ = State::AfterCr;
             }
             break;
         case State::AfterCr:
@@ -93,6 +94,51 @@ void TelnetProtocol::HandleOption(uint8_t verb, uint8_t option) {
         }
     }
     HandleOther(verb, option);
+}
+
+void TelnetProtocol::SetBinary(bool on) {
+    if (wantBinary_ == on) return;
+    wantBinary_ = on;
+    // Only what differs from the wish is asked for.
+    const auto ask = [&](Agreement& agreement, uint8_t onVerb, uint8_t offVerb) {
+        if (on && (agreement == Agreement::Off || agreement == Agreement::AskedOff)) {
+            agreement = Agreement::AskedOn;
+            Reply(onVerb, Binary);
+        } else if (!on && (agreement == Agreement::On || agreement == Agreement::AskedOn)) {
+            agreement = Agreement::AskedOff;
+            Reply(offVerb, Binary);
+        }
+    };
+    ask(receiveBinary_, DO, DONT);
+    ask(sendBinary_, WILL, WONT);
+}
+
+void TelnetProtocol::HandleBinary(uint8_t verb, uint8_t) {
+    if (verb == WILL || verb == WONT) {
+        NegotiateBinary(receiveBinary_, verb == WILL, DO, DONT);
+    } else {
+        NegotiateBinary(sendBinary_, verb == DO, WILL, WONT);
+    }
+}
+
+void TelnetProtocol::NegotiateBinary(Agreement& agreement, bool enable, uint8_t accept,
+                                     uint8_t refuse) {
+    const bool asked = agreement == Agreement::AskedOn || agreement == Agreement::AskedOff;
+    if (enable) {
+        if (agreement == Agreement::On) return;
+        // Binary only while a transfer wants it; an answer to our request needs none.
+        if (!wantBinary_) {
+            if (agreement != Agreement::AskedOff) Reply(refuse, Binary);
+            agreement = Agreement::Off;
+            return;
+        }
+        if (!asked) Reply(accept, Binary);
+        agreement = Agreement::On;
+    } else {
+        if (agreement == Agreement::Off) return;
+        if (!asked) Reply(refuse, Binary);
+        agreement = Agreement::Off;
+    }
 }
 
 // DO and WONT: the terminal is to echo; DONT and WILL: the host echoes.

@@ -24,6 +24,7 @@ enum : uint8_t {
     IAC = 255,
 };
 enum : uint8_t {
+    Binary = 0,
     Echo = 1,
     SuppressGoAhead = 3,
     Status = 5,
@@ -57,6 +58,12 @@ public:
     void HandleOption(uint8_t verb, uint8_t option);
     // The page size changed: the window size goes out as if asked for.
     void WindowSizeChanged() { HandleOption(Telnet::DO, Telnet::WindowSize); }
+    // Asks for binary transmission both ways (a file transfer begins), or
+    // back to NVT text.  While the host sends binary, CR NUL and CR LF are data.
+    void SetBinary(bool on);
+    bool ReceivesBinary() const {
+        return receiveBinary_ == Agreement::On || receiveBinary_ == Agreement::AskedOff;
+    }
 
     // Output with every 255 doubled.
     static std::string EscapeOutput(const uint8_t* bytes, size_t n);
@@ -70,6 +77,13 @@ private:
     };
     static const OptionEntry kOptions[];
 
+    // Where one direction of an option stands; Asked*: our request is unanswered.
+    enum class Agreement : uint8_t { Off, AskedOn, On, AskedOff };
+    // One direction of BINARY: enable and disable are the verbs that turn it
+    // on and off, ask and drop the ones this end sends to request that.
+    void NegotiateBinary(Agreement& agreement, bool enable, uint8_t accept, uint8_t refuse);
+
+    void HandleBinary(uint8_t verb, uint8_t option);
     void HandleEcho(uint8_t verb, uint8_t option);
     void HandleSuppressGoAhead(uint8_t verb, uint8_t option);
     void HandleTerminalType(uint8_t verb, uint8_t option);
@@ -88,6 +102,9 @@ private:
     uint8_t verb_ = 0;
     bool echoAnswered_ = false;
     bool sgaAnswered_ = false;
+    bool wantBinary_ = false;
+    Agreement receiveBinary_ = Agreement::Off; // the host sends binary (its WILL)
+    Agreement sendBinary_ = Agreement::Off;    // this end sends binary (the host's DO)
     uint8_t subOption_ = 0;
     size_t subLength_ = 0;
     uint8_t sub_[kSubnegotiationSize] = {};

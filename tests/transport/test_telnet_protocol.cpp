@@ -46,6 +46,27 @@ TEST_F(TelnetProtocolTest, DataBytesAndTheirEscapes) {
     EXPECT_EQ(replies, "");
 }
 
+TEST_F(TelnetProtocolTest, BinaryBothWaysWhileATransferRuns) {
+    protocol.SetBinary(true);
+    EXPECT_EQ(replies, B({IAC, DO, Binary, IAC, WILL, Binary}));
+    replies.clear();
+    // CR NUL is text until the host agrees, data from that point on.
+    EXPECT_EQ(Feed(B({'\r', 0, IAC, WILL, Binary, '\r', 0, '\r', '\n'})),
+              B({'\r', '\r', 0, '\r', '\n'}));
+    Feed(B({IAC, DO, Binary}));
+    EXPECT_EQ(replies, ""); // answers to our own requests need none
+    protocol.SetBinary(false);
+    EXPECT_EQ(replies, B({IAC, DONT, Binary, IAC, WONT, Binary}));
+    replies.clear();
+    // Binary lasts until the host's WONT.
+    EXPECT_EQ(Feed(B({'\r', 0, IAC, WONT, Binary, '\r', 0})), B({'\r', 0, '\r'}));
+    Feed(B({IAC, DONT, Binary}));
+    EXPECT_EQ(replies, "");
+    // Outside a transfer the host's offers are refused.
+    Feed(B({IAC, WILL, Binary, IAC, DO, Binary}));
+    EXPECT_EQ(replies, B({IAC, DONT, Binary, IAC, WONT, Binary}));
+}
+
 TEST_F(TelnetProtocolTest, CommandsSplitAcrossBlocks) {
     EXPECT_EQ(Feed(B({'a', IAC})), "a");
     EXPECT_EQ(Feed(B({DO})), "");
