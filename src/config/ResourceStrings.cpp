@@ -18,6 +18,9 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::RestartForSettings,
      "You need to save the settings and restart the connection for new settings to be "
      "effective."},
+    {Msg::CannotOpenForSending, "Cannot open file for sending."},
+    {Msg::AllFilesFilter, "All Files (*.*) |*.*|"},
+    {Msg::SendFileTitle, "Send File"},
     {Msg::NewConnectionTitle, "New Connection to %s"},
     {Msg::ConnectionTitle, "%s : Connection to %s"},
 };

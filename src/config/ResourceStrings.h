@@ -10,6 +10,9 @@ enum : int {
     CannotCreateFile = 1027,
     CannotConnect = 1029,
     RestartForSettings = 1030,
+    CannotOpenForSending = 1039,
+    AllFilesFilter = 2002,
+    SendFileTitle = 3001,
     NewConnectionTitle = 4001,
     ConnectionTitle = 4002,
 };

@@ -54,16 +54,11 @@ const uint8_t* Bytes(std::string_view text) {
 
 } // namespace
 
-template <typename Call>
-void CVT420Doc::ForEachObserver(Call call) {
-    std::lock_guard lock(observersMutex_);
-    for (SessionObserver* observer : observers_) call(*observer);
-}
-
 CVT420Doc::CVT420Doc(UserInteraction& user) : user_(user), emulator_(this) {}
 
 CVT420Doc::~CVT420Doc() {
     scripts_.CancelAll();
+    CloseTransfer();
     std::shared_ptr<CTransport> transport;
     {
         std::lock_guard lock(lock_);
@@ -183,6 +178,7 @@ bool CVT420Doc::Disconnect(bool ask) {
         }
     }
     modified_.store(false);
+    CloseTransfer();
     if (transport) transport->Stop();
     return true;
 }
@@ -443,6 +439,10 @@ void CVT420Doc::StateChanged(TransportState state) {
 }
 
 void CVT420Doc::ConnectionEnded() {
+    {
+        std::lock_guard lock(lock_);
+        if (transfer_) transfer_->ConnectionLost();
+    }
     ForEachObserver([](SessionObserver& o) { o.DisconnectedChanged(true); });
 }
 

@@ -29,6 +29,8 @@
 #include "session/SessionObserver.h"
 #include "session/SessionScriptHost.h"
 #include "session/UserInteraction.h"
+#include "transfer/CZModemTransfer.h"
+#include "transfer/TransferLink.h"
 #include "transport/CTransport.h"
 #include "keyboard/KeyActions.h"
 #include "keyboard/KeyMap.h"
@@ -53,7 +55,7 @@ struct ConnectionValues {
     int port = 23;
 };
 
-class CVT420Doc final : public TransportHost, public EmulatorHost {
+class CVT420Doc final : public TransportHost, public EmulatorHost, private TransferLink {
 public:
     explicit CVT420Doc(UserInteraction& user);
     // Stops and joins the transport, then closes the capture file; the
@@ -129,6 +131,23 @@ public:
     // Keeps an idle connection open (KeepSession); nothing without a transport.
     void KeepAlive();
 
+    // --- file transfer (the thread that drives the session or a script
+    // thread; no lock held).  One transfer at a time; while it runs, typed
+    // bytes are dropped and received ones go to it.
+    //
+    // Receives into RecvDir; false when a transfer runs or there is no transport.
+    bool StartReceive();
+    // Types ZModemInit, then sends the files as one batch.  A file that
+    // cannot be read gives "Cannot open file for sending." and no transfer.
+    bool StartSend(const std::vector<std::string>& paths);
+    // The user's abort: the cancel sequence, then the end.
+    void AbortTransfer();
+    bool TransferActive() const;
+    // Ends a running transfer and waits for it (before the connection goes).
+    void CloseTransfer();
+    // Transfers of this session that failed, were cancelled or were cut.
+    int FailedTransfers() const { return failedTransfers_.load(); }
+
     // --- capture (also from script threads)
     // Closes any capture file, then opens path ("w" truncates, "a" appends);
     // "Cannot create the file." when it cannot be opened (false, with errno
@@ -187,6 +206,8 @@ public:
 
     // TransportHost
     VtEmulator& Emulator() override { return emulator_; }
+    bool TransferRunning() const override; // session lock held
+    void TransferReceive(const uint8_t* data, size_t length) override;
     SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return user_; }
     LineDevices Lines() const override { return lines_; }
@@ -205,8 +226,20 @@ public:
     bool OfferToScripts(uint8_t byte) override;
     void CommunicationChanged() override;
     void PageSizeChanged(int columns, int lines) override;
+    void StartFileReceive() override;
 
 private:
+    // TransferLink
+    bool WriteToHost(const uint8_t* bytes, size_t n) override;
+    std::mutex* SessionMutex() override { return &lock_; }
+    void ShowReceived(const uint8_t* bytes, size_t n) override; // session lock held
+    void ReportStatus(const TransferStatus& status) override;
+
+    // Session lock held: starts the transfer make() gives, unless one runs.
+    template <typename Make>
+    bool StartTransferLocked(Make make);
+    bool StartReceiveLocked();
+
     bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
     std::shared_ptr<CTransport> CurrentTransport() const;
     void HistoryCleared(); // session lock held
@@ -216,7 +249,10 @@ private:
     void SendTyped(std::u32string_view text, bool onlyAfterUnmappedKey, KeyActions& actions);
     void DeliverKey(const KeyOutcome& outcome, KeyActions& actions);
     template <typename Call>
-    void ForEachObserver(Call call);
+    void ForEachObserver(Call call) {
+        std::lock_guard lock(observersMutex_);
+        for (SessionObserver* observer : observers_) call(*observer);
+    }
     // Starts a script and has the emulator offer it the host's bytes.
     template <typename Start>
     std::shared_ptr<ScriptRun> StartScript(Start start);
@@ -232,6 +268,11 @@ private:
     // is stopped outside the lock.
     std::shared_ptr<CTransport> transport_;
     std::mutex controlMutex_; // one transport change at a time
+    // Replaced under the session lock.  Finished transfers wait in retired_
+    // until a thread that may join them (never their own) takes them out.
+    std::shared_ptr<CZModemTransfer> transfer_;
+    std::vector<std::shared_ptr<CZModemTransfer>> retired_;
+    std::atomic<int> failedTransfers_{0};
 
     std::string title_;
     std::string path_;

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "transfer/TransferLink.h"
 #include "transport/TransportHost.h"
 
 namespace tamsivane {
@@ -31,6 +32,10 @@ public:
     virtual void TitleChanged(std::string_view title) { (void)title; }
     // Bytes written to the host (keys, replies, scripts).  Session lock held.
     virtual void SentToHost(std::string_view bytes) { (void)bytes; }
+    // A file transfer's progress; its end is TransferStatusCode::Closed, with
+    // the outcome (CZModemTransfer::Outcome) as the value.  The transfer's
+    // worker thread, or the thread that aborted it; no session lock held.
+    virtual void TransferReport(const TransferStatus& status) { (void)status; }
 };
 
 } // namespace tamsivane

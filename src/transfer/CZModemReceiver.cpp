@@ -13,7 +13,7 @@ using namespace zmodem;
 using Event = Reader::Event;
 
 CZModemReceiver::CZModemReceiver(TransferLink& link, std::string folder, TransferTiming timing)
-    : CZModemTransfer(link, timing), folder_(std::move(folder)) {}
+    : CZModemTransfer(link, timing, false), folder_(std::move(folder)) {}
 
 CZModemReceiver::~CZModemReceiver() {
     Shutdown();
@@ -26,8 +26,8 @@ void CZModemReceiver::Begin() {
 }
 
 void CZModemReceiver::SendInit() {
-    const uint8_t flags = kCanFullDuplex | kCanOverlapIo | kCanCrc32 |
-                          (escapeRequested_ ? kEscapeControls : 0);
+    const uint8_t flags =
+        kCanFullDuplex | kCanOverlapIo | kCanCrc32 | (escapeRequested_ ? kEscapeControls : 0);
     SendHexHeader(ZRINIT, FlagsData(flags));
 }
 
@@ -289,8 +289,7 @@ void CZModemReceiver::OnEnd(Outcome outcome) {
     if (fd_ < 0) return;
     CloseFile();
     const std::string text = name_ + " is incomplete (" + std::to_string(written_) + " of " +
-                             (size_ >= 0 ? std::to_string(size_) : std::string("?")) +
-                             " bytes)";
+                             (size_ >= 0 ? std::to_string(size_) : std::string("?")) + " bytes)";
     ReportError(text);
 }
 

@@ -38,7 +38,7 @@ std::string BaseName(const std::string& path) {
 CZModemSender::CZModemSender(TransferLink& link, std::vector<std::string> paths,
                              std::string initText, std::chrono::milliseconds pause,
                              TransferTiming timing)
-    : CZModemTransfer(link, timing),
+    : CZModemTransfer(link, timing, true),
       paths_(std::move(paths)),
       initText_(std::move(initText)),
       pause_(pause),

@@ -62,9 +62,9 @@ private:
     int fd_ = -1;
     std::string name_;
     uint32_t size_ = 0;
-    uint32_t sent_ = 0;    // data up to here is on its way
-    uint32_t acked_ = 0;   // the receiver has confirmed this much
-    uint32_t segment_ = 0; // where the current acknowledged segment began
+    uint32_t sent_ = 0;       // data up to here is on its way
+    uint32_t acked_ = 0;      // the receiver has confirmed this much
+    uint32_t segment_ = 0;    // where the current acknowledged segment began
     uint32_t repeatedAt_ = 0; // the position of the last ZRPOS, asked for repeats_ times
     int repeats_ = 0;
     std::string lastFrame_;

@@ -11,8 +11,8 @@ namespace {
 constexpr std::chrono::milliseconds kTick{100};
 } // namespace
 
-CZModemTransfer::CZModemTransfer(TransferLink& link, TransferTiming timing)
-    : link_(link), timing_(timing) {}
+CZModemTransfer::CZModemTransfer(TransferLink& link, TransferTiming timing, bool sending)
+    : link_(link), timing_(timing), sending_(sending) {}
 
 CZModemTransfer::~CZModemTransfer() { Shutdown(); }
 
@@ -78,8 +78,7 @@ void CZModemTransfer::Run() {
         {
             std::unique_lock lock(inputMutex_);
             wake_.wait_for(lock, busy ? std::chrono::milliseconds(0) : kTick, [&] {
-                return !input_.empty() || stop_ != Stop::None ||
-                       (abortRequested_ && !abortStarted);
+                return !input_.empty() || stop_ != Stop::None || (abortRequested_ && !abortStarted);
             });
             batch.swap(input_);
             abort = abortRequested_;
@@ -90,6 +89,11 @@ void CZModemTransfer::Run() {
         while (used < batch.size() && !Ended()) ProcessByte(batch[used++]);
         FlushShown();
         if (Ended()) {
+            // The rest of a cancel sequence is no text for the screen.
+            while (peerCancelled_ && used < batch.size() &&
+                   (batch[used] == kCan || batch[used] == 8)) {
+                ++used;
+            }
             leftovers.assign(batch.begin() + static_cast<ptrdiff_t>(used), batch.end());
             break;
         }
@@ -105,7 +109,7 @@ void CZModemTransfer::Run() {
     }
     if (!Ended()) End(Outcome::Cancelled, "the session was closed");
     HandBack(std::move(leftovers));
-    Report(TransferStatusCode::Closed, {});
+    Report(TransferStatusCode::Closed, {}, static_cast<int64_t>(outcome_.load()));
 }
 
 void CZModemTransfer::ProcessByte(uint8_t byte) {
@@ -121,11 +125,12 @@ void CZModemTransfer::ProcessByte(uint8_t byte) {
         }
     }
     if (event == Reader::Event::None) return;
+    if (event == Reader::Event::Cancel) peerCancelled_ = true;
     if (aborting_.load()) {
         // After an abort only the other end's goodbye matters.
-        const bool last = event == Reader::Event::Header &&
-                          (reader_.Type() == ZFIN || reader_.Type() == ZABORT ||
-                           reader_.Type() == ZFERR || reader_.Type() == ZCAN);
+        const bool last =
+            event == Reader::Event::Header && (reader_.Type() == ZFIN || reader_.Type() == ZABORT ||
+                                               reader_.Type() == ZFERR || reader_.Type() == ZCAN);
         if (last || event == Reader::Event::Cancel) {
             End(Outcome::Cancelled, "aborted");
         } else if (event == Reader::Event::Header) {
@@ -200,7 +205,7 @@ void CZModemTransfer::Report(TransferStatusCode code, const std::string& name, i
                              const std::string& text) {
     const int number = static_cast<int>(code);
     if (number >= 1 && number <= 5 && aborting_.load()) return;
-    link_.ReportStatus({code, name, value, text});
+    link_.ReportStatus({code, name, value, text, sending_});
 }
 
 void CZModemTransfer::ReportProgress(const std::string& name, int64_t position, bool force) {
@@ -250,7 +255,7 @@ void CZModemTransfer::End(Outcome outcome, const std::string& text) {
         errorText_ = text;
     }
     if (outcome == Outcome::Failed && !text.empty()) {
-        link_.ReportStatus({TransferStatusCode::Error, {}, 1, text});
+        link_.ReportStatus({TransferStatusCode::Error, {}, 1, text, sending_});
     }
     outcome_.store(outcome);
 }

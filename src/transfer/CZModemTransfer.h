@@ -67,7 +67,7 @@ public:
     std::string ErrorText() const;
 
 protected:
-    CZModemTransfer(TransferLink& link, TransferTiming timing);
+    CZModemTransfer(TransferLink& link, TransferTiming timing, bool sending);
 
     // --- the worker's hooks
     virtual void Begin() = 0;
@@ -122,13 +122,14 @@ private:
 
     TransferLink& link_;
     const TransferTiming timing_;
+    const bool sending_;
     std::thread worker_;
     std::atomic<bool> started_{false};
 
     std::mutex inputMutex_;
     std::condition_variable wake_;
-    std::vector<uint8_t> input_; // inputMutex_
-    Stop stop_ = Stop::None;     // inputMutex_
+    std::vector<uint8_t> input_;  // inputMutex_
+    Stop stop_ = Stop::None;      // inputMutex_
     bool abortRequested_ = false; // inputMutex_
 
     std::atomic<bool> finished_{false};
@@ -141,6 +142,7 @@ private:
     bool protocolActive_ = false;
     bool hadError_ = false;
     bool ending_ = false;
+    bool peerCancelled_ = false;
     std::string held_;  // bytes of a frame being read while not yet active
     std::string shown_; // bytes for the screen, shown after the batch
     Clock::time_point deadline_;

@@ -49,9 +49,9 @@ int ReceiveFolder::Create(const std::string& name, std::string& error) const {
         return -1;
     }
     // Not non-blocking, a FIFO planted under the name would hang the open.
-    const int fd = ::openat(folder, name.c_str(),
-                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                            0644);
+    const int fd =
+        ::openat(folder, name.c_str(),
+                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     const int openError = errno;
     ::close(folder);
     if (fd < 0) {

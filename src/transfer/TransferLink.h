@@ -16,7 +16,7 @@ enum class TransferStatusCode : int {
     Position = 3, // bytes moved so far: value
     Received = 4, // the file arrived whole: name
     Sent = 5,     // the file was sent whole: name
-    Closed = 6,   // the transfer is over; close the status window
+    Closed = 6,   // the transfer is over (value: its outcome); close the status window
     Error = 7,    // something failed: text says what
     Aborting = 8, // the user aborted; the end is near
 };
@@ -26,6 +26,7 @@ struct TransferStatus {
     std::string name;
     int64_t value = 0;
     std::string text;
+    bool sending = false; // the direction: files go to the other end
 };
 
 class TransferLink {

@@ -70,8 +70,8 @@ void Encoder::SetEscapeControls(bool on) {
         // ZDLE, DLE and the flow-control bytes in both halves, and CR, which
         // some lines turn into CR LF.
         const int low = byte & 0x7F;
-        escaped_[byte] = low == kDle || low == 16 || low == 17 || low == 19 || low == 13 ||
-                         (on && low < 32);
+        escaped_[byte] =
+            low == kDle || low == 16 || low == 17 || low == 19 || low == 13 || (on && low < 32);
     }
 }
 
@@ -191,13 +191,33 @@ Reader::Event Reader::Put(uint8_t byte) {
         headerLength_ = 4;
         afterDle_ = false;
         switch (byte) {
-        case kHex: state_ = State::Hex; crc32_ = false; break;
-        case kVarHex: state_ = State::HexLength; crc32_ = false; break;
-        case kBin16: state_ = State::Bin; crc32_ = false; break;
-        case kBin32: state_ = State::Bin; crc32_ = true; break;
-        case kVarBin16: state_ = State::BinLength; crc32_ = false; break;
-        case kVarBin32: state_ = State::BinLength; crc32_ = true; break;
-        default: state_ = State::Idle; break;
+        case kHex:
+            state_ = State::Hex;
+            crc32_ = false;
+            break;
+        case kVarHex:
+            state_ = State::HexLength;
+            crc32_ = false;
+            break;
+        case kBin16:
+            state_ = State::Bin;
+            crc32_ = false;
+            break;
+        case kBin32:
+            state_ = State::Bin;
+            crc32_ = true;
+            break;
+        case kVarBin16:
+            state_ = State::BinLength;
+            crc32_ = false;
+            break;
+        case kVarBin32:
+            state_ = State::BinLength;
+            crc32_ = true;
+            break;
+        default:
+            state_ = State::Idle;
+            break;
         }
         return Event::None;
     case State::HexLength:
@@ -255,14 +275,16 @@ Reader::Event Reader::PutBinary(uint8_t byte) {
     case kCrcG:
     case kCrcQ:
     case kCrcW:
-        if (state_ != State::Data) return Fail(state_ == State::DataCrc ? Event::BadData
-                                                                          : Event::BadHeader);
+        if (state_ != State::Data)
+            return Fail(state_ == State::DataCrc ? Event::BadData : Event::BadHeader);
         endCode_ = byte;
         crcFill_ = 0;
         state_ = State::DataCrc;
         return Event::None;
-    case kRub0: return TakeBinary(0x7F);
-    case kRub1: return TakeBinary(0xFF);
+    case kRub0:
+        return TakeBinary(0x7F);
+    case kRub1:
+        return TakeBinary(0xFF);
     default:
         if ((byte & 0x60) == 0x40) return TakeBinary(byte ^ 0x40);
         return Fail(state_ == State::Data || state_ == State::DataCrc ? Event::BadData

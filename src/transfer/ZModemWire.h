@@ -29,9 +29,25 @@ inline constexpr uint8_t kRub0 = 'l'; // escaped 127
 inline constexpr uint8_t kRub1 = 'm'; // escaped 255
 
 enum FrameType : uint8_t {
-    ZRQINIT = 0, ZRINIT = 1, ZSINIT = 2, ZACK = 3, ZFILE = 4, ZSKIP = 5, ZNAK = 6,
-    ZABORT = 7, ZFIN = 8, ZRPOS = 9, ZDATA = 10, ZEOF = 11, ZFERR = 12, ZCRC = 13,
-    ZCHALLENGE = 14, ZCOMPL = 15, ZCAN = 16, ZFREECNT = 17, ZCOMMAND = 18,
+    ZRQINIT = 0,
+    ZRINIT = 1,
+    ZSINIT = 2,
+    ZACK = 3,
+    ZFILE = 4,
+    ZSKIP = 5,
+    ZNAK = 6,
+    ZABORT = 7,
+    ZFIN = 8,
+    ZRPOS = 9,
+    ZDATA = 10,
+    ZEOF = 11,
+    ZFERR = 12,
+    ZCRC = 13,
+    ZCHALLENGE = 14,
+    ZCOMPL = 15,
+    ZCAN = 16,
+    ZFREECNT = 17,
+    ZCOMMAND = 18,
 };
 
 // ZRINIT flags (ZF0).
@@ -48,8 +64,8 @@ inline constexpr size_t kMaxSubpacket = 8192;
 // Consecutive CAN bytes that cancel a transfer.
 inline constexpr int kCancelCount = 5;
 // Eight CAN, then ten BS to erase them from a screen that shows them.
-inline constexpr std::array<uint8_t, 18> kCancelSequence = {
-    24, 24, 24, 24, 24, 24, 24, 24, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8};
+inline constexpr std::array<uint8_t, 18> kCancelSequence = {24, 24, 24, 24, 24, 24, 24, 24, 8,
+                                                            8,  8,  8,  8,  8,  8,  8,  8,  8};
 
 // The four data bytes of a header: ZP0..ZP3, which for flags are ZF3..ZF0.
 using HeaderData = std::array<uint8_t, 4>;

@@ -33,7 +33,7 @@ struct Reception {
 };
 
 inline Reception ReceiveFrom(const Folders& folders, std::vector<std::string> arguments,
-                      TransferTiming timing = {}) {
+                             TransferTiming timing = {}) {
     PeerProgram peer(arguments, folders.host);
     EXPECT_TRUE(peer.Started());
     CZModemReceiver receiver(peer, folders.received, timing);
@@ -44,7 +44,7 @@ inline Reception ReceiveFrom(const Folders& folders, std::vector<std::string> ar
 }
 
 inline Reception SendTo(const Folders& folders, const std::vector<std::string>& paths,
-                 std::vector<std::string> arguments = {"rz"}, TransferTiming timing = {}) {
+                        std::vector<std::string> arguments = {"rz"}, TransferTiming timing = {}) {
     PeerProgram peer(arguments, folders.host);
     EXPECT_TRUE(peer.Started());
     CZModemSender sender(peer, paths, "", std::chrono::milliseconds(0), timing);

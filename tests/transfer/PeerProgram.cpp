@@ -26,7 +26,8 @@ PeerProgram::PeerProgram(const std::vector<std::string>& arguments, const std::s
         if (err >= 0) ::dup2(err, 2);
         if (::chdir(folder.c_str()) != 0) ::_exit(126);
         std::vector<char*> argv;
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
@@ -135,7 +136,8 @@ std::vector<TransferStatus> PeerProgram::Statuses() const {
 std::vector<std::string> PeerProgram::Finished() const {
     std::vector<std::string> names;
     for (const TransferStatus& status : Statuses()) {
-        if (status.code == TransferStatusCode::Received || status.code == TransferStatusCode::Sent) {
+        if (status.code == TransferStatusCode::Received ||
+            status.code == TransferStatusCode::Sent) {
             names.push_back(status.name);
         }
     }
@@ -158,7 +160,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 std::string AwkwardBytes(size_t n) {
     static const std::string kRuns = std::string("\r\0\r\n\xff\xff", 6) + std::string(8, '\x18') +
-                                     "\x11\x13\x91\x93\x10\x90\x8d**\x18" "B00";
+                                     "\x11\x13\x91\x93\x10\x90\x8d**\x18"
+                                     "B00";
     std::string bytes;
     bytes.reserve(n);
     uint32_t state = 12345;

@@ -22,7 +22,8 @@ bool HasError(const std::vector<TransferStatus>& statuses) {
 
 size_t Count(const std::string& text, const std::string& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
     return count;
 }
 
@@ -182,7 +183,9 @@ TEST(HostEnds, SilenceEndsAfterTenRequests) {
         EXPECT_EQ(sender.Result(), Outcome::Failed);
     }
     const std::string sent = ReadFile(folders.host + "/sent");
-    EXPECT_TRUE(sent.starts_with("rz\r**\x18" "B00"));
+    EXPECT_TRUE(
+        sent.starts_with("rz\r**\x18"
+                         "B00"));
     EXPECT_EQ(Count(sent, "B00000000000000"), 10u);
 }
 

@@ -31,10 +31,12 @@ TEST(ZModemWire, ChecksumsOfTheCheckString) {
 TEST(ZModemWire, HexHeaderAsReceiversExpectIt) {
     std::string out;
     Encoder::AppendHexHeader(out, ZRINIT, FlagsData(0x23));
-    EXPECT_EQ(out, std::string("**\x18" "B0100000023be50\r\x8a\x11"));
+    EXPECT_EQ(out, std::string("**\x18"
+                               "B0100000023be50\r\x8a\x11"));
     out.clear();
     Encoder::AppendHexHeader(out, ZFIN, {});
-    EXPECT_EQ(out, std::string("**\x18" "B0800000000022d\r\x8a"));
+    EXPECT_EQ(out, std::string("**\x18"
+                               "B0800000000022d\r\x8a"));
 }
 
 TEST(ZModemWire, EscapesTheBytesALineMayEat) {
@@ -42,12 +44,16 @@ TEST(ZModemWire, EscapesTheBytesALineMayEat) {
     std::string out;
     const uint8_t data[] = {0x18, 0x10, 0x11, 0x13, 0x0D, 0x90, 0x91, 0x93, 0x8D, 'A', 0x01, 0xFF};
     encoder.AppendSubpacket(out, data, sizeof data, kCrcG, true);
-    EXPECT_EQ(out.substr(0, 22), std::string("\x18X\x18P\x18Q\x18S\x18M\x18\xd0\x18\xd1\x18\xd3\x18\xcd"
-                                             "A\x01\xff", 21) + "\x18");
+    EXPECT_EQ(out.substr(0, 22),
+              std::string("\x18X\x18P\x18Q\x18S\x18M\x18\xd0\x18\xd1\x18\xd3\x18\xcd"
+                          "A\x01\xff",
+                          21) +
+                  "\x18");
     encoder.SetEscapeControls(true);
     out.clear();
     encoder.AppendSubpacket(out, data + 9, 2, kCrcG, true);
-    EXPECT_EQ(out.substr(0, 3), std::string("A\x18" "A"));
+    EXPECT_EQ(out.substr(0, 3), std::string("A\x18"
+                                            "A"));
 }
 
 TEST(ZModemWire, ReadsEveryHeaderFormAndChecksEach) {
@@ -74,13 +80,19 @@ TEST(ZModemWire, ReadsEveryHeaderFormAndChecksEach) {
     // byte; data beyond the four known bytes is checked and left alone.
     const uint8_t longer[] = {ZRPOS, 0x10, 0x20, 0, 0, 0x99};
     char text[64];
-    std::snprintf(text, sizeof text, "**\x18" "b05%02x%02x%02x%02x%02x%02x%04x\r\n", longer[0],
-                  longer[1], longer[2], longer[3], longer[4], longer[5], Crc16(longer, 6));
+    std::snprintf(text, sizeof text,
+                  "**\x18"
+                  "b05%02x%02x%02x%02x%02x%02x%04x\r\n",
+                  longer[0], longer[1], longer[2], longer[3], longer[4], longer[5],
+                  Crc16(longer, 6));
     EXPECT_EQ(PutAll(reader, text), std::vector<Event>{Event::Header});
     EXPECT_EQ(DataPosition(reader.Data()), 0x2010u);
     const uint8_t body[] = {ZACK, 1, 2, 3, 4};
     const uint16_t crc = Crc16(body, 5);
-    std::string var = std::string("*\x18" "a\x04", 4);
+    std::string var = std::string(
+        "*\x18"
+        "a\x04",
+        4);
     var.append(reinterpret_cast<const char*>(body), 5);
     var += static_cast<char>(crc >> 8);
     var += static_cast<char>(crc);

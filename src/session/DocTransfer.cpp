@@ -1,0 +1,124 @@
+// The session's file transfers: starting a receive or a batch send, handing
+// received chunks to the running transfer, its output to the transport and
+// its reports to the observers, and ending it before the connection goes.
+#include <chrono>
+#include <utility>
+
+#include "config/ResourceStrings.h"
+#include "emulator/ControlNames.h"
+#include "session/CVT420Doc.h"
+#include "transfer/CZModemReceiver.h"
+#include "transfer/CZModemSender.h"
+#include "transfer/ReceiveFolder.h"
+
+namespace tamsivane {
+
+template <typename Make>
+bool CVT420Doc::StartTransferLocked(Make make) {
+    if (!transport_ || (transfer_ && transfer_->Running())) return false;
+    if (transfer_) retired_.push_back(std::move(transfer_));
+    transfer_ = make(emulator_.Settings());
+    transport_->SetTransferMode(true);
+    transfer_->Start();
+    return true;
+}
+
+bool CVT420Doc::StartReceive() {
+    bool started;
+    std::vector<std::shared_ptr<CZModemTransfer>> retired;
+    {
+        std::lock_guard lock(lock_);
+        started = StartReceiveLocked();
+        retired.swap(retired_);
+    }
+    return started; // the retired transfers are joined here, without the lock
+}
+
+bool CVT420Doc::StartReceiveLocked() {
+    return StartTransferLocked([this](const SettingsStore& settings) {
+        return std::make_shared<CZModemReceiver>(
+            static_cast<TransferLink&>(*this),
+            ResolveReceiveFolder(settings.GetString(P::RecvDir)));
+    });
+}
+
+bool CVT420Doc::StartSend(const std::vector<std::string>& paths) {
+    std::string failed;
+    if (!CZModemSender::CanSendAll(paths, failed)) {
+        user_.Notify(Msg::CannotOpenForSending);
+        return false;
+    }
+    bool started;
+    std::vector<std::shared_ptr<CZModemTransfer>> retired;
+    {
+        std::lock_guard lock(lock_);
+        started = StartTransferLocked([&](const SettingsStore& settings) {
+            std::string init;
+            if (!DecodeNotation(settings.GetString(P::ZModemInit), init)) {
+                init = settings.GetString(P::ZModemInit);
+            }
+            const auto pause = std::chrono::milliseconds(
+                std::max<int32_t>(0, settings.GetNumber(P::XferInitPause)));
+            return std::make_shared<CZModemSender>(static_cast<TransferLink&>(*this), paths,
+                                                   std::move(init), pause);
+        });
+        retired.swap(retired_);
+    }
+    return started;
+}
+
+void CVT420Doc::AbortTransfer() {
+    std::shared_ptr<CZModemTransfer> transfer;
+    {
+        std::lock_guard lock(lock_);
+        transfer = transfer_;
+    }
+    if (transfer) transfer->Abort();
+}
+
+bool CVT420Doc::TransferActive() const {
+    std::lock_guard lock(lock_);
+    return TransferRunning();
+}
+
+void CVT420Doc::CloseTransfer() {
+    std::vector<std::shared_ptr<CZModemTransfer>> transfers;
+    {
+        std::lock_guard lock(lock_);
+        transfers.swap(retired_);
+        if (transfer_) transfers.push_back(std::move(transfer_));
+    }
+    for (const auto& transfer : transfers) transfer->Shutdown();
+}
+
+bool CVT420Doc::TransferRunning() const { return transfer_ && transfer_->Running(); }
+
+void CVT420Doc::TransferReceive(const uint8_t* data, size_t length) {
+    // A transfer that has just finished hands the chunk back.
+    if (!transfer_ || !transfer_->Feed(data, length)) emulator_.ReceiveBlock(data, length);
+}
+
+void CVT420Doc::StartFileReceive() {
+    // The emulator saw the host start a send (AutoRecv is on).
+    StartReceiveLocked();
+}
+
+bool CVT420Doc::WriteToHost(const uint8_t* bytes, size_t n) {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    return transport && transport->Write(bytes, n);
+}
+
+void CVT420Doc::ShowReceived(const uint8_t* bytes, size_t n) { emulator_.ReceiveBlock(bytes, n); }
+
+void CVT420Doc::ReportStatus(const TransferStatus& status) {
+    if (status.code == TransferStatusCode::Closed) {
+        if (status.value != static_cast<int64_t>(CZModemTransfer::Outcome::Completed)) {
+            ++failedTransfers_;
+        }
+        std::lock_guard lock(lock_);
+        if (transport_ && !TransferRunning()) transport_->SetTransferMode(false);
+    }
+    ForEachObserver([&](SessionObserver& o) { o.TransferReport(status); });
+}
+
+} // namespace tamsivane
