@@ -11,13 +11,14 @@ namespace tamsivane {
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitScriptError = 3;
+inline constexpr int kExitTransfer = 4; // a file transfer failed, was cancelled or cut
 inline constexpr int kExitScriptTimedOut = 5;
 
 // replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]
 int RunReplay(std::span<const std::string_view> args);
 // run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]
-//     [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--timeout SECONDS]
-//     [--dump text|json|none]
+//     [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--recv-dir DIR]
+//     [--zmodem-send FILE]... [--timeout SECONDS] [--dump text|json|none]
 int RunSession(std::span<const std::string_view> args);
 // keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY...
 int RunKeys(std::span<const std::string_view> args);

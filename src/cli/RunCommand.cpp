@@ -15,6 +15,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/TransferProgress.h"
 #include "config/LineDevices.h"
 #include "config/ResourceStrings.h"
 #include "config/Templates.h"
@@ -50,6 +51,8 @@ struct RunOptions {
     std::optional<std::string> capture;
     std::optional<std::string> device; // the serial line or modem, instead of the profile's
     std::optional<std::string> script;
+    std::optional<std::string> recvDir;
+    std::vector<std::string> zmodemSends; // one batch, after the texts
     double timeout = kDefaultTimeout;
 };
 
@@ -179,7 +182,8 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         }
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
-            name != "--timeout" && name != "--device" && name != "--script") {
+            name != "--timeout" && name != "--device" && name != "--script" &&
+            name != "--recv-dir" && name != "--zmodem-send") {
             return UsageError("unknown option \"", arg, "\"");
         }
         const std::optional<std::string_view> value = OptionValue(args, i, name);
@@ -209,6 +213,12 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         } else if (name == "--script") {
             if (options.script) return UsageError("more than one --script");
             options.script = std::string(*value);
+        } else if (name == "--recv-dir") {
+            if (value->empty()) return UsageError("--recv-dir needs a folder");
+            options.recvDir = std::string(*value);
+        } else if (name == "--zmodem-send") {
+            if (value->empty()) return UsageError("--zmodem-send needs a file");
+            options.zmodemSends.emplace_back(*value);
         } else {
             const std::optional<double> seconds = ParseDecimal<double>(*value);
             if (!seconds || !std::isfinite(*seconds) || *seconds < 0 || *seconds > kMaxTimeout) {
@@ -251,6 +261,7 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session) {
         const int status =
             ApplySettings(kCommand, session.Emulator().Settings(), options.session.settings);
         if (status) return status;
+        if (options.recvDir) session.Emulator().Settings().SetString(P::RecvDir, *options.recvDir);
     }
     if (options.device) {
         LineDevices lines;
@@ -289,8 +300,10 @@ int RunSession(std::span<const std::string_view> args) {
 
     RunUser user;
     SessionWatch watch;
+    TransferProgress progress;
     CVT420Doc session(user);
     session.AddObserver(&watch);
+    session.AddObserver(&progress);
     if (const int status = PrepareSession(options, session)) return status;
     int32_t hostType;
     {
@@ -330,9 +343,11 @@ int RunSession(std::span<const std::string_view> args) {
     }
     user.Release();
 
+    bool sendFailed = false;
     for (const std::string& text : options.sends) {
         if (!session.Send(text)) break;
     }
+    if (!options.zmodemSends.empty()) sendFailed = !session.StartSend(options.zmodemSends);
     const Clock::time_point deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(
                            std::chrono::duration<double>(options.timeout));
@@ -360,6 +375,8 @@ int RunSession(std::span<const std::string_view> args) {
                      options.capture->c_str());
         return kExitFailure;
     }
+    // A transfer that failed, was cancelled or was cut by the time limit.
+    if (status == 0 && (sendFailed || session.FailedTransfers() > 0)) return kExitTransfer;
     return status;
 }
 

@@ -20,7 +20,8 @@ constexpr Command kCommands[] = {
     {"run", tamsivane::RunSession,
      "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]\n"
      "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
-     "      [--capture FILE] [--timeout SECONDS] [--dump text|json|none]"},
+     "      [--capture FILE] [--recv-dir DIR] [--zmodem-send FILE]... [--timeout SECONDS]\n"
+     "      [--dump text|json|none]"},
     {"keys", tamsivane::RunKeys, "keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY..."},
     {"settings", tamsivane::RunSettings,
      "settings [--setup FILE.qzv] [--set KEY=VALUE]... [KEY...]\n"

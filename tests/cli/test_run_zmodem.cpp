@@ -1,0 +1,114 @@
+// Whole sessions moving files by ZModem: tamsivane-cli run against the Telnet
+// server, whose shell runs sz or rz.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "RunCli.h"
+#include "TempFolder.h"
+#include "TestPeers.h"
+
+namespace tamsivane::testing {
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every byte value, with CR NUL, CR LF, 0xFF and CAN runs that a text-mode
+// line would change.
+std::string Awkward(size_t n) {
+    const std::string runs = std::string("\r\0\r\n\xff\xff\x18\x18\x18\x18\x18\x18", 12);
+    std::string bytes;
+    for (size_t i = 0; bytes.size() < n; ++i) {
+        if (i % 256 == 0) bytes += runs;
+        bytes += static_cast<char>(i);
+    }
+    bytes.resize(n);
+    return bytes;
+}
+
+class RunZModemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+        ASSERT_EQ(access("/usr/bin/sz", X_OK), 0) << "lrzsz is not installed";
+        host_ = folder_.File("host");
+        received_ = folder_.File("received");
+        ::mkdir(host_.c_str(), 0700);
+    }
+
+    // tamsivane-cli run against a fresh Telnet server running a shell.
+    CliResult Run(const std::string& arguments) {
+        ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
+        EXPECT_GT(server.Port(), 0);
+        const CliResult result =
+            RunCli("run --host 127.0.0.1 --port " + std::to_string(server.Port()) + " " +
+                   arguments + " 2>" + folder_.File("errors") + " </dev/null");
+        errors_ = Slurp(folder_.File("errors"));
+        return result;
+    }
+
+    TempFolder folder_;
+    std::string host_;
+    std::string received_;
+    std::string errors_;
+};
+
+TEST_F(RunZModemTest, ReceivesWhatTheHostSendsWithProgressLines) {
+    const std::string big = Awkward(1 << 20);
+    std::ofstream(host_ + "/big.bin", std::ios::binary) << big;
+    std::ofstream(host_ + "/empty", std::ios::binary) << "";
+    const CliResult result = Run("--recv-dir " + received_ + " --send 'cd " + host_ +
+                                 " && sz big.bin empty; exit<CR>' --timeout 60 --dump none");
+    EXPECT_EQ(result.status, 0) << errors_;
+    EXPECT_TRUE(Slurp(received_ + "/big.bin") == big);
+    EXPECT_EQ(Slurp(received_ + "/empty"), "");
+    EXPECT_NE(errors_.find("zmodem: receiving big.bin 1048576\n"), std::string::npos) << errors_;
+    EXPECT_NE(errors_.find("zmodem: big.bin finished\n"), std::string::npos) << errors_;
+    EXPECT_NE(errors_.find("zmodem: receiving empty 0\nzmodem: empty finished\n"),
+              std::string::npos)
+        << errors_;
+}
+
+TEST_F(RunZModemTest, SendsABatchToRz) {
+    const std::string one = Awkward(1025);
+    const std::string two = Awkward(300000);
+    std::ofstream(folder_.File("one"), std::ios::binary) << one;
+    std::ofstream(folder_.File("two"), std::ios::binary) << two;
+    // rz runs in the host folder; the shell ends the session after it.
+    const CliResult result = Run(
+        "--set 'ZModemInit=cd " + host_ + " && rz; exit<CR>' --zmodem-send " + folder_.File("one") +
+        " --zmodem-send " + folder_.File("two") + " --timeout 60 --dump none");
+    EXPECT_EQ(result.status, 0) << errors_;
+    EXPECT_TRUE(Slurp(host_ + "/one") == one);
+    EXPECT_TRUE(Slurp(host_ + "/two") == two);
+    EXPECT_NE(errors_.find("zmodem: sending one 1025\n"), std::string::npos) << errors_;
+    EXPECT_NE(errors_.find("zmodem: two finished\n"), std::string::npos) << errors_;
+}
+
+TEST_F(RunZModemTest, FailuresExitWithFour) {
+    // A file that cannot be read starts nothing.
+    CliResult result = Run("--zmodem-send " + folder_.File("missing") + " --timeout 0.5");
+    EXPECT_EQ(result.status, 4);
+    EXPECT_NE(errors_.find("Cannot open file for sending."), std::string::npos) << errors_;
+
+    // A transfer the host starts and nobody finishes is cut by the time limit.
+    result = Run("--recv-dir " + received_ +
+                 " --send \"printf '**\\\\030B00000000000000\\\\r\\\\n'<CR>\" --timeout 1");
+    EXPECT_EQ(result.status, 4) << errors_;
+
+    // Six CAN from the host cancel it.
+    result = Run("--recv-dir " + received_ +
+                 " --send \"printf '**\\\\030B00000000000000\\\\r\\\\n'; sleep 0.3; "
+                 "printf '\\\\030\\\\030\\\\030\\\\030\\\\030\\\\030'; exit<CR>\" --timeout 20");
+    EXPECT_EQ(result.status, 4) << errors_;
+}
+
+} // namespace
+} // namespace tamsivane::testing
