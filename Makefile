@@ -66,11 +66,11 @@ asan: deps
 	ctest --preset asan -j$(JOBS)
 
 # The tests that run I/O threads.
-TSAN_TESTS := test_transport test_session test_script
+TSAN_TESTS := test_transport test_session test_script test_transfer
 tsan: deps
 	cmake --preset tsan $(CONFIGURE_FLAGS)
 	cmake --build --preset tsan -j$(JOBS) --target $(TSAN_TESTS)
-	ctest --preset tsan -j$(JOBS) -R 'Transport|SessionTest|Script'
+	ctest --preset tsan -j$(JOBS) -R 'Transport|SessionTest|Script|Lrzsz|HostEnds|UserAbort'
 
 # New inputs go to the build folder; the committed seeds stay as they are.
 # $(call run_fuzzer,NAME,SECONDS) runs fuzz_NAME on the seeds in fuzz/corpus/NAME.
