@@ -69,11 +69,15 @@ void PeerProgram::ReadLoop() {
 
 bool PeerProgram::WaitFinished(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (transfer_ && transfer_->Running()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+    bool finished = true;
+    while (finished && transfer_ && transfer_->Running()) {
+        if (std::chrono::steady_clock::now() >= deadline) finished = false;
         std::this_thread::sleep_for(10ms);
     }
-    return true;
+    // The transfer may go once this returns: nothing feeds it any more.
+    stop_.store(true);
+    if (reader_.joinable()) reader_.join();
+    return finished;
 }
 
 int PeerProgram::WaitExit(std::chrono::milliseconds limit) {

@@ -32,7 +32,8 @@ public:
     // Starts the transfer and feeds it what the program sends; when the
     // program closes its end the transfer hears that the connection is lost.
     void Run(CZModemTransfer& transfer);
-    // Until the transfer has finished; false at the limit.
+    // Until the transfer has finished; false at the limit.  Then stops
+    // feeding it, so that it may be destroyed.
     bool WaitFinished(std::chrono::milliseconds limit = 60s);
     // The program's exit status (-1 when it had to be killed at the limit).
     int WaitExit(std::chrono::milliseconds limit = 20s);
