@@ -39,7 +39,6 @@ PeerProgram::PeerProgram(const std::vector<std::string>& arguments, const std::s
 PeerProgram::~PeerProgram() {
     stop_.store(true);
     if (reader_.joinable()) reader_.join();
-    if (transfer_) transfer_->Shutdown();
     if (socket_ >= 0) ::close(socket_);
     WaitExit(5s);
 }
