@@ -15,11 +15,13 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <array>
 #include <mutex>
 
 #include "app/AboutBox.h"
 #include "app/ButtonBar.h"
 #include "app/CChildFrame.h"
+#include "app/CSaveMacroDlg.h"
 #include "app/ChatLine.h"
 #include "app/CommandActions.h"
 #include "app/DesktopUser.h"
@@ -28,6 +30,7 @@
 #include "app/ToolBarIcons.h"
 #include "config/LineDevices.h"
 #include "keyboard/CommandIds.h"
+#include "script/MacroTargets.h"
 #include "view/CVT420View.h"
 #include "view/ViewHost.h"
 
@@ -420,7 +423,13 @@ void CMainFrame::SetNewConnectionHandler(std::function<void()> handler) {
 }
 
 void CMainFrame::RunScript(CVT420Doc& doc, const ScriptRequest& request) {
-    if (scriptRunner_) scriptRunner_(doc, request);
+    if (scriptRunner_) {
+        scriptRunner_(doc, request);
+    } else if (request.isFile) {
+        doc.RunScriptFile(request.text);
+    } else {
+        doc.RunScriptText(request.text);
+    }
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {
@@ -561,6 +570,15 @@ void CMainFrame::InstallHandlers() {
     for (const int reset : {Command::ResetTerminal, Command::ResetTerminalButton}) {
         c.SetHandler(reset, {onSession([](CVT420Doc& doc) { doc.ResetTerminal(); }), hasSession});
     }
+    c.SetHandler(Command::RunScript, {[this] { RunScriptCommand(); }, hasSession});
+    c.SetHandler(Command::RecordMacro,
+                 {[this] { RecordMacroCommand(); }, hasSession,
+                  sessionTest([](const CVT420Doc& doc) { return doc.RecordingMacro(); })});
+    if (QAction* record = c.Action(Command::RecordMacro)) {
+        record->setStatusTip(
+            "Recording your typings into a macro, which can be saved into a button or mapped key");
+        record->setToolTip("Recording macro");
+    }
     c.SetHandler(Command::Capture, {[this] { CaptureCommand(); }, hasSession,
                                 sessionTest([](const CVT420Doc& doc) { return doc.IsCapturing(); })});
 
@@ -594,6 +612,55 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::Content, {[this] { OpenHelpContents(); }});
     c.SetHandler(Command::HelpOnWeb, {[this] { OpenHelpOnWeb(); }});
     c.SetHandler(Command::About, {[this] { ShowAboutBox(this); }});
+}
+
+void CMainFrame::RunScriptCommand() {
+    CVT420Doc* doc = ActiveDocument();
+    if (doc == nullptr) return;
+    QFileDialog dialog(this, "Run Script", QString(), kScriptFileFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("wbq");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    RunScript(*doc, ScriptRequest{true, QFile::encodeName(dialog.selectedFiles().front()).toStdString()});
+}
+
+void CMainFrame::RecordMacroCommand() {
+    CVT420Doc* doc = ActiveDocument();
+    if (doc == nullptr) return;
+    if (!doc->RecordingMacro()) {
+        doc->StartMacro();
+        return;
+    }
+    const std::string script = doc->StopMacro();
+    if (script.empty()) {
+        user_.ShowMessage(0, kNothingRecordedMessage);
+        return;
+    }
+    std::array<std::string, CSaveMacroDlg::kButtons> captions;
+    {
+        std::lock_guard lock(doc->Lock());
+        for (int i = 0; i < CSaveMacroDlg::kButtons; ++i) {
+            captions[static_cast<size_t>(i)] =
+                doc->Emulator().Settings().GetArrayString(P::ButtonCaption, i);
+        }
+    }
+    CSaveMacroDlg dialog(script, captions, user_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (dialog.Choice() == CSaveMacroDlg::Target::Clipboard) return;
+    {
+        std::lock_guard lock(doc->Lock());
+        if (dialog.Choice() == CSaveMacroDlg::Target::Button) {
+            SaveMacroToButton(doc->Emulator().Settings(), dialog.ButtonIndex(), dialog.Caption(),
+                              dialog.Script());
+        } else {
+            SaveMacroToKey(doc->Keys(), dialog.KeyCode(), dialog.Modifiers(), dialog.Script());
+        }
+    }
+    doc->SetModified(true);
+    if (dialog.Choice() == CSaveMacroDlg::Target::Button) {
+        RebuildButtonBar();
+        buttonDock_->show();
+    }
 }
 
 void CMainFrame::OpenCommand() {

@@ -82,7 +82,8 @@ public:
     // --- what the start-up code and later features plug in
     // Connection: New... (the New Connection dialog).
     void SetNewConnectionHandler(std::function<void()> handler);
-    // Runs scripts for sessions (buttons with actions 1 and 2).
+    // Runs scripts for sessions (buttons with actions 1 and 2, the key map,
+    // Run Script); without a runner plugged in, the session runs them.
     using ScriptRunner = std::function<void(CVT420Doc&, const ScriptRequest&)>;
     void SetScriptRunner(ScriptRunner runner) { scriptRunner_ = std::move(runner); }
     void RunScript(CVT420Doc& doc, const ScriptRequest& request);
@@ -146,6 +147,10 @@ private:
     void SaveCommand();
     void SaveAsCommand();
     void CaptureCommand();
+    // Connection: Run Script... (an existing script file, for the active session).
+    void RunScriptCommand();
+    // Edit: Record Macro (starts recording; the second time saves the macro).
+    void RecordMacroCommand();
     void ButtonCommand(int id);
     bool SendChatLine(const QString& text, bool lineEnd);
     void OpenHelpContents();

@@ -167,6 +167,8 @@ int RunDesktop(const QStringList& arguments) {
     Templates templates(DiscoverTemplateFolders());
     CMainFrame frame(profile, user, templates);
     user.SetOwner(&frame);
+    user.SetScriptRequests({[&frame](int command) { frame.PostCommand(command); },
+                            [&frame](const QString& path) { frame.RequestOpenSetupFile(path); }});
 
     ShowRecentFiles(frame, profile);
     QObject::connect(&frame, &CMainFrame::setupFileUsed, &frame, [&](const QString& path) {
