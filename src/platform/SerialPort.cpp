@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "platform/EventFd.h"
+#include "platform/PollRetrying.h"
 
 namespace tamsivane {
 namespace {
@@ -62,14 +63,6 @@ std::string Text(const char* format, int value) {
     char text[128];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-int PollRetrying(pollfd* entries, nfds_t count, int timeoutMs) {
-    int ready;
-    do {
-        ready = poll(entries, count, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready;
 }
 
 int IoctlRetrying(int fd, unsigned long request, void* argument) {

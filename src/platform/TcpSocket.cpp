@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/NameLookup.h"
+#include "platform/PollRetrying.h"
 
 namespace tamsivane {
 namespace {
@@ -40,14 +41,6 @@ int RemainingMs(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-}
-
-int PollRetrying(pollfd* entries, nfds_t count, int timeoutMs) {
-    int ready;
-    do {
-        ready = poll(entries, count, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready;
 }
 
 } // namespace
