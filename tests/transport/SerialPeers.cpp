@@ -65,16 +65,7 @@ void SocatPtys::Start(std::vector<std::string> arguments, std::vector<std::strin
 
 void SocatPtys::Unplug() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    const auto deadline = Clock::now() + 5s;
-    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            break;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
+    StopChild(pid_);
     pid_ = -1;
 }
 

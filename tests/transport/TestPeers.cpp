@@ -71,18 +71,21 @@ ListeningProgram::ListeningProgram(std::vector<std::string> arguments) {
     port_ = std::atoi(line.c_str());
 }
 
-ListeningProgram::~ListeningProgram() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
+void StopChild(pid_t pid) {
+    kill(pid, SIGTERM);
     const auto deadline = Clock::now() + 5s;
-    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
         if (Clock::now() > deadline) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
             return;
         }
         std::this_thread::sleep_for(10ms);
     }
+}
+
+ListeningProgram::~ListeningProgram() {
+    if (pid_ > 0) StopChild(pid_);
 }
 
 Listener::Listener() { listener_ = ListenOnLoopback(port_); }

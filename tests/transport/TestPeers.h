@@ -18,6 +18,9 @@ namespace tamsivane::testing {
 
 using namespace std::chrono_literals;
 
+// Ends a child of the test: SIGTERM, then SIGKILL after 5 s; always reaped.
+void StopChild(pid_t pid);
+
 // A child whose first line of output is the port it listens on.
 class ListeningProgram {
 public:
