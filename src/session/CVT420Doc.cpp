@@ -10,7 +10,6 @@
 #include "config/SetupFile.h"
 #include "config/Templates.h"
 #include "session/TransportFactory.h"
-#include "transport/CTelnetTransport.h"
 
 namespace tamsivane {
 namespace {
@@ -470,9 +469,7 @@ void CVT420Doc::CommunicationChanged() {
 }
 
 void CVT420Doc::PageSizeChanged(int, int) {
-    if (transport_ && transport_->Type() == TransportType::Telnet) {
-        static_cast<CTelnetTransport&>(*transport_).UpdateWindowSize();
-    }
+    if (transport_) transport_->UpdateWindowSize();
 }
 
 } // namespace tamsivane

@@ -41,11 +41,6 @@ std::string CLineTransport::Reconfigure(const LineSettings& line) {
     return port_.Configure(line);
 }
 
-void CLineTransport::ShowText(std::string_view text) {
-    std::lock_guard lock(Host().Lock());
-    Host().Emulator().ReceiveBlock(text);
-}
-
 void CLineTransport::Close() {
     std::lock_guard lock(lineMutex_);
     port_.Close();

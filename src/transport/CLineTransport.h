@@ -39,8 +39,6 @@ protected:
     // failure reason says why and the device is closed again.
     CSerialPort::OpenResult OpenLine(const std::string& device, const LineSettings& line,
                                      std::string& reason);
-    // Shows text as received data at once (I/O thread, while connecting).
-    void ShowText(std::string_view text);
     // Re-applies line settings to the open device (session lock held); the
     // reason when it fails.
     std::string Reconfigure(const LineSettings& line);

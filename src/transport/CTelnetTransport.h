@@ -36,8 +36,7 @@ public:
     static std::string DescribeFailure(const std::string& what, int port,
                                        CTcpSocket::ConnectResult result);
 
-    // Session lock held: the page size changed while SetHostSize is on.
-    void UpdateWindowSize();
+    void UpdateWindowSize() override;
 
 private:
     void SendToPeer(std::string_view bytes) override;

@@ -111,6 +111,11 @@ void CTransport::StoreReceived(const uint8_t* bytes, size_t n) {
     Enqueue(bytes, n, std::numeric_limits<size_t>::max());
 }
 
+void CTransport::ShowText(std::string_view text) {
+    std::lock_guard lock(host_.Lock());
+    host_.Emulator().ReceiveBlock(text);
+}
+
 // Behind everything already waiting: into the ring while nothing waits for
 // room in it, the rest (up to backlogLimit waiting bytes) after that.
 void CTransport::Enqueue(const uint8_t* bytes, size_t n, size_t backlogLimit) {

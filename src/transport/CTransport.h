@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -96,6 +97,9 @@ public:
     // Session lock held: a file transfer begins (on) or has ended (off); a
     // transport with a text mode of its own passes every byte as data meanwhile.
     virtual void SetTransferMode(bool on) { (void)on; }
+    // Session lock held: the page size changed while SetHostSize is on; a
+    // transport that can tell the other end its window size does so.
+    virtual void UpdateWindowSize() {}
     // Names the other end, for titles.
     virtual std::string GetName(const SettingsStore& settings) const = 0;
     // I/O thread, after Connect failed: what failed and why, in one line for
@@ -119,6 +123,8 @@ protected:
     // so that a byte echoed meanwhile comes after them.
     size_t ReceiveRoom() const;
     void StoreReceived(const uint8_t* bytes, size_t n);
+    // Shows text as received data at once (I/O thread, while connecting).
+    void ShowText(std::string_view text);
 
 private:
     void Run();

@@ -4,7 +4,6 @@
 
 #include <thread>
 
-#include "transport/CTelnetTransport.h"
 
 namespace tamsivane::testing {
 
@@ -121,9 +120,7 @@ void TestSession::ScreenChanged(int, int, bool) {
 }
 
 void TestSession::PageSizeChanged(int, int) {
-    if (transport_ && transport_->Type() == TransportType::Telnet) {
-        static_cast<CTelnetTransport&>(*transport_).UpdateWindowSize();
-    }
+    if (transport_) transport_->UpdateWindowSize();
 }
 
 } // namespace tamsivane::testing
