@@ -3,6 +3,7 @@
 #include "transport/CLocalTransport.h"
 #include "transport/CModemTransport.h"
 #include "transport/CSerialTransport.h"
+#include "transport/CShellTransport.h"
 #include "transport/CTelnetTransport.h"
 
 namespace tamsivane {
@@ -23,6 +24,7 @@ constexpr TransportKind kTransportKinds[] = {
     {TransportType::Serial, &Make<CSerialTransport>},
     {TransportType::Local, &Make<CLocalTransport>},
     {TransportType::Modem, &Make<CModemTransport>},
+    {TransportType::Shell, &Make<CShellTransport>},
 };
 
 } // namespace

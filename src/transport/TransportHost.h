@@ -23,8 +23,17 @@ enum class TransportState : int32_t {
     Closed = 5,     // ended; the session may reconnect
 };
 
-// The same numbers as the HostType setting.
-enum class TransportType : int32_t { Telnet = 0, Serial = 1, Local = 2, Modem = 3 };
+// The same numbers as the HostType setting.  4 (debug), 5 and 6 (the
+// address book's SSH2 and SSH1) are stored by other parts of the program.
+enum class TransportType : int32_t {
+    Telnet = 0,
+    Serial = 1,
+    Local = 2,
+    Modem = 3,
+    Ssh2Entry = 5, // an address-book "SSH2" entry: opens an SSH session
+    Shell = 7,     // a program on a local pseudo-terminal
+    Ssh = 8,
+};
 
 class TransportHost {
 public:

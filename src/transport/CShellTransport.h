@@ -1,0 +1,50 @@
+// A session with a program on the local machine: the user's login shell, or
+// HostName run through /bin/sh -c, on a pseudo-terminal named after TermID
+// and sized Columns x Lines.  The program's end ends the session; closing
+// the session hangs the program up and kills it when it lingers.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "platform/OutputBacklog.h"
+#include "platform/PtyProcess.h"
+#include "transport/CTransport.h"
+
+namespace tamsivane {
+
+class CShellTransport final : public CTransport {
+public:
+    static constexpr size_t kReadSize = 1024;
+    // How long a hung-up program may take to end before it is killed.
+    static constexpr std::chrono::milliseconds kHangupGrace{2000};
+
+    explicit CShellTransport(TransportHost& host);
+    ~CShellTransport() override;
+
+    bool Connect(const SettingsStore& settings) override;
+    void Close() override;
+    bool Poll() override;
+    // Never waits: what the terminal does not take at once is written later.
+    bool Write(const uint8_t* bytes, size_t n) override;
+    bool ApplySettings(const SettingsStore& settings) override;
+    void UpdateWindowSize() override;
+    std::string GetName(const SettingsStore& settings) const override;
+    std::string ConnectFailure() const override { return failure_; }
+
+    // The program's process id while it runs (for tests); -1 before and after.
+    pid_t ProgramId() const { return programId_.load(); }
+
+private:
+    OutputBacklog::Sink ToTerminal();
+    // I/O thread, once the program has ended: what it left on the terminal.
+    void TakeLastOutput();
+
+    PtyProcess program_;
+    OutputBacklog output_;
+    std::atomic<pid_t> programId_{-1};
+    uint8_t buffer_[kReadSize]; // I/O thread only
+    std::string failure_;       // I/O thread only: why the program did not start
+};
+
+} // namespace tamsivane

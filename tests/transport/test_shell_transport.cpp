@@ -1,0 +1,168 @@
+// The local shell transport against real programs on a pseudo-terminal.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "TestSession.h"
+#include "config/ResourceStrings.h"
+#include "config/SettingsStore.h"
+#include "transport/CShellTransport.h"
+
+namespace tamsivane::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class ShellTransportTest : public ::testing::Test {
+protected:
+    // Runs command (the user's shell when empty) and waits until it runs.
+    void Open(const std::string& command) {
+        session.Emulator().Settings().SetString(P::HostName, command);
+        session.Emulator().Settings().SetNumber(P::HostType, 7);
+        session.StartEmulator();
+        auto transport = std::make_unique<CShellTransport>(session);
+        shell = transport.get();
+        session.Attach(std::move(transport));
+        ASSERT_TRUE(session.Transport().Start());
+    }
+    void OpenConnected(const std::string& command) {
+        Open(command);
+        ASSERT_TRUE(session.WaitForState(TransportState::Connected));
+    }
+    int Columns() {
+        std::lock_guard lock(session.Lock());
+        return session.Emulator().Settings().GetNumber(P::Columns);
+    }
+
+    TestSession session;
+    CShellTransport* shell = nullptr;
+};
+
+// SHELL set for one test (the user's own login shell may take long to start).
+class ScopedShell {
+public:
+    explicit ScopedShell(const char* shell) {
+        if (const char* before = std::getenv("SHELL")) saved_ = before;
+        setenv("SHELL", shell, 1);
+    }
+    ~ScopedShell() {
+        if (saved_) {
+            setenv("SHELL", saved_->c_str(), 1);
+        } else {
+            unsetenv("SHELL");
+        }
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+bool ProcessExists(pid_t pid) {
+    struct stat info{};
+    return stat(("/proc/" + std::to_string(pid)).c_str(), &info) == 0;
+}
+
+TEST_F(ShellTransportTest, TerminalTypeAndSizeReachTheProgram) {
+    session.Emulator().Settings().SetNumber(P::TermID, 0);
+    OpenConnected("tput cols; stty size; echo \"term=$TERM\"");
+    EXPECT_TRUE(session.WaitForState(TransportState::Closed));
+    const std::string screen = session.ScreenText();
+    EXPECT_EQ(screen.rfind("80\n24 80\nterm=vt420", 0), 0u) << screen;
+    EXPECT_EQ(session.EndCount(), 1);
+    EXPECT_TRUE(session.Messages().empty());
+    EXPECT_EQ(shell->GetName(session.Emulator().Settings()),
+              "tput cols; stty size; echo \"term=$TERM\"");
+}
+
+TEST_F(ShellTransportTest, TermIdNamesTheTerminal) {
+    session.Emulator().Settings().SetNumber(P::TermID, 1);
+    OpenConnected("echo \"term=$TERM\"");
+    EXPECT_TRUE(session.WaitForScreen("term=vt320"));
+}
+
+TEST_F(ShellTransportTest, ColumnModeChangeResizesTheTerminal) {
+    // The program switches to 132 columns, then waits for a line before it
+    // asks for its size, so the change has been made by then.
+    OpenConnected("printf '\\033[?3h'; read line; stty size; read line");
+    ASSERT_TRUE(session.WaitFor([&] { return Columns() == 132; }));
+    ASSERT_TRUE(session.Type("\r"));
+    EXPECT_TRUE(session.WaitForScreen("24 132"));
+}
+
+TEST_F(ShellTransportTest, WithoutSetHostSizeTheTerminalKeepsItsSize) {
+    session.Emulator().Settings().SetNumber(P::SetHostSize, 0);
+    OpenConnected("printf '\\033[?3h'; read line; stty size; read line");
+    ASSERT_TRUE(session.WaitFor([&] { return Columns() == 132; }));
+    ASSERT_TRUE(session.Type("\r"));
+    EXPECT_TRUE(session.WaitForScreen("24 80"));
+}
+
+TEST_F(ShellTransportTest, TheProgramsEndEndsTheSession) {
+    const ScopedShell shell("/bin/sh");
+    OpenConnected("");
+    ASSERT_TRUE(session.Type("echo \"shell=$0 in $PWD\"; exit\r"));
+    ASSERT_TRUE(session.WaitForState(TransportState::Closed));
+    // A login shell in the home folder.
+    const char* home = std::getenv("HOME");
+    EXPECT_NE(session.ScreenText().find("shell=-sh in " + std::string(home ? home : "")),
+              std::string::npos)
+        << session.ScreenText();
+    EXPECT_EQ(session.States(), (std::vector{TransportState::Connecting, TransportState::Connected,
+                                             TransportState::Closing, TransportState::Closed}));
+    EXPECT_EQ(session.EndCount(), 1);
+    EXPECT_EQ(this->shell->GetName(session.Emulator().Settings()), "Shell");
+    EXPECT_EQ(this->shell->ProgramId(), -1);
+}
+
+TEST_F(ShellTransportTest, AProgramIgnoringTheHangupIsKilledAndReaped) {
+    OpenConnected("trap '' HUP; echo ready; while :; do sleep 1; done");
+    ASSERT_TRUE(session.WaitForScreen("ready"));
+    const pid_t pid = shell->ProgramId();
+    ASSERT_GT(pid, 0);
+    const Clock::time_point before = Clock::now();
+    EXPECT_TRUE(session.Transport().Stop());
+    EXPECT_LT(Clock::now() - before, CShellTransport::kHangupGrace + 3s);
+    EXPECT_EQ(session.Transport().State(), TransportState::Closed);
+    // Reaped: not even a zombie is left.
+    EXPECT_FALSE(ProcessExists(pid));
+}
+
+TEST_F(ShellTransportTest, AProgramThatCannotStartIsShownAndEndsTheSession) {
+    const ScopedShell shell("/nonexistent/shell");
+    Open("");
+    ASSERT_TRUE(session.WaitForState(TransportState::Closed));
+    EXPECT_NE(session.ScreenText().find("/nonexistent/shell: No such file or directory"),
+              std::string::npos)
+        << session.ScreenText();
+    EXPECT_EQ(session.Messages(), std::vector<int>{Msg::CannotConnect});
+    EXPECT_NE(session.LastMessage().find("/nonexistent/shell"), std::string::npos);
+}
+
+TEST_F(ShellTransportTest, LargeInputNeverBlocksTheSender) {
+    // The terminal takes a few kilobytes before the program reads; the rest
+    // waits in the transport while the sender goes on.
+    OpenConnected("stty raw -echo; echo ready; head -c 200000 | wc -c");
+    ASSERT_TRUE(session.WaitForScreen("ready"));
+    const std::string block(200000, 'x');
+    const Clock::time_point before = Clock::now();
+    ASSERT_TRUE(session.Type(block));
+    EXPECT_LT(Clock::now() - before, 1s);
+    EXPECT_TRUE(session.WaitForScreen("200000"));
+}
+
+TEST_F(ShellTransportTest, ChangedSettingsNeedARestartUnlessStillAShell) {
+    OpenConnected("read line");
+    SettingsStore settings;
+    settings.CopyFrom(session.Emulator().Settings());
+    EXPECT_TRUE(shell->ApplySettings(settings));
+    EXPECT_TRUE(session.Messages().empty());
+    settings.SetNumber(P::HostType, 0);
+    EXPECT_TRUE(shell->ApplySettings(settings));
+    EXPECT_EQ(session.Messages(), std::vector<int>{Msg::RestartForSettings});
+}
+
+} // namespace
+} // namespace tamsivane::testing
