@@ -28,7 +28,7 @@ constexpr Choices kChoices[] = {
     {P::CursorKeys, "0 application, 1 normal"},
     {P::BackArrow, "0 sends BS, 1 sends DEL"},
     {P::NumLock, "0 acts as PF1, 1 switches the keypad mode"},
-    {P::HostType, "0 Telnet, 1 serial, 2 loop-back, 3 modem"},
+    {P::HostType, "0 Telnet, 1 serial, 2 loop-back, 3 modem, 7 local shell, 8 SSH"},
 };
 
 // Number parameters that are switches.

@@ -180,6 +180,9 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
             return SetTarget(options,
                              {static_cast<int32_t>(TransportType::Local), "", kTelnetPort});
         }
+        if (arg == "--local-shell") {
+            return SetTarget(options, {static_cast<int32_t>(TransportType::Shell), "", 0});
+        }
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
             name != "--timeout" && name != "--device" && name != "--script" &&
@@ -244,7 +247,8 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         options.target = ConnectionValues{static_cast<int32_t>(TransportType::Serial), "", 0};
     }
     if (!options.setupFile && !options.target) {
-        return UsageError("needs a setup file, telnet://HOST, --host, --loopback or --device");
+        return UsageError(
+            "needs a setup file, telnet://HOST, --host, --loopback, --local-shell or --device");
     }
     return 0;
 }

@@ -18,7 +18,8 @@ constexpr Command kCommands[] = {
     {"replay", tamsivane::RunReplay,
      "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]"},
     {"run", tamsivane::RunSession,
-     "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]\n"
+     "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback |\n"
+     "      --local-shell]\n"
      "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
      "      [--capture FILE] [--recv-dir DIR] [--zmodem-send FILE]... [--timeout SECONDS]\n"
      "      [--dump text|json|none]"},

@@ -184,6 +184,42 @@ TEST_F(RunTest, SessionsThatCannotOpen) {
                                     capture + "\": No such file or directory\n");
 }
 
+TEST_F(RunTest, LocalShellSessions) {
+    // The user's own login shell may be slow to start; sh stands in for it.
+    // The first echo ends the line of the prompt that the shell prints after
+    // the typed line has been echoed.
+    const char* before = std::getenv("SHELL");
+    const std::string saved = before ? before : "";
+    setenv("SHELL", "/bin/sh", 1);
+    const RunResult shell = Run(
+        "--local-shell --set TermID=0 --send 'echo; tput cols; stty size; echo $TERM; exit<CR>' "
+        "--timeout 30");
+    setenv("SHELL", "/nonexistent/shell", 1);
+    const RunResult missing = Run("--local-shell --timeout 30");
+    if (before) {
+        setenv("SHELL", saved.c_str(), 1);
+    } else {
+        unsetenv("SHELL");
+    }
+    EXPECT_EQ(shell.status, 0) << shell.errors;
+    EXPECT_TRUE(HasLine(shell.output, "80")) << shell.output;
+    EXPECT_TRUE(HasLine(shell.output, "24 80")) << shell.output;
+    EXPECT_TRUE(HasLine(shell.output, "vt420")) << shell.output;
+    // exit ended the session long before the time limit.
+    EXPECT_LT(shell.elapsed, std::chrono::seconds(20));
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.errors, "Cannot connect to remote host.\n"
+                              "/nonexistent/shell: No such file or directory\n");
+
+    // A command instead of the shell; its end ends the session.
+    const RunResult command =
+        Run("--local-shell --set 'HostName=echo \"cols=$(tput cols)\"' --set Columns=132 "
+            "--timeout 30");
+    EXPECT_EQ(command.status, 0) << command.errors;
+    EXPECT_TRUE(HasLine(command.output, "cols=132")) << command.output;
+    EXPECT_LT(command.elapsed, std::chrono::seconds(20));
+}
+
 TEST_F(RunTest, UsageErrors) {
     for (const char* arguments :
          {"", "--loopback --host h", "a.qzv b.qzv", "--port 23 --loopback",

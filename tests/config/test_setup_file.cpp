@@ -460,6 +460,21 @@ TEST_F(SetupFileOnDiskTest, SavedFilesAreOwnerOnlyAndLoadBack) {
     EXPECT_EQ(Contents(path), EncodeSetupFile(saved, savedKeys));
 }
 
+TEST_F(SetupFileOnDiskTest, LocalShellAndSshSessionsLoadBack) {
+    const std::string path = folder_ + "/kind.qzv";
+    for (const int32_t hostType : {7, 8}) {
+        SettingsStore saved;
+        saved.SetNumber(P::HostType, hostType);
+        saved.SetString(P::SshUser, "someone");
+        ASSERT_TRUE(SaveSetupFile(path, saved, KeyMap()).ok);
+        SettingsStore loaded;
+        KeyMap keys;
+        ASSERT_TRUE(LoadSetupFile(path, loaded, keys).ok);
+        EXPECT_EQ(loaded.GetNumber(P::HostType), hostType);
+        EXPECT_EQ(loaded.GetString(P::SshUser), "someone");
+    }
+}
+
 TEST_F(SetupFileOnDiskTest, LoadErrorsNameTheFile) {
     const std::string path = folder_ + "/broken.qzv";
     std::ofstream(path, std::ios::binary) << "QZV";
