@@ -1,5 +1,5 @@
-// Runs a program and waits for it, giving up (and ending the program) when
-// the caller is told to stop.
+// Runs a program and waits for it, giving up (and ending the program with
+// everything it started) when the caller is told to stop.
 #pragma once
 
 #include <functional>
@@ -8,9 +8,13 @@
 
 namespace tamsivane {
 
-// Runs argv[0] (looked up in PATH) with the arguments; returns its exit
-// status, -1 when it could not be started, or -1 after ending it because
-// stop() turned true (asked every few milliseconds).
+// Runs argv[0] (looked up in PATH) in a process group of its own, with
+// standard input from /dev/null and standard output joined to standard error
+// (so that it never mixes with what a program without windows prints).
+// Returns its exit status, -1 when it could not be started or did not exit
+// by itself.  stop() is asked every few milliseconds; once it turns true the
+// whole group gets SIGTERM, and SIGKILL if the program has not ended within
+// half a second; the program is always reaped before this returns.
 int RunProgram(const std::vector<std::string>& argv, const std::function<bool()>& stop);
 
 // Runs a command line through /bin/sh -c.

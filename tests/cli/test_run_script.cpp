@@ -87,6 +87,14 @@ TEST_F(RunScriptTest, ScriptEndsTheRunAndTheScreenIsPrinted) {
     EXPECT_EQ(result.output.rfind("done\n", 0), 0u) << result.output;
 }
 
+TEST_F(RunScriptTest, ACommandsOutputStaysOutOfTheScreenPrint) {
+    const std::string script = WriteScript("sys.System('echo from-command');");
+    const Result result = Run("--loopback --timeout 10 --script " + script);
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(result.output.find("from-command"), std::string::npos) << result.output;
+    EXPECT_EQ(result.errors, "from-command\n");
+}
+
 TEST_F(RunScriptTest, AFileThatCannotBeReadIsReported) {
     const Result result = Run("--loopback --dump none --timeout 5 --script /nonexistent.wbq");
     EXPECT_EQ(result.status, 2);

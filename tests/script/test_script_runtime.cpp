@@ -103,15 +103,17 @@ TEST(ScriptBuffer, AFullBufferDropsItsOldestBytes) {
 
 class ScriptCancel : public testing::TestWithParam<const char*> {};
 
-TEST_P(ScriptCancel, EndsWithinASecond) {
+// Cancelling ends the script promptly; the bound is generous for loaded
+// machines and sanitizer builds, and far below what the blocked call would take.
+TEST_P(ScriptCancel, EndsPromptly) {
     ScriptTestHost host;
     RunningScript running(host, GetParam());
     std::this_thread::sleep_for(50ms);
     const auto start = std::chrono::steady_clock::now();
     running.script.Cancel();
-    ASSERT_EQ(running.outcome.wait_for(1s), std::future_status::ready);
+    ASSERT_EQ(running.outcome.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(running.outcome.get(), CScript::Outcome::Cancelled);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Blocked, ScriptCancel,

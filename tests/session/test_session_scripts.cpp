@@ -196,7 +196,7 @@ TEST_P(ScriptCancelOnClose, EndsWithinASecond) {
 
 INSTANTIATE_TEST_SUITE_P(Blocked, ScriptCancelOnClose,
                          ::testing::Values("term.Wait('never');", "sys.Sleep(600000);",
-                                           "while (1) {}"));
+                                           "while (1) {}", "sys.System('sleep 100');"));
 
 // The default login script against a login service that reads the password
 // without echo.

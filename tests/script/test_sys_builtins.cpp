@@ -1,0 +1,135 @@
+// The built-ins that run programs: sys.System's exit status and its input,
+// what a cancelled command leaves behind, and sys.PlaySound's choice of
+// player.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "ScriptTestHost.h"
+#include "TempFolder.h"
+#include "script/CScript.h"
+
+namespace tamsivane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TempFolder;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Polls the condition for at most limit.
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+// Gone, or ended and waiting only for its parent to reap it.
+bool ProcessEnded(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const size_t name = line.rfind(')');
+    return name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'Z';
+}
+
+TEST(SysSystem, GivesTheExitStatusAndReadsNothingFromTheUser) {
+    ScriptTestHost host;
+    // 127 is the shell's own status for a command it cannot start; input
+    // comes from /dev/null, so a read ends at once instead of waiting.
+    CScript script(
+        "send('' + sys.System('exit 3') + ',' + sys.System('true') + ',' +"
+        " sys.System('/nonexistent/program 2>/dev/null') + ',' + sys.System('read line'));",
+        kNoScriptName, false, host);
+    EXPECT_EQ(script.Run(), CScript::Outcome::Finished);
+    EXPECT_EQ(host.sent, "3,0,127,1");
+}
+
+TEST(SysSystem, CancellingEndsEverythingTheCommandStarted) {
+    TempFolder folder;
+    const std::string pidFile = folder.File("pid");
+    ScriptTestHost host;
+    // The shell and its child ignore SIGTERM, so only the group's SIGKILL ends them.
+    CScript script("sys.System(\"trap '' TERM; sleep 100 & echo $! > " + pidFile + "; wait\");",
+                   kNoScriptName, false, host);
+    auto outcome = std::async(std::launch::async, [&] { return script.Run(); });
+    ASSERT_TRUE(Eventually([&] { return Slurp(pidFile).find('\n') != std::string::npos; }));
+    const std::string child = Slurp(pidFile).substr(0, Slurp(pidFile).find('\n'));
+
+    const auto start = std::chrono::steady_clock::now();
+    script.Cancel();
+    ASSERT_EQ(outcome.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(outcome.get(), CScript::Outcome::Cancelled);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(Eventually([&] { return ProcessEnded(child); })) << "sleep " << child;
+}
+
+// Players on a PATH of the test's own, recording what they were given.
+class SysPlaySound : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* path = std::getenv("PATH");
+        savedPath_ = path ? path : "";
+        setenv("PATH", folder_.Path().c_str(), 1);
+    }
+    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
+
+    void Player(const std::string& name, const std::string& body) {
+        const std::string path = folder_.File(name);
+        std::ofstream(path) << "#!/bin/sh\necho \"$1\" >> " << folder_.File("played") << "\n"
+                            << body << "\n";
+        chmod(path.c_str(), 0700);
+    }
+    std::string Played() { return Slurp(folder_.File("played")); }
+
+    TempFolder folder_;
+
+private:
+    std::string savedPath_;
+};
+
+TEST_F(SysPlaySound, UsesTheFirstPlayerThatCanRun) {
+    ScriptTestHost host;
+    // A missing paplay (127) falls back to aplay; a player that fails for
+    // another reason is not followed by the next.
+    Player("aplay", "exit 0");
+    EXPECT_EQ(
+        CScript("sys.PlaySound('/sounds/bell.wav'); send('after');", kNoScriptName, false, host)
+            .Run(),
+        CScript::Outcome::Finished);
+    EXPECT_EQ(Played(), "/sounds/bell.wav\n");
+    EXPECT_EQ(host.sent, "after");
+
+    Player("paplay", "exit 1");
+    EXPECT_EQ(CScript("sys.PlaySound('ding.wav');", kNoScriptName, false, host).Run(),
+              CScript::Outcome::Finished);
+    EXPECT_EQ(Played(), "/sounds/bell.wav\nding.wav\n");
+}
+
+TEST_F(SysPlaySound, ALongSoundEndsWhenTheScriptIsCancelled) {
+    Player("paplay", "exec /bin/sleep 100");
+    ScriptTestHost host;
+    CScript script("sys.PlaySound('long.wav');", kNoScriptName, false, host);
+    auto outcome = std::async(std::launch::async, [&] { return script.Run(); });
+    ASSERT_TRUE(Eventually([&] { return Played() == "long.wav\n"; }));
+    script.Cancel();
+    ASSERT_EQ(outcome.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(outcome.get(), CScript::Outcome::Cancelled);
+}
+
+} // namespace
+} // namespace tamsivane
