@@ -80,7 +80,10 @@ void SessionScriptHost::Capture(std::string_view path, std::string_view mode) {
 
 void SessionScriptHost::Disconnect() { session_.StopConnection(); }
 
-void SessionScriptHost::SendZModem(std::string_view path) { user_.SendFile(session_, path); }
+void SessionScriptHost::SendZModem(std::string_view path) {
+    // A file that cannot be read is reported by the session itself.
+    session_.StartSend({std::string(path)});
+}
 
 void SessionScriptHost::LoadSession(std::string_view path) { user_.OpenSession(path); }
 

@@ -53,8 +53,4 @@ void UserInteraction::OpenSession(std::string_view path) {
     ShowMessage(0, "Opening another session needs the desktop program: " + std::string(path));
 }
 
-void UserInteraction::SendFile(CVT420Doc&, std::string_view path) {
-    ShowMessage(0, "Sending a file by ZModem is not available: " + std::string(path));
-}
-
 } // namespace tamsivane

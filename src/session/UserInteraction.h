@@ -47,8 +47,6 @@ public:
     virtual void MenuCommand(CVT420Doc& session, int command);
     // sys.LoadSession: open a setup file as a new session.
     virtual void OpenSession(std::string_view path);
-    // term.SendZModem: send a file by ZModem in the session.
-    virtual void SendFile(CVT420Doc& session, std::string_view path);
 };
 
 } // namespace tamsivane

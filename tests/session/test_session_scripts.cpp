@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "SessionFixture.h"
@@ -197,6 +198,39 @@ TEST_P(ScriptCancelOnClose, EndsWithinASecond) {
 INSTANTIATE_TEST_SUITE_P(Blocked, ScriptCancelOnClose,
                          ::testing::Values("term.Wait('never');", "sys.Sleep(600000);",
                                            "while (1) {}", "sys.System('sleep 100');"));
+
+// term.SendZModem hands the file to the session's sender; rz in the Telnet
+// server's shell receives it.
+TEST_F(SessionScriptTest, SendZModemSendsTheFileToRz) {
+    ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+    ASSERT_EQ(access("/usr/bin/rz", X_OK), 0) << "lrzsz is not installed";
+    ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
+    ASSERT_GT(server.Port(), 0);
+    const std::string host = folder.File("host");
+    ASSERT_EQ(mkdir(host.c_str(), 0700), 0);
+    std::string data;
+    for (int i = 0; i < 70000; ++i) data += static_cast<char>(i * 7);
+    const std::string path = folder.File("data.bin");
+    std::ofstream(path, std::ios::binary) << data;
+    Configure([&](SettingsStore& s) {
+        s.SetNumber(P::HostType, 0);
+        s.SetString(P::HostName, "127.0.0.1");
+        s.SetNumber(P::Port, server.Port());
+        s.SetString(P::ZModemInit, "cd " + host + " && rz<CR>");
+    });
+    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(WaitForState(TransportState::Connected));
+
+    const std::shared_ptr<ScriptRun> run =
+        session.RunScriptText("term.SendZModem('" + path + "');");
+    ASSERT_TRUE(run->WaitUntilEnded(std::chrono::steady_clock::now() + 20s));
+    EXPECT_EQ(run->Result(), ScriptRun::State::Finished);
+    EXPECT_TRUE(WaitFor([&] { return !session.TransferActive(); }, 60s));
+    EXPECT_EQ(session.FailedTransfers(), 0);
+    std::ifstream received(host + "/data.bin", std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(received), {}) == data);
+    EXPECT_TRUE(user.Messages().empty());
+}
 
 // The default login script against a login service that reads the password
 // without echo.
