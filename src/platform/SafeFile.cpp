@@ -70,15 +70,23 @@ void SyncFolder(const std::string& folder) {
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, std::string& error) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = Reason(errno);
-        return false;
-    }
+int OpenRegularFile(const std::string& path, int flags, mode_t mode) {
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+    if (fd < 0) return -1;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        error = "not a regular file";
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    if (!(flags & O_NONBLOCK)) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, std::string& error) {
+    FileDescriptor fd(OpenRegularFile(path, O_RDONLY));
+    if (fd.get() < 0) {
+        error = errno == EINVAL ? "not a regular file" : Reason(errno);
         return false;
     }
     std::string content;

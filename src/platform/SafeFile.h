@@ -1,14 +1,21 @@
 // Whole-file reads and writes that never leave a file half written.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace tamsivane {
 
+// Opens path as open(2) does (O_CLOEXEC added), but only a regular file.
+// The open itself never waits, as it would for a FIFO without a writer;
+// anything but a regular file is closed again and refused with EINVAL.
+int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0666);
+
 // Reads the whole file into data.  False, with the reason in error, when it
-// cannot be read or is larger than maxSize bytes.
+// cannot be read, is not a regular file or is larger than maxSize bytes.
 bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, std::string& error);
 
 // Replaces the file at path with data: the data goes to a new file beside it,

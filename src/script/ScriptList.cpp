@@ -1,9 +1,6 @@
 #include "script/ScriptList.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "platform/SafeFile.h"
 #include "script/ScriptHost.h"
 
 namespace tamsivane {
@@ -33,22 +30,8 @@ void ScriptRun::End(State state, std::string report) {
 }
 
 std::optional<std::string> ReadScriptFile(const std::string& path, size_t limit) {
-    // Opened without blocking, so that a FIFO named here cannot stall the open.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat info;
-    std::optional<std::string> text;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<uint64_t>(info.st_size) <= limit) {
-        text.emplace();
-        char block[8192];
-        ssize_t n;
-        while ((n = read(fd, block, sizeof block)) > 0 && text->size() <= limit) {
-            text->append(block, static_cast<size_t>(n));
-        }
-        if (n < 0 || text->size() > limit) text.reset();
-    }
-    close(fd);
+    std::string text, reason;
+    if (!ReadWholeFile(path, limit, text, reason)) return std::nullopt;
     return text;
 }
 

@@ -1,5 +1,6 @@
 // "sys": sleeping, the user's boxes, files, commands and the date; and the
 // file objects sys.OpenFile makes.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,9 +9,12 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/ChildProcess.h"
+#include "platform/SafeFile.h"
 #include "script/BuiltinObjects.h"
 #include "script/CScript.h"
 #include "script/ScriptHost.h"
@@ -27,28 +31,45 @@ constexpr size_t kReadLineLimit = 254;
 constexpr size_t kCopyBlock = 4096;
 constexpr size_t kMaxFormattedDate = 1024;
 
-// Stream modes fopen takes: r, w or a, then "b" and "+" in either order.
-bool IsStreamMode(std::string_view mode) {
+// The open flags of a stream mode: r, w or a, then "b" and "+" in either
+// order; nothing for another text.
+std::optional<int> StreamModeFlags(std::string_view mode) {
     if (mode.empty() || mode.size() > 3 || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
-        return false;
+        return std::nullopt;
     }
     bool binary = false, update = false;
     for (char c : mode.substr(1)) {
         bool& seen = c == 'b' ? binary : update;
-        if ((c != 'b' && c != '+') || seen) return false;
+        if ((c != 'b' && c != '+') || seen) return std::nullopt;
         seen = true;
     }
-    return true;
+    const int access = update ? O_RDWR : mode[0] == 'r' ? O_RDONLY : O_WRONLY;
+    const int creation = mode[0] == 'w'   ? O_CREAT | O_TRUNC
+                         : mode[0] == 'a' ? O_CREAT | O_APPEND
+                                          : 0;
+    return access | creation;
+}
+
+struct CloseStream {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using Stream = std::unique_ptr<std::FILE, CloseStream>;
+
+// A stream on a regular file only: a FIFO or a device could hold the script
+// in an open or a read that cancelling cannot end.
+Stream OpenStream(const std::string& path, std::string_view mode) {
+    const std::optional<int> flags = StreamModeFlags(mode);
+    if (!flags) return nullptr;
+    const int fd = OpenRegularFile(path, *flags);
+    if (fd < 0) return nullptr;
+    Stream file(fdopen(fd, std::string(mode).c_str()));
+    if (!file) close(fd);
+    return file;
 }
 
 class CFileObject final : public CScriptObject {
 public:
-    explicit CFileObject(std::FILE* file) : file_(file) {}
-    ~CFileObject() override {
-        if (file_) std::fclose(file_);
-    }
-    CFileObject(const CFileObject&) = delete;
-    CFileObject& operator=(const CFileObject&) = delete;
+    explicit CFileObject(Stream file) : file_(std::move(file)) {}
 
     void CallMethod(const std::string& name, std::vector<CScriptValue>& arguments,
                     CScriptValue& result) override {
@@ -60,12 +81,12 @@ public:
         if (!file_) RaiseScriptError(ScriptErr::InvalidParameters, name);
         if (name == "Write") {
             const std::string text = args.String(0);
-            std::fwrite(text.data(), 1, text.size(), file_);
+            std::fwrite(text.data(), 1, text.size(), file_.get());
             result = CScriptValue::String({});
         } else if (name == "ReadLine") {
             std::string line;
             int c;
-            while (line.size() < kReadLineLimit && (c = std::fgetc(file_)) != EOF) {
+            while (line.size() < kReadLineLimit && (c = std::fgetc(file_.get())) != EOF) {
                 line += static_cast<char>(c);
                 if (c == '\n') break;
             }
@@ -76,17 +97,16 @@ public:
             std::string data(
                 std::min<size_t>(static_cast<size_t>(count), CScriptValue::kMaxStringLength - 1),
                 '\0');
-            data.resize(std::fread(data.data(), 1, data.size(), file_));
+            data.resize(std::fread(data.data(), 1, data.size(), file_.get()));
             result = CScriptValue::String(std::move(data));
         } else {
-            std::fclose(file_);
-            file_ = nullptr;
+            file_.reset();
             result = CScriptValue::String({});
         }
     }
 
 private:
-    std::FILE* file_;
+    Stream file_;
 };
 
 class CSysObject final : public CScriptObject {
@@ -131,26 +151,33 @@ private:
     CScriptValue OpenFile(const ScriptArgs& args) {
         const std::string path = args.String(0);
         const std::string mode = args.String(1);
-        std::FILE* file = IsStreamMode(mode) ? std::fopen(path.c_str(), mode.c_str()) : nullptr;
+        Stream file = OpenStream(path, mode);
         if (!file) RaiseScriptError(ScriptErr::CannotOpenFile, path);
-        return CScriptValue::Object(script_.Adopt(std::make_unique<CFileObject>(file)));
+        return CScriptValue::Object(script_.Adopt(std::make_unique<CFileObject>(std::move(file))));
     }
     CScriptValue CopyFile(const ScriptArgs& args) {
         const std::string source = args.String(0);
         const std::string destination = args.String(1);
         const int32_t method = args.Number(2, 0);
         if (method != 0 && method != 1) return CScriptValue::Number(0);
-        std::FILE* in = std::fopen(source.c_str(), "rb");
-        std::FILE* out = in ? std::fopen(destination.c_str(), method == 0 ? "wb" : "ab") : nullptr;
-        bool ok = in && out;
+        const Stream in = OpenStream(source, "rb");
+        // A file copied onto itself would be emptied first, or grow without end.
+        struct stat from {
+        }, to{};
+        if (!in || (stat(destination.c_str(), &to) == 0 && fstat(fileno(in.get()), &from) == 0 &&
+                    from.st_dev == to.st_dev && from.st_ino == to.st_ino)) {
+            return CScriptValue::Number(0);
+        }
+        Stream out = OpenStream(destination, method == 0 ? "wb" : "ab");
+        bool ok = out != nullptr;
         char block[kCopyBlock];
         size_t n;
-        while (ok && (n = std::fread(block, 1, sizeof block, in)) > 0) {
-            ok = std::fwrite(block, 1, n, out) == n;
+        while (ok && (n = std::fread(block, 1, sizeof block, in.get())) > 0) {
+            StopIfCancelled();
+            ok = std::fwrite(block, 1, n, out.get()) == n;
         }
-        ok = ok && !std::ferror(in);
-        if (out && std::fclose(out) != 0) ok = false;
-        if (in) std::fclose(in);
+        ok = ok && !std::ferror(in.get());
+        if (out && std::fclose(out.release()) != 0) ok = false;
         return CScriptValue::Number(method == 0 && ok ? 1 : 0);
     }
     CScriptValue DeleteFile(const ScriptArgs& args) {

@@ -8,6 +8,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "platform/SafeFile.h"
+
 namespace tamsivane {
 
 using namespace zmodem;
@@ -17,10 +19,10 @@ namespace {
 
 // Regular files the 32-bit positions can address.
 int OpenForSending(const std::string& path, uint32_t& size) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0) return -1;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > INT64_C(0xFFFFFFFF)) {
+    if (::fstat(fd, &info) != 0 || info.st_size > INT64_C(0xFFFFFFFF)) {
         ::close(fd);
         return -1;
     }

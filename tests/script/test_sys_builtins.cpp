@@ -1,8 +1,11 @@
-// The built-ins that run programs: sys.System's exit status and its input,
-// what a cancelled command leaves behind, and sys.PlaySound's choice of
-// player.
+// The built-ins that run programs and touch files: sys.System's exit status
+// and its input, what a cancelled command leaves behind, sys.PlaySound's
+// choice of player, and files that are not regular or are copied onto
+// themselves.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -129,6 +132,53 @@ TEST_F(SysPlaySound, ALongSoundEndsWhenTheScriptIsCancelled) {
     script.Cancel();
     ASSERT_EQ(outcome.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(outcome.get(), CScript::Outcome::Cancelled);
+}
+
+// Runs the script on a thread of its own; a script still running after the
+// bound fails the test, and opening the FIFO both ways lets it go on.
+CScript::Outcome RunBounded(CScript& script, const std::string& fifo) {
+    auto outcome = std::async(std::launch::async, [&] { return script.Run(); });
+    if (outcome.wait_for(5s) != std::future_status::ready) {
+        ADD_FAILURE() << "the script is held by the FIFO";
+        const int fd = open(fifo.c_str(), O_RDWR);
+        std::this_thread::sleep_for(100ms);
+        close(fd);
+    }
+    return outcome.get();
+}
+
+TEST(SysFiles, AFifoIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string fifo = folder.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ScriptTestHost host;
+    CScript copy("send('' + sys.CopyFile('" + fifo + "', '" + folder.File("copy") +
+                     "') + sys.CopyFile('" + fifo + "', '" + folder.File("copy") + "', 1));",
+                 kNoScriptName, false, host);
+    EXPECT_EQ(RunBounded(copy, fifo), CScript::Outcome::Finished);
+    EXPECT_EQ(host.sent, "00");
+    for (const char* mode : {"r", "w", "a+"}) {
+        CScript open("f = sys.OpenFile('" + fifo + "', '" + mode + "');", kNoScriptName, false,
+                     host);
+        ASSERT_EQ(RunBounded(open, fifo), CScript::Outcome::Failed) << mode;
+        EXPECT_EQ(open.Error()->Code(), ScriptErr::CannotOpenFile);
+        EXPECT_EQ(open.Error()->Detail(), fifo);
+    }
+}
+
+TEST(SysFiles, CopiesReplaceOrAppendButNeverOntoTheSource) {
+    TempFolder folder;
+    const std::string a = folder.File("a"), b = folder.File("b");
+    std::ofstream(a) << "data";
+    ScriptTestHost host;
+    CScript script("send('' + sys.CopyFile('" + a + "', '" + a + "') + sys.CopyFile('" + a +
+                       "', '" + a + "', 1) + sys.CopyFile('" + a + "', '" + b +
+                       "') + sys.CopyFile('" + a + "', '" + b + "', 1));",
+                   kNoScriptName, false, host);
+    EXPECT_EQ(script.Run(), CScript::Outcome::Finished);
+    EXPECT_EQ(host.sent, "0010");
+    EXPECT_EQ(Slurp(a), "data");
+    EXPECT_EQ(Slurp(b), "datadata");
 }
 
 } // namespace

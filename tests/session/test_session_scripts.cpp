@@ -61,7 +61,7 @@ constexpr Forbidden kForbidden[] = {
     {"sys.InputBox('p');", "InputBox"},
     {"sys.PlaySound('/nonexistent.wav');", "PlaySound"},
     {"sys.FileExists('/');", "FileExists"},
-    {"f = sys.OpenFile('/dev/null', 'r');", "OpenFile"},
+    {"f = sys.OpenFile('/etc/passwd', 'r');", "OpenFile"},
     {"sys.CopyFile('/dev/null', '/dev/null');", "CopyFile"},
     {"sys.DeleteFile('/nonexistent');", "DeleteFile"},
     {"sys.System('true');", "System"},

@@ -1,6 +1,7 @@
 // A session's file transfers, with the test standing as the host: automatic
 // start, typed bytes dropped meanwhile, the Telnet binary mode around it, and
 // the ways a transfer ends with its session.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -103,8 +104,12 @@ TEST_F(TransferSessionTest, AFileThatCannotBeReadStartsNothing) {
     Listener host;
     ConnectTo(host);
     EXPECT_FALSE(session.StartSend({folder.File("missing")}));
+    // A FIFO without a writer is refused at once, not waited for.
+    const std::string fifo = folder.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(session.StartSend({fifo}));
     EXPECT_FALSE(session.TransferActive());
-    EXPECT_EQ(user.Messages(), std::vector<std::string>{"Cannot open file for sending."});
+    EXPECT_EQ(user.Messages(), std::vector<std::string>(2, "Cannot open file for sending."));
 }
 
 } // namespace
