@@ -64,6 +64,8 @@ void CScript::CheckCancelled() {
 }
 
 CScript::Outcome CScript::Run() {
+    // Everything the run makes goes before the count does.
+    const ScriptMemory::Scope memory;
     Outcome outcome = Outcome::Finished;
     try {
         parser_ = std::make_unique<ScriptParser>(

@@ -1,11 +1,14 @@
 // The values of the script language: a kind and an array of elements, all of
 // that kind.  An ordinary value has one element; an empty value has none.
+// Every value counts what it holds against its script's memory bound.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "script/ScriptMemory.h"
 
 namespace tamsivane {
 
@@ -53,12 +56,7 @@ public:
     }
 
     // Element index as a single value.
-    CScriptValue ElementValue(size_t index) const {
-        CScriptValue value;
-        value.kind_ = kind_;
-        value.elements_.push_back(elements_[index]);
-        return value;
-    }
+    CScriptValue ElementValue(size_t index) const { return CScriptValue(kind_, elements_[index]); }
     // Stores element index, growing the array with never-assigned elements
     // (0, the empty string, none) of the value's kind; a value without
     // elements first takes kind.  The caller keeps index below kMaxElements.
@@ -66,11 +64,17 @@ public:
 
 private:
     template <typename T>
-    CScriptValue(ValueKind kind, T element) : kind_(kind) {
+    CScriptValue(ValueKind kind, T element) : kind_(kind), charge_(Footprint(element)) {
         elements_.emplace_back(std::move(element));
+    }
+    // What one element holds, for the script's memory count.
+    static size_t Footprint(const Element& element) {
+        const std::string* text = std::get_if<std::string>(&element);
+        return sizeof(Element) + (text ? text->size() : 0);
     }
 
     ValueKind kind_ = ValueKind::Empty;
+    MemoryCharge charge_; // before the elements, so that it is counted first
     std::vector<Element> elements_;
 };
 

@@ -1,0 +1,78 @@
+#include "script/ScriptMemory.h"
+
+#include <atomic>
+
+#include "script/ScriptError.h"
+
+namespace tamsivane {
+namespace {
+
+struct Count {
+    uint64_t id = 0; // the running scope; 0: none
+    size_t used = 0;
+};
+thread_local Count tCount;
+std::atomic<uint64_t> gNextScope{1};
+
+[[noreturn]] void TooMuch() {
+    RaiseScriptError(ScriptErr::NotSupported,
+                     "script memory above " + std::to_string(ScriptMemory::kLimit >> 20) + " MiB");
+}
+
+} // namespace
+
+namespace ScriptMemory {
+
+Scope::Scope() : outerId_(tCount.id), outerUsed_(tCount.used) {
+    tCount.id = gNextScope.fetch_add(1);
+    tCount.used = 0;
+}
+
+Scope::~Scope() {
+    tCount.id = outerId_;
+    tCount.used = outerUsed_;
+}
+
+} // namespace ScriptMemory
+
+void MemoryCharge::Take(size_t bytes) {
+    if (tCount.id == 0) return;
+    if (bytes > ScriptMemory::kLimit - tCount.used) TooMuch();
+    tCount.used += bytes;
+    bytes_ = bytes;
+    scope_ = tCount.id;
+}
+
+void MemoryCharge::GiveBack() noexcept {
+    // Values that outlive their scope, or go on another thread, were counted
+    // by a count that is gone.
+    if (bytes_ != 0 && scope_ == tCount.id) tCount.used -= bytes_;
+    bytes_ = 0;
+}
+
+MemoryCharge& MemoryCharge::operator=(MemoryCharge&& other) noexcept {
+    if (this != &other) {
+        GiveBack();
+        bytes_ = other.bytes_;
+        scope_ = other.scope_;
+        other.bytes_ = 0;
+    }
+    return *this;
+}
+
+void MemoryCharge::Change(size_t bytes) {
+    if (scope_ == 0 || scope_ != tCount.id) {
+        MemoryCharge fresh(bytes);
+        *this = std::move(fresh);
+        return;
+    }
+    if (bytes > bytes_) {
+        if (bytes - bytes_ > ScriptMemory::kLimit - tCount.used) TooMuch();
+        tCount.used += bytes - bytes_;
+    } else {
+        tCount.used -= bytes_ - bytes;
+    }
+    bytes_ = bytes;
+}
+
+} // namespace tamsivane
