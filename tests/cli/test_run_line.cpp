@@ -1,8 +1,11 @@
 // tamsivane-cli run over a serial line and a modem given with --device: the
 // far end is a pseudo-terminal the test drives, or the scripted fake modem.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "RunCli.h"
@@ -53,6 +56,26 @@ TEST(RunLineTest, AModemCallThatConnectsSendsTheTextsAfterwards) {
                                     ptys.Near() + " --send 'typed' --timeout 2 2>&1 </dev/null");
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("Connected.\nWelcometyped"), std::string::npos) << result.output;
+}
+
+TEST(RunLineTest, ReceivesAFileByZModemFromSzOnTheFarEnd) {
+    ASSERT_EQ(access("/usr/bin/sz", X_OK), 0) << "lrzsz is not installed";
+    TempFolder folder;
+    std::string data;
+    for (int i = 0; i < 100000; ++i) data += static_cast<char>(i % 251);
+    std::ofstream(folder.File("sent.bin"), std::ios::binary) << data;
+    ASSERT_EQ(mkdir(folder.File("in").c_str(), 0700), 0);
+    // sz starts with the line; when it is done the line goes away and the run ends.
+    SocatPtys ptys({"sz", folder.File("sent.bin")});
+    ASSERT_TRUE(ptys.Ready());
+    const CliResult result =
+        RunCli("run --set HostType=1 --set Speed=115200 --device " + ptys.Near() + " --recv-dir " +
+               folder.File("in") + " --timeout 60 --dump none 2>&1 </dev/null");
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::ifstream in(folder.File("in/sent.bin"), std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == data);
+    EXPECT_NE(result.output.find("zmodem: sent.bin finished\n"), std::string::npos)
+        << result.output;
 }
 
 } // namespace
