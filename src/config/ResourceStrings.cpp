@@ -13,6 +13,8 @@ struct ResourceEntry {
 
 // Sorted by number.
 constexpr ResourceEntry kStrings[] = {
+    {Msg::CannotSetupPrinter, "Cannot setup printer."},
+    {Msg::CannotStartPrintJob, "Cannot start printer job."},
     {Msg::CannotCreateFile, "Cannot create the file."},
     {Msg::CannotConnect, "Cannot connect to remote host."},
     {Msg::RestartForSettings,
@@ -23,6 +25,7 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::SendFileTitle, "Send File"},
     {Msg::NewConnectionTitle, "New Connection to %s"},
     {Msg::ConnectionTitle, "%s : Connection to %s"},
+    {Msg::CannotInitializePrinter, "Cannot initialize printer. Error code = %d"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

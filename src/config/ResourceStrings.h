@@ -7,6 +7,8 @@ namespace tamsivane {
 
 namespace Msg {
 enum : int {
+    CannotSetupPrinter = 1022,
+    CannotStartPrintJob = 1023,
     CannotCreateFile = 1027,
     CannotConnect = 1029,
     RestartForSettings = 1030,
@@ -15,6 +17,7 @@ enum : int {
     SendFileTitle = 3001,
     NewConnectionTitle = 4001,
     ConnectionTitle = 4002,
+    CannotInitializePrinter = 4008,
 };
 } // namespace Msg
 

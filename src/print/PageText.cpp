@@ -1,0 +1,114 @@
+#include "print/PageText.h"
+
+#include <algorithm>
+
+#include "emulator/ScreenBuffer.h"
+
+namespace tamsivane {
+namespace {
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::u16string> RowsText(const ScreenBuffer& screen, int first, int last, int columns) {
+    columns = std::clamp(columns, 0, kStride);
+    first = std::max(first, 0);
+    last = std::min(last, screen.DisplayLineCount() - 1);
+    std::vector<std::u16string> rows;
+    for (int index = first; index <= last; ++index) {
+        DisplayLine line;
+        if (!screen.LineForDisplay(index, line) || !line.codes || !line.attrs) break;
+        std::u16string text;
+        bool afterLeftHalf = false;
+        for (int column = 0; column < columns; ++column) {
+            const uint16_t code = line.codes[column];
+            const bool rightHalf = code == 0 && afterLeftHalf;
+            afterLeftHalf =
+                !rightHalf && (line.attrs[column] & Attr::ClassMask) == Attr::ClassDoubleWidth;
+            if (!rightHalf) text += code == 0 ? u' ' : static_cast<char16_t>(code);
+        }
+        rows.push_back(std::move(text));
+    }
+    return rows;
+}
+
+bool PrintPages(PageSurface& document, const std::vector<std::u16string>& lines) {
+    const int perPage = std::max(1, document.Metrics().linesPerPage);
+    for (size_t first = 0; first < lines.size(); first += static_cast<size_t>(perPage)) {
+        if (!document.StartPage()) {
+            document.Abort();
+            return false;
+        }
+        const size_t end = std::min(lines.size(), first + static_cast<size_t>(perPage));
+        for (size_t i = first; i < end; ++i) document.DrawLine(static_cast<int>(i - first), lines[i]);
+        if (!document.EndPage()) {
+            document.Abort();
+            return false;
+        }
+    }
+    document.EndDocument();
+    return true;
+}
+
+PageMetrics MetricsForPage(int printableWidth, int printableHeight, int cellWidth, int cellHeight) {
+    PageMetrics metrics;
+    if (cellWidth > 0) {
+        metrics.charactersPerLine = std::clamp(printableWidth / cellWidth, 1, kMaxLineCharacters);
+    }
+    if (cellHeight > 0) metrics.linesPerPage = std::max(1, printableHeight / cellHeight);
+    return metrics;
+}
+
+// --- text pages -------------------------------------------------------------------------
+
+bool TextPages::StartPage() {
+    page_.clear();
+    return true;
+}
+
+void TextPages::DrawLine(int line, std::u16string_view text) {
+    if (line < 0 || line >= metrics_.linesPerPage) return;
+    if (page_.size() <= static_cast<size_t>(line)) page_.resize(static_cast<size_t>(line) + 1);
+    page_[static_cast<size_t>(line)] =
+        text.substr(0, static_cast<size_t>(metrics_.charactersPerLine));
+}
+
+bool TextPages::EndPage() {
+    if (pageCount_++ > 0) output_ += '\f';
+    for (std::u16string& line : page_) {
+        const size_t end = line.find_last_not_of(u' ');
+        line.resize(end == std::u16string::npos ? 0 : end + 1);
+        AppendUtf8(output_, line);
+        output_ += '\n';
+    }
+    page_.clear();
+    return true;
+}
+
+} // namespace tamsivane
