@@ -14,11 +14,13 @@ inline constexpr int kExitScriptError = 3;
 inline constexpr int kExitTransfer = 4; // a file transfer failed, was cancelled or cut
 inline constexpr int kExitScriptTimedOut = 5;
 
-// replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]
+// replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none]
+//        [--print-to FILE [--print-page LINESxCOLUMNS]] [FILE|-]
 int RunReplay(std::span<const std::string_view> args);
 // run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]
 //     [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--recv-dir DIR]
-//     [--zmodem-send FILE]... [--timeout SECONDS] [--dump text|json|none]
+//     [--zmodem-send FILE]... [--print-to FILE [--print-page LINESxCOLUMNS]]
+//     [--timeout SECONDS] [--dump text|json|none]
 int RunSession(std::span<const std::string_view> args);
 // keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY...
 int RunKeys(std::span<const std::string_view> args);

@@ -8,8 +8,9 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "emulator/EmulatorHost.h"
+#include "cli/PrintOutput.h"
 #include "emulator/VtEmulator.h"
+#include "print/PrintingHost.h"
 
 namespace tamsivane {
 
@@ -22,14 +23,23 @@ constexpr std::string_view kCommand = "replay";
 
 struct ReplayOptions {
     SessionOptions session;
+    PrintOptions print;
     size_t chunk = kDefaultChunk;
     std::string_view file = "-";
 };
 
-// Stands where the transport will be: keeps what the emulator sends to the host.
-class ReplySink : public EmulatorHost {
+// Stands where the session will be: keeps what the emulator sends to the
+// host, and prints into the --print-to file (without one, nowhere).
+class ReplySink : public PrintingHost {
 public:
-    explicit ReplySink(bool keep) : keep_(keep) {}
+    ReplySink(bool keep, std::shared_ptr<PrintBackend> printing)
+        : PrintingHost([](int, std::string_view text) {
+              std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+          }),
+          keep_(keep) {
+        Printer().SetBackend(std::move(printing));
+    }
+    void PrintFrom(VtEmulator& emulator) { PrintingHost::PrintFrom(emulator); }
     void SendToHost(std::string_view bytes) override {
         if (keep_) replies_.append(bytes);
     }
@@ -55,6 +65,9 @@ int ParseOptions(std::span<const std::string_view> args, ReplayOptions& options)
         return 0;
     };
     const auto option = [&](std::string_view arg, size_t& i) {
+        bool taken = false;
+        if (const int status = TakePrintOption(kCommand, args, i, options.print, taken)) return status;
+        if (taken) return 0;
         if (!HasOption(arg, "--chunk")) return UsageError("unknown option \"", arg, "\"");
         const auto value = OptionValue(args, i, "--chunk");
         const auto chunk = value ? ParseDecimal<size_t>(*value) : std::nullopt;
@@ -78,14 +91,11 @@ bool Replay(std::FILE* input, size_t chunk, VtEmulator& emulator) {
     }
 }
 
-} // namespace
-
-int RunReplay(std::span<const std::string_view> args) {
-    ReplayOptions options;
-    if (const int status = ParseOptions(args, options)) return status;
-
-    ReplySink sink(options.session.dump == DumpFormat::Json);
+// The replay itself, printing through printing; its exit status.
+int ReplayWith(const ReplayOptions& options, std::shared_ptr<PrintBackend> printing) {
+    ReplySink sink(options.session.dump == DumpFormat::Json, std::move(printing));
     VtEmulator emulator(&sink);
+    sink.PrintFrom(emulator);
     if (const int status = ApplySettings(kCommand, emulator.Settings(), options.session.settings)) {
         return status;
     }
@@ -112,6 +122,16 @@ int RunReplay(std::span<const std::string_view> args) {
         return kExitUsage;
     }
     return PrintDump(kCommand, emulator, options.session.dump, sink.Replies());
+}
+
+} // namespace
+
+int RunReplay(std::span<const std::string_view> args) {
+    ReplayOptions options;
+    if (const int status = ParseOptions(args, options)) return status;
+    return WithPrintFile(kCommand, options.print, [&](std::shared_ptr<PrintBackend> printing) {
+        return ReplayWith(options, std::move(printing));
+    });
 }
 
 } // namespace tamsivane

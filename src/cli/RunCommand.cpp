@@ -15,6 +15,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/PrintOutput.h"
 #include "cli/TransferProgress.h"
 #include "config/LineDevices.h"
 #include "config/ResourceStrings.h"
@@ -45,6 +46,7 @@ constexpr auto kShowLimit = std::chrono::seconds(10);
 
 struct RunOptions {
     SessionOptions session;
+    PrintOptions print;
     std::optional<std::string> setupFile;
     std::optional<ConnectionValues> target;
     std::vector<std::string> sends; // decoded, in order
@@ -183,6 +185,9 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         if (arg == "--local-shell") {
             return SetTarget(options, {static_cast<int32_t>(TransportType::Shell), "", 0});
         }
+        bool taken = false;
+        if (const int status = TakePrintOption(kCommand, args, i, options.print, taken)) return status;
+        if (taken) return 0;
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
             name != "--timeout" && name != "--device" && name != "--script" &&
@@ -296,16 +301,13 @@ int RunScript(CVT420Doc& session, const std::string& path, Clock::time_point dea
     }
 }
 
-} // namespace
-
-int RunSession(std::span<const std::string_view> args) {
-    RunOptions options;
-    if (const int status = ParseOptions(args, options)) return status;
-
+// The session itself, printing through printing when given; its exit status.
+int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     RunUser user;
     SessionWatch watch;
     TransferProgress progress;
     CVT420Doc session(user);
+    if (printing) session.SetPrintBackend(std::move(printing));
     session.AddObserver(&watch);
     session.AddObserver(&progress);
     if (const int status = PrepareSession(options, session)) return status;
@@ -382,6 +384,16 @@ int RunSession(std::span<const std::string_view> args) {
     // A transfer that failed, was cancelled or was cut by the time limit.
     if (status == 0 && (sendFailed || session.FailedTransfers() > 0)) return kExitTransfer;
     return status;
+}
+
+} // namespace
+
+int RunSession(std::span<const std::string_view> args) {
+    RunOptions options;
+    if (const int status = ParseOptions(args, options)) return status;
+    return WithPrintFile(kCommand, options.print, [&](std::shared_ptr<PrintBackend> printing) {
+        return RunWith(options, std::move(printing));
+    });
 }
 
 } // namespace tamsivane

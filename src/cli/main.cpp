@@ -16,13 +16,14 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"replay", tamsivane::RunReplay,
-     "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none] [FILE|-]"},
+     "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none]\n"
+     "      [--print-to FILE [--print-page LINESxCOLUMNS]] [FILE|-]"},
     {"run", tamsivane::RunSession,
      "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback |\n"
      "      --local-shell]\n"
      "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
      "      [--capture FILE] [--recv-dir DIR] [--zmodem-send FILE]... [--timeout SECONDS]\n"
-     "      [--dump text|json|none]"},
+     "      [--print-to FILE [--print-page LINESxCOLUMNS]] [--dump text|json|none]"},
     {"keys", tamsivane::RunKeys, "keys [--set KEY=VALUE]... [--setup FILE.qzv] KEY..."},
     {"settings", tamsivane::RunSettings,
      "settings [--setup FILE.qzv] [--set KEY=VALUE]... [KEY...]\n"

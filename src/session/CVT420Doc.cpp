@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <initializer_list>
+#include <limits>
 #include <utility>
 
 #include "config/ResourceStrings.h"
@@ -53,7 +54,12 @@ const uint8_t* Bytes(std::string_view text) {
 
 } // namespace
 
-CVT420Doc::CVT420Doc(UserInteraction& user) : user_(user), emulator_(this) {}
+CVT420Doc::CVT420Doc(UserInteraction& user)
+    : PrintingHost([&user](int id, std::string_view text) { user.ShowMessage(id, text); }),
+      user_(user),
+      emulator_(this) {
+    PrintFrom(emulator_);
+}
 
 CVT420Doc::~CVT420Doc() {
     scripts_.CancelAll();
@@ -103,8 +109,7 @@ void CVT420Doc::LoadNewSession(const Templates& templates, const ConnectionValue
 bool CVT420Doc::OpenConnection(bool noConnect) {
     if (!CreateTransport(true, noConnect)) return false;
     if (path_.empty()) {
-        title_ = FillResource(Msg::NewConnectionTitle, {PeerName()});
-        ForEachObserver([&](SessionObserver& o) { o.TitleChanged(title_); });
+        PublishTitle(FillResource(Msg::NewConnectionTitle, {PeerName()}));
     } else {
         SetTitle(FileTitle(path_));
     }
@@ -223,8 +228,16 @@ std::string CVT420Doc::PeerName() const {
 
 void CVT420Doc::SetTitle(std::string_view given) {
     const std::string peer = PeerName();
-    title_ = CurrentTransport() ? FillResource(Msg::ConnectionTitle, {given, peer})
-                                : std::string(given);
+    PublishTitle(CurrentTransport() ? FillResource(Msg::ConnectionTitle, {given, peer})
+                                    : std::string(given));
+}
+
+void CVT420Doc::PublishTitle(std::string title) {
+    title_ = std::move(title);
+    {
+        std::lock_guard lock(lock_);
+        SetPrintTitle(title_);
+    }
     ForEachObserver([&](SessionObserver& o) { o.TitleChanged(title_); });
 }
 
@@ -379,6 +392,40 @@ std::string CVT420Doc::CursorPositionText() const {
     std::lock_guard lock(lock_);
     const CursorPosition cursor = emulator_.Cursor();
     return std::to_string(cursor.row + 1) + ":" + std::to_string(cursor.column + 1);
+}
+
+// --- printing -----------------------------------------------------------------
+
+bool CVT420Doc::PrintScreenPage() {
+    int first, last;
+    {
+        std::lock_guard lock(lock_);
+        first = PageFirstLine();
+        last = first + emulator_.Screen().Lines() - 1;
+    }
+    return PrintLines(first, last);
+}
+
+bool CVT420Doc::PrintAllLines() { return PrintLines(0, std::numeric_limits<int>::max()); }
+
+bool CVT420Doc::PrintLines(int first, int last) {
+    PrintRequest request;
+    {
+        std::lock_guard lock(lock_);
+        request = RequestLines(first, last);
+    }
+    return Printer().PrintLines(request.settings, request.title, request.lines);
+}
+
+void CVT420Doc::TogglePrintingMode() {
+    std::lock_guard lock(lock_);
+    ChangeSet changes;
+    if (Printer().Mode() == PrintMode::AutoPrint) {
+        changes.printModeOff = 1;
+    } else {
+        changes.printModeOn = 1;
+    }
+    emulator_.ApplyChangeSet(changes);
 }
 
 // --- scripts ------------------------------------------------------------------

@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
+#include "print/PrintingHost.h"
 #include "script/MacroRecorder.h"
 #include "script/ScriptList.h"
 #include "session/CaptureFile.h"
@@ -55,7 +55,7 @@ struct ConnectionValues {
     int port = 23;
 };
 
-class CVT420Doc final : public TransportHost, public EmulatorHost, private TransferLink {
+class CVT420Doc final : public TransportHost, public PrintingHost, private TransferLink {
 public:
     explicit CVT420Doc(UserInteraction& user);
     // Stops and joins the transport, then closes the capture file; the
@@ -168,6 +168,24 @@ public:
     // The status bar's cursor pane: "row:column", both from 1.
     std::string CursorPositionText() const;
 
+    // --- printing (the thread that drives the session, session lock not
+    // held); failures are shown to the user.  The media copy requests of the
+    // host and the printer controller print through the same printer.
+    //
+    // Where output goes: a printer driver's documents and the system's
+    // spooler and ports, or a file.
+    void SetPrintBackend(std::shared_ptr<PrintBackend> backend) {
+        Printer().SetBackend(std::move(backend));
+    }
+    PrintMode PrintingMode() const { return Printer().Mode(); }
+    // The rows of the page (Print Page), every shown row with the history
+    // (Print All), or display lines first..last (history first).
+    bool PrintScreenPage();
+    bool PrintAllLines();
+    bool PrintLines(int first, int last);
+    // Printing Mode: starts auto print unless it is on, otherwise ends it.
+    void TogglePrintingMode();
+
     // --- keyboard (GUI thread, session lock not held)
     // A key going down: the key map's action, sent to the host as typed or
     // handed to actions.  A key the map leaves alone lets the characters it
@@ -243,6 +261,8 @@ private:
     bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
     std::shared_ptr<CTransport> CurrentTransport() const;
     void HistoryCleared(); // session lock held
+    // Sets the title and tells the views.
+    void PublishTitle(std::string title);
     KeyboardModes CurrentKeyboardModes() const; // session lock held
     // Sends typed text in the host's character set; with onlyAfterUnmappedKey
     // only when the last key down was left to its characters.
