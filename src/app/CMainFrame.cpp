@@ -32,6 +32,7 @@
 #include "keyboard/CommandIds.h"
 #include "script/MacroTargets.h"
 #include "view/CVT420View.h"
+#include "view/CVtKeyboardWnd.h"
 #include "view/ViewHost.h"
 
 namespace tamsivane {
@@ -586,6 +587,8 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::StatusBar, toggleBar(statusBar()));
     c.SetHandler(Command::ButtonPalette, toggleBar(buttonDock_));
     c.SetHandler(Command::ChatLine, toggleBar(chatDock_));
+    c.SetHandler(Command::VtKeyboard,
+                 {[this] { ToggleVtKeyboard(); }, {}, [this] { return !vtKeyboard_.isNull(); }});
 
     c.SetHandler(Command::NewWindow, {[this] {
                                       if (CChildFrame* frame = ActiveFrame()) OpenSecondWindow(*frame);
@@ -612,6 +615,18 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::Content, {[this] { OpenHelpContents(); }});
     c.SetHandler(Command::HelpOnWeb, {[this] { OpenHelpOnWeb(); }});
     c.SetHandler(Command::About, {[this] { ShowAboutBox(this); }});
+}
+
+CVtKeyboardWnd* CMainFrame::VtKeyboard() const { return vtKeyboard_.data(); }
+
+void CMainFrame::ToggleVtKeyboard() {
+    if (vtKeyboard_) {
+        vtKeyboard_->close();
+        return;
+    }
+    vtKeyboard_ = new CVtKeyboardWnd(this, [this] { return ActiveView(); });
+    connect(vtKeyboard_, &QObject::destroyed, this, &CMainFrame::UpdateCommands);
+    vtKeyboard_->show();
 }
 
 void CMainFrame::RunScriptCommand() {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 #include <QSessionManager>
 #include <QStringList>
 #include <QToolBar>
@@ -32,6 +33,7 @@ class CChildFrame;
 class ChatLine;
 class CommandActions;
 class CVT420View;
+class CVtKeyboardWnd;
 
 // A script the user or a button asked to run in a session.
 struct ScriptRequest {
@@ -115,6 +117,9 @@ public:
     void ShowStatus(const QString& cursorPosition, bool numericKeypad);
     void ApplyMenuProfile();
 
+    // The VT Keyboard tool window while it is open, else nullptr.
+    CVtKeyboardWnd* VtKeyboard() const;
+
     AppProfile& Profile() const { return profile_; }
     UserInteraction& User() const { return user_; }
 
@@ -153,6 +158,8 @@ private:
     void RecordMacroCommand();
     void ButtonCommand(int id);
     bool SendChatLine(const QString& text, bool lineEnd);
+    // View: VT Keyboard: opens the tool window, or closes it when open.
+    void ToggleVtKeyboard();
     void OpenHelpContents();
     void OpenHelpOnWeb();
 
@@ -176,6 +183,7 @@ private:
     QLabel* numPane_ = nullptr;
     QLabel* printingPane_ = nullptr;
     QMenu* viewPopup_ = nullptr;
+    QPointer<CVtKeyboardWnd> vtKeyboard_; // cleared when the window goes
     std::vector<QAction*> recentActions_;
 };
 

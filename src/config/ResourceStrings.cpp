@@ -13,6 +13,8 @@ struct ResourceEntry {
 
 // Sorted by number.
 constexpr ResourceEntry kStrings[] = {
+    {Msg::NoVtKeySelected, "Please select one VT key click left mouse button."},
+    {Msg::VtKeyNotMappable, "Selected VT key cannot be mapped to."},
     {Msg::CannotSetupPrinter, "Cannot setup printer."},
     {Msg::CannotStartPrintJob, "Cannot start printer job."},
     {Msg::CannotCreateFile, "Cannot create the file."},

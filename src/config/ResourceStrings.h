@@ -7,6 +7,8 @@ namespace tamsivane {
 
 namespace Msg {
 enum : int {
+    NoVtKeySelected = 1010,
+    VtKeyNotMappable = 1011,
     CannotSetupPrinter = 1022,
     CannotStartPrintJob = 1023,
     CannotCreateFile = 1027,

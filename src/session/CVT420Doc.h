@@ -199,6 +199,10 @@ public:
     // session's state following: the pending character, a Num Lock keypad
     // mode.  Takes the session lock.
     KeyOutcome TranslateKey(uint8_t key, uint8_t modifiers, std::optional<bool> numLockOn = {});
+    // A click on the on-screen VT keyboard: VT key 1-108 with a modifier
+    // state, its bytes sent as they are (no 7-bit or 8-bit conversion) or
+    // its local function handed to actions.
+    void PressVtKey(int vtKey, uint8_t modifiers, KeyActions& actions);
 
     // --- macro recording (GUI thread)
     void StartMacro() { recorder_.Start(); }

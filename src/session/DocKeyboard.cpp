@@ -48,6 +48,15 @@ void CVT420Doc::KeyDown(const PcKeyPress& press, KeyActions& actions) {
     DeliverKey(TranslateKey(key, modifiers, press.numLockOn), actions);
 }
 
+void CVT420Doc::PressVtKey(int vtKey, uint8_t modifiers, KeyActions& actions) {
+    KeyOutcome outcome;
+    {
+        std::lock_guard lock(lock_);
+        outcome = KeyboardInput(keys_, CurrentKeyboardModes()).PressVtKey(vtKey, modifiers);
+    }
+    DeliverKey(outcome, actions);
+}
+
 void CVT420Doc::DeliverKey(const KeyOutcome& outcome, KeyActions& actions) {
     using Kind = KeyOutcome::Kind;
     switch (outcome.kind) {

@@ -369,6 +369,10 @@ void CVT420View::PostToSessionWindow(int command) {
         Qt::QueuedConnection);
 }
 
+void CVT420View::PressVtKey(int vtKey, uint8_t modifiers) {
+    document_.PressVtKey(vtKey, modifiers, *this);
+}
+
 void CVT420View::PostToMainWindow(int command) { host_.PostCommand(command); }
 
 void CVT420View::RunScript(std::string_view text) { host_.RunScript(false, std::string(text)); }

@@ -39,6 +39,10 @@ public:
     bool IsCommandEnabled(int id) const;
     bool IsCommandChecked(int id) const;
 
+    // A key clicked on the on-screen VT keyboard, handled as the view
+    // handles its own keys.
+    void PressVtKey(int vtKey, uint8_t modifiers);
+
     // After a settings dialog: acts on the change set's layout, repaint,
     // fonts, cursor, title and buttons.
     void ApplySettingsChanges(const ChangeSet& changes);
