@@ -210,6 +210,11 @@ bool CVT420Doc::IsHeld() const {
     return transport && transport->IsHeld();
 }
 
+size_t CVT420Doc::WaitingBytes() const {
+    const std::shared_ptr<CTransport> transport = CurrentTransport();
+    return transport ? transport->Waiting() : 0;
+}
+
 void CVT420Doc::KeepAlive() {
     if (const std::shared_ptr<CTransport> transport = CurrentTransport()) transport->KeepAlive();
 }

@@ -125,9 +125,15 @@ public:
     // Bytes shown and offered to the scripts as if the host had sent them.
     void ReceiveLocally(std::string_view bytes);
     bool SendBreak();
+    // Pasted text, sent once as typed: each character in the host's
+    // character set, line feeds left out unless NewLine (so CR LF line
+    // ends arrive as CR).  False when nothing could be sent.
+    bool PasteText(std::u16string_view text);
     // Hold Screen: received data waits in the transport while held.
     void SetHold(bool on);
     bool IsHeld() const;
+    // Bytes received (or echoed) that wait to be shown, as while held.
+    size_t WaitingBytes() const;
     // Keeps an idle connection open (KeepSession); nothing without a transport.
     void KeepAlive();
 
