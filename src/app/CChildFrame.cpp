@@ -87,6 +87,10 @@ void CChildFrame::StatusChanged(const QString& cursorPosition, bool numericKeypa
 
 void CChildFrame::HideMenuBar() { main_.ApplyMenuProfile(); }
 
+void CChildFrame::ShowViewPopup(const QPoint& globalPosition) {
+    main_.ShowViewPopup(globalPosition);
+}
+
 AppProfile& CChildFrame::Profile() { return main_.Profile(); }
 
 } // namespace tamsivane

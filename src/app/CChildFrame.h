@@ -48,6 +48,7 @@ public:
     void RebuildButtonBar() override;
     void StatusChanged(const QString& cursorPosition, bool numericKeypad) override;
     void HideMenuBar() override;
+    void ShowViewPopup(const QPoint& globalPosition) override;
     AppProfile& Profile() override;
 
 protected:

@@ -23,6 +23,7 @@ constexpr ResourceEntry kStrings[] = {
      "You need to save the settings and restart the connection for new settings to be "
      "effective."},
     {Msg::CannotOpenForSending, "Cannot open file for sending."},
+    {Msg::TextNotFound, "Text not found."},
     {Msg::AllFilesFilter, "All Files (*.*) |*.*|"},
     {Msg::SendFileTitle, "Send File"},
     {Msg::NewConnectionTitle, "New Connection to %s"},

@@ -15,6 +15,7 @@ enum : int {
     CannotConnect = 1029,
     RestartForSettings = 1030,
     CannotOpenForSending = 1039,
+    TextNotFound = 1041,
     AllFilesFilter = 2002,
     SendFileTitle = 3001,
     NewConnectionTitle = 4001,

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -12,6 +13,7 @@
 #include "config/SessionSettings.h"
 #include "keyboard/CommandIds.h"
 #include "session/CVT420Doc.h"
+#include "view/FindTextDialog.h"
 #include "view/ViewHost.h"
 
 namespace tamsivane {
@@ -26,6 +28,11 @@ constexpr int kCursorBlinkMs = 250;
 constexpr int kKeepAliveMs = 10000;
 constexpr int kWheelNotch = 120;
 constexpr int kUnderlineCursorHeight = 2;
+constexpr int kDragScrollMs = 100;
+
+constexpr const char* kCopyFailed = "Cannot open clipboard. Copying aborted.";
+constexpr const char* kPasteFailed = "Cannot open clipboard. Pasting aborted.";
+constexpr const char* kOutOfMemory = "Out of memory.";
 
 constexpr const char* kWindowSection = "Window";
 
@@ -49,6 +56,10 @@ CVT420View::CVT420View(CVT420Doc& document, ViewHost& host, QWidget* parent)
     blinkTimer_.setInterval(kBlinkMs);
     cursorTimer_.setInterval(kCursorBlinkMs);
     keepAliveTimer_.setInterval(kKeepAliveMs);
+    dragTimer_.setInterval(kDragScrollMs);
+    connect(&dragTimer_, &QTimer::timeout, this, &CVT420View::DragTick);
+    // Moves without a button are reported to hosts that ask for them.
+    viewport()->setMouseTracking(true);
     connect(&blinkTimer_, &QTimer::timeout, this, &CVT420View::StepBlink);
     connect(&cursorTimer_, &QTimer::timeout, this, &CVT420View::StepCursorBlink);
     connect(&keepAliveTimer_, &QTimer::timeout, this, &CVT420View::KeepAliveTick);
@@ -345,12 +356,19 @@ void CVT420View::focusOutEvent(QFocusEvent* event) {
 // --- keyboard -------------------------------------------------------------------
 
 bool CVT420View::event(QEvent* event) {
+    // A key that types a character clears the selection first.
+    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty()) {
+        ClearSelection();
+    }
     return keyboard_.Event(event) || QAbstractScrollArea::event(event);
 }
 
 void CVT420View::keyPressEvent(QKeyEvent* event) { keyboard_.KeyPress(event); }
 
-void CVT420View::inputMethodEvent(QInputMethodEvent* event) { keyboard_.InputMethod(event); }
+void CVT420View::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty()) ClearSelection();
+    keyboard_.InputMethod(event);
+}
 
 QVariant CVT420View::inputMethodQuery(Qt::InputMethodQuery query) const {
     // Compositions are shown where the cursor stands.
@@ -467,8 +485,8 @@ void CVT420View::paintEvent(QPaintEvent* event) {
             background);
     }
 
-    const PaintContext context{colours,    font_,          paintSoftFont_,
-                               selection_, state_.columns, blinkVisible_};
+    const PaintContext context{colours,        font_,        paintSoftFont_, selection_.Current(),
+                               state_.columns, blinkVisible_};
     for (int row = firstRow; row <= lastRow; ++row) {
         painter_.PaintRow(painter, context, paintRows_[static_cast<size_t>(row - firstRow)], row,
                           xOrigin, (row - top) * cellHeight);
@@ -484,8 +502,240 @@ void CVT420View::paintEvent(QPaintEvent* event) {
 // --- selection ------------------------------------------------------------------
 
 void CVT420View::SetSelection(const Selection& selection) {
-    selection_ = selection;
+    Repaint(selection_.Clear());
+    if (selection.Exists()) {
+        selection_.Set(selection);
+        Repaint(CellArea::Rows(selection.startRow, selection.endRow));
+    }
+}
+
+void CVT420View::ClearSelection() { Repaint(selection_.Clear()); }
+
+void CVT420View::SelectAll() {
+    selection_.SelectAll(state_.ShownRows(), state_.columns);
     viewport()->update();
+    OfferPrimarySelection();
+}
+
+std::u16string CVT420View::SelectedText() const {
+    std::lock_guard lock(document_.Lock());
+    const VtEmulator& emulator = document_.Emulator();
+    const SettingsStore& settings = emulator.Settings();
+    return selection_.Text(emulator.Screen(), settings.GetNumber(P::Columns),
+                           settings.GetNumber(P::CopySpace) != 0);
+}
+
+bool CVT420View::CopySelection() {
+    if (!selection_.Exists()) return false;
+    QString text;
+    try {
+        text = QString::fromStdU16String(SelectedText());
+    } catch (const std::bad_alloc&) {
+        document_.Notifier().ShowMessage(0, kOutOfMemory);
+        return false;
+    }
+    if (!clipboard_->Put(QClipboard::Clipboard, text)) {
+        document_.Notifier().ShowMessage(0, kCopyFailed);
+        return false;
+    }
+    return true;
+}
+
+void CVT420View::OfferPrimarySelection() {
+    // Where the system has no primary selection there is nothing to offer.
+    if (selection_.Exists() && clipboard_->HasPrimarySelection()) {
+        clipboard_->Put(QClipboard::Selection, QString::fromStdU16String(SelectedText()));
+    }
+}
+
+void CVT420View::Paste(QClipboard::Mode mode) {
+    if (!clipboard_->OffersText(mode)) return;
+    const std::optional<QString> text = clipboard_->Take(mode);
+    if (!text) {
+        document_.Notifier().ShowMessage(0, kPasteFailed);
+        return;
+    }
+    document_.PasteText(text->toStdU16String());
+}
+
+void CVT420View::Repaint(const CellArea& area) {
+    if (area.Empty()) return;
+    const int top = (area.firstRow - VerticalPosition()) * font_.height;
+    const int height = (area.lastRow - area.firstRow + 1) * font_.height;
+    QRect rect(0, top, viewport()->width(), height);
+    if (area.firstColumn > 0 || area.lastColumn < kStride - 1) {
+        rect.setLeft((area.firstColumn - HorizontalPosition()) * font_.width);
+        rect.setWidth((area.lastColumn - area.firstColumn + 1) * font_.width);
+    }
+    Invalidate(rect);
+}
+
+CellPosition CVT420View::CellAt(const QPoint& point) const {
+    const int row = std::max(point.y(), 0) / font_.height + VerticalPosition();
+    const int column = std::max(point.x(), 0) / font_.width + HorizontalPosition();
+    return CellPosition{std::clamp(row, 0, std::max(state_.ShownRows() - 1, 0)),
+                        std::min(column, state_.columns)};
+}
+
+void CVT420View::DragStep(const QPoint& point) {
+    lastMouse_ = point;
+    lastUpdate_ = QRegion();
+    if (point.x() < 0) {
+        SetHorizontalPosition(HorizontalPosition() - 1);
+    } else if (point.x() >= viewport()->width()) {
+        SetHorizontalPosition(HorizontalPosition() + 1);
+    }
+    if (point.y() < 0) {
+        SetVerticalPosition(VerticalPosition() - 1);
+    } else if (point.y() >= viewport()->height()) {
+        SetVerticalPosition(VerticalPosition() + 1);
+    }
+    Repaint(selection_.DragTo(CellAt(point)));
+}
+
+void CVT420View::DragTick() {
+    // A pointer held still outside keeps scrolling and extending.
+    if (selection_.Dragging() && !viewport()->rect().contains(lastMouse_)) DragStep(lastMouse_);
+}
+
+void CVT420View::EndDrag() {
+    selection_.EndDrag();
+    dragTimer_.stop();
+    if (!selection_.Exists()) return;
+    OfferPrimarySelection();
+    bool autoCopy;
+    {
+        std::lock_guard lock(document_.Lock());
+        autoCopy = document_.Emulator().Settings().GetNumber(P::AutoCopy) != 0;
+    }
+    if (autoCopy) CopySelection();
+}
+
+// --- mouse ----------------------------------------------------------------------
+
+int CVT420View::MouseReportMode() const {
+    std::lock_guard lock(document_.Lock());
+    return document_.Emulator().Settings().GetNumber(P::MouseSupport);
+}
+
+void CVT420View::Report(int mode, MouseEvent event, Qt::MouseButtons buttons, const QPoint& point) {
+    // Page cells only: not the history, not the status line.
+    if (point.x() < 0 || point.y() < 0) return;
+    const CellPosition cell{point.y() / font_.height + VerticalPosition() - state_.history,
+                            point.x() / font_.width + HorizontalPosition()};
+    if (cell.row >= state_.lines || cell.column >= state_.columns) return;
+    if (event == MouseEvent::Move) {
+        if (cell == lastReported_) return;
+        lastReported_ = cell;
+    }
+    const int held = ((buttons & Qt::LeftButton) ? MouseButtons::Left : 0) |
+                     ((buttons & Qt::RightButton) ? MouseButtons::Right : 0);
+    const std::string bytes = MouseReportBytes(mode, event, held, cell.row, cell.column);
+    if (!bytes.empty()) document_.Send(bytes);
+}
+
+void CVT420View::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    const QPoint point = event->position().toPoint();
+    const int mode = MouseReportMode();
+    switch (event->button()) {
+    case Qt::LeftButton: {
+        ClearSelection();
+        const Qt::KeyboardModifiers modifiers = event->modifiers();
+        const bool select = (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) != 0;
+        if (mode != 0 && !select) {
+            Report(mode, MouseEvent::LeftPress, event->buttons(), point);
+            return;
+        }
+        selection_.BeginDrag(CellAt(point), (modifiers & Qt::ControlModifier) != 0);
+        lastMouse_ = point;
+        dragTimer_.start();
+        return;
+    }
+    case Qt::RightButton:
+        if (mode != 0) {
+            Report(mode, MouseEvent::RightPress, event->buttons(), point);
+        } else if (host_.Profile().GetInt(kWindowSection, "popup", 1) == 1) {
+            host_.ShowViewPopup(event->globalPosition().toPoint());
+        }
+        return;
+    case Qt::MiddleButton:
+        if (mode == 0) Paste(QClipboard::Selection);
+        return;
+    default:
+        return;
+    }
+}
+
+void CVT420View::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    const QPoint point = event->position().toPoint();
+    if (selection_.Dragging()) {
+        if (event->buttons() & Qt::LeftButton) DragStep(point);
+        return;
+    }
+    if (const int mode = MouseReportMode(); mode != 0) {
+        Report(mode, MouseEvent::Move, event->buttons(), point);
+    }
+}
+
+void CVT420View::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton && selection_.Dragging()) {
+        EndDrag();
+        return;
+    }
+    const int mode = MouseReportMode();
+    if (mode == 0) return;
+    if (event->button() == Qt::LeftButton) {
+        Report(mode, MouseEvent::LeftRelease, event->buttons(), event->position().toPoint());
+    } else if (event->button() == Qt::RightButton) {
+        Report(mode, MouseEvent::RightRelease, event->buttons(), event->position().toPoint());
+    }
+}
+
+// --- find -----------------------------------------------------------------------
+
+void CVT420View::ShowFindDialog() {
+    FindTextDialog dialog(find_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    find_ = dialog.Choice();
+    FindNext();
+}
+
+bool CVT420View::FindNext() {
+    if (find_.text.empty()) return false;
+    const Selection& s = selection_.Current();
+    const int lastRow = state_.ShownRows() - 1;
+    CellPosition start;
+    if (find_.down) {
+        start = s.Exists() ? CellPosition{s.endRow, s.endColumn + 1}
+                           : CellPosition{VerticalPosition(), 0};
+    } else {
+        start = s.Exists() ? CellPosition{s.startRow, s.startColumn - 1}
+                           : CellPosition{VerticalPosition() + RowsVisible(), state_.columns - 1};
+    }
+    std::optional<CellPosition> found;
+    {
+        std::lock_guard lock(document_.Lock());
+        found = FindInRows(document_.Emulator().Screen(), find_, start, lastRow, state_.columns);
+    }
+    if (!found) {
+        document_.Notifier().Notify(Msg::TextNotFound);
+        return false;
+    }
+    const int lastColumn = found->column + static_cast<int>(find_.text.size()) - 1;
+    selection_.Set(Selection{found->row, found->column, found->row, lastColumn, false});
+    const int rows = std::max(RowsVisible(), 1);
+    if (found->row < VerticalPosition()) {
+        SetVerticalPosition(found->row);
+    } else if (found->row >= VerticalPosition() + rows) {
+        SetVerticalPosition(found->row - rows + 1);
+    }
+    viewport()->update();
+    CursorMoved(false);
+    OfferPrimarySelection();
+    return true;
 }
 
 // --- commands -------------------------------------------------------------------
@@ -522,6 +772,21 @@ bool CVT420View::HandleCommand(int id) {
     case Command::HoldScreen:
         document_.SetHold(!document_.IsHeld());
         return true;
+    case Command::Copy:
+        CopySelection();
+        return true;
+    case Command::Paste:
+        Paste();
+        return true;
+    case Command::SelectAll:
+        SelectAll();
+        return true;
+    case Command::Find:
+        ShowFindDialog();
+        return true;
+    case Command::FindNext:
+        FindNext();
+        return true;
     default:
         return false;
     }
@@ -541,7 +806,15 @@ bool CVT420View::IsCommandEnabled(int id) const {
     case Command::ScrollToTop:
     case Command::ScrollToBottom:
     case Command::HoldScreen:
+    case Command::SelectAll:
+    case Command::Find:
         return true;
+    case Command::Copy:
+        return selection_.Exists();
+    case Command::Paste:
+        return clipboard_->OffersText(QClipboard::Clipboard);
+    case Command::FindNext:
+        return !find_.text.empty();
     default:
         return false;
     }

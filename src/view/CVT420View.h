@@ -1,7 +1,9 @@
 // The window that shows one session's screen: paints the screen buffer and
 // its history with the session's font and colours, draws the cursor, blinks
 // blinking text, lays out the scroll bars, fits the font to the window and
-// keeps the titles.  Several views may show one document.
+// keeps the titles.  The user selects, copies, pastes and finds text here;
+// when the host asks for mouse reports, the mouse is reported instead.
+// Several views may show one document.
 //
 // Threads: the GUI thread only.  What the session reports from its I/O
 // thread arrives as one coalesced update; the view reads the screen under the
@@ -10,13 +12,19 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QClipboard>
 #include <QRegion>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 #include "keyboard/KeyActions.h"
 #include "view/CellFont.h"
+#include "view/MouseReport.h"
 #include "view/ScreenPainter.h"
+#include "view/TextSearch.h"
+#include "view/TextSelection.h"
+#include "view/ViewClipboard.h"
 #include "view/ViewKeyboard.h"
 #include "view/ViewUpdateBridge.h"
 
@@ -33,8 +41,9 @@ public:
 
     CVT420Doc& Document() const { return document_; }
 
-    // --- commands the view carries out (Larger and Smaller Font, the four
-    // scroll commands, Hold Screen); false for any other id.
+    // --- commands the view carries out (Copy, Paste, Select All, Find, Find
+    // Next, Larger and Smaller Font, the four scroll commands, Hold Screen);
+    // false for any other id.
     bool HandleCommand(int id);
     bool IsCommandEnabled(int id) const;
     bool IsCommandChecked(int id) const;
@@ -63,12 +72,36 @@ public:
     // A cell in viewport coordinates.
     QRect CellRect(int row, int column) const;
 
-    // The selection the view draws (the selection handling fills it).
+    // --- selection, in buffer rows (history first) and columns
+    // Replaces the selection (the rows change on the screen).
     void SetSelection(const Selection& selection);
-    const Selection& CurrentSelection() const { return selection_; }
+    const Selection& CurrentSelection() const { return selection_.Current(); }
+    bool HasSelection() const { return selection_.Exists(); }
+    // The selected text as Copy puts it on the clipboard: rows joined by
+    // CR LF, a stream's trailing blanks dropped unless CopySpace.
+    std::u16string SelectedText() const;
+    // Every row shown: history, page and status line.
+    void SelectAll();
+    void ClearSelection();
+    // Copy: the selected text onto the clipboard.  False when there is no
+    // selection or the clipboard did not take it (the user is told).
+    bool CopySelection();
+    // Paste: the clipboard's text (or the primary selection's) to the host,
+    // as typed.  Nothing when it offers no text.
+    void Paste(QClipboard::Mode mode = QClipboard::Clipboard);
+    // The clipboard the view uses from now on; it outlives the view.
+    void UseClipboard(ViewClipboard& clipboard) { clipboard_ = &clipboard; }
+
+    // --- find
+    const FindRequest& StoredFindValues() const { return find_; }
+    void SetFindValues(const FindRequest& values) { find_ = values; }
+    // Find Next with the stored values: the match becomes the selection and
+    // is scrolled into view; "Text not found." when there is none.
+    bool FindNext();
 
     // --- what tests and the benchmark look at
-    // The area invalidated by the last screen update, in viewport coordinates.
+    // The area invalidated by the last screen update or selection step, in
+    // viewport coordinates.
     const QRegion& LastUpdateRegion() const { return lastUpdate_; }
     int FramesPainted() const { return framesPainted_; }
     // One tick of the text blink timer and of the cursor blink timer.
@@ -90,6 +123,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -132,6 +168,23 @@ private:
     void MarkDisconnected(bool disconnected);
     void KeepAliveTick();
     void Invalidate(const QRegion& region);
+    // Repaints cells that changed with the selection.
+    void Repaint(const CellArea& area);
+    // The buffer cell under a viewport point, kept within the shown rows
+    // (a column may be one past the last, so a stream can take the last).
+    CellPosition CellAt(const QPoint& point) const;
+    // One step of a drag at a viewport point: scrolls when outside, then
+    // extends the selection.
+    void DragStep(const QPoint& point);
+    void DragTick();
+    void EndDrag();
+    // MouseSupport, or 0 when the host has not asked for reports.
+    int MouseReportMode() const;
+    // Sends a report of an event at a viewport point inside the page.
+    void Report(int mode, MouseEvent event, Qt::MouseButtons buttons, const QPoint& point);
+    // The selection is offered as the primary selection.
+    void OfferPrimarySelection();
+    void ShowFindDialog();
     int RowsVisible() const;
     int ColumnsVisible() const;
 
@@ -142,7 +195,12 @@ private:
     ScreenPainter painter_;
     CellFont font_;
     SessionState state_;
-    Selection selection_;
+    TextSelection selection_;
+    SystemClipboard systemClipboard_;
+    ViewClipboard* clipboard_ = &systemClipboard_;
+    FindRequest find_;
+    QPoint lastMouse_;                  // the last point a drag reached
+    CellPosition lastReported_{-1, -1}; // the page cell of the last move reported
 
     bool inLayout_ = false;
     bool shownOnce_ = false;
@@ -159,6 +217,7 @@ private:
     QTimer blinkTimer_;
     QTimer cursorTimer_;
     QTimer keepAliveTimer_;
+    QTimer dragTimer_; // keeps a drag going while the pointer is outside
     // Copies taken under the session lock for one paint.
     std::vector<RowCells> paintRows_;
     SoftFont paintSoftFont_;

@@ -15,6 +15,7 @@
 #include "emulator/SoftFont.h"
 #include "view/CellFont.h"
 #include "view/LineGlyphs.h"
+#include "view/TextSelection.h"
 
 class QPainter;
 
@@ -41,16 +42,6 @@ struct ScreenColours {
     // What an empty part of the view shows: the background of a normal cell,
     // its foreground on a light screen.
     QColor ScreenBackground() const;
-};
-
-// A selection in buffer rows and columns; start is not after end.  The
-// default selects nothing.
-struct Selection {
-    int startRow = -1;
-    int startColumn = 0;
-    int endRow = -1;
-    int endColumn = 0;
-    bool rectangular = false;
 };
 
 // One display line, copied out of the screen buffer.

@@ -1,12 +1,13 @@
 // What a terminal view needs from the frame around it: the main window's and
 // the child frame's titles, closing the session window, posting commands to
-// the main window, the button bar, the status panes, the menu bar and the
-// application profile.
+// the main window, the button bar, the status panes, the menu bar, the
+// pop-up menu and the application profile.
 //
 // Threads: the GUI thread only.  The view calls these from its own event
 // handlers; none of them may delete the view synchronously.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <string>
 
@@ -51,6 +52,8 @@ public:
     // The profile value "menu" is 0: the main window's menu bar is hidden
     // when a session view is first shown.
     virtual void HideMenuBar() = 0;
+    // The "View Popup" menu at a point of the screen.
+    virtual void ShowViewPopup(const QPoint& globalPosition) = 0;
     virtual AppProfile& Profile() = 0;
 };
 

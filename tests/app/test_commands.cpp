@@ -1,12 +1,15 @@
 // The menus built from the command table: paths resolve to the actions
 // shown, commands of features still to come stay disabled, and no action
 // takes a key from the terminal view.
+#include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 
 #include "FrameFixture.h"
 #include "app/CommandActions.h"
 #include "keyboard/CommandTable.h"
+#include "view/CVT420View.h"
 
 namespace tamsivane::testing {
 namespace {
@@ -110,6 +113,42 @@ TEST_F(CommandsTest, ViewPopupSharesTheMenuActions) {
                                   "Clear All", "&Larger Font", "S&maller Font", "-",
                                   "Capture to file..."}));
     EXPECT_TRUE(frame->ViewPopup()->actions().contains(frame->Commands().Action(Command::Close)));
+}
+
+TEST_F(CommandsTest, EditCommandsThePopUpAndHistoryCommandsReachTheActiveView) {
+    frame->show();
+    CChildFrame* child = OpenLoopback([](SettingsStore& s) { s.SetNumber(P::History, 1); });
+    CVT420View* view = child->View();
+    std::string lines;
+    for (int i = 0; i < 40; ++i) lines += "row " + std::to_string(i) + "\r\n";
+    ASSERT_TRUE(child->Document().Send(lines + "last"));
+    ASSERT_TRUE(WaitForSent(lines + "last"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child->Document().CanClearHistory(); }, 10000));
+    ASSERT_TRUE(child->Document().WaitUntilShown(std::chrono::steady_clock::now() + 10s));
+    QCoreApplication::processEvents();
+
+    frame->UpdateCommands();
+    EXPECT_FALSE(frame->Commands().Action(Command::Copy)->isEnabled());
+    ASSERT_TRUE(frame->Execute(Command::SelectAll));
+    EXPECT_TRUE(frame->Commands().Action(Command::Copy)->isEnabled());
+    ASSERT_TRUE(frame->Execute(Command::Copy));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("row 0\r\nrow 1\r\n"));
+
+    // The right button opens the pop-up menu, raised a little above the pointer.
+    const QPoint point(20, 20);
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, point);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->ViewPopup()->isVisible(); }, 5000));
+    EXPECT_EQ(frame->ViewPopup()->pos(), view->viewport()->mapToGlobal(point) - QPoint(0, 4));
+    EXPECT_TRUE(frame->Commands().Action(Command::Paste)->isEnabled());
+    frame->ViewPopup()->hide();
+
+    // Clear All leaves the view nothing to scroll back to.
+    const int scrollable = view->verticalScrollBar()->maximum();
+    ASSERT_GE(scrollable, 17);
+    ASSERT_TRUE(frame->Execute(Command::ClearAll));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view->verticalScrollBar()->maximum() <= scrollable - 17; }, 5000));
+    EXPECT_EQ(view->VerticalPosition(), 0);
 }
 
 TEST_F(CommandsTest, BarTogglesAreCheckedWhileShown) {

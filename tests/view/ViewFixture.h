@@ -36,6 +36,7 @@ public:
         numeric = numericKeypad;
     }
     void HideMenuBar() override { menuHidden = true; }
+    void ShowViewPopup(const QPoint& globalPosition) override { popups.push_back(globalPosition); }
     AppProfile& Profile() override { return profile; }
 
     MemoryProfile profile;
@@ -49,6 +50,7 @@ public:
     QString cursor;
     bool numeric = false;
     bool menuHidden = false;
+    std::vector<QPoint> popups;
 };
 
 class ViewTest : public SessionTest {

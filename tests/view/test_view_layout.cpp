@@ -82,7 +82,7 @@ TEST_F(ViewTest, LargerAndSmallerFontStayWithinSixToThirtyTwo) {
     view->HandleCommand(Command::SmallerFont);
     EXPECT_EQ(Setting(session, P::FontSize132), 31);
     EXPECT_EQ(Setting(session, P::FontSize), 20);
-    EXPECT_FALSE(view->HandleCommand(Command::Copy));
+    EXPECT_FALSE(view->HandleCommand(Command::Exit));
 }
 
 TEST_F(ViewTest, ScrollingHistoryCommandsWheelAndReturnToTheLivePage) {

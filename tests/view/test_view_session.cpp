@@ -147,20 +147,29 @@ TEST_F(ViewTest, KeysTypedInTheViewReachTheSessionAndItsCommands) {
     EXPECT_EQ(host.posted, (std::vector<int>{Command::Settings, Command::PrintPage}));
 }
 
-TEST_F(ViewTest, TelnetSessionTypedInTheViewPaintsTheShellsAnswer) {
-    ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
-    ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
-    ASSERT_GT(server.Port(), 0);
-    Configure([&](SettingsStore& s) {
-        s.SetNumber(P::HostType, 0);
-        s.SetString(P::HostName, "127.0.0.1");
-        s.SetNumber(P::Port, server.Port());
-    });
-    ASSERT_TRUE(session.OpenConnection(false));
-    ASSERT_TRUE(WaitForState(TransportState::Connected));
-    view = std::make_unique<CVT420View>(session, host);
-    view->resize(900, 500);
-    view->show();
+// A view on a Telnet session with a shell under a real telnetd.
+class ShellViewTest : public ViewTest {
+protected:
+    void OpenShell() {
+        ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+        ASSERT_GT(server.Port(), 0);
+        Configure([&](SettingsStore& s) {
+            s.SetNumber(P::HostType, 0);
+            s.SetString(P::HostName, "127.0.0.1");
+            s.SetNumber(P::Port, server.Port());
+        });
+        ASSERT_TRUE(session.OpenConnection(false));
+        ASSERT_TRUE(WaitForState(TransportState::Connected));
+        view = std::make_unique<CVT420View>(session, host);
+        view->resize(900, 500);
+        view->show();
+    }
+
+    ListeningProgram server{{TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"}};
+};
+
+TEST_F(ShellViewTest, TelnetSessionTypedInTheViewPaintsTheShellsAnswer) {
+    ASSERT_NO_FATAL_FAILURE(OpenShell());
     Focus();
     QTest::keyClicks(view.get(), "printf 'ok\\033[1;31mRED\\033[0m\\n'");
     QTest::keyClick(view.get(), Qt::Key_Return);
@@ -175,6 +184,26 @@ TEST_F(ViewTest, TelnetSessionTypedInTheViewPaintsTheShellsAnswer) {
     const int column = static_cast<int>(at - (text.rfind('\n', at) + 1)) + 2;
     ASSERT_EQ(Attribute(row, column) & 0x0F00, 0x0900);
     EXPECT_EQ(Differences(Cell(Grab(), row, column), Reference("R", Palette(9), Palette(0))), 0);
+}
+
+TEST_F(ShellViewTest, HoldScreenKeepsATelnetSessionsOutputUntilReleased) {
+    ASSERT_NO_FATAL_FAILURE(OpenShell());
+    // The shell answers a moment after the line arrives, so the screen can
+    // be held in between.
+    ASSERT_TRUE(session.Send("sleep 1; echo HE''LD-OUT\r"));
+    ASSERT_TRUE(WaitForScreen("HE''LD-OUT")) << ScreenText();
+    ASSERT_TRUE(view->HandleCommand(Command::HoldScreen));
+    EXPECT_TRUE(view->IsCommandChecked(Command::HoldScreen));
+    const std::string answer = "HELD-OUT\r\n";
+    ASSERT_TRUE(WaitFor([&] { return session.WaitingBytes() >= answer.size(); }))
+        << "the answer never arrived";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ScreenText().find("HELD-OUT\n"), std::string::npos) << ScreenText();
+
+    ASSERT_TRUE(view->HandleCommand(Command::HoldScreen));
+    EXPECT_FALSE(view->IsCommandChecked(Command::HoldScreen));
+    ASSERT_TRUE(WaitForScreen("HELD-OUT\n")) << ScreenText();
+    EXPECT_EQ(session.WaitingBytes(), 0u);
 }
 
 } // namespace
