@@ -564,8 +564,9 @@ void CVT420View::Repaint(const CellArea& area) {
     const int height = (area.lastRow - area.firstRow + 1) * font_.height;
     QRect rect(0, top, viewport()->width(), height);
     if (area.firstColumn > 0 || area.lastColumn < kStride - 1) {
+        // As far right as the cells reach on a double-width row.
         rect.setLeft((area.firstColumn - HorizontalPosition()) * font_.width);
-        rect.setWidth((area.lastColumn - area.firstColumn + 1) * font_.width);
+        rect.setRight((2 * (area.lastColumn + 1) - HorizontalPosition()) * font_.width - 1);
     }
     Invalidate(rect);
 }
