@@ -92,7 +92,7 @@ bool Templates::Save(std::string_view name, const SettingsStore& settings,
 
 bool Templates::IsValidName(std::string_view name) {
     return !name.empty() && name.size() <= kMaxNameLength && name.front() != '.' &&
-           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+           name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
 } // namespace tamsivane

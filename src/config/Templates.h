@@ -39,7 +39,8 @@ public:
     bool Load(std::string_view name, SettingsStore& settings, KeyMap& keys) const;
     bool Save(std::string_view name, const SettingsStore& settings, const KeyMap& keys) const;
 
-    // A name is a plain file name: not empty, no folder separator, not hidden.
+    // A name is a plain file name: not empty, no folder separator ("/" or the
+    // "\\" of names made elsewhere), not hidden.
     static bool IsValidName(std::string_view name);
 
 private:

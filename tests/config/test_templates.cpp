@@ -102,7 +102,7 @@ TEST_F(TemplatesTest, BadNamesAndBrokenTemplatesFail) {
     const Templates templates = Make();
     SettingsStore settings;
     KeyMap keys;
-    for (const char* name : {"", "../escape", "a/b", ".hidden", ".."}) {
+    for (const char* name : {"", "../escape", "a/b", "..\\escape", "a\\b", ".hidden", ".."}) {
         EXPECT_FALSE(templates.Save(name, settings, keys)) << name;
         EXPECT_FALSE(templates.Load(name, settings, keys)) << name;
     }
