@@ -284,6 +284,19 @@ bool CVT420Doc::SaveAsTemplate(const Templates& templates, std::string_view name
     return false;
 }
 
+ChangeSet CVT420Doc::ApplySettings(const SettingsStore& settings, const KeyMap& keys) {
+    ChangeSet changes;
+    std::lock_guard lock(lock_);
+    const bool settingsChanged = emulator_.Settings().CompareAndApply(settings, &changes);
+    const bool keysChanged = !(keys_ == keys);
+    if (keysChanged) keys_ = keys;
+    if (!settingsChanged && !keysChanged) return changes;
+    modified_.store(true);
+    emulator_.ApplyChangeSet(changes);
+    emulator_.UpdateViews();
+    return changes;
+}
+
 // --- to the host ----------------------------------------------------------------
 
 bool CVT420Doc::Send(std::string_view bytes) {

@@ -114,6 +114,11 @@ public:
     bool Save();
     bool SaveAs(const std::string& path);
     bool SaveAsTemplate(const Templates& templates, std::string_view name);
+    // A settings dialog's result: the settings and the key map take the
+    // edited values; a change marks the session modified and the emulator
+    // acts on it (the transport is told of communication changes).  The
+    // change set is what the views act on.
+    ChangeSet ApplySettings(const SettingsStore& settings, const KeyMap& keys);
 
     // --- to the host (any thread but the I/O thread)
     // What the user sends (keys, paste, buttons, chat line): recorded while a
