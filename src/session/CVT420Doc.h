@@ -158,6 +158,9 @@ public:
     void CloseTransfer();
     // Transfers of this session that failed, were cancelled or were cut.
     int FailedTransfers() const { return failedTransfers_.load(); }
+    // The repeat interval and the end after an abort of the transfers
+    // started from now on.
+    void SetTransferTiming(const TransferTiming& timing);
 
     // --- capture (also from script threads)
     // Closes any capture file, then opens path ("w" truncates, "a" appends);
@@ -270,7 +273,7 @@ private:
 
     // Session lock held: starts the transfer make() gives, unless one runs.
     template <typename Make>
-    bool StartTransferLocked(Make make);
+    bool StartTransferLocked(Make make, bool sending);
     bool StartReceiveLocked();
 
     bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
@@ -308,6 +311,7 @@ private:
     std::shared_ptr<CZModemTransfer> transfer_;
     std::vector<std::shared_ptr<CZModemTransfer>> retired_;
     std::atomic<int> failedTransfers_{0};
+    TransferTiming transferTiming_; // session lock
 
     std::string title_;
     std::string path_;

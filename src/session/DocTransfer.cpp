@@ -14,13 +14,19 @@
 namespace tamsivane {
 
 template <typename Make>
-bool CVT420Doc::StartTransferLocked(Make make) {
+bool CVT420Doc::StartTransferLocked(Make make, bool sending) {
     if (!transport_ || (transfer_ && transfer_->Running())) return false;
     if (transfer_) retired_.push_back(std::move(transfer_));
     transfer_ = make(emulator_.Settings());
     transport_->SetTransferMode(true);
+    ForEachObserver([&](SessionObserver& o) { o.TransferStarted(sending); });
     transfer_->Start();
     return true;
+}
+
+void CVT420Doc::SetTransferTiming(const TransferTiming& timing) {
+    std::lock_guard lock(lock_);
+    transferTiming_ = timing;
 }
 
 bool CVT420Doc::StartReceive() {
@@ -38,8 +44,8 @@ bool CVT420Doc::StartReceiveLocked() {
     return StartTransferLocked([this](const SettingsStore& settings) {
         return std::make_shared<CZModemReceiver>(
             static_cast<TransferLink&>(*this),
-            ResolveReceiveFolder(settings.GetString(P::RecvDir)));
-    });
+            ResolveReceiveFolder(settings.GetString(P::RecvDir)), transferTiming_);
+    }, false);
 }
 
 bool CVT420Doc::StartSend(const std::vector<std::string>& paths) {
@@ -60,8 +66,8 @@ bool CVT420Doc::StartSend(const std::vector<std::string>& paths) {
             const auto pause = std::chrono::milliseconds(
                 std::max<int32_t>(0, settings.GetNumber(P::XferInitPause)));
             return std::make_shared<CZModemSender>(static_cast<TransferLink&>(*this), paths,
-                                                   std::move(init), pause);
-        });
+                                                   std::move(init), pause, transferTiming_);
+        }, true);
         retired.swap(retired_);
     }
     return started;

@@ -36,6 +36,9 @@ public:
     // the outcome (CZModemTransfer::Outcome) as the value.  The transfer's
     // worker thread, or the thread that aborted it; no session lock held.
     virtual void TransferReport(const TransferStatus& status) { (void)status; }
+    // A transfer began (sending: files go to the host), before its first
+    // report.  Session lock held.
+    virtual void TransferStarted(bool sending) { (void)sending; }
 };
 
 } // namespace tamsivane
