@@ -5,12 +5,16 @@
 
 #include "app/ButtonBar.h"
 #include "app/CMainFrame.h"
+#include "app/TransferMonitor.h"
 #include "view/CVT420View.h"
 
 namespace tamsivane {
 
 CChildFrame::CChildFrame(CMainFrame& mainFrame, std::shared_ptr<CVT420Doc> doc)
-    : main_(mainFrame), doc_(std::move(doc)), view_(new CVT420View(*doc_, *this, this)) {
+    : main_(mainFrame),
+      doc_(std::move(doc)),
+      transfers_(main_.TransferMonitorFor(*doc_)),
+      view_(new CVT420View(*doc_, *this, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view_);
     setWindowTitle(QString::fromStdString(doc_->Title()));

@@ -15,6 +15,7 @@ namespace tamsivane {
 
 class CMainFrame;
 class CVT420View;
+class TransferMonitor;
 
 class CChildFrame final : public QMdiSubWindow, public ViewHost {
     Q_OBJECT
@@ -26,6 +27,8 @@ public:
     CVT420Doc& Document() const { return *doc_; }
     const std::shared_ptr<CVT420Doc>& SharedDocument() const { return doc_; }
     CVT420View* View() const { return view_; }
+    // Shows the session's transfers; shared with the session's other windows.
+    const std::shared_ptr<TransferMonitor>& Transfers() const { return transfers_; }
 
     // The button bar's page (0-3) this window shows.
     int ButtonPage() const { return buttonPage_; }
@@ -59,6 +62,8 @@ private:
 
     CMainFrame& main_;
     std::shared_ptr<CVT420Doc> doc_;
+    // Goes before the session: it stops watching it first.
+    std::shared_ptr<TransferMonitor> transfers_;
     CVT420View* view_; // a child
     int buttonPage_ = 0;
     bool closing_ = false;  // asking the session

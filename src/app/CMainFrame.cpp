@@ -28,6 +28,7 @@
 #include "app/HelpFiles.h"
 #include "app/SessionInput.h"
 #include "app/ToolBarIcons.h"
+#include "app/TransferMonitor.h"
 #include "config/LineDevices.h"
 #include "keyboard/CommandIds.h"
 #include "script/MacroTargets.h"
@@ -247,6 +248,14 @@ std::vector<CChildFrame*> CMainFrame::SessionFrames() const {
         if (frame != nullptr && !frame->IsClosed()) frames.push_back(frame);
     }
     return frames;
+}
+
+std::shared_ptr<TransferMonitor> CMainFrame::TransferMonitorFor(CVT420Doc& doc) {
+    for (QMdiSubWindow* window : area_->subWindowList()) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        if (frame != nullptr && &frame->Document() == &doc) return frame->Transfers();
+    }
+    return std::make_shared<TransferMonitor>(doc, this);
 }
 
 void CMainFrame::SessionWindowActivated(QMdiSubWindow*) {
@@ -580,6 +589,13 @@ void CMainFrame::InstallHandlers() {
             "Recording your typings into a macro, which can be saved into a button or mapped key");
         record->setToolTip("Recording macro");
     }
+    // One transfer at a time, on a connected session.
+    const auto mayTransfer = sessionTest([](const CVT420Doc& doc) {
+        return doc.ConnectionState() == TransportState::Connected && !doc.TransferActive();
+    });
+    c.SetHandler(Command::ReceiveZModem,
+                 {onSession([](CVT420Doc& doc) { doc.StartReceive(); }), mayTransfer});
+    c.SetHandler(Command::SendZModem, {[this] { SendFileCommand(); }, mayTransfer});
     c.SetHandler(Command::Capture, {[this] { CaptureCommand(); }, hasSession,
                                 sessionTest([](const CVT420Doc& doc) { return doc.IsCapturing(); })});
 
@@ -712,6 +728,21 @@ void CMainFrame::CaptureCommand() {
     dialog.setDefaultSuffix("txt");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     doc->StartCapture(QFile::encodeName(dialog.selectedFiles().front()).toStdString());
+}
+
+void CMainFrame::SendFileCommand() {
+    CChildFrame* frame = ActiveFrame();
+    if (frame == nullptr) return;
+    // Held: the session's window may close while the dialog is open.
+    const std::shared_ptr<CVT420Doc> doc = frame->SharedDocument();
+    QFileDialog dialog(this, "Send File", QString(), "All Files (*)");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    std::vector<std::string> paths;
+    for (const QString& path : dialog.selectedFiles()) {
+        paths.push_back(QFile::encodeName(path).toStdString());
+    }
+    doc->StartSend(paths);
 }
 
 void CMainFrame::OpenHelpContents() {

@@ -34,6 +34,7 @@ class ChatLine;
 class CommandActions;
 class CVT420View;
 class CVtKeyboardWnd;
+class TransferMonitor;
 
 // A script the user or a button asked to run in a session.
 struct ScriptRequest {
@@ -72,6 +73,8 @@ public:
     CVT420View* ActiveView() const;
     // Every session window, in the order they were opened.
     std::vector<CChildFrame*> SessionFrames() const;
+    // The transfer monitor of a session's windows, made for its first one.
+    std::shared_ptr<TransferMonitor> TransferMonitorFor(CVT420Doc& doc);
 
     // --- window state
     // Shows the window maximized or normal as the profile says.
@@ -152,6 +155,8 @@ private:
     void SaveCommand();
     void SaveAsCommand();
     void CaptureCommand();
+    // Connection: Send ZModem (several files may be chosen, sent as one batch).
+    void SendFileCommand();
     // Connection: Run Script... (an existing script file, for the active session).
     void RunScriptCommand();
     // Edit: Record Macro (starts recording; the second time saves the macro).

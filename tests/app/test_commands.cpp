@@ -61,7 +61,7 @@ TEST_F(CommandsTest, FeaturesStillToComeStayDisabledWithASession) {
     frame->UpdateCommands();
     for (const int id : {Command::Print, Command::PrintPage, Command::PrintAll,
                          Command::PrintSelection, Command::PrintingMode, Command::PrintSetup,
-                         Command::SendZModem, Command::ReceiveZModem, Command::AddressBook,
+                         Command::AddressBook,
                          Command::Settings, Command::VtKeyboard, Command::SaveAsTemplate}) {
         EXPECT_FALSE(frame->Commands().Action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->Execute(id)) << id;

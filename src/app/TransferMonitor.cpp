@@ -1,0 +1,145 @@
+#include "app/TransferMonitor.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+#include "transfer/ReceiveFolder.h"
+
+namespace tamsivane {
+
+TransferMonitor::TransferMonitor(CVT420Doc& doc, QWidget* owner) : doc_(doc), owner_(owner) {
+    doc_.AddObserver(this);
+}
+
+TransferMonitor::~TransferMonitor() {
+    doc_.RemoveObserver(this);
+    delete window_.data();
+}
+
+QMessageBox* TransferMonitor::ErrorBox() const { return errorBox_.data(); }
+
+void TransferMonitor::TransferStarted(bool sending) { Queue({true, {{}, {}, 0, {}, sending}}); }
+
+void TransferMonitor::TransferReport(const TransferStatus& status) { Queue({false, status}); }
+
+void TransferMonitor::Queue(Event event) {
+    std::lock_guard lock(mutex_);
+    const bool progress = !event.started && event.status.code == TransferStatusCode::Position;
+    if (progress && !pending_.empty() && !pending_.back().started &&
+        pending_.back().status.code == TransferStatusCode::Position) {
+        pending_.back() = std::move(event);
+    } else {
+        pending_.push_back(std::move(event));
+    }
+    if (posted_) return;
+    posted_ = true;
+    QMetaObject::invokeMethod(this, &TransferMonitor::ScheduleDelivery, Qt::QueuedConnection);
+}
+
+void TransferMonitor::ScheduleDelivery() {
+    const auto since = std::chrono::steady_clock::now() - lastDelivery_;
+    const auto wait =
+        std::max(std::chrono::milliseconds(0),
+                 kInterval - std::chrono::duration_cast<std::chrono::milliseconds>(since));
+    QTimer::singleShot(wait, this, &TransferMonitor::Deliver);
+}
+
+void TransferMonitor::Deliver() {
+    std::vector<Event> events;
+    {
+        std::lock_guard lock(mutex_);
+        events.swap(pending_);
+        posted_ = false;
+    }
+    lastDelivery_ = std::chrono::steady_clock::now();
+    for (const Event& event : events) Apply(event);
+}
+
+void TransferMonitor::Apply(const Event& event) {
+    if (event.started) {
+        OpenWindow(event.status.sending);
+        return;
+    }
+    const TransferStatus& status = event.status;
+    if (status.code == TransferStatusCode::Closed) {
+        Ended();
+        return;
+    }
+    if (window_ == nullptr) OpenWindow(status.sending);
+    const QString name = QString::fromStdString(status.name);
+    switch (status.code) {
+    case TransferStatusCode::FileName:
+        window_->ShowFile(name);
+        break;
+    case TransferStatusCode::FileSize:
+        window_->ShowSize(status.value);
+        break;
+    case TransferStatusCode::Position:
+        window_->ShowPosition(status.value);
+        break;
+    case TransferStatusCode::Received:
+        received_ = true;
+        window_->ShowFinished();
+        break;
+    case TransferStatusCode::Sent:
+        window_->ShowFinished();
+        break;
+    case TransferStatusCode::Aborting:
+        aborting_ = true;
+        window_->ShowAborting();
+        break;
+    case TransferStatusCode::Error:
+        ShowError(status.text);
+        break;
+    default:
+        break;
+    }
+}
+
+void TransferMonitor::OpenWindow(bool sending) {
+    sending_ = sending;
+    aborting_ = false;
+    errorShown_ = false;
+    received_ = false;
+    if (window_ == nullptr) {
+        window_ = new CTransferStatusDlg(owner_.data());
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(window_, &CTransferStatusDlg::abortRequested, this,
+                [this] { doc_.AbortTransfer(); });
+        window_->show();
+        emit windowOpened(window_);
+    }
+}
+
+void TransferMonitor::ShowError(const std::string& detail) {
+    if (aborting_ || errorShown_) return;
+    errorShown_ = true;
+    auto* box = new QMessageBox(QMessageBox::Warning, "File Transfer Status", "Error!",
+                                QMessageBox::Ok, owner_.data());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setInformativeText(QString::fromStdString(detail));
+    box->setModal(false);
+    box->show();
+    errorBox_ = box;
+}
+
+void TransferMonitor::Ended() {
+    if (window_ != nullptr) window_->Dismiss();
+    window_ = nullptr;
+    if (sending_ || !received_) return;
+    received_ = false;
+    std::string folder;
+    {
+        std::lock_guard lock(doc_.Lock());
+        const SettingsStore& settings = doc_.Emulator().Settings();
+        if (settings.GetNumber(P::XferOpenRecv) == 0) return;
+        folder = ResolveReceiveFolder(settings.GetString(P::RecvDir));
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())));
+}
+
+} // namespace tamsivane

@@ -1,0 +1,266 @@
+// The "File Transfer Status" window over whole sessions against the Telnet
+// server, whose shell runs sz or rz: what it shows, "Abort Transfer", the
+// end by force after an abort, "Error!", the receive folder opened
+// afterwards, and the Receive and Send commands.
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "FrameFixture.h"
+#include "app/CommandActions.h"
+#include "app/TransferMonitor.h"
+
+namespace tamsivane::testing {
+namespace {
+
+using Field = CTransferStatusDlg::Field;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Pattern(size_t n) {
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>((i * 7) ^ (i >> 9));
+    return bytes;
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+// What the status window showed, one line per change: "file|bytes|size".
+class WindowWatch {
+public:
+    explicit WindowWatch(TransferMonitor& monitor) {
+        QObject::connect(&monitor, &TransferMonitor::windowOpened, &context_,
+                         [this](CTransferStatusDlg* window) {
+                             ++opened;
+                             protocol = window->FieldText(Field::Protocol);
+                             title = window->windowTitle();
+                             QObject::connect(window, &CTransferStatusDlg::changed, &context_,
+                                              [this, window] {
+                                                  shown << window->FieldText(Field::File) + "|" +
+                                                               window->FieldText(Field::Bytes) +
+                                                               "|" + window->FieldText(Field::Size);
+                                              });
+                         });
+    }
+
+    // The "Bytes Transfered:" texts shown, in order.
+    QStringList Bytes() const {
+        QStringList bytes;
+        for (const QString& line : shown) bytes << line.section('|', 1, 1);
+        return bytes;
+    }
+
+    int opened = 0;
+    QString protocol;
+    QString title;
+    QStringList shown;
+
+private:
+    QObject context_;
+};
+
+class TransferWindowTest : public FrameTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+        ASSERT_EQ(access("/usr/bin/sz", X_OK), 0) << "lrzsz is not installed";
+        ::mkdir(host.c_str(), 0700);
+        QDesktopServices::setUrlHandler("file", &opener, "Open");
+    }
+    void TearDown() override { QDesktopServices::unsetUrlHandler("file"); }
+
+    // A session on a fresh Telnet server running a shell, changed by
+    // configure before it connects.
+    template <typename Configure>
+    CChildFrame* OpenShell(Configure configure) {
+        server = std::make_unique<ListeningProgram>(
+            std::vector<std::string>{TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
+        EXPECT_GT(server->Port(), 0);
+        frame->show();
+        std::shared_ptr<CVT420Doc> doc = frame->CreateDocument();
+        doc->LoadNewSession(ShippedTemplates(folder.Path()),
+                            ConnectionValues{static_cast<int32_t>(TransportType::Telnet),
+                                             "127.0.0.1", server->Port()});
+        {
+            std::lock_guard lock(doc->Lock());
+            SettingsStore& s = doc->Emulator().Settings();
+            s.SetNumber(P::AutoRecv, 1);
+            s.SetString(P::RecvDir, received);
+            s.SetNumber(P::XferOpenRecv, 1);
+            s.SetString(P::ZModemInit, "cd " + host + " && rz<CR>");
+            s.SetNumber(P::XferInitPause, 0);
+            configure(s);
+        }
+        CChildFrame* child = frame->OpenPreparedSession(doc);
+        EXPECT_NE(child, nullptr);
+        if (child == nullptr) return nullptr;
+        watch = std::make_unique<WindowWatch>(*child->Transfers());
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return doc->ConnectionState() == TransportState::Connected; }, 10000));
+        return child;
+    }
+    CChildFrame* OpenShell() {
+        return OpenShell([](SettingsStore&) {});
+    }
+    static bool WaitForEnd(CChildFrame& child, int limit = 30000) {
+        return QTest::qWaitFor(
+            [&] {
+                return !child.Document().TransferActive() && child.Transfers()->Window() == nullptr;
+            },
+            limit);
+    }
+
+    std::string host = folder.File("host");
+    std::string received = folder.File("received");
+    UrlCatcher opener;
+    std::unique_ptr<ListeningProgram> server;
+    std::unique_ptr<WindowWatch> watch;
+};
+
+TEST_F(TransferWindowTest, AReceiveFromSzShowsTheFileAndItsBytesThenOpensTheFolder) {
+    const std::string data = Pattern(300000);
+    std::ofstream(host + "/data.bin", std::ios::binary) << data;
+    CChildFrame* child = OpenShell();
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(frame->Commands().IsEnabled(Command::ReceiveZModem));
+    EXPECT_TRUE(frame->Commands().IsEnabled(Command::SendZModem));
+
+    child->Document().Send("cd " + host + " && sz data.bin\r");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 1; }, 20000));
+    EXPECT_FALSE(frame->Commands().IsEnabled(Command::ReceiveZModem));
+    EXPECT_FALSE(frame->Commands().IsEnabled(Command::SendZModem));
+    ASSERT_TRUE(WaitForEnd(*child));
+
+    EXPECT_EQ(watch->title, "File Transfer Status");
+    EXPECT_EQ(watch->protocol, "ZModem");
+    ASSERT_GE(watch->shown.size(), 3);
+    EXPECT_EQ(watch->shown.front(), "data.bin|0|");
+    EXPECT_TRUE(watch->shown.contains("data.bin|0|300000"));
+    EXPECT_TRUE(watch->shown.contains("data.bin|300000|300000"));
+    EXPECT_EQ(watch->shown.back(), "data.bin|Finished|300000");
+    EXPECT_TRUE(Slurp(received + "/data.bin") == data);
+    EXPECT_EQ(child->Document().FailedTransfers(), 0);
+    EXPECT_EQ(opener.opened, QList<QUrl>({QUrl::fromLocalFile(QString::fromStdString(received))}));
+    EXPECT_EQ(child->Transfers()->ErrorBox(), nullptr);
+    EXPECT_TRUE(frame->Commands().IsEnabled(Command::ReceiveZModem));
+}
+
+TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
+    const std::string path = folder.File("big");
+    std::ofstream(path, std::ios::binary) << Pattern(64 << 20);
+    CChildFrame* child = OpenShell();
+    ASSERT_NE(child, nullptr);
+    child->Document().SetTransferTiming(TransferTiming{std::chrono::milliseconds(10000),
+                                                       std::chrono::milliseconds(300),
+                                                       std::chrono::milliseconds(10000)});
+    ASSERT_TRUE(child->Document().StartSend({path}));
+    // Some of it arrived: the window counts bytes.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !watch->shown.isEmpty() && watch->shown.back().startsWith("big|") &&
+                   watch->shown.back().section('|', 1, 1).toLongLong() > 0;
+        },
+        20000));
+    CTransferStatusDlg* window = child->Transfers()->Window();
+    ASSERT_NE(window, nullptr);
+    QTest::mouseClick(window->AbortButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForEnd(*child));
+    EXPECT_TRUE(watch->shown.contains("big|Aborting ...|67108864"));
+    EXPECT_FALSE(watch->shown.contains("big|Finished|67108864"));
+    EXPECT_EQ(child->Document().FailedTransfers(), 1);
+    // An abort is no error to report, and a send opens no folder.
+    EXPECT_EQ(child->Transfers()->ErrorBox(), nullptr);
+    EXPECT_TRUE(opener.opened.isEmpty());
+}
+
+TEST_F(TransferWindowTest, AnAbortTheHostIgnoresEndsByForce) {
+    // The host never answers and never falls quiet: only the bound after
+    // the abort can end the transfer.
+    const std::string path = folder.File("small");
+    std::ofstream(path, std::ios::binary) << "x";
+    CChildFrame* child = OpenShell([](SettingsStore& s) {
+        s.SetString(P::ZModemInit, "while :; do echo busy; sleep 0.05; done<CR>");
+    });
+    ASSERT_NE(child, nullptr);
+    child->Document().SetTransferTiming(TransferTiming{std::chrono::milliseconds(60000),
+                                                       std::chrono::milliseconds(60000),
+                                                       std::chrono::milliseconds(500)});
+    ASSERT_TRUE(child->Document().StartSend({path}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child->Transfers()->Window() != nullptr; }, 10000));
+    QTest::qWait(300);
+    QTest::mouseClick(child->Transfers()->Window()->AbortButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForEnd(*child, 20000));
+    EXPECT_EQ(watch->Bytes().back(), "Aborting ...");
+    EXPECT_EQ(child->Document().FailedTransfers(), 1);
+}
+
+TEST_F(TransferWindowTest, AFileThatCannotBeWrittenShowsError) {
+    std::ofstream(host + "/data", std::ios::binary) << "payload";
+    std::ofstream(folder.File("plain"), std::ios::binary) << "";
+    CChildFrame* child = OpenShell([&](SettingsStore& s) {
+        s.SetNumber(P::AutoRecv, 0);
+        s.SetString(P::RecvDir, folder.File("plain") + "/inside");
+    });
+    ASSERT_NE(child, nullptr);
+    // Typing stops once the receive runs: sz starts a moment later.
+    child->Document().Send("cd " + host + " && sleep 0.5 && sz data\r");
+    EXPECT_TRUE(frame->Execute(Command::ReceiveZModem));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 1; }, 5000));
+    ASSERT_TRUE(WaitForEnd(*child));
+    QMessageBox* box = child->Transfers()->ErrorBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Error!");
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(frame->findChildren<QMessageBox*>().size(), 1);
+    EXPECT_TRUE(opener.opened.isEmpty());
+    box->close();
+}
+
+TEST_F(TransferWindowTest, SendFileTakesSeveralFilesFromItsDialog) {
+    std::ofstream(folder.File("one"), std::ios::binary) << "first file";
+    std::ofstream(folder.File("two"), std::ios::binary) << Pattern(5000);
+    CChildFrame* child = OpenShell();
+    ASSERT_NE(child, nullptr);
+    QString title;
+    QTimer watcher;
+    watcher.callOnTimeout([&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        watcher.stop();
+        title = dialog->windowTitle();
+        dialog->setDirectory(QString::fromStdString(folder.Path()));
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("\"one\" \"two\"");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    watcher.start(10);
+    EXPECT_TRUE(frame->Execute(Command::SendZModem));
+    EXPECT_EQ(title, "Send File");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 1; }, 5000));
+    ASSERT_TRUE(WaitForEnd(*child));
+    EXPECT_EQ(Slurp(host + "/one"), "first file");
+    EXPECT_TRUE(Slurp(host + "/two") == Pattern(5000));
+    EXPECT_EQ(watch->shown.back(), "two|Finished|5000");
+    EXPECT_EQ(child->Document().FailedTransfers(), 0);
+}
+
+} // namespace
+} // namespace tamsivane::testing
+
+#include "test_transfer_window.moc"
