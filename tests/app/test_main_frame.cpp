@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "FrameFixture.h"
+#include "UrlCatcher.h"
 #include "app/CommandActions.h"
 #include "app/HelpFiles.h"
 #include "view/CVT420View.h"
@@ -18,14 +19,6 @@ namespace tamsivane::testing {
 namespace {
 
 using MainFrameTest = FrameTest;
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
 
 QStringList PaneTexts(QStatusBar* bar) {
     QStringList texts;
@@ -151,4 +144,3 @@ TEST_F(MainFrameTest, UnreadableSetupFileOpensNothingAndSaysWhy) {
 } // namespace
 } // namespace tamsivane::testing
 
-#include "test_main_frame.moc"

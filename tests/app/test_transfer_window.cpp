@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "FrameFixture.h"
+#include "UrlCatcher.h"
 #include "app/CommandActions.h"
 #include "app/TransferMonitor.h"
 
@@ -33,14 +34,6 @@ std::string Pattern(size_t n) {
     for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>((i * 7) ^ (i >> 9));
     return bytes;
 }
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
 
 // What the status window showed, one line per change: "file|bytes|size".
 class WindowWatch {
@@ -263,4 +256,3 @@ TEST_F(TransferWindowTest, SendFileTakesSeveralFilesFromItsDialog) {
 } // namespace
 } // namespace tamsivane::testing
 
-#include "test_transfer_window.moc"

@@ -1,0 +1,2 @@
+// The URL catcher's meta-object is compiled with this file.
+#include "UrlCatcher.h"
