@@ -15,6 +15,7 @@ FUZZ_SECONDS := 60
 SETUP_FUZZ_SECONDS := 20
 TELNET_FUZZ_SECONDS := 20
 SCRIPT_FUZZ_SECONDS := 15
+ZMODEM_FUZZ_SECONDS := 15
 FUZZ_DIR := build/fuzz
 FUZZ_FLAGS := -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
 	-print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/artifacts/
@@ -90,11 +91,12 @@ endef
 fuzz: deps
 	cmake --preset fuzz $(CONFIGURE_FLAGS)
 	cmake --build --preset fuzz -j$(JOBS) --target fuzz_emulator fuzz_setup_file fuzz_telnet \
-		fuzz_script
+		fuzz_script fuzz_zmodem
 	$(call run_fuzzer,emulator,$(FUZZ_SECONDS))
 	$(call run_fuzzer,setup_file,$(SETUP_FUZZ_SECONDS))
 	$(call run_fuzzer,telnet,$(TELNET_FUZZ_SECONDS))
 	$(call run_fuzzer,script,$(SCRIPT_FUZZ_SECONDS))
+	$(call run_fuzzer,zmodem,$(ZMODEM_FUZZ_SECONDS))
 
 # Throughput beside libvterm on the same bytes; prints MB/s and the ratios;
 # then what painting a shown view costs the receive path, and a full repaint.
