@@ -99,14 +99,17 @@ fuzz: deps
 	$(call run_fuzzer,zmodem,$(ZMODEM_FUZZ_SECONDS))
 
 # Throughput beside libvterm on the same bytes; prints MB/s and the ratios;
-# then what painting a shown view costs the receive path, and a full repaint.
+# then what painting a shown view costs the receive path, and a full repaint;
+# then ZModem rates both ways beside lrzsz.
 # Not part of `make test`: figures depend on the machine.
 BENCH_ARGS ?=
 bench: deps
 	cmake --preset bench $(CONFIGURE_FLAGS)
-	cmake --build --preset bench -j$(JOBS) --target tamsivane-bench tamsivane-bench-view
+	cmake --build --preset bench -j$(JOBS) --target tamsivane-bench tamsivane-bench-view \
+		tamsivane-bench-zmodem
 	build/bench/bench/tamsivane-bench $(BENCH_ARGS)
 	QT_QPA_PLATFORM=offscreen build/bench/bench/tamsivane-bench-view
+	build/bench/bench/tamsivane-bench-zmodem
 
 clean:
 	rm -rf build
