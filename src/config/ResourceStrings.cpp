@@ -24,6 +24,13 @@ constexpr ResourceEntry kStrings[] = {
      "effective."},
     {Msg::CannotOpenForSending, "Cannot open file for sending."},
     {Msg::TextNotFound, "Text not found."},
+    {Msg::NoSiteSelected, "Please select a site name."},
+    {Msg::NoHostAddress, "Please input the address for the host."},
+    {Msg::ConnectionNotSupported, "This kind of connection is not supported."},
+    // The address book's file, then why it cannot be read or saved.
+    {Msg::CannotReadAddressBook, "Cannot read the address book \"%s\": %s."},
+    {Msg::CannotSaveAddressBook, "Cannot save the address book \"%s\": %s."},
+    {Msg::NoAddressBookEntry, "No address book entry named %s."},
     {Msg::AllFilesFilter, "All Files (*.*) |*.*|"},
     {Msg::SendFileTitle, "Send File"},
     {Msg::NewConnectionTitle, "New Connection to %s"},
@@ -43,6 +50,23 @@ std::string_view ResourceString(int id) {
         std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
                          [](const ResourceEntry& e, int wanted) { return e.id < wanted; });
     return entry != std::end(kStrings) && entry->id == id ? entry->text : std::string_view{};
+}
+
+std::string FormatResource(int id, std::initializer_list<std::string_view> values) {
+    const std::string_view pattern = ResourceString(id);
+    std::string text;
+    const auto* value = values.begin();
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const bool place = pattern[i] == '%' && i + 1 < pattern.size() &&
+                           (pattern[i + 1] == 's' || pattern[i + 1] == 'd');
+        if (place && value != values.end()) {
+            text += *value++;
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
 }
 
 } // namespace tamsivane
