@@ -20,6 +20,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ButtonBar.h"
+#include "app/CAddressBookDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CSaveMacroDlg.h"
 #include "app/ChatLine.h"
@@ -32,6 +33,7 @@
 #include "config/LineDevices.h"
 #include "keyboard/CommandIds.h"
 #include "script/MacroTargets.h"
+#include "session/AddressBookSession.h"
 #include "view/CVT420View.h"
 #include "view/CVtKeyboardWnd.h"
 #include "view/ViewHost.h"
@@ -189,11 +191,28 @@ CChildFrame* CMainFrame::OpenPreparedSession(std::shared_ptr<CVT420Doc> doc) {
     return AddFrame(std::move(doc));
 }
 
-bool CMainFrame::OpenConnection(CVT420Doc& doc, bool noConnect) {
+CChildFrame* CMainFrame::OpenAddressBookEntry(const AddressBookEntry& entry) {
+    std::shared_ptr<CVT420Doc> doc = CreateDocument();
+    doc->LoadNewSession(templates_, ConnectionValues{});
+    bool applied;
+    {
+        std::lock_guard lock(doc->Lock());
+        applied = ApplyAddressBookEntry(entry, templates_, doc->Emulator().Settings(),
+                                        doc->Keys(), user_);
+    }
+    if (!applied || !OpenConnection(*doc, false, Msg::ConnectionNotSupported)) return nullptr;
+    return AddFrame(std::move(doc));
+}
+
+bool CMainFrame::OpenConnection(CVT420Doc& doc, bool noConnect, int noTransportMessage) {
     // The devices as configured now (the New Connection dialog may have
     // changed the modems).
     doc.SetLineDevices(ReadLineDevices(profile_));
     if (doc.OpenConnection(noConnect)) return true;
+    if (noTransportMessage != 0) {
+        user_.Notify(noTransportMessage);
+        return false;
+    }
     int hostType;
     {
         std::lock_guard lock(doc.Lock());
@@ -546,6 +565,7 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::New, {[this] { if (newConnection_) newConnection_(); },
                             [this] { return static_cast<bool>(newConnection_); }});
     c.SetHandler(Command::Open, {[this] { OpenCommand(); }});
+    c.SetHandler(Command::AddressBook, {[this] { AddressBookCommand(); }});
     c.SetHandler(Command::Close, {[this] {
                                   CChildFrame* frame = ActiveFrame();
                                   if (frame == nullptr) return;
@@ -631,6 +651,13 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::Content, {[this] { OpenHelpContents(); }});
     c.SetHandler(Command::HelpOnWeb, {[this] { OpenHelpOnWeb(); }});
     c.SetHandler(Command::About, {[this] { ShowAboutBox(this); }});
+}
+
+void CMainFrame::AddressBookCommand() {
+    CAddressBookDlg dialog(addressBook_, templates_.Names(), user_, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.Chosen()) {
+        OpenAddressBookEntry(*dialog.Chosen());
+    }
 }
 
 CVtKeyboardWnd* CMainFrame::VtKeyboard() const { return vtKeyboard_.data(); }

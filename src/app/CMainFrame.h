@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/WindowState.h"
+#include "config/AddressBook.h"
 #include "config/AppProfile.h"
 #include "config/Templates.h"
 #include "session/CVT420Doc.h"
@@ -64,6 +65,12 @@ public:
     // e.g. the New Connection dialog), connected.
     std::shared_ptr<CVT420Doc> CreateDocument();
     CChildFrame* OpenPreparedSession(std::shared_ptr<CVT420Doc> doc);
+    // A session from an address-book entry: the "default" template, then
+    // the entry's template, connection and login script; connected.
+    CChildFrame* OpenAddressBookEntry(const AddressBookEntry& entry);
+    // Where the address book is kept (found with the program's data unless set).
+    void SetAddressBookFile(AddressBookPaths paths) { addressBook_ = std::move(paths); }
+    const AddressBookPaths& AddressBookFile() const { return addressBook_; }
     // A second window on the session of frame (New Window).
     CChildFrame* OpenSecondWindow(CChildFrame& frame);
 
@@ -142,8 +149,8 @@ private:
     void CreateStatusBar(const ProfileWindowValues& values);
     void InstallHandlers();
     // Connects (or only makes the transport); tells the user when HostType
-    // has no transport.
-    bool OpenConnection(CVT420Doc& doc, bool noConnect);
+    // has no transport, with noTransportMessage when it is given.
+    bool OpenConnection(CVT420Doc& doc, bool noConnect, int noTransportMessage = 0);
     CChildFrame* AddFrame(std::shared_ptr<CVT420Doc> doc);
     void SessionWindowActivated(QMdiSubWindow* window);
     void SessionWindowClosed(bool autoExit);
@@ -165,12 +172,15 @@ private:
     bool SendChatLine(const QString& text, bool lineEnd);
     // View: VT Keyboard: opens the tool window, or closes it when open.
     void ToggleVtKeyboard();
+    // Connection: Address Book...: the address book; Connect opens the entry's session.
+    void AddressBookCommand();
     void OpenHelpContents();
     void OpenHelpOnWeb();
 
     AppProfile& profile_;
     UserInteraction& user_;
     Templates templates_;
+    AddressBookPaths addressBook_ = DiscoverAddressBook();
     bool openWithoutConnecting_ = false;
     bool closingMain_ = false;
     std::function<void()> newConnection_;

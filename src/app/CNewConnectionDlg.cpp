@@ -12,9 +12,11 @@
 
 #include <mutex>
 
+#include "app/CAddressBookDlg.h"
 #include "app/CModemListDlg.h"
 #include "config/ModemList.h"
 #include "config/RecentList.h"
+#include "session/AddressBookSession.h"
 #include "session/CVT420Doc.h"
 
 namespace tamsivane {
@@ -90,13 +92,13 @@ CNewConnectionDlg::CNewConnectionDlg(CVT420Doc& doc, const Templates& templates,
     templateList->setCurrentIndex(-1);
     connect(templateList, &QComboBox::textActivated, this, &CNewConnectionDlg::ApplyTemplate);
 
-    // The settings dialog and the address book arrive with their own features.
+    // The settings dialog arrives with its own feature.
     auto* settings = new QPushButton(tr("&Settings..."), this);
     settings->setObjectName("settings");
     settings->setEnabled(false);
     auto* addressBook = new QPushButton(tr("&Address Book"), this);
     addressBook->setObjectName("addressBook");
-    addressBook->setEnabled(false);
+    connect(addressBook, &QPushButton::clicked, this, &CNewConnectionDlg::ConnectFromAddressBook);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->addButton(settings, QDialogButtonBox::ActionRole);
@@ -161,10 +163,14 @@ QWidget* CNewConnectionDlg::MakeModemPage(const ConnectionEntries& last) {
     auto* configure = new QPushButton(tr("&Configure..."), page);
     configure->setObjectName("configure");
     connect(configure, &QPushButton::clicked, this, &CNewConnectionDlg::ConfigureModems);
-    // Phone numbers from the address book arrive with the address book.
+    // The address book as a phone book: Connect takes the entry's number.
     auto* phoneBook = new QPushButton(tr("P&hone Book..."), page);
     phoneBook->setObjectName("phoneBook");
-    phoneBook->setEnabled(false);
+    connect(phoneBook, &QPushButton::clicked, this, [this] {
+        if (const auto entry = ChooseFromAddressBook()) {
+            phoneNumber_->setEditText(Q(entry->address));
+        }
+    });
     auto* form = new QFormLayout(page);
     form->addRow(tr("&Modem:"), modem_);
     form->addRow(noModem_);
@@ -195,6 +201,25 @@ QWidget* CNewConnectionDlg::MakeProxyPage(const ConnectionEntries& last) {
     form->addRow(tr("&Port:"), proxyTargetPort_);
     form->addRow(proxy);
     return page;
+}
+
+std::optional<AddressBookEntry> CNewConnectionDlg::ChooseFromAddressBook() {
+    CAddressBookDlg book(addressBook_, templates_.Names(), user_, this);
+    if (book.exec() != QDialog::Accepted) return std::nullopt;
+    return book.Chosen();
+}
+
+void CNewConnectionDlg::ConnectFromAddressBook() {
+    const auto entry = ChooseFromAddressBook();
+    if (!entry) return;
+    bool applied;
+    {
+        std::lock_guard lock(doc_.Lock());
+        applied = ApplyAddressBookEntry(*entry, templates_, doc_.Emulator().Settings(), doc_.Keys(),
+                                        user_);
+    }
+    // The pages are not looked at: the entry is the connection.
+    if (applied) QDialog::accept();
 }
 
 void CNewConnectionDlg::ShowPageOfType(int index) {

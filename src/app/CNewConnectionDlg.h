@@ -7,6 +7,9 @@
 
 #include <QDialog>
 
+#include <optional>
+
+#include "config/AddressBook.h"
 #include "config/AppProfile.h"
 #include "config/Templates.h"
 #include "session/NewConnection.h"
@@ -29,6 +32,9 @@ public:
     CNewConnectionDlg(CVT420Doc& doc, const Templates& templates, AppProfile& profile,
                       UserNotifier& user, QWidget* parent = nullptr);
 
+    // Where the address book is kept (found with the program's data unless set).
+    void SetAddressBookFile(AddressBookPaths paths) { addressBook_ = std::move(paths); }
+
     void accept() override;
 
 private:
@@ -41,11 +47,17 @@ private:
     void ConfigureModems();
     void ApplyTemplate(const QString& name);
     ConnectionEntries Entries() const;
+    // The address book; the entry chosen with Connect, if any.
+    std::optional<AddressBookEntry> ChooseFromAddressBook();
+    // "Address Book": a chosen entry becomes the session's connection and
+    // the dialog ends with OK.
+    void ConnectFromAddressBook();
 
     CVT420Doc& doc_;
     const Templates& templates_;
     AppProfile& profile_;
     UserNotifier& user_;
+    AddressBookPaths addressBook_ = DiscoverAddressBook();
 
     QComboBox* type_;
     QStackedWidget* pages_;

@@ -75,6 +75,7 @@ void NewConnection(CMainFrame& frame, const Templates& templates, AppProfile& pr
     }
     if (!loaded) user.ShowMessage(0, kCannotLoadTemplateMessage);
     CNewConnectionDlg dialog(*doc, templates, profile, user, &frame);
+    dialog.SetAddressBookFile(frame.AddressBookFile());
     if (dialog.exec() == QDialog::Accepted) frame.OpenPreparedSession(std::move(doc));
 }
 

@@ -17,10 +17,12 @@
 #include "cli/Commands.h"
 #include "cli/PrintOutput.h"
 #include "cli/TransferProgress.h"
+#include "config/AddressBook.h"
 #include "config/LineDevices.h"
 #include "config/ResourceStrings.h"
 #include "config/Templates.h"
 #include "emulator/ControlNames.h"
+#include "session/AddressBookSession.h"
 #include "session/CVT420Doc.h"
 #include "session/TelnetLink.h"
 #include "transport/CModemTransport.h"
@@ -49,6 +51,7 @@ struct RunOptions {
     PrintOptions print;
     std::optional<std::string> setupFile;
     std::optional<ConnectionValues> target;
+    std::optional<AddressBookEntry> entry; // the session of an address-book entry
     std::vector<std::string> sends; // decoded, in order
     std::optional<std::string> capture;
     std::optional<std::string> device; // the serial line or modem, instead of the profile's
@@ -154,15 +157,19 @@ private:
     std::string sent_;
 };
 
+bool HasSession(const RunOptions& options) {
+    return options.target || options.setupFile || options.entry;
+}
+
 int SetTarget(RunOptions& options, ConnectionValues target) {
-    if (options.target || options.setupFile) return UsageError("more than one session to run");
+    if (HasSession(options)) return UsageError("more than one session to run");
     options.target = std::move(target);
     return 0;
 }
 
 int TakeTarget(RunOptions& options, std::string_view arg) {
     if (!IsTelnetLink(arg)) {
-        if (options.target || options.setupFile) return UsageError("more than one session to run");
+        if (HasSession(options)) return UsageError("more than one session to run");
         options.setupFile = std::string(arg);
         return 0;
     }
@@ -170,6 +177,26 @@ int TakeTarget(RunOptions& options, std::string_view arg) {
     if (!link) return UsageError("not a telnet://HOST[:PORT] link: \"", arg, "\"");
     return SetTarget(options, {static_cast<int32_t>(TransportType::Telnet), link->host,
                                link->port});
+}
+
+// The address-book entry of that site name; 0 or the exit status.
+int TakeEntry(RunOptions& options, std::string_view site) {
+    if (HasSession(options)) return UsageError("more than one session to run");
+    AddressBook book(DiscoverAddressBook());
+    std::string error;
+    if (!book.Load(error)) {
+        const std::string text =
+            FormatResource(Msg::CannotReadAddressBook, {book.Paths().read, error});
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return kExitUsage;
+    }
+    const AddressBookEntry* entry = book.Find(site);
+    if (!entry) {
+        std::fprintf(stderr, "%s\n", FormatResource(Msg::NoAddressBookEntry, {site}).c_str());
+        return kExitUsage;
+    }
+    options.entry = *entry;
+    return 0;
 }
 
 // Returns 0 or the exit status of a usage error.
@@ -191,7 +218,7 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
             name != "--timeout" && name != "--device" && name != "--script" &&
-            name != "--recv-dir" && name != "--zmodem-send") {
+            name != "--recv-dir" && name != "--zmodem-send" && name != "--entry") {
             return UsageError("unknown option \"", arg, "\"");
         }
         const std::optional<std::string_view> value = OptionValue(args, i, name);
@@ -213,6 +240,8 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
                                   "\"");
             }
             options.sends.push_back(std::move(bytes));
+        } else if (name == "--entry") {
+            if (const int status = TakeEntry(options, *value)) return status;
         } else if (name == "--capture") {
             options.capture = std::string(*value);
         } else if (name == "--device") {
@@ -248,10 +277,10 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         if (status) return status;
     }
     // A device alone is a serial line (HostType=3 with it dials a modem).
-    if (!options.setupFile && !options.target && options.device) {
+    if (!HasSession(options) && options.device) {
         options.target = ConnectionValues{static_cast<int32_t>(TransportType::Serial), "", 0};
     }
-    if (!options.setupFile && !options.target) {
+    if (!HasSession(options)) {
         return UsageError(
             "needs a setup file, telnet://HOST, --host, --loopback, --local-shell or --device");
     }
@@ -259,11 +288,18 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
 }
 
 // Loads the session's settings and opens the capture file; 0 or the exit status.
-int PrepareSession(const RunOptions& options, CVT420Doc& session) {
+int PrepareSession(const RunOptions& options, CVT420Doc& session, UserNotifier& user) {
     if (options.setupFile) {
         if (!session.LoadSetupFile(*options.setupFile)) return kExitUsage;
     } else {
-        session.LoadNewSession(Templates(DiscoverTemplateFolders()), *options.target);
+        const Templates templates(DiscoverTemplateFolders());
+        session.LoadNewSession(templates, options.target.value_or(ConnectionValues{}));
+        std::lock_guard lock(session.Lock());
+        if (options.entry && !ApplyAddressBookEntry(*options.entry, templates,
+                                                    session.Emulator().Settings(), session.Keys(),
+                                                    user)) {
+            return kExitUsage;
+        }
     }
     {
         std::lock_guard lock(session.Lock());
@@ -310,7 +346,7 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     if (printing) session.SetPrintBackend(std::move(printing));
     session.AddObserver(&watch);
     session.AddObserver(&progress);
-    if (const int status = PrepareSession(options, session)) return status;
+    if (const int status = PrepareSession(options, session, user)) return status;
     int32_t hostType;
     {
         std::lock_guard lock(session.Lock());
@@ -321,6 +357,10 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     if (line) user.Hold();
 
     if (!session.OpenConnection(false)) {
+        if (options.entry) {
+            user.Notify(Msg::ConnectionNotSupported);
+            return kExitUsage;
+        }
         return UsageError("no connection can be made for HostType ", std::to_string(hostType));
     }
     // The transport gives up connecting by itself; this bound only guards that.

@@ -20,7 +20,7 @@ constexpr Command kCommands[] = {
      "      [--print-to FILE [--print-page LINESxCOLUMNS]] [FILE|-]"},
     {"run", tamsivane::RunSession,
      "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback |\n"
-     "      --local-shell]\n"
+     "      --local-shell | --entry NAME]\n"
      "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
      "      [--capture FILE] [--recv-dir DIR] [--zmodem-send FILE]... [--timeout SECONDS]\n"
      "      [--print-to FILE [--print-page LINESxCOLUMNS]] [--dump text|json|none]"},

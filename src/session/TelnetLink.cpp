@@ -31,12 +31,13 @@ std::optional<int> ParsePortNumber(std::string_view text) {
 
 bool IsTelnetLink(std::string_view text) { return StartsWithNoCase(text, kScheme); }
 
-std::optional<TelnetTarget> ParseTelnetLink(std::string_view link) {
+std::optional<TelnetTarget> ParseTelnetLink(std::string_view link, int defaultPort) {
     if (IsTelnetLink(link)) link.remove_prefix(kScheme.size());
     if (link.substr(0, 2) == "//") link.remove_prefix(2);
     if (!link.empty() && link.back() == '/') link.remove_suffix(1);
 
     TelnetTarget target;
+    target.port = defaultPort;
     std::string_view rest;
     if (!link.empty() && link.front() == '[') {
         // A bracketed IPv6 address, whose own colons are not the port's.

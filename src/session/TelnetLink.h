@@ -21,7 +21,7 @@ std::optional<int> ParsePortNumber(std::string_view text);
 bool IsTelnetLink(std::string_view text);
 // The host and port of a link ("telnet:" and "//" before it and one "/" after
 // it are optional); nullopt for an empty host or a port that is not a
-// number from 1 to 65535.
-std::optional<TelnetTarget> ParseTelnetLink(std::string_view link);
+// number from 1 to 65535.  Without a port the link means defaultPort.
+std::optional<TelnetTarget> ParseTelnetLink(std::string_view link, int defaultPort = kTelnetPort);
 
 } // namespace tamsivane

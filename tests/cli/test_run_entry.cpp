@@ -1,0 +1,81 @@
+// tamsivane-cli run --entry: a session opened from the address book kept
+// beside the program, as the desktop's Connect opens it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "TempFolder.h"
+#include "TestPeers.h"
+
+namespace tamsivane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of the program in a folder of its own, so that its address book
+// is the test's.
+class RunEntryTest : public ::testing::Test {
+protected:
+    RunEntryTest() {
+        fs::copy_file(TAMSIVANE_CLI, folder_.File("tamsivane-cli"));
+        fs::copy_file(fs::path(TAMSIVANE_CLI).parent_path() / "default.qzv",
+                      folder_.File("default.qzv"));
+    }
+    void WriteBook(const std::string& text) {
+        std::ofstream(folder_.File("AddrBook.Txt"), std::ios::binary) << text;
+    }
+    struct Result {
+        int status;
+        std::string output;
+        std::string errors;
+    };
+    Result Run(const std::string& arguments) {
+        const std::string out = folder_.File("out.txt");
+        const std::string err = folder_.File("err.txt");
+        const int status = std::system((folder_.File("tamsivane-cli") + " run " + arguments + " >" +
+                                        out + " 2>" + err + " </dev/null")
+                                           .c_str());
+        const auto read = [](const std::string& path) {
+            std::ifstream in(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        };
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(out), read(err)};
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(RunEntryTest, AnUnknownNameIsAUsageError) {
+    WriteBook("known\r\nTelnet\r\nhost\r\n\r\n##No Script\r\n");
+    const Result result = Run("--entry 'no such host' --dump none");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.errors, "No address book entry named no such host.\n");
+}
+
+TEST_F(RunEntryTest, AnEntryConnectsAndRunsItsLoginScript) {
+    ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
+    ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", TAMSIVANE_FAKE_LOGIN});
+    ASSERT_GT(server.Port(), 0);
+    WriteBook("login host\r\nTELNET\r\n127.0.0.1:" + std::to_string(server.Port()) +
+              "\r\n\r\n##Start Script\r\nterm.Wait('login:');\r\nterm.Send('alice<CR>');\r\n"
+              "term.Wait('Password:');\r\nterm.Send('secret<CR>');\r\n##End Script\r\n");
+    const Result result = Run("--entry 'login host' --timeout 20");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_NE(result.output.find("Welcome"), std::string::npos) << result.output;
+}
+
+TEST_F(RunEntryTest, AnSshOneEntryIsNotSupported) {
+    WriteBook("old\r\nSSH1\r\nhost\r\n\r\n##No Script\r\n");
+    const Result result = Run("--entry old --dump none");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.errors, "This kind of connection is not supported.\n");
+}
+
+} // namespace
+} // namespace tamsivane::testing
