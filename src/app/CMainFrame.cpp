@@ -27,6 +27,8 @@
 #include "app/CommandActions.h"
 #include "app/DesktopUser.h"
 #include "app/HelpFiles.h"
+#include "app/PrintCommands.h"
+#include "app/QtPrinting.h"
 #include "app/SessionInput.h"
 #include "app/ToolBarIcons.h"
 #include "app/TransferMonitor.h"
@@ -169,7 +171,9 @@ void CMainFrame::CreateStatusBar(const ProfileWindowValues& values) {
 // --- opening sessions ---------------------------------------------------------
 
 std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
-    return std::make_shared<CVT420Doc>(user_);
+    auto doc = std::make_shared<CVT420Doc>(user_);
+    doc->SetPrintBackend(std::make_shared<QtPrintBackend>(ReadPrintDevices(profile_)));
+    return doc;
 }
 
 CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {
@@ -445,7 +449,12 @@ void CMainFrame::PostCommand(int id) {
     QMetaObject::invokeMethod(this, [this, id] { Execute(id); }, Qt::QueuedConnection);
 }
 
-void CMainFrame::UpdateCommands() { commands_->Update(); }
+void CMainFrame::UpdateCommands() {
+    commands_->Update();
+    const CVT420Doc* doc = ActiveDocument();
+    printingPane_->setText(doc != nullptr && doc->PrintingMode() != PrintMode::None ? "Printing"
+                                                                                    : QString());
+}
 
 void CMainFrame::SetNewConnectionHandler(std::function<void()> handler) {
     newConnection_ = std::move(handler);
@@ -618,6 +627,9 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::SendZModem, {[this] { SendFileCommand(); }, mayTransfer});
     c.SetHandler(Command::Capture, {[this] { CaptureCommand(); }, hasSession,
                                 sessionTest([](const CVT420Doc& doc) { return doc.IsCapturing(); })});
+
+    InstallPrintCommands(c, {[this] { return ActiveDocument(); }, [this] { return ActiveView(); },
+                             this});
 
     c.SetHandler(Command::ToolBar, toggleBar(toolBar_));
     c.SetHandler(Command::StatusBar, toggleBar(statusBar()));

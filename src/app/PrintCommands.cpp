@@ -1,0 +1,88 @@
+#include "app/PrintCommands.h"
+
+#include <mutex>
+#include <utility>
+
+#include "app/CommandActions.h"
+#include "app/QtPrinting.h"
+#include "keyboard/CommandIds.h"
+#include "session/CVT420Doc.h"
+#include "view/CVT420View.h"
+
+namespace tamsivane {
+namespace {
+
+bool HasSelection(const CVT420View* view) { return view != nullptr && view->HasSelection(); }
+
+// The display lines a selection covers.  A stream dragged to the start of a
+// row selects nothing on that row, so the row is not printed.
+std::pair<int, int> SelectedLines(const Selection& selection) {
+    const bool lastRowEmpty = !selection.rectangular && selection.endColumn < 0;
+    return {selection.startRow, lastRowEmpty ? selection.endRow - 1 : selection.endRow};
+}
+
+// Print setup on a copy of the session's settings, so that the dialog runs
+// without the session lock; OK stores the chosen printer in the session.
+void PrintSetup(CVT420Doc& doc, QWidget* parent) {
+    SettingsStore edited;
+    {
+        std::lock_guard lock(doc.Lock());
+        edited.CopyFrom(doc.Emulator().Settings());
+    }
+    if (!RunPrintSetup(parent, edited)) return;
+    {
+        std::lock_guard lock(doc.Lock());
+        doc.Emulator().Settings().SetPrinter(edited.GetPrinter({}));
+    }
+    doc.SetModified(true);
+}
+
+} // namespace
+
+void InstallPrintCommands(CommandActions& commands, PrintCommandTargets targets) {
+    const auto idle = [targets] {
+        const CVT420Doc* doc = targets.document();
+        return doc != nullptr && doc->PrintingMode() == PrintMode::None;
+    };
+    const auto printSelection = [targets] {
+        CVT420View* view = targets.view();
+        if (!HasSelection(view)) return;
+        const auto [first, last] = SelectedLines(view->CurrentSelection());
+        view->Document().PrintLines(first, last);
+    };
+    const auto printPage = [targets] {
+        if (CVT420Doc* doc = targets.document()) doc->PrintScreenPage();
+    };
+
+    commands.SetHandler(Command::PrintPage, {printPage, idle});
+    commands.SetHandler(Command::PrintSelection,
+                        {printSelection, [targets, idle] { return idle() && HasSelection(targets.view()); }});
+    commands.SetHandler(Command::PrintAll, {[targets] {
+                                                if (CVT420Doc* doc = targets.document()) doc->PrintAllLines();
+                                            },
+                                            idle});
+    commands.SetHandler(Command::Print, {[targets, printSelection, printPage] {
+                                             if (HasSelection(targets.view())) {
+                                                 printSelection();
+                                             } else {
+                                                 printPage();
+                                             }
+                                         },
+                                         idle});
+    commands.SetHandler(Command::PrintingMode,
+                        {[targets] {
+                             if (CVT420Doc* doc = targets.document()) doc->TogglePrintingMode();
+                         },
+                         [targets] { return targets.document() != nullptr; },
+                         [targets] {
+                             const CVT420Doc* doc = targets.document();
+                             return doc != nullptr && doc->PrintingMode() == PrintMode::AutoPrint;
+                         }});
+    commands.SetHandler(Command::PrintSetup, {[targets] {
+                                                  if (CVT420Doc* doc = targets.document())
+                                                      PrintSetup(*doc, targets.dialogParent);
+                                              },
+                                              idle});
+}
+
+} // namespace tamsivane

@@ -1,0 +1,203 @@
+#include "app/QtPrinting.h"
+
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+#include <array>
+
+#include "config/SettingsStore.h"
+#include "print/DeviceMode.h"
+#include "view/CellFont.h"
+
+namespace tamsivane {
+namespace {
+
+// The stored paper numbers and the page sizes they stand for.
+struct PaperSize {
+    int number;
+    QPageSize::PageSizeId id;
+};
+constexpr std::array kPaperSizes = {
+    PaperSize{1, QPageSize::Letter},     PaperSize{3, QPageSize::Tabloid},
+    PaperSize{4, QPageSize::Ledger},     PaperSize{5, QPageSize::Legal},
+    PaperSize{7, QPageSize::Executive},  PaperSize{8, QPageSize::A3},
+    PaperSize{9, QPageSize::A4},         PaperSize{11, QPageSize::A5},
+    PaperSize{12, QPageSize::B4},        PaperSize{13, QPageSize::B5},
+    PaperSize{20, QPageSize::Envelope10}, PaperSize{27, QPageSize::EnvelopeDL},
+    PaperSize{28, QPageSize::EnvelopeC5}, PaperSize{34, QPageSize::EnvelopeB5},
+};
+
+class PrinterDocument final : public PageSurface {
+public:
+    PrinterDocument(std::unique_ptr<QPrinter> printer, const CellFont& font)
+        : printer_(std::move(printer)), font_(font) {
+        const QRect page = printer_->pageLayout().paintRectPixels(printer_->resolution());
+        metrics_ = MetricsForPage(page.width(), page.height(), font_.width, font_.height);
+    }
+    ~PrinterDocument() override {
+        if (painter_.isActive()) Abort();
+    }
+
+    bool Begin() {
+        if (!painter_.begin(printer_.get())) return false;
+        painter_.setFont(font_.font);
+        painter_.setPen(Qt::black);
+        return true;
+    }
+    PageMetrics Metrics() const override { return metrics_; }
+    // The first page comes with the document.
+    bool StartPage() override { return pages_++ == 0 || printer_->newPage(); }
+    void DrawLine(int line, std::u16string_view text) override {
+        painter_.drawText(0, line * font_.height + font_.ascent,
+                          QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    }
+    bool EndPage() override { return painter_.isActive(); }
+    void EndDocument() override { painter_.end(); }
+    void Abort() override {
+        printer_->abort();
+        painter_.end();
+    }
+
+private:
+    std::unique_ptr<QPrinter> printer_;
+    CellFont font_;
+    QPainter painter_;
+    PageMetrics metrics_;
+    int pages_ = 0;
+};
+
+std::optional<QPageSize::PageSizeId> PageSizeOfPaper(int number) {
+    const auto it = std::find_if(kPaperSizes.begin(), kPaperSizes.end(),
+                                 [number](const PaperSize& p) { return p.number == number; });
+    if (it == kPaperSizes.end()) return std::nullopt;
+    return it->id;
+}
+
+std::optional<int> PaperOfPageSize(QPageSize::PageSizeId id) {
+    const auto it = std::find_if(kPaperSizes.begin(), kPaperSizes.end(),
+                                 [id](const PaperSize& p) { return p.id == id; });
+    if (it == kPaperSizes.end()) return std::nullopt;
+    return it->number;
+}
+
+QPrinterInfo ChosenPrinter(const PrinterChoice& choice) {
+    return choice.isDefault ? QPrinterInfo::defaultPrinter()
+                            : QPrinterInfo::printerInfo(QString::fromStdString(choice.deviceName));
+}
+
+} // namespace
+
+void QtPrintBackend::PrintToPdf(const QString& path, const QPageSize& pageSize) {
+    pdfPath_ = path;
+    pdfPageSize_ = pageSize;
+}
+
+std::string QtPrintBackend::DefaultPrinterEntry() const {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) return {};
+    return (info.printerName() + "," + info.makeAndModel()).toStdString();
+}
+
+std::unique_ptr<PageSurface> QtPrintBackend::StartDocument(const PrintSettings& settings,
+                                                           std::string_view title,
+                                                           DocumentFailure& failure) {
+    std::unique_ptr<QPrinter> printer;
+    if (pdfPath_) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(*pdfPath_);
+        printer->setPageSize(pdfPageSize_);
+        printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    } else {
+        const QPrinterInfo info = ChosenPrinter(settings.printer);
+        if (info.isNull()) {
+            failure = DocumentFailure::CannotSetup;
+            return nullptr;
+        }
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        ApplyDeviceMode(*printer, settings.printer.deviceMode);
+    }
+    printer->setDocName(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    const CellFont font = MakeCellFont(QString::fromStdString(settings.fontName),
+                                       std::max(1, settings.fontSize), settings.fontBold,
+                                       printer->resolution());
+    auto document = std::make_unique<PrinterDocument>(std::move(printer), font);
+    if (!document->Begin()) {
+        failure = DocumentFailure::CannotStart;
+        return nullptr;
+    }
+    failure = DocumentFailure::None;
+    return document;
+}
+
+void ApplyDeviceMode(QPrinter& printer, const std::vector<uint8_t>& deviceMode) {
+    const DeviceModeFields fields = ReadDeviceMode(deviceMode);
+    if (fields.orientation) {
+        printer.setPageOrientation(*fields.orientation == DeviceModeValue::Landscape
+                                       ? QPageLayout::Landscape
+                                       : QPageLayout::Portrait);
+    }
+    if (fields.paperSize) {
+        if (const auto id = PageSizeOfPaper(*fields.paperSize)) printer.setPageSize(QPageSize(*id));
+    }
+    if (fields.copies) printer.setCopyCount(std::max(1, *fields.copies));
+    if (fields.colour) {
+        printer.setColorMode(*fields.colour == DeviceModeValue::Monochrome ? QPrinter::GrayScale
+                                                                           : QPrinter::Color);
+    }
+    if (fields.duplex) {
+        printer.setDuplex(*fields.duplex == DeviceModeValue::DuplexLongEdge
+                              ? QPrinter::DuplexLongSide
+                          : *fields.duplex == DeviceModeValue::DuplexShortEdge
+                              ? QPrinter::DuplexShortSide
+                              : QPrinter::DuplexNone);
+    }
+    if (fields.collate) printer.setCollateCopies(*fields.collate);
+}
+
+void StorePrinterChoice(const QPrinter& printer, SettingsStore& settings) {
+    PrinterChoice choice;
+    choice.isDefault = false;
+    choice.deviceName = printer.printerName().toStdString();
+    choice.driverName =
+        QPrinterInfo::printerInfo(printer.printerName()).makeAndModel().toStdString();
+    const uint8_t* stored = settings.GetBlock(P::PrinterParam);
+    choice.deviceMode.assign(stored, stored + kPrinterParamSize);
+
+    DeviceModeFields fields;
+    fields.name = choice.deviceName;
+    fields.orientation = printer.pageLayout().orientation() == QPageLayout::Landscape
+                             ? DeviceModeValue::Landscape
+                             : DeviceModeValue::Portrait;
+    fields.paperSize = PaperOfPageSize(printer.pageLayout().pageSize().id());
+    fields.copies = std::clamp(printer.copyCount(), 1, 0x7FFF);
+    fields.colour = printer.colorMode() == QPrinter::GrayScale ? DeviceModeValue::Monochrome
+                                                               : DeviceModeValue::Colour;
+    const QPrinter::DuplexMode duplex = printer.duplex();
+    fields.duplex = duplex == QPrinter::DuplexLongSide    ? DeviceModeValue::DuplexLongEdge
+                    : duplex == QPrinter::DuplexShortSide ? DeviceModeValue::DuplexShortEdge
+                                                          : DeviceModeValue::Simplex;
+    fields.collate = printer.collateCopies();
+    WriteDeviceMode(choice.deviceMode, fields);
+    settings.SetPrinter(choice);
+}
+
+bool RunPrintSetup(QWidget* parent, SettingsStore& settings) {
+    const PrinterChoice stored = settings.GetPrinter({});
+    QPrinter printer(QPrinter::HighResolution);
+    const QPrinterInfo info = ChosenPrinter(stored);
+    if (!info.isNull()) printer.setPrinterName(info.printerName());
+    ApplyDeviceMode(printer, stored.deviceMode);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle("Print Setup");
+    dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    StorePrinterChoice(printer, settings);
+    return true;
+}
+
+} // namespace tamsivane
