@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -17,6 +16,7 @@
 #include <thread>
 
 #include "platform/PollRetrying.h"
+#include "platform/UserAccount.h"
 
 extern char** environ;
 
@@ -30,24 +30,6 @@ constexpr std::chrono::milliseconds kExecLimit{10000};
 // How long a program killed with SIGKILL may take to be reaped.
 constexpr std::chrono::milliseconds kKillLimit{5000};
 constexpr std::chrono::milliseconds kReapTick{10};
-
-std::string PasswordEntryField(char* passwd::* field) {
-    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(static_cast<size_t>(size > 0 ? size : 16384));
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found) {
-        return {};
-    }
-    const char* value = found->*field;
-    return value ? value : "";
-}
-
-std::string EnvironmentOr(const char* name, char* passwd::* field) {
-    const char* value = std::getenv(name);
-    if (value && *value) return value;
-    return PasswordEntryField(field);
-}
 
 int OpenPidFd(pid_t pid) {
 #ifdef SYS_pidfd_open
@@ -114,11 +96,11 @@ int ExecOutcome(int readEnd) {
 
 PtyCommand LoginShellCommand() {
     PtyCommand command;
-    command.path = EnvironmentOr("SHELL", &passwd::pw_shell);
+    command.path = LoginShell();
     if (command.path.empty()) command.path = "/bin/sh";
     const size_t slash = command.path.rfind('/');
     command.arguments = {"-" + command.path.substr(slash == std::string::npos ? 0 : slash + 1)};
-    command.folder = EnvironmentOr("HOME", &passwd::pw_dir);
+    command.folder = HomeFolder();
     return command;
 }
 
