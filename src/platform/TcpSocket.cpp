@@ -210,6 +210,16 @@ void CTcpSocket::Close() {
     backlogStart_ = 0;
 }
 
+int CTcpSocket::TakeDescriptor() {
+    std::lock_guard lock(mutex_);
+    const int fd = fd_;
+    fd_ = -1;
+    closed_ = true;
+    backlog_.clear();
+    backlogStart_ = 0;
+    return fd;
+}
+
 bool CTcpSocket::QueueLocked(const uint8_t* data, size_t length) {
     if (BacklogSizeLocked() + length > kBacklogLimit) return false;
     const bool wasEmpty = BacklogSizeLocked() == 0;

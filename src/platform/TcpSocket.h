@@ -70,6 +70,10 @@ public:
     bool Release(std::string_view first = {});
 
     void Close();
+    // I/O thread, once connected and before anything was sent: hands the
+    // connection to another owner (an SSH session), which closes it; the
+    // socket is closed from then on.  -1 when not connected.
+    int TakeDescriptor();
 
 private:
     // Under mutex_.  Writes from the front of the backlog until it is empty

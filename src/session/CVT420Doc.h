@@ -246,6 +246,14 @@ public:
     void TransferReceive(const uint8_t* data, size_t length) override;
     SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return user_; }
+    bool ConfirmHostKey(std::string_view question,
+                        const std::function<bool()>& cancelled) override {
+        return user_.ConfirmHostKey(question, cancelled);
+    }
+    std::optional<std::string> AskPassword(std::string_view prompt,
+                                           const std::function<bool()>& cancelled) override {
+        return user_.AskPassword(prompt, cancelled);
+    }
     LineDevices Lines() const override { return lines_; }
     void SentBytes(const uint8_t* data, size_t length) override;
     void StateChanged(TransportState state) override;

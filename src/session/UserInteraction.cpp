@@ -26,6 +26,19 @@ constexpr SessionCommand kSessionCommands[] = {
 
 } // namespace
 
+bool UserInteraction::ConfirmHostKey(std::string_view question,
+                                     const std::function<bool()>& cancelled) {
+    const int style = 4 /* Yes No */ | 0x20 /* question */ | 0x100 /* No the default */;
+    return MessageBox(question, "Tamsivane", style, cancelled) == MessageBoxResult::Yes;
+}
+
+std::optional<std::string> UserInteraction::AskPassword(std::string_view prompt,
+                                                        const std::function<bool()>& cancelled) {
+    std::optional<std::string> typed = InputBox(prompt, "", InputStyle::Password, cancelled);
+    if (typed && typed->empty()) typed.reset();
+    return typed;
+}
+
 int UserInteraction::MessageBox(std::string_view text, std::string_view, int style,
                                 const std::function<bool()>&) {
     ShowMessage(0, text);

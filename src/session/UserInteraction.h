@@ -28,6 +28,17 @@ public:
     // chose none.  Same threads as Ask.
     virtual std::string ChooseSaveFile(std::string_view caption) = 0;
 
+    // --- what a connection asks while it is made, on its I/O thread without
+    // the session lock; cancelled() as below.
+    //
+    // A host key to trust: true for Yes.  By default a message box with Yes
+    // and No, No the default.
+    virtual bool ConfirmHostKey(std::string_view question, const std::function<bool()>& cancelled);
+    // A password, typed hidden; nothing when none (or an empty one) was
+    // given.  By default an input box in the password style.
+    virtual std::optional<std::string> AskPassword(std::string_view prompt,
+                                                   const std::function<bool()>& cancelled);
+
     // --- what scripts ask for, on the script's thread without the session
     // lock.  Waits for the user end early, with the default answer, once
     // cancelled() turns true (the session is closing).  The defaults are

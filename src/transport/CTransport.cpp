@@ -184,10 +184,14 @@ void CTransport::RunConnection() {
 }
 
 // The system's message, then what failed and why on a line of its own.
-void CTransport::ReportCannotConnect() {
+std::string CTransport::CannotConnectMessage() const {
     std::string text(ResourceString(Msg::CannotConnect));
     if (const std::string failure = ConnectFailure(); !failure.empty()) text += "\n" + failure;
-    host_.Notifier().ShowMessage(Msg::CannotConnect, text);
+    return text;
+}
+
+void CTransport::ReportCannotConnect() {
+    host_.Notifier().ShowMessage(Msg::CannotConnect, CannotConnectMessage());
 }
 
 void CTransport::Deliver() {

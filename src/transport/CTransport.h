@@ -105,6 +105,10 @@ public:
     // I/O thread, after Connect failed: what failed and why, in one line for
     // the user ("host port 23: connection refused"); empty when there is no more to say.
     virtual std::string ConnectFailure() const { return {}; }
+    // I/O thread, after Connect failed: the whole message for the user,
+    // by default "Cannot connect to remote host." and ConnectFailure() on a
+    // line of its own.
+    virtual std::string CannotConnectMessage() const;
 
 protected:
     // Stops and joins the I/O thread; concrete destructors call it first.

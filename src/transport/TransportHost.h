@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "config/LineDevices.h"
@@ -66,6 +69,23 @@ public:
     // Protocol notes for the debug capture (session lock held); written only
     // while a capture file is open.
     virtual void Capture(std::string_view text) { (void)text; }
+
+    // I/O thread, no lock held, while connecting: questions for the user.
+    // Each waits for the answer, and gives the default once cancelled()
+    // turns true.  A host key to trust: true for Yes, by default No.
+    virtual bool ConfirmHostKey(std::string_view question,
+                                const std::function<bool()>& cancelled) {
+        (void)question;
+        (void)cancelled;
+        return false;
+    }
+    // A password, never stored; nothing when none was given (the default).
+    virtual std::optional<std::string> AskPassword(std::string_view prompt,
+                                                   const std::function<bool()>& cancelled) {
+        (void)prompt;
+        (void)cancelled;
+        return std::nullopt;
+    }
 
     // Any thread, possibly under the session lock: post, never block.
     virtual void StateChanged(TransportState state) { (void)state; }
