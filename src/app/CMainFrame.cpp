@@ -36,6 +36,7 @@
 #include "keyboard/CommandIds.h"
 #include "script/MacroTargets.h"
 #include "session/AddressBookSession.h"
+#include "session/TransportFactory.h"
 #include "view/CVT420View.h"
 #include "view/CVtKeyboardWnd.h"
 #include "view/ViewHost.h"
@@ -222,7 +223,7 @@ bool CMainFrame::OpenConnection(CVT420Doc& doc, bool noConnect, int noTransportM
         std::lock_guard lock(doc.Lock());
         hostType = doc.Emulator().Settings().GetNumber(P::HostType);
     }
-    user_.ShowMessage(0, "No connection can be made for HostType " + std::to_string(hostType) + ".");
+    user_.ShowMessage(0, NoTransportMessage(hostType));
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include "transport/CModemTransport.h"
 #include "transport/CSerialTransport.h"
 #include "transport/CShellTransport.h"
+#include "transport/CSshTransport.h"
 #include "transport/CTelnetTransport.h"
 
 namespace tamsivane {
@@ -24,10 +25,20 @@ constexpr TransportKind kTransportKinds[] = {
     {TransportType::Serial, &Make<CSerialTransport>},
     {TransportType::Local, &Make<CLocalTransport>},
     {TransportType::Modem, &Make<CModemTransport>},
+    {TransportType::Ssh2Entry, &Make<CSshTransport>},
     {TransportType::Shell, &Make<CShellTransport>},
+    {TransportType::Ssh, &Make<CSshTransport>},
 };
 
+// The address book's SSH1 entries: an obsolete protocol, never offered.
+constexpr int32_t kSsh1Entry = 6;
+
 } // namespace
+
+std::string NoTransportMessage(int32_t hostType) {
+    if (hostType == kSsh1Entry) return "This kind of connection is not supported.";
+    return "No connection can be made for HostType " + std::to_string(hostType) + ".";
+}
 
 std::unique_ptr<CTransport> MakeTransport(int32_t hostType, TransportHost& host) {
     for (const TransportKind& kind : kTransportKinds) {

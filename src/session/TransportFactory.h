@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "transport/CTransport.h"
 
@@ -12,5 +13,8 @@ namespace tamsivane {
 // Called under the session lock (a transport may read settings as it is made).
 // nullptr for a HostType without a transport.
 std::unique_ptr<CTransport> MakeTransport(int32_t hostType, TransportHost& host);
+// What the user is told when HostType makes no transport: SSH1 (6) is not
+// supported; other values name themselves.
+std::string NoTransportMessage(int32_t hostType);
 
 } // namespace tamsivane

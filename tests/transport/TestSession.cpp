@@ -45,6 +45,29 @@ bool TestSession::WaitForState(TransportState state, std::chrono::milliseconds l
     return WaitFor([&] { return transport_->State() == state; }, limit);
 }
 
+bool TestSession::ConfirmHostKey(std::string_view question, const std::function<bool()>&) {
+    std::lock_guard lock(recordMutex_);
+    questions_.emplace_back(question);
+    return acceptHostKey.load();
+}
+
+std::optional<std::string> TestSession::AskPassword(std::string_view,
+                                                    const std::function<bool()>&) {
+    std::lock_guard lock(recordMutex_);
+    ++passwordRequests_;
+    return typedPassword;
+}
+
+std::vector<std::string> TestSession::Questions() {
+    std::lock_guard lock(recordMutex_);
+    return questions_;
+}
+
+int TestSession::PasswordRequests() {
+    std::lock_guard lock(recordMutex_);
+    return passwordRequests_;
+}
+
 std::vector<TransportState> TestSession::States() {
     std::lock_guard lock(recordMutex_);
     return states_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ public:
     void SetTransferRunning(bool on) { transferRunning_ = on; }
     // What Lines() gives a transport made from here on.
     LineDevices lines;
+    // The user's answers while connecting: to a host key, and the password typed.
+    std::atomic<bool> acceptHostKey{false};
+    std::optional<std::string> typedPassword; // set before the transport starts
+    std::vector<std::string> Questions(); // host-key questions asked
+    int PasswordRequests();
     // Called on the I/O thread after each received block (session lock held).
     std::function<void()> onScreenChanged;
 
@@ -55,6 +61,9 @@ public:
     SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return *this; }
     LineDevices Lines() const override { return lines; }
+    bool ConfirmHostKey(std::string_view question, const std::function<bool()>&) override;
+    std::optional<std::string> AskPassword(std::string_view prompt,
+                                           const std::function<bool()>&) override;
     bool TransferRunning() const override { return transferRunning_; }
     void TransferReceive(const uint8_t* data, size_t length) override;
     void SentBytes(const uint8_t* data, size_t length) override;
@@ -82,6 +91,8 @@ private:
     std::string sent_;
     std::string transferBytes_;
     std::string captured_;
+    std::vector<std::string> questions_;
+    int passwordRequests_ = 0;
 };
 
 } // namespace tamsivane::testing

@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
+#include "ScopedVariable.h"
 #include "TestSession.h"
 #include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
@@ -39,25 +39,6 @@ protected:
 
     TestSession session;
     CShellTransport* shell = nullptr;
-};
-
-// SHELL set for one test (the user's own login shell may take long to start).
-class ScopedShell {
-public:
-    explicit ScopedShell(const char* shell) {
-        if (const char* before = std::getenv("SHELL")) saved_ = before;
-        setenv("SHELL", shell, 1);
-    }
-    ~ScopedShell() {
-        if (saved_) {
-            setenv("SHELL", saved_->c_str(), 1);
-        } else {
-            unsetenv("SHELL");
-        }
-    }
-
-private:
-    std::optional<std::string> saved_;
 };
 
 bool ProcessExists(pid_t pid) {
@@ -101,7 +82,8 @@ TEST_F(ShellTransportTest, WithoutSetHostSizeTheTerminalKeepsItsSize) {
 }
 
 TEST_F(ShellTransportTest, TheProgramsEndEndsTheSession) {
-    const ScopedShell shell("/bin/sh");
+    // The user's own login shell may take long to start.
+    const ScopedVariable shell("SHELL", "/bin/sh");
     OpenConnected("");
     ASSERT_TRUE(session.Type("echo \"shell=$0 in $PWD\"; exit\r"));
     ASSERT_TRUE(session.WaitForState(TransportState::Closed));
@@ -131,7 +113,7 @@ TEST_F(ShellTransportTest, AProgramIgnoringTheHangupIsKilledAndReaped) {
 }
 
 TEST_F(ShellTransportTest, AProgramThatCannotStartIsShownAndEndsTheSession) {
-    const ScopedShell shell("/nonexistent/shell");
+    const ScopedVariable shell("SHELL", "/nonexistent/shell");
     Open("");
     ASSERT_TRUE(session.WaitForState(TransportState::Closed));
     EXPECT_NE(session.ScreenText().find("/nonexistent/shell: No such file or directory"),

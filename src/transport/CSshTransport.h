@@ -1,0 +1,85 @@
+// A session with a shell on a host reached by SSH: the host key checked
+// against ~/.ssh/known_hosts (a new one stored only when the user agrees, a
+// changed one always refused), public-key login, then keyboard-interactive
+// and password logins with SshPassword or a password the user types, and a
+// pseudo-terminal named after TermID.  The connection is non-blocking and
+// waited for together with the transport's doorbell.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/OutputBacklog.h"
+#include "transport/CTransport.h"
+
+struct ssh_session_struct;
+struct ssh_channel_struct;
+
+namespace tamsivane {
+
+class CSshTransport final : public CTransport {
+public:
+    static constexpr size_t kReadSize = 1024;
+    static constexpr int kDefaultPort = 22;
+    // The bound of each step of connecting (the TCP connection, the key
+    // exchange, each login attempt, opening the shell); the user's answers
+    // are not counted.
+    static constexpr std::chrono::milliseconds kStepTimeout{30000};
+    static constexpr uint32_t kBreakMs = 500;
+
+    // Constructed under the session lock: HostType 5 (an address-book SSH2
+    // entry) and 8 both make SSH sessions.
+    explicit CSshTransport(TransportHost& host);
+    ~CSshTransport() override;
+
+    bool Initialize() override;
+    bool Connect(const SettingsStore& settings) override;
+    void Close() override;
+    bool Poll() override;
+    // Never waits: what the channel does not take at once is written later.
+    bool Write(const uint8_t* bytes, size_t n) override;
+    bool SendBreak() override;
+    bool ApplySettings(const SettingsStore& settings) override;
+    void KeepAlive() override;
+    void UpdateWindowSize() override;
+    std::string GetName(const SettingsStore& settings) const override;
+    std::string ConnectFailure() const override { return failure_; }
+    std::string CannotConnectMessage() const override;
+
+private:
+    // I/O thread, while connecting: repeats call (under sshMutex_) while it
+    // answers again, waiting for the connection in between; -1 (an error
+    // of libssh's) on stop or after kStepTimeout.
+    int Drive(const std::function<int()>& call, int again);
+    // Waits at most timeout for the connection (input only when wantInput)
+    // or the doorbell.
+    void WaitOnConnection(bool wantInput, std::chrono::milliseconds timeout);
+    bool VerifyHostKey();
+    bool Authenticate(const SettingsStore& settings);
+    bool KeyboardInteractive(const std::function<const std::string*()>& password);
+    bool OpenShell(const SettingsStore& settings);
+    // Fails the connection with libssh's reason.
+    bool Failed(const std::string& what);
+    // I/O thread: bytes stored (> 0), 0 for none now, -1 when the channel or
+    // connection has ended.
+    ptrdiff_t ReadChannel(size_t room);
+    OutputBacklog::Sink ToChannel();
+
+    std::mutex sshMutex_; // around every call into libssh
+    ssh_session_struct* ssh_ = nullptr;
+    ssh_channel_struct* channel_ = nullptr;
+    OutputBacklog output_;
+    uint8_t buffer_[kReadSize]; // I/O thread only
+
+    // I/O thread, while connecting.
+    std::string hostLabel_;  // "host", or "[host]:port" off port 22
+    std::string knownHosts_; // $HOME/.ssh/known_hosts
+    std::string account_;    // "user@host", for the password's prompt
+    std::string failure_;    // why connecting failed
+    bool failureLeads_ = false; // failure_ comes before "Cannot connect"
+};
+
+} // namespace tamsivane
