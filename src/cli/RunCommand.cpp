@@ -2,6 +2,7 @@
 // "default" template and a target), sends texts once it is connected, keeps
 // it until the host closes it or the time is up, and prints the screen.
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -25,7 +26,9 @@
 #include "session/AddressBookSession.h"
 #include "session/CVT420Doc.h"
 #include "session/TelnetLink.h"
+#include "session/TransportFactory.h"
 #include "transport/CModemTransport.h"
+#include "transport/CSshTransport.h"
 #include "transport/CTelnetTransport.h"
 #include "transport/ServiceNames.h"
 
@@ -36,6 +39,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kCommand = "run";
+constexpr std::string_view kSshScheme = "ssh://";
 constexpr double kDefaultTimeout = 10;
 constexpr double kMaxTimeout = 7 * 24 * 3600;
 constexpr auto kConnectLimit =
@@ -58,6 +62,8 @@ struct RunOptions {
     std::optional<std::string> script;
     std::optional<std::string> recvDir;
     std::vector<std::string> zmodemSends; // one batch, after the texts
+    std::optional<std::string> sshUser;   // from ssh://USER@HOST
+    bool acceptNewHostKeys = false;
     double timeout = kDefaultTimeout;
 };
 
@@ -71,7 +77,14 @@ int UsageError(const Parts&... parts) {
 // the screen (the dialling, "Busy"), which is printed first.
 class RunUser final : public UserInteraction {
 public:
+    explicit RunUser(bool acceptNewHostKeys) : acceptNewHostKeys_(acceptNewHostKeys) {}
     ~RunUser() override { Release(); }
+
+    // The question goes to standard error; the answer is --ssh-accept-new.
+    bool ConfirmHostKey(std::string_view question, const std::function<bool()>&) override {
+        ShowMessage(0, question);
+        return acceptNewHostKeys_;
+    }
 
     void ShowMessage(int id, std::string_view text) override {
         {
@@ -111,6 +124,7 @@ public:
     }
 
 private:
+    const bool acceptNewHostKeys_;
     HeadlessUser console_;
     std::mutex mutex_;
     bool holding_ = false;
@@ -167,7 +181,34 @@ int SetTarget(RunOptions& options, ConnectionValues target) {
     return 0;
 }
 
+// ssh://[USER@]HOST[:PORT], port 22 unless given.
+int TakeSshTarget(RunOptions& options, std::string_view arg) {
+    std::string_view rest = arg.substr(kSshScheme.size());
+    if (const size_t at = rest.rfind('@'); at != std::string_view::npos) {
+        options.sshUser = std::string(rest.substr(0, at));
+        rest = rest.substr(at + 1);
+    }
+    const std::optional<TelnetTarget> link = ParseTelnetLink(rest);
+    if (!link || (options.sshUser && options.sshUser->empty())) {
+        return UsageError("not an ssh://[USER@]HOST[:PORT] link: \"", arg, "\"");
+    }
+    const size_t bracket = rest.rfind(']');
+    const bool portGiven =
+        rest.find(':', bracket == std::string_view::npos ? 0 : bracket) != std::string_view::npos;
+    return SetTarget(options, {static_cast<int32_t>(TransportType::Ssh), link->host,
+                               portGiven ? link->port : CSshTransport::kDefaultPort});
+}
+
+bool IsSshLink(std::string_view arg) {
+    if (arg.size() < kSshScheme.size()) return false;
+    for (size_t i = 0; i < kSshScheme.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(arg[i])) != kSshScheme[i]) return false;
+    }
+    return true;
+}
+
 int TakeTarget(RunOptions& options, std::string_view arg) {
+    if (IsSshLink(arg)) return TakeSshTarget(options, arg);
     if (!IsTelnetLink(arg)) {
         if (HasSession(options)) return UsageError("more than one session to run");
         options.setupFile = std::string(arg);
@@ -211,6 +252,10 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         }
         if (arg == "--local-shell") {
             return SetTarget(options, {static_cast<int32_t>(TransportType::Shell), "", 0});
+        }
+        if (arg == "--ssh-accept-new") {
+            options.acceptNewHostKeys = true;
+            return 0;
         }
         bool taken = false;
         if (const int status = TakePrintOption(kCommand, args, i, options.print, taken)) return status;
@@ -282,7 +327,8 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
     }
     if (!HasSession(options)) {
         return UsageError(
-            "needs a setup file, telnet://HOST, --host, --loopback, --local-shell or --device");
+            "needs a setup file, telnet://HOST, ssh://HOST, --host, --loopback, --local-shell or "
+            "--device");
     }
     return 0;
 }
@@ -307,6 +353,7 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session, UserNotifier& 
             ApplySettings(kCommand, session.Emulator().Settings(), options.session.settings);
         if (status) return status;
         if (options.recvDir) session.Emulator().Settings().SetString(P::RecvDir, *options.recvDir);
+        if (options.sshUser) session.Emulator().Settings().SetString(P::SshUser, *options.sshUser);
     }
     if (options.device) {
         LineDevices lines;
@@ -339,7 +386,7 @@ int RunScript(CVT420Doc& session, const std::string& path, Clock::time_point dea
 
 // The session itself, printing through printing when given; its exit status.
 int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
-    RunUser user;
+    RunUser user(options.acceptNewHostKeys);
     SessionWatch watch;
     TransferProgress progress;
     CVT420Doc session(user);
@@ -359,9 +406,10 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     if (!session.OpenConnection(false)) {
         if (options.entry) {
             user.Notify(Msg::ConnectionNotSupported);
-            return kExitUsage;
+        } else {
+            user.ShowMessage(0, NoTransportMessage(hostType));
         }
-        return UsageError("no connection can be made for HostType ", std::to_string(hostType));
+        return kExitUsage;
     }
     // The transport gives up connecting by itself; this bound only guards that.
     if (!watch.WaitForConnection(Clock::now() + kConnectLimit)) {

@@ -19,8 +19,9 @@ constexpr Command kCommands[] = {
      "replay [--set KEY=VALUE]... [--chunk N] [--dump text|json|none]\n"
      "      [--print-to FILE [--print-page LINESxCOLUMNS]] [FILE|-]"},
     {"run", tamsivane::RunSession,
-     "run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback |\n"
-     "      --local-shell | --entry NAME]\n"
+     "run [SETUP.qzv | telnet://HOST[:PORT] | ssh://[USER@]HOST[:PORT] |\n"
+     "      --host HOST [--port PORT] | --loopback | --local-shell | --entry NAME]\n"
+     "      [--ssh-accept-new]\n"
      "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
      "      [--capture FILE] [--recv-dir DIR] [--zmodem-send FILE]... [--timeout SECONDS]\n"
      "      [--print-to FILE [--print-page LINESxCOLUMNS]] [--dump text|json|none]"},

@@ -2,6 +2,7 @@
 // server, on the loop-back connection, from setup files, and the ways a
 // session fails to open.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,9 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "RunCli.h"
+#include "ScopedVariable.h"
+#include "SshPeers.h"
 #include "TempFolder.h"
 #include "TestPeers.h"
 #include "config/SetupFile.h"
@@ -188,19 +192,13 @@ TEST_F(RunTest, LocalShellSessions) {
     // The user's own login shell may be slow to start; sh stands in for it.
     // The first echo ends the line of the prompt that the shell prints after
     // the typed line has been echoed.
-    const char* before = std::getenv("SHELL");
-    const std::string saved = before ? before : "";
-    setenv("SHELL", "/bin/sh", 1);
+    std::optional<ScopedVariable> shellVariable(std::in_place, "SHELL", "/bin/sh");
     const RunResult shell = Run(
         "--local-shell --set TermID=0 --send 'echo; tput cols; stty size; echo $TERM; exit<CR>' "
         "--timeout 30");
-    setenv("SHELL", "/nonexistent/shell", 1);
+    shellVariable.emplace("SHELL", "/nonexistent/shell");
     const RunResult missing = Run("--local-shell --timeout 30");
-    if (before) {
-        setenv("SHELL", saved.c_str(), 1);
-    } else {
-        unsetenv("SHELL");
-    }
+    shellVariable.reset();
     EXPECT_EQ(shell.status, 0) << shell.errors;
     EXPECT_TRUE(HasLine(shell.output, "80")) << shell.output;
     EXPECT_TRUE(HasLine(shell.output, "24 80")) << shell.output;
@@ -218,6 +216,73 @@ TEST_F(RunTest, LocalShellSessions) {
     EXPECT_EQ(command.status, 0) << command.errors;
     EXPECT_TRUE(HasLine(command.output, "cols=132")) << command.output;
     EXPECT_LT(command.elapsed, std::chrono::seconds(20));
+}
+
+TEST_F(RunTest, SshSessionsCheckTheHostKey) {
+    ASSERT_EQ(access(TAMSIVANE_SSHD, X_OK), 0) << "openssh-server is not installed";
+    const ScopedVariable home("HOME", File("home"));
+    const ScopedVariable agent("SSH_AUTH_SOCK", std::nullopt);
+    for (const char* folder : {"home", "home/.ssh", "server"}) {
+        ASSERT_EQ(mkdir(File(folder).c_str(), 0700), 0);
+    }
+    OpenSshServer server(File("server"));
+    ASSERT_TRUE(server.MakeHostKey());
+    ASSERT_TRUE(MakeKeyPair(File("home/.ssh/id_ed25519")));
+    ASSERT_TRUE(server.Authorize(File("home/.ssh/id_ed25519.pub")));
+    ASSERT_TRUE(server.Start()) << server.Log();
+    const std::string target = "ssh://127.0.0.1:" + std::to_string(server.Port());
+
+    // An unknown host key: without --ssh-accept-new the answer is No.
+    const RunResult refused = Run(target + " --timeout 30");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.errors.find("The authenticity of host [127.0.0.1]:"), std::string::npos)
+        << refused.errors;
+    EXPECT_NE(refused.errors.find("Cannot connect to remote host."), std::string::npos);
+
+    const RunResult first =
+        Run(target + " --ssh-accept-new --set TermID=0 --send 'echo; echo $TERM; exit<CR>' "
+                     "--timeout 30");
+    EXPECT_EQ(first.status, 0) << first.errors;
+    EXPECT_TRUE(HasLine(first.output, "vt420")) << first.output;
+    EXPECT_NE(first.errors.find("Do you want to connect and remember this host?"),
+              std::string::npos);
+    // Known now: nothing is asked.
+    const RunResult second = Run(target + " --send 'exit<CR>' --timeout 30");
+    EXPECT_EQ(second.status, 0) << second.errors;
+    EXPECT_EQ(second.errors, "");
+}
+
+TEST_F(RunTest, SshPasswordsStayPrivate) {
+    ASSERT_TRUE(MakeKeyPair(File("host_key")));
+    const ScopedVariable home("HOME", File(""));
+    const std::string password = "pr1vate-Pass";
+    const std::string wrong = "wr0ng-Pass";
+    const std::string capture = File("capture.txt");
+    for (const std::string& given : {password, wrong}) {
+        ListeningProgram server(
+            {TAMSIVANE_SSH_LOGIN_SERVER, File("host_key"), password, "password"});
+        const RunResult result =
+            Run("ssh://someone@127.0.0.1:" + std::to_string(server.Port()) +
+                " --ssh-accept-new --set SshPassword=" + given +
+                " --set CaptureDebug=1 --capture " + capture +
+                " --send 'exit<CR>' --dump json --timeout 30");
+        const std::string everything = result.output + result.errors + ReadFile(capture);
+        EXPECT_EQ(everything.find(given), std::string::npos) << everything;
+        if (given == password) {
+            EXPECT_EQ(result.status, 0) << result.errors;
+            EXPECT_NE(result.output.find("login=password"), std::string::npos) << result.output;
+        } else {
+            EXPECT_EQ(result.status, 2);
+            const std::string failed = "Authentication failed.\nCannot connect to remote host.\n";
+            EXPECT_EQ(result.errors.substr(result.errors.size() - std::min(result.errors.size(),
+                                                                           failed.size())),
+                      failed);
+        }
+    }
+    // The address book's SSH1 entries are refused.
+    const RunResult ssh1 = Run("--loopback --set HostType=6");
+    EXPECT_EQ(ssh1.status, 2);
+    EXPECT_EQ(ssh1.errors, "This kind of connection is not supported.\n");
 }
 
 TEST_F(RunTest, UsageErrors) {
