@@ -60,6 +60,8 @@ int PageOf(std::optional<ConnectionKind> kind) {
     case ConnectionKind::Serial: return 2;
     case ConnectionKind::Modem: return 3;
     case ConnectionKind::TelnetProxy: return 4;
+    case ConnectionKind::LocalShell: return 5;
+    case ConnectionKind::Ssh: return 6;
     case ConnectionKind::Local:
     case ConnectionKind::Debug: return 0;
     }
@@ -82,6 +84,8 @@ CNewConnectionDlg::CNewConnectionDlg(CVT420Doc& doc, const Templates& templates,
     pages_->addWidget(MakeSerialPage(last));
     pages_->addWidget(MakeModemPage(last));
     pages_->addWidget(MakeProxyPage(last));
+    pages_->addWidget(MakeShellPage(last));
+    pages_->addWidget(MakeSshPage(last));
     connect(type_, &QComboBox::currentIndexChanged, this, &CNewConnectionDlg::ShowPageOfType);
     type_->setCurrentIndex(last.type >= 0 && last.type < type_->count() ? last.type : -1);
     ShowPageOfType(type_->currentIndex());
@@ -222,6 +226,30 @@ void CNewConnectionDlg::ConnectFromAddressBook() {
     if (applied) QDialog::accept();
 }
 
+QWidget* CNewConnectionDlg::MakeShellPage(const ConnectionEntries& last) {
+    auto* page = new QGroupBox(tr("Local Shell"), pages_);
+    shellCommand_ = new QLineEdit(Q(last.shellCommand), page);
+    shellCommand_->setObjectName("shellCommand");
+    shellCommand_->setPlaceholderText(tr("(your login shell)"));
+    auto* form = new QFormLayout(page);
+    form->addRow(tr("&Command:"), shellCommand_);
+    return page;
+}
+
+QWidget* CNewConnectionDlg::MakeSshPage(const ConnectionEntries& last) {
+    auto* page = new QGroupBox(tr("SSH Connection"), pages_);
+    const QStringList hosts = ToQStrings(RecentHosts(profile_).Load());
+    sshHost_ = EditableList(page, "sshHost", hosts, hosts.value(0));
+    sshPort_ = EditableList(page, "sshPort", {"SSH"}, Q(last.sshPort));
+    sshUser_ = new QLineEdit(Q(last.sshUser), page);
+    sshUser_->setObjectName("sshUser");
+    auto* form = new QFormLayout(page);
+    form->addRow(tr("&Host:"), sshHost_);
+    form->addRow(tr("&Port:"), sshPort_);
+    form->addRow(tr("&User:"), sshUser_);
+    return page;
+}
+
 void CNewConnectionDlg::ShowPageOfType(int index) {
     const auto& offered = OfferedConnectionTypes();
     const bool chosen = index >= 0 && index < static_cast<int>(offered.size());
@@ -270,6 +298,11 @@ ConnectionEntries CNewConnectionDlg::Entries() const {
     e.flowControl = flowControl_->currentIndex();
     e.modem = modem_->count() == 0 ? -1 : modem_->currentIndex();
     e.phoneNumber = S(phoneNumber_->currentText());
+    // A command keeps its spaces as typed.
+    e.shellCommand = shellCommand_->text().toStdString();
+    e.sshHost = S(sshHost_->currentText());
+    e.sshPort = S(sshPort_->currentText());
+    e.sshUser = S(sshUser_->text());
     return e;
 }
 

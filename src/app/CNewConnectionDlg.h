@@ -42,6 +42,8 @@ private:
     QWidget* MakeSerialPage(const ConnectionEntries& last);
     QWidget* MakeModemPage(const ConnectionEntries& last);
     QWidget* MakeProxyPage(const ConnectionEntries& last);
+    QWidget* MakeShellPage(const ConnectionEntries& last);
+    QWidget* MakeSshPage(const ConnectionEntries& last);
     void ShowPageOfType(int index);
     void FillModems(int selected);
     void ConfigureModems();
@@ -76,6 +78,10 @@ private:
     QComboBox* modem_ = nullptr;
     QLabel* noModem_ = nullptr;
     QComboBox* phoneNumber_ = nullptr;
+    QLineEdit* shellCommand_ = nullptr;
+    QComboBox* sshHost_ = nullptr;
+    QComboBox* sshPort_ = nullptr;
+    QLineEdit* sshUser_ = nullptr;
 };
 
 } // namespace tamsivane

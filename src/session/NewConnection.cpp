@@ -22,9 +22,18 @@ constexpr ConnectionType kTypes[] = {
     {"Telnet", ConnectionKind::Telnet}, {"Serial", ConnectionKind::Serial},
     {"Local", ConnectionKind::Local},   {"Modem", ConnectionKind::Modem},
     {"Telnet Proxy", ConnectionKind::TelnetProxy}, {"Debug", ConnectionKind::Debug},
+    {"Local Shell", ConnectionKind::LocalShell},   {"SSH", ConnectionKind::Ssh},
 };
 
-enum HostTypeValue : int32_t { kTelnet = 0, kSerial = 1, kLoopback = 2, kModem = 3, kDebug = 4 };
+enum HostTypeValue : int32_t {
+    kTelnet = 0,
+    kSerial = 1,
+    kLoopback = 2,
+    kModem = 3,
+    kDebug = 4,
+    kShell = 7,
+    kSsh = 8,
+};
 
 std::optional<int32_t> PositiveDecimal(std::string_view text) {
     if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) {
@@ -100,11 +109,33 @@ const char* ApplyModem(const ConnectionEntries& e, SettingsStore& s, AppProfile&
     return nullptr;
 }
 
+const char* ApplyLocalShell(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+    s.SetString(P::HostName, e.shellCommand);
+    s.SetNumber(P::HostType, kShell);
+    profile.SetString(kSection, "ShellCommand", e.shellCommand);
+    return nullptr;
+}
+
+const char* ApplySsh(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+    if (e.sshHost.empty()) return ConnectionMsg::kNoHost;
+    const auto port = TelnetPort(e.sshPort);
+    if (!port) return ConnectionMsg::kBadSshPort;
+    s.SetString(P::HostName, e.sshHost);
+    s.SetNumber(P::Port, *port);
+    s.SetString(P::SshUser, e.sshUser);
+    s.SetNumber(P::HostType, kSsh);
+    RecentHosts(profile).Add(e.sshHost);
+    profile.SetString(kSection, "SshPort", e.sshPort);
+    profile.SetString(kSection, "SshUser", e.sshUser);
+    return nullptr;
+}
+
 } // namespace
 
 const std::vector<std::string>& OfferedConnectionTypes() {
-    static const std::vector<std::string> kOffered = {"Telnet", "Serial", "Modem", "Telnet Proxy",
-                                                      "Local"};
+    // New kinds go at the end, so that a stored "Type" keeps its meaning.
+    static const std::vector<std::string> kOffered = {"Telnet", "Serial",      "Modem", "Telnet Proxy",
+                                                      "Local",  "Local Shell", "SSH"};
     return kOffered;
 }
 
@@ -150,6 +181,9 @@ ConnectionEntries LoadLastEntries(const AppProfile& profile) {
     e.flowControl = index("FlowControl", 0, std::size(kFlowControls));
     e.modem = std::max(0, profile.GetInt(kSection, "ModemID", 0));
     e.phoneNumber = profile.GetString(kSection, "PhoneNum", "");
+    e.shellCommand = profile.GetString(kSection, "ShellCommand", "");
+    e.sshPort = profile.GetString(kSection, "SshPort", e.sshPort);
+    e.sshUser = profile.GetString(kSection, "SshUser", "");
     return e;
 }
 
@@ -166,6 +200,8 @@ const char* ApplyConnection(const ConnectionEntries& e, SettingsStore& settings,
         case ConnectionKind::Modem: message = ApplyModem(e, settings, profile); break;
         case ConnectionKind::Local: settings.SetNumber(P::HostType, kLoopback); break;
         case ConnectionKind::Debug: settings.SetNumber(P::HostType, kDebug); break;
+        case ConnectionKind::LocalShell: message = ApplyLocalShell(e, settings, profile); break;
+        case ConnectionKind::Ssh: message = ApplySsh(e, settings, profile); break;
         }
     }
     if (message == nullptr) profile.SetInt(kSection, "Type", chosen ? e.type : -1);

@@ -13,11 +13,12 @@
 
 namespace tamsivane {
 
-enum class ConnectionKind { Telnet, Serial, Local, Modem, TelnetProxy, Debug };
+enum class ConnectionKind { Telnet, Serial, Local, Modem, TelnetProxy, Debug, LocalShell, Ssh };
 
 namespace ConnectionMsg {
 inline constexpr const char* kNoHost = "Please input host name or address.";
 inline constexpr const char* kBadTelnetPort = "Invalid Telnet port number.";
+inline constexpr const char* kBadSshPort = "Invalid SSH port number.";
 inline constexpr const char* kBadCommPort = "Invalid comm port name.";
 inline constexpr const char* kBadBaudRate = "Invalid baud rate.";
 inline constexpr const char* kBadPhoneNumber = "Invalid character in phone number.";
@@ -26,7 +27,7 @@ inline constexpr const char* kNoModem = "No modem installed. Please use Configur
 } // namespace ConnectionMsg
 
 // The type list in the dialog's order: "Telnet", "Serial", "Modem",
-// "Telnet Proxy", "Local" ("Debug" is never offered).
+// "Telnet Proxy", "Local", "Local Shell", "SSH" ("Debug" is never offered).
 const std::vector<std::string>& OfferedConnectionTypes();
 std::optional<ConnectionKind> ConnectionKindByName(std::string_view name);
 
@@ -41,7 +42,8 @@ inline constexpr const char* kFlowControls[] = {"None", "Xon/Xoff", "Hardware"};
 
 // What the pages hold.
 struct ConnectionEntries {
-    int type = 5; // index into the offered list; out of range: none chosen
+    // Index into the offered list; out of range (as on first use): none chosen.
+    int type = -1;
     std::string host;
     std::string port = "Telnet";
     std::string proxyHost;
@@ -54,6 +56,10 @@ struct ConnectionEntries {
     int flowControl = 0;
     int modem = 0;    // index in the modem list; -1 without modems
     std::string phoneNumber;
+    std::string shellCommand; // empty: the user's login shell
+    std::string sshHost;
+    std::string sshPort = "SSH";
+    std::string sshUser; // empty: the local user
 };
 
 // The last entries from the profile's "Transport" section (the host list

@@ -258,5 +258,43 @@ TEST(QSettingsProfileTest, SectionsMatchWithoutRegardToCaseAndValuesPersist) {
     EXPECT_EQ(again.GetInt("Window", "Title", -7), -7);
 }
 
+TEST_F(NewConnectionDialogTest, LocalShellAndSshPages) {
+    Open();
+    ChooseType("Local Shell");
+    auto* command = Find<QLineEdit>("shellCommand");
+    EXPECT_TRUE(command->isVisible());
+    EXPECT_FALSE(Find("host")->isVisible());
+    // An empty command is the user's login shell.
+    EXPECT_EQ(ClickOk(), "");
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(Setting(P::HostType), 7);
+    EXPECT_EQ(Text(P::HostName), "");
+
+    Open();
+    ChooseType("SSH");
+    QComboBox* host = Find("sshHost");
+    EXPECT_TRUE(host->isVisible());
+    EXPECT_EQ(Find("sshPort")->currentText(), "SSH");
+    EXPECT_EQ(ClickOk(), M::kNoHost);
+    Type(host, "shellhost");
+    Type(Find("sshPort"), "x22");
+    EXPECT_EQ(ClickOk(), M::kBadSshPort);
+    Type(Find("sshPort"), "2222");
+    QTest::keyClicks(Find<QLineEdit>("sshUser"), "me");
+    EXPECT_EQ(ClickOk(), "");
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(Setting(P::HostType), 8);
+    EXPECT_EQ(Setting(P::Port), 2222);
+    EXPECT_EQ(Text(P::HostName), "shellhost");
+    EXPECT_EQ(Text(P::SshUser), "me");
+
+    Restart();
+    Open();
+    EXPECT_EQ(Find("type")->currentText(), "SSH");
+    EXPECT_EQ(Find("sshHost")->currentText(), "shellhost");
+    EXPECT_EQ(Find("sshPort")->currentText(), "2222");
+    EXPECT_EQ(Find<QLineEdit>("sshUser")->text(), "me");
+}
+
 } // namespace
 } // namespace tamsivane

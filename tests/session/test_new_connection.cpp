@@ -26,9 +26,10 @@ protected:
     MemoryProfile profile_;
 };
 
-TEST_F(NewConnectionTest, OffersTheTypesWithLocalLastAndNeverDebug) {
+TEST_F(NewConnectionTest, OffersTheTypesWithTheNewKindsLastAndNeverDebug) {
     EXPECT_EQ(OfferedConnectionTypes(),
-              (std::vector<std::string>{"Telnet", "Serial", "Modem", "Telnet Proxy", "Local"}));
+              (std::vector<std::string>{"Telnet", "Serial", "Modem", "Telnet Proxy", "Local",
+                                        "Local Shell", "SSH"}));
     EXPECT_EQ(ConnectionKindByName("Debug"), ConnectionKind::Debug);
     EXPECT_FALSE(ConnectionKindByName("telnet"));
 }
@@ -132,6 +133,39 @@ TEST_F(NewConnectionTest, ModemPageChecksThePhoneNumber) {
 TEST_F(NewConnectionTest, LocalIsTheLoopBack) {
     ASSERT_EQ(Apply(Entries("Local")), nullptr);
     EXPECT_EQ(settings_.GetNumber(P::HostType), 2);
+}
+
+TEST_F(NewConnectionTest, LocalShellRunsTheCommandOrTheLoginShell) {
+    ConnectionEntries e = Entries("Local Shell");
+    settings_.SetString(P::HostName, "from-template");
+    ASSERT_EQ(Apply(e), nullptr);
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 7);
+    EXPECT_EQ(settings_.GetString(P::HostName), "");
+    e.shellCommand = "top";
+    ASSERT_EQ(Apply(e), nullptr);
+    EXPECT_EQ(settings_.GetString(P::HostName), "top");
+    EXPECT_EQ(LoadLastEntries(profile_).shellCommand, "top");
+}
+
+TEST_F(NewConnectionTest, SshPageChecksHostAndPortAndRemembersThem) {
+    ConnectionEntries e = Entries("SSH");
+    EXPECT_EQ(e.sshPort, "SSH");
+    EXPECT_STREQ(Apply(e), M::kNoHost);
+    e.sshHost = "shellhost";
+    e.sshPort = "22x";
+    EXPECT_STREQ(Apply(e), M::kBadSshPort);
+    e.sshPort = "ssh";
+    e.sshUser = "me";
+    ASSERT_EQ(Apply(e), nullptr);
+    EXPECT_EQ(settings_.GetNumber(P::HostType), 8);
+    EXPECT_EQ(settings_.GetNumber(P::Port), 22);
+    EXPECT_EQ(settings_.GetString(P::HostName), "shellhost");
+    EXPECT_EQ(settings_.GetString(P::SshUser), "me");
+    EXPECT_EQ(RecentHosts(profile_).Load(), std::vector<std::string>{"shellhost"});
+    const ConnectionEntries last = LoadLastEntries(profile_);
+    EXPECT_EQ(last.sshPort, "ssh");
+    EXPECT_EQ(last.sshUser, "me");
+    EXPECT_EQ(last.type, TypeIndex("SSH"));
 }
 
 TEST_F(NewConnectionTest, OutOfRangeListIndexesFallBackToTheFirst) {
