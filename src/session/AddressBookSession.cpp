@@ -3,6 +3,7 @@
 #include "config/Templates.h"
 #include "session/NewConnection.h"
 #include "session/TelnetLink.h"
+#include "transport/CSshTransport.h"
 #include "transport/TransportHost.h"
 
 namespace tamsivane {
@@ -22,15 +23,17 @@ bool ApplyAddressBookEntry(const AddressBookEntry& entry, const Templates& templ
         settings.SetString(P::HostName, entry.address);
     } else {
         const bool ssh = *type != AddressType::Telnet;
-        const auto target = ParseTelnetLink(entry.address, ssh ? kSshPort : kTelnetPort);
+        const auto target =
+            ParseTelnetLink(entry.address, ssh ? CSshTransport::kDefaultPort : kTelnetPort);
         if (!target) {
             user.ShowMessage(0, entry.address.empty() ? ConnectionMsg::kNoHost
                                                       : ConnectionMsg::kBadTelnetPort);
             return false;
         }
-        const int32_t hostType = *type == AddressType::Telnet
-                                     ? static_cast<int32_t>(TransportType::Telnet)
-                                     : *type == AddressType::Ssh1 ? kSsh1HostType : kSsh2HostType;
+        const int32_t hostType =
+            *type == AddressType::Telnet ? static_cast<int32_t>(TransportType::Telnet)
+            : *type == AddressType::Ssh1 ? kSsh1HostType
+                                         : static_cast<int32_t>(TransportType::Ssh2Entry);
         settings.SetNumber(P::HostType, hostType);
         settings.SetString(P::HostName, target->host);
         settings.SetNumber(P::Port, target->port);

@@ -11,9 +11,8 @@ namespace tamsivane {
 
 class Templates;
 
-inline constexpr int kSshPort = 22;
-// HostType values of the address book's SSH entries.
-inline constexpr int32_t kSsh2HostType = 5;
+// HostType of the address book's SSH1 entries: an obsolete protocol, never
+// connected (SSH2 entries open an SSH session).
 inline constexpr int32_t kSsh1HostType = 6;
 
 // Applies the entry to a new session's settings and key map.  A template

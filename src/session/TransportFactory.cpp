@@ -1,5 +1,7 @@
 #include "session/TransportFactory.h"
 
+#include "config/ResourceStrings.h"
+#include "session/AddressBookSession.h"
 #include "transport/CLocalTransport.h"
 #include "transport/CModemTransport.h"
 #include "transport/CSerialTransport.h"
@@ -30,13 +32,10 @@ constexpr TransportKind kTransportKinds[] = {
     {TransportType::Ssh, &Make<CSshTransport>},
 };
 
-// The address book's SSH1 entries: an obsolete protocol, never offered.
-constexpr int32_t kSsh1Entry = 6;
-
 } // namespace
 
 std::string NoTransportMessage(int32_t hostType) {
-    if (hostType == kSsh1Entry) return "This kind of connection is not supported.";
+    if (hostType == kSsh1HostType) return std::string(ResourceString(Msg::ConnectionNotSupported));
     return "No connection can be made for HostType " + std::to_string(hostType) + ".";
 }
 

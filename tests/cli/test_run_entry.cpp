@@ -1,6 +1,7 @@
 // tamsivane-cli run --entry: a session opened from the address book kept
 // beside the program, as the desktop's Connect opens it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <iterator>
 #include <string>
 
+#include "ScopedVariable.h"
+#include "SshPeers.h"
 #include "TempFolder.h"
 #include "TestPeers.h"
 
@@ -68,6 +71,26 @@ TEST_F(RunEntryTest, AnEntryConnectsAndRunsItsLoginScript) {
     const Result result = Run("--entry 'login host' --timeout 20");
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.output.find("Welcome"), std::string::npos) << result.output;
+}
+
+TEST_F(RunEntryTest, AnSshTwoEntryOpensAnSshSession) {
+    ASSERT_EQ(access(TAMSIVANE_SSHD, X_OK), 0) << "openssh-server is not installed";
+    const ScopedVariable home("HOME", folder_.File("home"));
+    const ScopedVariable agent("SSH_AUTH_SOCK", std::nullopt);
+    for (const char* folder : {"home", "home/.ssh", "server"}) {
+        ASSERT_EQ(mkdir(folder_.File(folder).c_str(), 0700), 0);
+    }
+    OpenSshServer server(folder_.File("server"));
+    ASSERT_TRUE(server.MakeHostKey());
+    ASSERT_TRUE(MakeKeyPair(folder_.File("home/.ssh/id_ed25519")));
+    ASSERT_TRUE(server.Authorize(folder_.File("home/.ssh/id_ed25519.pub")));
+    ASSERT_TRUE(server.Start()) << server.Log();
+    WriteBook("secure\r\nSSH2\r\n127.0.0.1:" + std::to_string(server.Port()) +
+              "\r\n\r\n##No Script\r\n");
+    const Result result =
+        Run("--entry secure --ssh-accept-new --send 'echo entry-$((6*7)); exit<CR>' --timeout 30");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    EXPECT_NE(result.output.find("entry-42"), std::string::npos) << result.output;
 }
 
 TEST_F(RunEntryTest, AnSshOneEntryIsNotSupported) {
