@@ -23,6 +23,7 @@
 #include "app/CAddressBookDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CSaveMacroDlg.h"
+#include "app/CSaveTemplateDlg.h"
 #include "app/ChatLine.h"
 #include "app/CommandActions.h"
 #include "app/DesktopUser.h"
@@ -30,6 +31,7 @@
 #include "app/PrintCommands.h"
 #include "app/QtPrinting.h"
 #include "app/SessionInput.h"
+#include "app/SettingsCommands.h"
 #include "app/ToolBarIcons.h"
 #include "app/TransferMonitor.h"
 #include "config/LineDevices.h"
@@ -611,6 +613,14 @@ void CMainFrame::InstallHandlers() {
         c.SetHandler(reset, {onSession([](CVT420Doc& doc) { doc.ResetTerminal(); }), hasSession});
     }
     c.SetHandler(Command::RunScript, {[this] { RunScriptCommand(); }, hasSession});
+    c.SetHandler(Command::Settings, {[this] { SettingsCommand(); }});
+    c.SetHandler(Command::SaveAsTemplate,
+                 {[this] {
+                      if (CVT420Doc* doc = ActiveDocument()) {
+                          CSaveTemplateDlg(*doc, templates_, user_, this).exec();
+                      }
+                  },
+                  hasSession});
     c.SetHandler(Command::RecordMacro,
                  {[this] { RecordMacroCommand(); }, hasSession,
                   sessionTest([](const CVT420Doc& doc) { return doc.RecordingMacro(); })});
@@ -683,6 +693,25 @@ void CMainFrame::ToggleVtKeyboard() {
     vtKeyboard_ = new CVtKeyboardWnd(this, [this] { return ActiveView(); });
     connect(vtKeyboard_, &QObject::destroyed, this, &CMainFrame::UpdateCommands);
     vtKeyboard_->show();
+}
+
+SettingsSheetContext CMainFrame::SheetContext() {
+    return SettingsSheetContext{templates_, user_, profile_, true, printSetup_};
+}
+
+// On the active session, or on the "default" template without one.
+void CMainFrame::SettingsCommand() {
+    CChildFrame* active = ActiveFrame();
+    if (active == nullptr) {
+        EditDefaultSettings(SheetContext(), this);
+        return;
+    }
+    const std::shared_ptr<CVT420Doc> doc = active->SharedDocument();
+    std::vector<CVT420View*> views;
+    for (CChildFrame* frame : SessionFrames()) {
+        if (frame->SharedDocument() == doc) views.push_back(frame->View());
+    }
+    EditSessionSettings(*doc, views, SheetContext(), this);
 }
 
 void CMainFrame::RunScriptCommand() {

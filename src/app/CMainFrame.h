@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CSettingsSheet.h"
 #include "app/WindowState.h"
 #include "config/AddressBook.h"
 #include "config/AppProfile.h"
@@ -98,6 +99,9 @@ public:
     // Run Script); without a runner plugged in, the session runs them.
     using ScriptRunner = std::function<void(CVT420Doc&, const ScriptRequest&)>;
     void SetScriptRunner(ScriptRunner runner) { scriptRunner_ = std::move(runner); }
+    // The print setup the settings sheet's Print page runs on its working copy.
+    using PrintSetup = std::function<void(SettingsStore&, QWidget* parent)>;
+    void SetPrintSetup(PrintSetup setup) { printSetup_ = std::move(setup); }
     void RunScript(CVT420Doc& doc, const ScriptRequest& request);
     // The recent setup files shown on the Connection menu (newest first).
     void SetRecentFiles(const QStringList& paths);
@@ -166,6 +170,9 @@ private:
     void SendFileCommand();
     // Connection: Run Script... (an existing script file, for the active session).
     void RunScriptCommand();
+    // Connection: Settings... (the settings sheet).
+    void SettingsCommand();
+    SettingsSheetContext SheetContext();
     // Edit: Record Macro (starts recording; the second time saves the macro).
     void RecordMacroCommand();
     void ButtonCommand(int id);
@@ -185,6 +192,7 @@ private:
     bool closingMain_ = false;
     std::function<void()> newConnection_;
     ScriptRunner scriptRunner_;
+    PrintSetup printSetup_;
 
     QMdiArea* area_;
     CommandActions* commands_;

@@ -14,6 +14,7 @@
 
 #include "app/CAddressBookDlg.h"
 #include "app/CModemListDlg.h"
+#include "app/SettingsCommands.h"
 #include "config/ModemList.h"
 #include "config/RecentList.h"
 #include "session/AddressBookSession.h"
@@ -96,10 +97,13 @@ CNewConnectionDlg::CNewConnectionDlg(CVT420Doc& doc, const Templates& templates,
     templateList->setCurrentIndex(-1);
     connect(templateList, &QComboBox::textActivated, this, &CNewConnectionDlg::ApplyTemplate);
 
-    // The settings dialog arrives with its own feature.
+    // The settings sheet on the new session's settings.
     auto* settings = new QPushButton(tr("&Settings..."), this);
     settings->setObjectName("settings");
-    settings->setEnabled(false);
+    connect(settings, &QPushButton::clicked, this, [this] {
+        EditSessionSettings(doc_, {}, SettingsSheetContext{templates_, user_, profile_, true, {}},
+                            this);
+    });
     auto* addressBook = new QPushButton(tr("&Address Book"), this);
     addressBook->setObjectName("addressBook");
     connect(addressBook, &QPushButton::clicked, this, &CNewConnectionDlg::ConnectFromAddressBook);

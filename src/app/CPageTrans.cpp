@@ -1,0 +1,214 @@
+// The Communication page: how the session reaches its host.
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <charconv>
+
+#include "app/CSettingsSheet.h"
+#include "app/SettingsPages.h"
+#include "config/ModemList.h"
+#include "session/NewConnection.h"
+#include "transport/ServiceNames.h"
+
+namespace tamsivane {
+namespace {
+
+// The type list, with the HostType each stores and the fields it shows.
+enum TypeIndex { kTelnet, kTelnetProxy, kSerial, kLocal, kModem };
+struct TransportChoice {
+    const char* caption;
+    int32_t hostType;
+    int fields; // page of the field stack
+};
+constexpr TransportChoice kTypes[] = {
+    {"Telnet", 0, 0}, {"Telnet Proxy", 0, 0}, {"Serial Port", 1, 1},
+    {"Local", 2, 2},  {"Modem", 3, 3},
+};
+
+int32_t LeadingNumber(std::string_view text) {
+    int32_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// "COM<n>" in any case: n - 1; a missing or smaller number gives 0.
+int32_t CommPortIndex(const QString& text) {
+    const QString upper = text.trimmed().toUpper();
+    if (!upper.startsWith("COM")) return 0;
+    const int32_t number = LeadingNumber(upper.mid(3).toStdString());
+    return number > 1 ? number - 1 : 0;
+}
+
+QComboBox* Fixed(QWidget* parent, std::span<const char* const> items) {
+    auto* box = new QComboBox(parent);
+    for (const char* item : items) box->addItem(item);
+    return box;
+}
+
+QComboBox* Editable(QWidget* parent, std::span<const char* const> items) {
+    QComboBox* box = Fixed(parent, items);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+void ShowIndex(QComboBox* box, int32_t index) {
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+}
+
+constexpr const char* kPortNames[] = {"Telnet", "Echo"};
+
+} // namespace
+
+CPageTrans::CPageTrans(CSettingsSheet& sheet)
+    : CSettingsPage(sheet, "Communication"),
+      type_(new QComboBox(this)),
+      fields_(new QStackedWidget(this)) {
+    auto* rows = new QVBoxLayout(this);
+    AddCheck(rows, {P::KeepSession, "Keep Session for Long Idle Time"});
+    auto* typeForm = new QFormLayout;
+    rows->addLayout(typeForm);
+    type_->setObjectName("transportType");
+    for (const TransportChoice& type : kTypes) type_->addItem(type.caption);
+    typeForm->addRow("Transportation Type:", type_);
+    rows->addWidget(fields_);
+    rows->addStretch(1);
+
+    auto* telnet = new QWidget(fields_);
+    auto* telnetForm = new QFormLayout(telnet);
+    host_ = new QLineEdit(telnet);
+    host_->setObjectName("host");
+    port_ = Editable(telnet, kPortNames);
+    port_->setObjectName("port");
+    proxy_ = new QLineEdit(telnet);
+    proxy_->setObjectName("proxy");
+    proxyPort_ = Editable(telnet, kPortNames);
+    proxyPort_->setObjectName("proxyPort");
+    telnetForm->addRow("Host:", host_);
+    telnetForm->addRow("Port:", port_);
+    telnetForm->addRow("Proxy:", proxy_);
+    telnetForm->addRow("Proxy Port:", proxyPort_);
+    fields_->addWidget(telnet);
+
+    auto* serial = new QWidget(fields_);
+    auto* serialForm = new QFormLayout(serial);
+    commPort_ = Editable(serial, kCommPorts);
+    commPort_->setObjectName("commPort");
+    baudRate_ = Editable(serial, kBaudRates);
+    baudRate_->setObjectName("baudRate");
+    dataBits_ = Fixed(serial, kDataBits);
+    dataBits_->setObjectName("dataBits");
+    stopBits_ = Fixed(serial, kStopBits);
+    stopBits_->setObjectName("stopBits");
+    parity_ = Fixed(serial, kParities);
+    parity_->setObjectName("parity");
+    flowControl_ = Fixed(serial, kFlowControls);
+    flowControl_->setObjectName("flowControl");
+    serialForm->addRow("Port:", commPort_);
+    serialForm->addRow("Baud Rate:", baudRate_);
+    serialForm->addRow("Data Bits:", dataBits_);
+    serialForm->addRow("Stop Bits:", stopBits_);
+    serialForm->addRow("Parity:", parity_);
+    serialForm->addRow("Flow Control:", flowControl_);
+    fields_->addWidget(serial);
+
+    fields_->addWidget(new QWidget(fields_)); // Local has nothing to set
+
+    auto* modem = new QWidget(fields_);
+    auto* modemForm = new QFormLayout(modem);
+    modem_ = new QComboBox(modem);
+    modem_->setObjectName("modem");
+    for (const Modem& entry : LoadModems(Sheet().Context().profile)) {
+        modem_->addItem(QString::fromStdString(entry.name));
+    }
+    number_ = new QLineEdit(modem);
+    number_->setObjectName("number");
+    modemForm->addRow("Modem:", modem_);
+    modemForm->addRow("Number:", number_);
+    fields_->addWidget(modem);
+
+    connect(type_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0) return;
+        fields_->setCurrentIndex(kTypes[index].fields);
+        proxy_->setEnabled(index == kTelnetProxy);
+        proxyPort_->setEnabled(index == kTelnetProxy);
+    });
+}
+
+bool CPageTrans::Exchange(ExchangeDirection direction) {
+    SettingsStore& s = Working();
+    if (direction == ExchangeDirection::Load) {
+        const int32_t hostType = s.GetNumber(P::HostType);
+        int index = kLocal;
+        for (int i = 0; i < static_cast<int>(std::size(kTypes)); ++i) {
+            if (kTypes[i].hostType == hostType) {
+                index = i;
+                break;
+            }
+        }
+        if (index == kTelnet && !s.GetString(P::Proxy).empty()) index = kTelnetProxy;
+        type_->setCurrentIndex(index);
+        const QString hostName = QString::fromStdString(s.GetString(P::HostName));
+        host_->setText(hostType == 0 ? hostName : QString());
+        port_->setEditText(
+            QString::fromStdString(PortToText(hostType == 0 ? s.GetNumber(P::Port) : 23)));
+        proxy_->setText(QString::fromStdString(s.GetString(P::Proxy)));
+        proxyPort_->setEditText(
+            QString::fromStdString(PortToText(index == kTelnetProxy ? s.GetNumber(P::Speed) : 23)));
+        const bool serial = hostType == 1;
+        commPort_->setEditText(QString("COM%1").arg(serial ? s.GetNumber(P::Port) + 1 : 1));
+        baudRate_->setEditText(QString::number(serial ? s.GetNumber(P::Speed) : 9600));
+        ShowIndex(dataBits_, serial ? s.GetNumber(P::DataLength) - 6 : 2);
+        ShowIndex(stopBits_, serial ? s.GetNumber(P::StopBits) : 0);
+        ShowIndex(parity_, serial ? s.GetNumber(P::Parity) : 0);
+        ShowIndex(flowControl_, serial ? s.GetNumber(P::FlowControl) : 0);
+        const bool modem = hostType == 3;
+        if (modem_->count() > 0) ShowIndex(modem_, modem ? s.GetNumber(P::Port) : 0);
+        number_->setText(modem ? hostName : QString());
+        return true;
+    }
+
+    const int index = type_->currentIndex();
+    if (index < 0) return true;
+    switch (index) {
+    case kTelnet:
+    case kTelnetProxy: {
+        const int port = PortFromText(port_->currentText().trimmed().toStdString());
+        const int proxyPort = PortFromText(proxyPort_->currentText().trimmed().toStdString());
+        if (port <= 0 || (index == kTelnetProxy && proxyPort <= 0)) {
+            Tell(ConnectionMsg::kBadTelnetPort);
+            return false;
+        }
+        s.SetString(P::HostName, host_->text().trimmed().toStdString());
+        s.SetNumber(P::Port, port);
+        // A plain Telnet connection drops the proxy: kept, it would still be used.
+        s.SetString(P::Proxy,
+                    index == kTelnetProxy ? proxy_->text().trimmed().toStdString() : std::string());
+        if (index == kTelnetProxy) s.SetNumber(P::Speed, proxyPort);
+        break;
+    }
+    case kSerial:
+        s.SetNumber(P::Port, CommPortIndex(commPort_->currentText()));
+        s.SetNumber(P::Speed, LeadingNumber(baudRate_->currentText().trimmed().toStdString()));
+        s.SetNumber(P::DataLength, dataBits_->currentIndex() + 6);
+        s.SetNumber(P::StopBits, stopBits_->currentIndex());
+        s.SetNumber(P::Parity, parity_->currentIndex());
+        s.SetNumber(P::FlowControl, flowControl_->currentIndex());
+        break;
+    case kModem:
+        s.SetString(P::HostName, number_->text().trimmed().toStdString());
+        s.SetNumber(P::Port, std::max(modem_->currentIndex(), 0));
+        break;
+    default:
+        break;
+    }
+    s.SetNumber(P::HostType, kTypes[index].hostType);
+    return true;
+}
+
+} // namespace tamsivane

@@ -1,0 +1,391 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QSlider>
+#include <QTreeWidget>
+
+#include "SheetFixture.h"
+#include "session/NewConnection.h"
+
+namespace tamsivane::testing {
+namespace {
+
+TEST_F(SheetTest, PagesInOrderAndCommunicationOnlyWithASession) {
+    Open(false);
+    EXPECT_EQ(sheet->windowTitle(), "Tamsivane Settings");
+    QStringList titles;
+    for (int i = 0; i < sheet->Tabs()->count(); ++i) titles << sheet->Tabs()->tabText(i);
+    EXPECT_EQ(titles.join(","),
+              "General,International,Terminal,Display,Keyboard,Print,"
+              "Color Map,Palette,Buttons,File Transfer");
+    Open(true);
+    EXPECT_EQ(sheet->Tabs()->tabText(sheet->Tabs()->count() - 3), "Communication");
+}
+
+TEST_F(SheetTest, DisplayPage) {
+    Open();
+    Show("Display");
+    for (const char* caption : {"Light Screen", "Cursor Invisible", "Underline Cursor",
+                                "Steady Cursor", "Same as 80 Cols", "Display Status Line"}) {
+        Click(caption);
+    }
+    Find<QComboBox>("FontName")->setEditText("DejaVu Sans Mono");
+    SetNumber("FontSize", 14);
+    Click("Bold");
+    EXPECT_EQ(ClickOk(), "");
+    ASSERT_TRUE(Accepted());
+    EXPECT_EQ(Result().GetNumber(P::DarkScreen), 0);
+    EXPECT_EQ(Result().GetNumber(P::CursorVisible), 0);
+    EXPECT_EQ(Result().GetNumber(P::CursorType), 1);
+    EXPECT_EQ(Result().GetNumber(P::CursorBlink), 0);
+    EXPECT_EQ(Result().GetNumber(P::FontUse80), 0);
+    EXPECT_EQ(Result().GetNumber(P::StatusLine), 1);
+    EXPECT_EQ(Result().GetString(P::FontName), "DejaVu Sans Mono");
+    EXPECT_EQ(Result().GetNumber(P::FontSize), 14);
+    EXPECT_EQ(Result().GetNumber(P::FontBold), 1);
+    EXPECT_EQ(Result().GetNumber(P::FontBold132), 0);
+}
+
+TEST_F(SheetTest, TerminalPageStoresGeometryTogetherAndTheAnswerbackDecoded) {
+    Open();
+    Show("Terminal");
+    QComboBox* ids = Find<QComboBox>("TermID");
+    ASSERT_EQ(ids->count(), 6);
+    EXPECT_EQ(ids->currentText(), "VT220 ID"); // TermID 2
+    Choose("TermID", "VT100 ID");
+    Click("132 Columns");
+    Choose("Lines", "144 Lines, 1 Page");
+    for (const char* caption :
+         {"Local", "Display", "8-bit Controls", "Enable Auto Wrap", "Set Host Page Size"}) {
+        Click(caption);
+    }
+    SetNumber("SaveLines", 2000);
+    Choose("MouseSupport", "DEC VT Series");
+    Type("AnswerBack", "hi<CR>");
+    EXPECT_EQ(ClickOk(), "");
+    ASSERT_TRUE(Accepted());
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetNumber(P::TermID), 5);
+    EXPECT_EQ(r.GetNumber(P::Columns), 132);
+    EXPECT_EQ(r.GetNumber(P::Lines), 144);
+    EXPECT_EQ(r.GetNumber(P::Pages), 1);
+    EXPECT_EQ(r.GetNumber(P::Local), 1);
+    EXPECT_EQ(r.GetNumber(P::Interpret), 0);
+    EXPECT_EQ(r.GetNumber(P::EightBitChars), 1);
+    EXPECT_EQ(r.GetNumber(P::AutoWrap), 1);
+    EXPECT_EQ(r.GetNumber(P::SetHostSize), 0);
+    EXPECT_EQ(r.GetNumber(P::SaveLines), 2000);
+    EXPECT_EQ(r.GetNumber(P::MouseSupport), 2);
+    EXPECT_EQ(r.GetString(P::AnswerBack), "hi\r");
+
+    // Shown again in the notation; hidden, one "*" a character.
+    settings.CopyFrom(r);
+    Open();
+    Show("Terminal");
+    QLineEdit* answer = Find<QLineEdit>("AnswerBack");
+    EXPECT_EQ(answer->text(), "hi<CR>");
+    EXPECT_EQ(answer->echoMode(), QLineEdit::Normal);
+    Click("Hide");
+    EXPECT_EQ(answer->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(answer->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, answer),
+              '*');
+}
+
+TEST_F(SheetTest, AMalformedEscapeKeepsThePageOpenAndChangesNothing) {
+    Open();
+    Show("Terminal");
+    Type("AnswerBack", "x\\x4");
+    EXPECT_EQ(ClickOk(), kInvalidSequenceMessage);
+    EXPECT_TRUE(sheet->isVisible());
+    // Leaving the page is refused as well.
+    Show("Display");
+    EXPECT_EQ(sheet->Tabs()->currentWidget(), sheet->Page("Terminal"));
+    Type("AnswerBack", "x\\x41");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetString(P::AnswerBack), "xA");
+}
+
+TEST_F(SheetTest, KeyboardPageAndFunctionKeyActions) {
+    settings.SetArrayNumber(P::FKeys, 0, 1);
+    Open();
+    Show("Keyboard");
+    for (const char* caption : {"Application Keypad", "Application Cursor", "New Line",
+                                "Back Space", "Switch Keypad Mode"}) {
+        Click(caption);
+    }
+    QComboBox* action = Find<QComboBox>("functionKeyAction");
+    EXPECT_EQ(action->currentText(), "Send Sequence"); // F1 shows its element
+    Choose("functionKey", "Function Key F3");
+    EXPECT_EQ(action->currentText(), "Local Function");
+    Choose("functionKeyAction", "Do Nothing");
+    Choose("functionKey", "Function Key F1");
+    EXPECT_EQ(action->currentText(), "Send Sequence");
+    EXPECT_EQ(ClickOk(), "");
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetNumber(P::NumericKeypad), 0);
+    EXPECT_EQ(r.GetNumber(P::CursorKeys), 0);
+    EXPECT_EQ(r.GetNumber(P::NewLine), 1);
+    EXPECT_EQ(r.GetNumber(P::BackArrow), 0);
+    EXPECT_EQ(r.GetNumber(P::NumLock), 1);
+    EXPECT_EQ(r.GetArrayNumber(P::FKeys, 2), 2);
+    EXPECT_EQ(r.GetArrayNumber(P::FKeys, 0), 1);
+}
+
+TEST_F(SheetTest, InternationalPageMapsListPositionsToSets) {
+    Open();
+    Show("International");
+    EXPECT_EQ(Find<QComboBox>("PrimarySet")->count(), 14);
+    EXPECT_EQ(Find<QComboBox>("NRC")->count(), 15);
+    Click("Double Byte Character Set\n(For Chinese/Japanese/Korean)");
+    Choose("PrimarySet", "IBM PC; DOS; CP437");
+    Choose("SecondarySet", "DEC Supplement Set");
+    Choose("NRC", "ISO German");
+    Click("Force Incoming Data to 7-bit");
+    Click("UTF-8");
+    EXPECT_EQ(ClickOk(), "");
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetNumber(P::DBCS), 1);
+    EXPECT_EQ(r.GetNumber(P::PrimarySet), 10);
+    EXPECT_EQ(r.GetNumber(P::SecondarySet), 1);
+    EXPECT_EQ(r.GetNumber(P::NRC), 6);
+    EXPECT_EQ(r.GetNumber(P::ForceASCII), 1);
+    EXPECT_EQ(r.GetNumber(P::DBCSSet), 5);
+}
+
+TEST_F(SheetTest, GeneralPageAndASettingsTemplate) {
+    SettingsStore saved;
+    saved.SetNumber(P::TermID, 4);
+    saved.SetString(P::Title, "from template");
+    KeyMap savedKeys;
+    savedKeys.ApplyTemplate(3);
+    ASSERT_TRUE(templates.Save("mine", saved, savedKeys));
+
+    Open();
+    Show("General");
+    Click("Use login script");
+    Click("Window cannot be closed");
+    Type("Title", "My host");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::LoginScript), 1);
+    EXPECT_EQ(Result().GetNumber(P::CantCloseWindow), 1);
+    EXPECT_EQ(Result().GetString(P::Title), "My host");
+
+    Open();
+    Choose("settingsTemplate", "mine");
+    EXPECT_EQ(Find<QLineEdit>("Title")->text(), "from template");
+    Show("Terminal");
+    EXPECT_EQ(Find<QComboBox>("TermID")->currentText(), "VT101 ID");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::TermID), 4);
+    EXPECT_TRUE(sheet->Keys() == savedKeys);
+}
+
+TEST_F(SheetTest, PrintPage) {
+    profile.SetString("Print", "PortDevice", "/tmp/printer%d");
+    settings.SetNumber(P::DefaultPrinter, 0);
+    settings.SetString(P::PrinterName, "Office");
+    Open();
+    Show("Print");
+    EXPECT_EQ(Find<QLineEdit>("printer")->text(), "Office");
+    EXPECT_FALSE(Find<QAbstractButton>("printSetup")->isEnabled());
+    Click("Direct to Port");
+    Choose("PrintPort", "LPT3:");
+    EXPECT_EQ(Find<QLabel>("portDevice")->text(), "/tmp/printer2");
+    Click("Send FF while finish");
+    SetNumber("JobTimeout", 30);
+    Click("Use Default");
+    EXPECT_EQ(Find<QLineEdit>("printer")->text(), "Default Printer");
+    EXPECT_EQ(ClickOk(), "");
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetNumber(P::PrintTo), 2);
+    EXPECT_EQ(r.GetNumber(P::PrintPort), 2);
+    EXPECT_EQ(r.GetNumber(P::FFNeeded), 1);
+    EXPECT_EQ(r.GetNumber(P::JobTimeout), 30);
+    EXPECT_EQ(r.GetNumber(P::DefaultPrinter), 1);
+
+    Open();
+    Show("Print");
+    EXPECT_NE(Button("Redirect to System Printing"), nullptr);
+}
+
+TEST_F(SheetTest, FileTransferPage) {
+    Open();
+    Show("File Transfer");
+    EXPECT_EQ(Find<QLineEdit>("ZModemInit")->text(), "rz<CR>");
+    Click("Automatically receive");
+    Type("RecvDir", "/tmp/in");
+    Type("ZModemInit", "rz -y<CR>");
+    SetNumber("XferInitPause", 900);
+    EXPECT_EQ(ClickOk(), "");
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetNumber(P::AutoRecv), 0);
+    EXPECT_EQ(r.GetString(P::RecvDir), "/tmp/in");
+    EXPECT_EQ(r.GetString(P::ZModemInit), "rz -y\r");
+    EXPECT_EQ(r.GetNumber(P::XferInitPause), 900);
+}
+
+TEST_F(SheetTest, CommunicationPageByTransportType) {
+    settings.SetNumber(P::HostType, 0);
+    settings.SetString(P::Proxy, "gate");
+    settings.SetNumber(P::Speed, 8023);
+    Open();
+    Show("Communication");
+    EXPECT_EQ(Find<QComboBox>("transportType")->currentText(), "Telnet Proxy");
+    EXPECT_EQ(Find<QComboBox>("proxyPort")->currentText(), "8023");
+    Choose("transportType", "Telnet");
+    Type("host", "example.org");
+    Find<QComboBox>("port")->setEditText("finger");
+    Click("Keep Session for Long Idle Time");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::HostType), 0);
+    EXPECT_EQ(Result().GetString(P::HostName), "example.org");
+    EXPECT_EQ(Result().GetNumber(P::Port), 79);
+    EXPECT_EQ(Result().GetString(P::Proxy), "");
+    EXPECT_EQ(Result().GetNumber(P::KeepSession), 1);
+
+    Open();
+    Show("Communication");
+    Choose("transportType", "Serial Port");
+    Find<QComboBox>("commPort")->setEditText("com3");
+    Find<QComboBox>("baudRate")->setEditText("19200");
+    Choose("dataBits", "7");
+    Choose("parity", "Odd");
+    Choose("stopBits", "2 Bits");
+    Choose("flowControl", "Hardware");
+    EXPECT_EQ(ClickOk(), "");
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetNumber(P::HostType), 1);
+    EXPECT_EQ(r.GetNumber(P::Port), 2);
+    EXPECT_EQ(r.GetNumber(P::Speed), 19200);
+    EXPECT_EQ(r.GetNumber(P::DataLength), 7);
+    EXPECT_EQ(r.GetNumber(P::Parity), 2);
+    EXPECT_EQ(r.GetNumber(P::StopBits), 2);
+    EXPECT_EQ(r.GetNumber(P::FlowControl), 2);
+
+    settings.CopyFrom(r);
+    Open();
+    Show("Communication");
+    EXPECT_EQ(Find<QComboBox>("commPort")->currentText(), "COM3");
+    Find<QComboBox>("commPort")->setEditText("COM");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::Port), 0);
+
+    Open();
+    Show("Communication");
+    Choose("transportType", "Telnet");
+    Find<QComboBox>("port")->setEditText("23a");
+    EXPECT_EQ(ClickOk(), ConnectionMsg::kBadTelnetPort);
+    EXPECT_TRUE(sheet->isVisible());
+    Choose("transportType", "Local");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::HostType), 2);
+}
+
+TEST_F(SheetTest, ButtonsPage) {
+    Open();
+    Show("Buttons");
+    auto* list = Find<QListWidget>("buttons");
+    ASSERT_EQ(list->count(), 32);
+    list->setCurrentRow(2);
+    Type("caption", "List");
+    Choose("action", "Send Sequence");
+    Type("string", "ls \\x4");
+    Click("Set");
+    EXPECT_EQ(LastMessage(), kInvalidSequenceMessage);
+    EXPECT_EQ(list->item(2)->text(), "Button #03: ");
+    Type("string", "ls<CR>");
+    Click("Set");
+    EXPECT_EQ(list->item(2)->text(), "Button #03: List");
+    list->setCurrentRow(3);
+    Type("caption", "Run");
+    Choose("action", "Run Script File");
+    Type("string", "/tmp/a.wbq");
+    Click("Set");
+    list->setCurrentRow(2);
+    EXPECT_EQ(Find<QLineEdit>("string")->text(), "ls<CR>");
+    EXPECT_EQ(ClickOk(), "");
+    const SettingsStore& r = Result();
+    EXPECT_EQ(r.GetArrayString(P::ButtonCaption, 2), "List");
+    EXPECT_EQ(r.GetArrayString(P::ButtonString, 2), "ls\r");
+    EXPECT_EQ(r.GetArrayNumber(P::ButtonAction, 2), 0);
+    EXPECT_EQ(r.GetArrayString(P::ButtonString, 3), "/tmp/a.wbq");
+    EXPECT_EQ(r.GetArrayNumber(P::ButtonAction, 3), 2);
+}
+
+// The colour of a widget's pixel at p, as painted.
+QColor PixelAt(QWidget* widget, QPoint p) { return widget->grab().toImage().pixelColor(p); }
+
+TEST_F(SheetTest, PalettePageEditsTheColourClickedAndRestoresTheDefaults) {
+    Open();
+    Show("Palette");
+    auto* swatch = Find<QAbstractButton>("colour7");
+    const QPoint middle(swatch->width() / 2, swatch->height() / 2);
+    EXPECT_EQ(PixelAt(swatch, middle), QColor(192, 192, 192));
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    EXPECT_EQ(Find<QLabel>("colourIndex")->text(), "Color Index: 7");
+    EXPECT_EQ(Find<QSpinBox>("red")->value(), 192);
+    SetNumber("red", 10);
+    Find<QSlider>("BLUE:")->setValue(20);
+    EXPECT_EQ(Find<QSpinBox>("blue")->value(), 20);
+    EXPECT_EQ(PixelAt(swatch, middle), QColor(10, 192, 20));
+    EXPECT_EQ(ClickOk(), "");
+    const uint8_t* palette = Result().GetBlock(P::Palette);
+    EXPECT_EQ(palette[28], 10);
+    EXPECT_EQ(palette[29], 192);
+    EXPECT_EQ(palette[30], 20);
+
+    settings.CopyFrom(Result());
+    Open();
+    Show("Palette");
+    Click("Default");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetBlock(P::Palette)[28], 192);
+}
+
+TEST_F(SheetTest, ColorMapPageMapsTheSelectedCombinations) {
+    Open();
+    Show("Color Map");
+    auto* list = Find<QTreeWidget>("combinations");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "Normal");
+    Click("Bold");
+    Click("Inverse");
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
+    EXPECT_EQ(names.join(","), "Normal,Bold,Reverse,Bold  Reverse");
+
+    Click("Map");
+    EXPECT_EQ(LastMessage(), kSelectAttributeMessage);
+
+    list->topLevelItem(1)->setSelected(true); // Bold, not reverse
+    Find<QSlider>("foreground")->setValue(12);
+    Find<QSlider>("background")->setValue(1);
+    Click("Map");
+    list->clearSelection();
+    // The sample of "Bold" is drawn in the mapped colours, "Normal" in the normal ones.
+    const auto sampleCorner = [&](int row) {
+        const QRect cell = list->visualRect(list->model()->index(row, 1));
+        return PixelAt(list->viewport(), cell.topLeft() + QPoint(1, 1));
+    };
+    EXPECT_EQ(sampleCorner(1), QColor(128, 0, 0));
+    EXPECT_EQ(sampleCorner(0), QColor(0, 0, 0));
+    EXPECT_EQ(sampleCorner(2), QColor(192, 192, 192));
+    EXPECT_EQ(ClickOk(), "");
+    // Underline and blink were unchecked: either value is mapped.
+    const uint8_t* mapped = Result().GetBlock(P::Mapped);
+    for (int index = 0; index < 16; ++index) {
+        EXPECT_EQ(mapped[index] != 0, (index & 9) == 1) << index;
+    }
+    EXPECT_EQ(Result().GetBlock(P::ForeColor)[5], 12);
+    EXPECT_EQ(Result().GetBlock(P::BackColor)[5], 1);
+
+    settings.CopyFrom(Result());
+    Open();
+    Show("Color Map");
+    Click("Clear");
+    EXPECT_EQ(ClickOk(), "");
+    for (int index = 0; index < 16; ++index) EXPECT_EQ(Result().GetBlock(P::Mapped)[index], 0);
+}
+
+} // namespace
+} // namespace tamsivane::testing
