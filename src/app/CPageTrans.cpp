@@ -44,14 +44,15 @@ int32_t CommPortIndex(const QString& text) {
     return number > 1 ? number - 1 : 0;
 }
 
-QComboBox* Fixed(QWidget* parent, std::span<const char* const> items) {
+QComboBox* Fixed(QWidget* parent, const char* name, std::span<const char* const> items) {
     auto* box = new QComboBox(parent);
+    box->setObjectName(name);
     for (const char* item : items) box->addItem(item);
     return box;
 }
 
-QComboBox* Editable(QWidget* parent, std::span<const char* const> items) {
-    QComboBox* box = Fixed(parent, items);
+QComboBox* Editable(QWidget* parent, const char* name, std::span<const char* const> items) {
+    QComboBox* box = Fixed(parent, name, items);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     return box;
@@ -83,12 +84,10 @@ CPageTrans::CPageTrans(CSettingsSheet& sheet)
     auto* telnetForm = new QFormLayout(telnet);
     host_ = new QLineEdit(telnet);
     host_->setObjectName("host");
-    port_ = Editable(telnet, kPortNames);
-    port_->setObjectName("port");
+    port_ = Editable(telnet, "port", kPortNames);
     proxy_ = new QLineEdit(telnet);
     proxy_->setObjectName("proxy");
-    proxyPort_ = Editable(telnet, kPortNames);
-    proxyPort_->setObjectName("proxyPort");
+    proxyPort_ = Editable(telnet, "proxyPort", kPortNames);
     telnetForm->addRow("Host:", host_);
     telnetForm->addRow("Port:", port_);
     telnetForm->addRow("Proxy:", proxy_);
@@ -97,18 +96,12 @@ CPageTrans::CPageTrans(CSettingsSheet& sheet)
 
     auto* serial = new QWidget(fields_);
     auto* serialForm = new QFormLayout(serial);
-    commPort_ = Editable(serial, kCommPorts);
-    commPort_->setObjectName("commPort");
-    baudRate_ = Editable(serial, kBaudRates);
-    baudRate_->setObjectName("baudRate");
-    dataBits_ = Fixed(serial, kDataBits);
-    dataBits_->setObjectName("dataBits");
-    stopBits_ = Fixed(serial, kStopBits);
-    stopBits_->setObjectName("stopBits");
-    parity_ = Fixed(serial, kParities);
-    parity_->setObjectName("parity");
-    flowControl_ = Fixed(serial, kFlowControls);
-    flowControl_->setObjectName("flowControl");
+    commPort_ = Editable(serial, "commPort", kCommPorts);
+    baudRate_ = Editable(serial, "baudRate", kBaudRates);
+    dataBits_ = Fixed(serial, "dataBits", kDataBits);
+    stopBits_ = Fixed(serial, "stopBits", kStopBits);
+    parity_ = Fixed(serial, "parity", kParities);
+    flowControl_ = Fixed(serial, "flowControl", kFlowControls);
     serialForm->addRow("Port:", commPort_);
     serialForm->addRow("Baud Rate:", baudRate_);
     serialForm->addRow("Data Bits:", dataBits_);
