@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "app/CSettingsPage.h"
@@ -16,9 +17,13 @@ class QSpinBox;
 class QStackedWidget;
 class QTreeWidget;
 class QButtonGroup;
+class QCheckBox;
 
 namespace tamsivane {
 
+class LayoutPanel;
+
+inline constexpr const char* kSelectMenuItemMessage = "Please select a menu item.";
 inline constexpr const char* kSelectAttributeMessage =
     "Please select an attribute in attributes list.";
 
@@ -74,6 +79,39 @@ private:
     void ShowKeyAction();
     QComboBox* key_;
     QComboBox* action_;
+};
+
+class CPageKeymap final : public CSettingsPage {
+    Q_OBJECT
+public:
+    explicit CPageKeymap(CSettingsSheet& sheet);
+
+    LayoutPanel* Panel() const { return panel_; }
+
+protected:
+    bool Exchange(ExchangeDirection direction) override;
+
+private:
+    uint8_t Modifiers() const;
+    void ColourKeys();
+    void ShowMapping();
+    void ShowKindFields();
+    void SetMapping();
+    void UseTemplate(int index, const QString& name);
+    // The working key map was replaced: the picture and the mapping follow.
+    void KeysReplaced();
+
+    LayoutPanel* panel_;
+    std::array<QCheckBox*, 3> modifiers_{};
+    QLabel* keyName_;
+    QComboBox* kind_;
+    QLineEdit* vtKeyName_;
+    QPushButton* change_;
+    QLineEdit* text_;
+    QComboBox* menu_;
+    QPushButton* set_;
+    uint8_t key_ = 0; // the PC key chosen on the picture
+    int vtKey_ = 0;   // the VT key of a "Map to VT Key" mapping
 };
 
 class CPagePrint final : public CSettingsPage {

@@ -340,9 +340,9 @@ CPageXfer::CPageXfer(CSettingsSheet& sheet) : CSettingsPage(sheet, "File Transfe
 
 std::vector<CSettingsPage*> MakeSettingsPages(CSettingsSheet& sheet) {
     std::vector<CSettingsPage*> pages = {
-        new CPageGeneral(sheet),  new CPageIntl(sheet),     new CPageTerminal(sheet),
-        new CPageDisplay(sheet),  new CPageKeyboard(sheet), new CPagePrint(sheet),
-        new CPageColorMap(sheet), new CPagePalette(sheet),
+        new CPageGeneral(sheet), new CPageIntl(sheet),     new CPageTerminal(sheet),
+        new CPageDisplay(sheet), new CPageKeyboard(sheet), new CPageKeymap(sheet),
+        new CPagePrint(sheet),   new CPageColorMap(sheet), new CPagePalette(sheet),
     };
     if (sheet.Context().withSession) pages.push_back(new CPageTrans(sheet));
     pages.push_back(new CPageButtons(sheet));

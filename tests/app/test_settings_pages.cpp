@@ -16,7 +16,7 @@ TEST_F(SheetTest, PagesInOrderAndCommunicationOnlyWithASession) {
     QStringList titles;
     for (int i = 0; i < sheet->Tabs()->count(); ++i) titles << sheet->Tabs()->tabText(i);
     EXPECT_EQ(titles.join(","),
-              "General,International,Terminal,Display,Keyboard,Print,"
+              "General,International,Terminal,Display,Keyboard,Key Map,Print,"
               "Color Map,Palette,Buttons,File Transfer");
     Open(true);
     EXPECT_EQ(sheet->Tabs()->tabText(sheet->Tabs()->count() - 3), "Communication");
