@@ -59,10 +59,6 @@ TEST_F(CommandsTest, FeaturesStillToComeStayDisabledWithASession) {
     frame->show();
     OpenLoopback();
     frame->UpdateCommands();
-    for (const int id : {Command::Settings, Command::SaveAsTemplate}) {
-        EXPECT_FALSE(frame->Commands().Action(id)->isEnabled()) << id;
-        EXPECT_FALSE(frame->Execute(id)) << id;
-    }
     // Without its dialog plugged in, New is disabled too.
     EXPECT_FALSE(frame->Commands().Action(Command::New)->isEnabled());
     int asked = 0;
