@@ -696,7 +696,12 @@ void CMainFrame::ToggleVtKeyboard() {
 }
 
 SettingsSheetContext CMainFrame::SheetContext() {
-    return SettingsSheetContext{templates_, user_, profile_, true, printSetup_};
+    // The system's print setup unless a test plugged in its own.
+    PrintSetup printSetup = printSetup_;
+    if (!printSetup) {
+        printSetup = [](SettingsStore& settings, QWidget* parent) { RunPrintSetup(parent, settings); };
+    }
+    return SettingsSheetContext{templates_, user_, profile_, true, std::move(printSetup)};
 }
 
 // On the active session, or on the "default" template without one.

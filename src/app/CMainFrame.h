@@ -99,7 +99,8 @@ public:
     // Run Script); without a runner plugged in, the session runs them.
     using ScriptRunner = std::function<void(CVT420Doc&, const ScriptRequest&)>;
     void SetScriptRunner(ScriptRunner runner) { scriptRunner_ = std::move(runner); }
-    // The print setup the settings sheet's Print page runs on its working copy.
+    // The print setup the settings sheet's Print page runs on its working
+    // copy; the system's print setup dialog unless one is plugged in.
     using PrintSetup = std::function<void(SettingsStore&, QWidget* parent)>;
     void SetPrintSetup(PrintSetup setup) { printSetup_ = std::move(setup); }
     void RunScript(CVT420Doc& doc, const ScriptRequest& request);
