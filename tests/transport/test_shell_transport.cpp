@@ -48,7 +48,7 @@ bool ProcessExists(pid_t pid) {
 
 TEST_F(ShellTransportTest, TerminalTypeAndSizeReachTheProgram) {
     session.Emulator().Settings().SetNumber(P::TermID, 0);
-    OpenConnected("tput cols; stty size; echo \"term=$TERM\"");
+    Open("tput cols; stty size; echo \"term=$TERM\"");
     EXPECT_TRUE(session.WaitForState(TransportState::Closed));
     const std::string screen = session.ScreenText();
     EXPECT_EQ(screen.rfind("80\n24 80\nterm=vt420", 0), 0u) << screen;
@@ -60,7 +60,7 @@ TEST_F(ShellTransportTest, TerminalTypeAndSizeReachTheProgram) {
 
 TEST_F(ShellTransportTest, TermIdNamesTheTerminal) {
     session.Emulator().Settings().SetNumber(P::TermID, 1);
-    OpenConnected("echo \"term=$TERM\"");
+    OpenConnected("echo \"term=$TERM\"; read line");
     EXPECT_TRUE(session.WaitForScreen("term=vt320"));
 }
 
