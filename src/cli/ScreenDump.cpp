@@ -71,8 +71,8 @@ std::string DisplayLineText(const DisplayLine& line, int columns) {
     for (int column = 0; column < columns; ++column) {
         const uint16_t code = line.codes[column];
         const bool rightHalf = code == 0 && afterLeftHalf;
-        afterLeftHalf =
-            !rightHalf && (line.attrs[column] & Attr::ClassMask) == Attr::ClassDoubleWidth;
+        afterLeftHalf = !rightHalf && CellAttribute::FromWord(line.attrs[column]).Class() ==
+                                          CharClass::DoubleWidth;
         if (rightHalf) continue;
         if (code == 0) {
             out += ' ';

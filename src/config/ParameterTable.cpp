@@ -14,19 +14,11 @@ constexpr int kColourMapBytes = 16;
 constexpr int kFunctionKeys = 5;
 constexpr int kButtons = 32;
 
-// Page arrangements that fit the 144-line page store.
-constexpr std::array<int32_t, 6> kPageLineCounts = {24, 25, 36, 48, 72, 144};
+bool IsPageLineCount(int32_t value) { return PagesForLines(value) != 0; }
 
-bool IsColumnCount(int32_t value) { return value == 80 || value == 132; }
-
-bool IsPageLineCount(int32_t value) {
-    return std::find(kPageLineCounts.begin(), kPageLineCounts.end(), value) !=
-           kPageLineCounts.end();
-}
-
-constexpr ValueRange kColumnsRange{80, 132};
-constexpr ValueRange kLinesRange{24, 144};
-constexpr ValueRange kPagesRange{1, 6};
+constexpr ValueRange kColumnsRange{80, kStride};
+constexpr ValueRange kLinesRange{kPageArrangements[0].lines, kPageStoreLines};
+constexpr ValueRange kPagesRange{1, kPageArrangements[0].pages};
 // Bounds the history allocation (the page store plus this many lines of 132 cells).
 constexpr ValueRange kSaveLinesRange{0, 100000};
 constexpr ValueRange kTermIdRange{0, 5};
@@ -120,7 +112,7 @@ constexpr ParameterDescriptor kTable[kParameterCount + 1] = {
     Num(0x0304, "TermID", 2, &kTermIdRange),
     Str(0x0305, "AnswerBack"),
     Num(0x0306, "HideABM", 0),
-    Num(0x0307, "Columns", 80, &kColumnsRange, IsColumnCount),
+    Num(0x0307, "Columns", 80, &kColumnsRange, [](int32_t v) { return IsColumnCount(v); }),
     Num(0x0308, "Lines", 24, &kLinesRange, IsPageLineCount),
     Num(0x0309, "Pages", 6, &kPagesRange),
     Num(0x030a, "SaveLines", 800, &kSaveLinesRange),

@@ -6,9 +6,8 @@
 namespace tamsivane {
 namespace {
 
-constexpr int kColourMapSize = 16;
-constexpr int kMaxColour = 15;
-constexpr int kPageStoreLines = 144;
+constexpr int kColourMapSize = CellAttribute::kRenditionFlags + 1;
+constexpr int kMaxColour = CellAttribute::kColours - 1;
 // ANSI code pages of the East Asian systems, whose hosts use double-byte sets.
 constexpr std::array<int, 4> kDoubleByteCodePages = {932, 936, 949, 950};
 
@@ -377,17 +376,20 @@ void SettingsStore::MapColours(const std::array<int, 4>& pattern, int foreground
 }
 
 // Mapped colours are read modulo 16, since blocks loaded from files may hold any byte.
-bool SettingsStore::LookUpColour(uint16_t attribute, ColourMapEntry& out) const {
-    const int index = attribute & 0x0F;
-    if (values_[P::Mapped].bytes[index] != 0) {
-        out.foreground = values_[P::ForeColor].bytes[index] & kMaxColour;
-        out.background = values_[P::BackColor].bytes[index] & kMaxColour;
-        out.showAttribute = values_[P::DisplayAttr].bytes[index] != 0;
+std::optional<ColourMapEntry> SettingsStore::MappedColours(int index) const {
+    if (index < 0 || index >= kColourMapSize || values_[P::Mapped].bytes[index] == 0)
+        return std::nullopt;
+    return ColourMapEntry{values_[P::ForeColor].bytes[index] & kMaxColour,
+                          values_[P::BackColor].bytes[index] & kMaxColour,
+                          values_[P::DisplayAttr].bytes[index] != 0};
+}
+
+bool SettingsStore::LookUpColour(CellAttribute attribute, ColourMapEntry& out) const {
+    if (const auto mapped = MappedColours(attribute.ColourMapIndex())) {
+        out = *mapped;
         return true;
     }
-    out.foreground = (attribute >> 8) & kMaxColour;
-    out.background = (attribute >> 12) & kMaxColour;
-    out.showAttribute = true;
+    out = {attribute.Foreground(), attribute.Background(), true};
     return false;
 }
 

@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "config/CellAttribute.h"
+#include "config/PageGeometry.h"
+
 namespace tamsivane {
 
 enum class ParamType : uint16_t { Number = 0, String = 1, Block = 2, Array = 3 };
@@ -60,7 +63,7 @@ enum : int {
 } // namespace P
 
 inline constexpr int kParameterCount = P::Count;
-inline constexpr int kTabColumns = 132;
+inline constexpr int kTabColumns = kStride;
 inline constexpr int kPrinterParamSize = 148;
 
 // The constant parameter table (kParameterCount rows, then a row whose file code is 0).
@@ -158,8 +161,10 @@ public:
     // pattern: four entries for bold, underline, blink, inverse: 0, 1 or -1 (either).
     void MapColours(const std::array<int, 4>& pattern, int foreground, int background,
                     bool showAttribute);
-    // True when the attribute's low four bits are mapped; otherwise the cell's own colours.
-    bool LookUpColour(uint16_t attribute, ColourMapEntry& out) const;
+    // The colours of a colour-map index (CellAttribute::ColourMapIndex) when it is mapped.
+    std::optional<ColourMapEntry> MappedColours(int index) const;
+    // True when the attribute's combination is mapped; otherwise the cell's own colours.
+    bool LookUpColour(CellAttribute attribute, ColourMapEntry& out) const;
 
     // --- printer and geometry ----------------------------------------------
     void SetPrinter(const PrinterChoice& choice);

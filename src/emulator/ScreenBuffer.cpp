@@ -20,7 +20,7 @@ struct BlankLine {
     constexpr BlankLine() : codes(), attrs() {
         for (int i = 0; i < kStride; ++i) {
             codes[i] = kBlankCode;
-            attrs[i] = Attr::Normal;
+            attrs[i] = kBlankAttribute;
         }
     }
 };
@@ -87,7 +87,7 @@ bool ScreenBuffer::Create(int historyLines) {
     const size_t lines = static_cast<size_t>(kPageStoreLines) + static_cast<size_t>(capacity);
     try {
         std::vector<uint16_t> codes(lines * kStride, kBlankCode);
-        std::vector<uint16_t> attrs(lines * kStride, Attr::Normal);
+        std::vector<uint16_t> attrs(lines * kStride, kBlankAttribute);
         std::vector<uint16_t> lineAttrs(lines, 0);
         codes_.swap(codes);
         attrs_.swap(attrs);
@@ -138,7 +138,7 @@ void ScreenBuffer::ResizeHistory(int newLength) {
     std::vector<uint16_t> lineAttrs;
     try {
         codes.assign(lines * kStride, kBlankCode);
-        attrs.assign(lines * kStride, Attr::Normal);
+        attrs.assign(lines * kStride, kBlankAttribute);
         lineAttrs.assign(lines, 0);
     } catch (const std::exception&) { // bad_alloc or length_error: keep the current ring
         return;
@@ -184,11 +184,11 @@ void ScreenBuffer::BlankSlot(size_t slot, int left, int right) {
     FillBlanks(SlotCodes(slot), SlotAttrs(slot), left, right);
 }
 
-void ScreenBuffer::WriteCell(int row, int column, uint16_t code, uint16_t attribute) {
+void ScreenBuffer::WriteCell(int row, int column, uint16_t code, CellAttribute attribute) {
     column = std::clamp(column, 0, kLastColumn);
     const Cells cells = ChangeRow(row);
     cells.codes[column] = code;
-    cells.attrs[column] = attribute;
+    cells.attrs[column] = attribute.Word();
 }
 
 uint16_t ScreenBuffer::Code(int row, int column) const {
@@ -198,11 +198,11 @@ uint16_t ScreenBuffer::Code(int row, int column) const {
     return Empty() ? kBlankCode : SlotCodes(LineIndex(row))[column];
 }
 
-uint16_t ScreenBuffer::Attribute(int row, int column) const {
+CellAttribute ScreenBuffer::Attribute(int row, int column) const {
     row = Clamp(row);
     column = std::clamp(column, 0, kLastColumn);
-    if (row == lines_) return statusAttrs_[column];
-    return Empty() ? Attr::Normal : SlotAttrs(LineIndex(row))[column];
+    if (row == lines_) return CellAttribute::FromWord(statusAttrs_[column]);
+    return Empty() ? CellAttribute() : CellAttribute::FromWord(SlotAttrs(LineIndex(row))[column]);
 }
 
 void ScreenBuffer::SetLineSize(int row, uint16_t size) {
@@ -248,9 +248,9 @@ void ScreenBuffer::SelectiveErase(int firstRow, int rowCount, int left, int righ
         uint16_t* codes = SlotCodes(slot);
         uint16_t* attrs = SlotAttrs(slot);
         for (int column = band.left; column <= band.right; ++column) {
-            if (attrs[column] & Attr::Protected) continue;
+            if (CellAttribute::FromWord(attrs[column]).Has(CellAttribute::Protected)) continue;
             codes[column] = kBlankCode;
-            attrs[column] = Attr::Normal;
+            attrs[column] = kBlankAttribute;
         }
         lineAttrs_[slot] |= LineSize::Changed;
     }
@@ -397,21 +397,16 @@ void ScreenBuffer::EditRect(int top, int left, int bottom, int right, Edit edit)
 }
 
 void ScreenBuffer::FillRect(int top, int left, int bottom, int right, uint16_t code,
-                            uint16_t attribute) {
+                            CellAttribute attribute) {
     EditRect(top, left, bottom, right, [&](uint16_t* codes, uint16_t* attrs, int width) {
         std::fill_n(codes, width, code);
-        std::fill_n(attrs, width, attribute);
+        std::fill_n(attrs, width, attribute.Word());
     });
 }
 
-void ScreenBuffer::SetRectAttribute(int top, int left, int bottom, int right, uint16_t attribute) {
-    EditRect(top, left, bottom, right,
-             [&](uint16_t*, uint16_t* attrs, int width) { std::fill_n(attrs, width, attribute); });
-}
-
-void ScreenBuffer::XorRectAttribute(int top, int left, int bottom, int right, uint16_t mask) {
+void ScreenBuffer::ToggleRectFlags(int top, int left, int bottom, int right, uint16_t flags) {
     EditRect(top, left, bottom, right, [&](uint16_t*, uint16_t* attrs, int width) {
-        for (int i = 0; i < width; ++i) attrs[i] ^= mask;
+        for (int i = 0; i < width; ++i) attrs[i] ^= flags;
     });
 }
 
@@ -507,8 +502,9 @@ bool ScreenBuffer::AnyBlinkingCell(int firstDisplayLine, int lastDisplayLine) co
     DisplayLine line;
     for (int index = firstDisplayLine; index <= lastDisplayLine; ++index) {
         if (!LineForDisplay(index, line)) return false;
-        if (std::any_of(line.attrs, line.attrs + kStride,
-                        [](uint16_t a) { return (a & Attr::Blink) != 0; })) {
+        if (std::any_of(line.attrs, line.attrs + kStride, [](uint16_t a) {
+                return CellAttribute::FromWord(a).Has(CellAttribute::Blink);
+            })) {
             return true;
         }
     }

@@ -13,26 +13,10 @@
 #include <string_view>
 #include <vector>
 
-namespace tamsivane {
+#include "config/CellAttribute.h"
+#include "config/PageGeometry.h"
 
-// Cell attribute word.
-namespace Attr {
-inline constexpr uint16_t Bold = 0x0001;
-inline constexpr uint16_t Underline = 0x0002;
-inline constexpr uint16_t Blink = 0x0004;
-inline constexpr uint16_t Inverse = 0x0008;
-inline constexpr uint16_t Protected = 0x0010;
-inline constexpr uint16_t ClassMask = 0x0060;
-inline constexpr int ClassShift = 5;
-inline constexpr uint16_t ClassLineDrawing = 0x0020; // class 1
-inline constexpr uint16_t ClassSoftFont = 0x0040;    // class 2
-inline constexpr uint16_t ClassDoubleWidth = 0x0060; // class 3
-inline constexpr uint16_t ForegroundMask = 0x0F00;
-inline constexpr int ForegroundShift = 8;
-inline constexpr uint16_t BackgroundMask = 0xF000;
-inline constexpr int BackgroundShift = 12;
-inline constexpr uint16_t Normal = 0x0700;
-} // namespace Attr
+namespace tamsivane {
 
 // Line-attribute word.
 namespace LineSize {
@@ -44,9 +28,8 @@ inline constexpr uint16_t SizeMask = 0x00FF;
 inline constexpr uint16_t Changed = 0x8000;
 } // namespace LineSize
 
-inline constexpr int kStride = 132;          // cells per line, whatever the width
-inline constexpr int kPageStoreLines = 144;  // lines of all pages together
 inline constexpr uint16_t kBlankCode = 0x20;
+inline constexpr uint16_t kBlankAttribute = CellAttribute().Word();
 
 // One line as the view shows it.
 struct DisplayLine {
@@ -76,9 +59,9 @@ public:
     void ResizeHistory(int newLength);
 
     // Cell operations; row Lines() addresses the status line.
-    void WriteCell(int row, int column, uint16_t code, uint16_t attribute);
+    void WriteCell(int row, int column, uint16_t code, CellAttribute attribute);
     uint16_t Code(int row, int column) const;
-    uint16_t Attribute(int row, int column) const;
+    CellAttribute Attribute(int row, int column) const;
     void SetLineSize(int row, uint16_t size);
     uint16_t GetLineSize(int row) const;
     // left = right = -1: whole lines, which also return to single width.
@@ -90,9 +73,9 @@ public:
     // Rectangles on the page store, inclusive coordinates, rows relative to a page.
     void CopyRect(int sourcePage, int top, int left, int bottom, int right, int targetPage,
                   int targetTop, int targetLeft);
-    void FillRect(int top, int left, int bottom, int right, uint16_t code, uint16_t attribute);
-    void SetRectAttribute(int top, int left, int bottom, int right, uint16_t attribute);
-    void XorRectAttribute(int top, int left, int bottom, int right, uint16_t mask);
+    void FillRect(int top, int left, int bottom, int right, uint16_t code, CellAttribute attribute);
+    // Exclusive-or of the attribute words with CellAttribute flags.
+    void ToggleRectFlags(int top, int left, int bottom, int right, uint16_t flags);
 
     // Direct row access for the character writer; the row is clamped.  The
     // caller marks the row changed.

@@ -18,25 +18,10 @@ namespace {
 constexpr int kMaxCount = 1000;
 int Count(int n) { return std::clamp(n, 0, kMaxCount); }
 
-// Page arrangements: lines per page and the pages that fill the page store.
-struct Arrangement {
-    int lines;
-    int pages;
-};
-constexpr Arrangement kArrangements[] = {{24, 6}, {25, 5}, {36, 4}, {48, 3}, {72, 2}, {144, 1}};
-
 // Colour indexes of SGR 30-37 and 40-47.
 constexpr uint8_t kForegroundColours[8] = {0, 9, 10, 12, 11, 13, 14, 7};
 constexpr uint8_t kBackgroundColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
 
-int Foreground(uint16_t a) { return (a & Attr::ForegroundMask) >> Attr::ForegroundShift; }
-int Background(uint16_t a) { return (a & Attr::BackgroundMask) >> Attr::BackgroundShift; }
-uint16_t WithForeground(uint16_t a, int colour) {
-    return static_cast<uint16_t>((a & ~Attr::ForegroundMask) | (colour << Attr::ForegroundShift));
-}
-uint16_t WithBackground(uint16_t a, int colour) {
-    return static_cast<uint16_t>((a & ~Attr::BackgroundMask) | (colour << Attr::BackgroundShift));
-}
 // Writes count printable ASCII bytes into cells with one attribute word,
 // sixteen at a time: the path every plain-text byte takes.
 void WritePrintableCells(const uint8_t* text, size_t count, uint16_t* codes, uint16_t* attrs,
@@ -59,10 +44,9 @@ void WritePrintableCells(const uint8_t* text, size_t count, uint16_t* codes, uin
     }
 }
 
-uint16_t SwapColours(uint16_t a) { return WithBackground(WithForeground(a, Background(a)), Foreground(a)); }
 // A colour landing in the foreground bits: white is bright white while bold.
-uint16_t SetForegroundBits(uint16_t a, int colour) {
-    return WithForeground(a, colour == 7 && (a & Attr::Bold) ? 15 : colour);
+CellAttribute SetForegroundBits(CellAttribute a, int colour) {
+    return a.WithForeground(colour == 7 && a.Has(CellAttribute::Bold) ? 15 : colour);
 }
 } // namespace
 
@@ -103,11 +87,11 @@ void VtEmulator::CursorHome() {
 // line-drawing glyphs, soft-font characters (stored as their own code) and,
 // in a double-byte session, double-width characters.
 VtEmulator::CellCode VtEmulator::Classify(uint16_t code) const {
-    if (LineDrawingShape(code) >= 0) return {code, Attr::ClassLineDrawing};
+    if (LineDrawingShape(code) >= 0) return {code, CharClass::LineDrawing};
     if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF)
-        return {static_cast<uint16_t>(code - kSoftFontBase), Attr::ClassSoftFont};
-    if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) return {code, Attr::ClassDoubleWidth};
-    return {code, 0};
+        return {static_cast<uint16_t>(code - kSoftFontBase), CharClass::SoftFont};
+    if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) return {code, CharClass::DoubleWidth};
+    return {code, CharClass::Ordinary};
 }
 
 void VtEmulator::WrapIfPending() {
@@ -123,8 +107,7 @@ void VtEmulator::WriteCharacter(uint16_t code) {
     if (code == 0) return;
     const CellCode cell = Classify(code);
     code = cell.code;
-    const uint16_t cls = cell.cls;
-    const int width = cls == Attr::ClassDoubleWidth ? 2 : 1;
+    const int width = cell.cls == CharClass::DoubleWidth ? 2 : 1;
 
     const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
     WrapIfPending();
@@ -148,7 +131,7 @@ void VtEmulator::WriteCharacter(uint16_t code) {
     const int last = !statusActive_ && col >= left_ && col <= right_ ? right_ : columns_ - 1;
     if (insertMode_ && col + width <= last)
         screen_.MoveCells(row, 1, col, last - width, col + width, false);
-    const uint16_t attribute = static_cast<uint16_t>(attribute_ | cls);
+    const CellAttribute attribute = attribute_.WithClass(cell.cls);
     screen_.WriteCell(row, col, code, attribute);
     if (width == 2) screen_.WriteCell(row, col + 1, 0, attribute);
 
@@ -167,7 +150,7 @@ void VtEmulator::WriteCharacter(uint16_t code) {
 size_t VtEmulator::WritePrintableRun(const uint8_t* data, size_t length) {
     size_t done = 0;
     const bool autoWrap = settings_.GetNumber(P::AutoWrap) != 0;
-    const uint16_t attribute = attribute_;
+    const uint16_t attribute = attribute_.Word();
     while (done < length) {
         if (pendingWrap_) {
             if (!autoWrap) break;
@@ -319,7 +302,7 @@ void VtEmulator::RestoreCursor() {
 
 // DECALN: the page filled with "E", margins reset, cursor home.
 void VtEmulator::ScreenAlignment() {
-    screen_.FillRect(0, 0, lines_ - 1, columns_ - 1, 'E', Attr::Normal);
+    screen_.FillRect(0, 0, lines_ - 1, columns_ - 1, 'E', CellAttribute());
     ResetMargins();
     statusActive_ = false;
     cursorRow_ = 0;
@@ -562,7 +545,7 @@ void VtEmulator::SetMode(int mode, bool dec, bool set) {
     }
     switch (mode) {
     case 1: SetParameter(P::CursorKeys, set ? 0 : 1); break;
-    case 3: SetPageArrangement(set ? 132 : 80, lines_); break;
+    case 3: SetPageArrangement(set ? kStride : 80, lines_); break;
     case 5: SetParameter(P::DarkScreen, set ? 0 : 1); break;
     case 6:
         absolute_ = !set;
@@ -578,25 +561,25 @@ void VtEmulator::SetMode(int mode, bool dec, bool set) {
 
 // --- attributes -------------------------------------------------------------------
 
-uint16_t VtEmulator::ApplySgr(uint16_t a, int p) {
+CellAttribute VtEmulator::ApplySgr(CellAttribute a, int p) {
+    using A = CellAttribute;
     switch (p) {
-    case 0: return static_cast<uint16_t>((a & Attr::Protected) | Attr::Normal);
+    case 0: return a.Has(A::Protected) ? A().With(A::Protected) : A();
     case 1:
-        if (a & Attr::Bold) return a;
-        a |= Attr::Bold;
-        if (Foreground(a) >= 1 && Foreground(a) <= 7) a = WithForeground(a, Foreground(a) + 8);
+        if (a.Has(A::Bold)) return a;
+        a = a.With(A::Bold);
+        if (a.Foreground() >= 1 && a.Foreground() <= 7) a = a.WithForeground(a.Foreground() + 8);
         return a;
-    case 4: return a | Attr::Underline;
-    case 5: return a | Attr::Blink;
-    case 7: return (a & Attr::Inverse) ? a : static_cast<uint16_t>(SwapColours(a) | Attr::Inverse);
+    case 4: return a.With(A::Underline);
+    case 5: return a.With(A::Blink);
+    case 7: return a.Has(A::Inverse) ? a : a.ColoursExchanged().With(A::Inverse);
     case 22:
-        a &= static_cast<uint16_t>(~Attr::Bold);
-        if (Foreground(a) >= 9) a = WithForeground(a, Foreground(a) - 8);
+        a = a.Without(A::Bold);
+        if (a.Foreground() >= 9) a = a.WithForeground(a.Foreground() - 8);
         return a;
-    case 24: return a & static_cast<uint16_t>(~Attr::Underline);
-    case 25: return a & static_cast<uint16_t>(~Attr::Blink);
-    case 27:
-        return (a & Attr::Inverse) ? static_cast<uint16_t>(SwapColours(a) & ~Attr::Inverse) : a;
+    case 24: return a.Without(A::Underline);
+    case 25: return a.Without(A::Blink);
+    case 27: return a.Has(A::Inverse) ? a.ColoursExchanged().Without(A::Inverse) : a;
     default: break;
     }
     int colour = -1;
@@ -607,8 +590,8 @@ uint16_t VtEmulator::ApplySgr(uint16_t a, int p) {
     if (p == 49) colour = 0, foreground = false;
     if (colour < 0) return a;
     // While inverse, the colours sit exchanged in the word.
-    if (foreground != ((a & Attr::Inverse) != 0)) return SetForegroundBits(a, colour);
-    return WithBackground(a, colour);
+    if (foreground != a.Has(CellAttribute::Inverse)) return SetForegroundBits(a, colour);
+    return a.WithBackground(colour);
 }
 
 // No parameter counts as 0.
@@ -618,10 +601,8 @@ void VtEmulator::SelectGraphicRendition(std::span<const int32_t> parameters) {
 }
 
 void VtEmulator::SelectCharacterProtection(bool on) {
-    if (on)
-        attribute_ |= Attr::Protected;
-    else
-        attribute_ &= static_cast<uint16_t>(~Attr::Protected);
+    attribute_ = on ? attribute_.With(CellAttribute::Protected)
+                    : attribute_.Without(CellAttribute::Protected);
 }
 
 void VtEmulator::SelectAttributeChangeExtent(int extent) { rectangleExtent_ = extent == 2; }
@@ -630,12 +611,10 @@ void VtEmulator::SelectAttributeChangeExtent(int extent) { rectangleExtent_ = ex
 
 void VtEmulator::SetPageArrangement(int columns, int lines) {
     if (columns == columns_ && lines == lines_) return;
-    if (columns != 80 && columns != 132) return;
-    const auto* arrangement = std::find_if(std::begin(kArrangements), std::end(kArrangements),
-                                           [lines](const Arrangement& a) { return a.lines == lines; });
-    if (arrangement == std::end(kArrangements)) return;
+    const int pages = PagesForLines(lines);
+    if (!IsColumnCount(columns) || pages == 0) return;
     const bool columnsChanged = columns != columns_;
-    if (!settings_.SetPageGeometry(columns, lines, arrangement->pages)) return;
+    if (!settings_.SetPageGeometry(columns, lines, pages)) return;
     ChangeSet changes;
     RecordChange(changes, P::Lines);
     RecordChange(changes, P::Pages);
@@ -743,7 +722,7 @@ void VtEmulator::SoftResetState() {
     cursorRow_ = 0;
     cursorColumn_ = 0;
     pendingWrap_ = false;
-    attribute_ = Attr::Normal;
+    attribute_ = CellAttribute();
     ResetMargins();
     parser_.Reset();
 }

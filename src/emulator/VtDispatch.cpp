@@ -81,11 +81,8 @@ void VtEmulator::DisplayByte(uint8_t byte) {
         WriteCharacter(byte);
         return;
     }
-    const uint16_t saved = attribute_;
-    const uint16_t fg = (attribute_ & Attr::ForegroundMask) >> Attr::ForegroundShift;
-    const uint16_t bg = (attribute_ & Attr::BackgroundMask) >> Attr::BackgroundShift;
-    attribute_ = static_cast<uint16_t>((attribute_ & 0x00FF) | (bg << Attr::ForegroundShift) |
-                                       (fg << Attr::BackgroundShift));
+    const CellAttribute saved = attribute_;
+    attribute_ = attribute_.ColoursExchanged();
     WriteCharacter('<');
     for (const char* p = name; *p; ++p) WriteCharacter(static_cast<uint8_t>(*p));
     WriteCharacter('>');

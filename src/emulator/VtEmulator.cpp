@@ -30,7 +30,7 @@ bool VtEmulator::Start() {
 
 // Page size from the settings; the screen buffer keeps the pages inside its store.
 void VtEmulator::LoadGeometry() {
-    columns_ = settings_.GetNumber(P::Columns) == 132 ? 132 : 80;
+    columns_ = settings_.GetNumber(P::Columns) == kStride ? kStride : 80;
     lines_ = std::clamp<int>(settings_.GetNumber(P::Lines), 1, kPageStoreLines);
     screen_.SetGeometry(settings_.GetNumber(P::Pages), lines_);
     lines_ = screen_.Lines();
@@ -41,7 +41,7 @@ void VtEmulator::ResetState() {
     charsets_.Reset();
     parser_.Reset();
     pendingWrap_ = false;
-    attribute_ = Attr::Normal;
+    attribute_ = CellAttribute();
     insertMode_ = false;
     rectangleExtent_ = true;
     absolute_ = true;

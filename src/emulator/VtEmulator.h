@@ -80,7 +80,7 @@ public:
     CursorPosition Cursor() const { return {cursorRow_, cursorColumn_}; }
     int RightMargin() const { return right_; } // 0-based column
     bool StatusLineActive() const { return statusActive_; }
-    uint16_t CurrentAttribute() const { return attribute_; }
+    CellAttribute CurrentAttribute() const { return attribute_; }
 
 private:
     struct SavedCursor {
@@ -88,7 +88,7 @@ private:
         int column = 0;
         int32_t cursorVisible = 1;
         int32_t cursorType = 0;
-        uint16_t attribute = Attr::Normal;
+        CellAttribute attribute;
         CharsetTranslator::State charsets;
     };
     struct Rect {
@@ -127,7 +127,7 @@ private:
     // --- characters and cursor (VtCommands.cpp) ---
     struct CellCode {
         uint16_t code;
-        uint16_t cls; // character class bits of the attribute word
+        CharClass cls;
     };
     CellCode Classify(uint16_t code) const;
     void WriteCharacter(uint16_t code);
@@ -191,7 +191,7 @@ private:
     void EraseLines(int firstRow, int count, bool selective);
     void ShiftCells(int firstRow, int rows, int count, bool insert);
     void SetMode(int mode, bool dec, bool set);
-    static uint16_t ApplySgr(uint16_t attribute, int parameter);
+    static CellAttribute ApplySgr(CellAttribute attribute, int parameter);
     void SetPageArrangement(int columns, int lines);
     void DisplayPage(int page);
     void StepPage(int delta, bool home);
@@ -201,10 +201,11 @@ private:
 
     // --- rectangles (VtRectangles.cpp) ---
     bool ResolveArea(const AreaArgument& area, Rect& rect, bool stream = false) const;
-    void ForEachAffectedSpan(const Rect& rect, void (VtEmulator::*span)(int, int, int, uint16_t),
-                             uint16_t value);
-    void ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute);
-    void XorAttributesInSpan(int row, int left, int right, uint16_t mask);
+    template <typename Value>
+    void ForEachAffectedSpan(const Rect& rect, void (VtEmulator::*span)(int, int, int, Value),
+                             Value value);
+    void ReplaceAttributesInSpan(int row, int left, int right, CellAttribute attribute);
+    void ToggleFlagsInSpan(int row, int left, int right, uint16_t flags);
     void ChangeAttributesInRectangle(const AreaArgument& area, std::span<const int32_t> rendition);
     void ReverseAttributesInRectangle(const AreaArgument& area, std::span<const int32_t> rendition);
     void CopyRectangle(const AreaArgument& area, const CopyTarget& target);
@@ -247,7 +248,7 @@ private:
     int cursorRow_ = 0;
     int cursorColumn_ = 0;
     bool pendingWrap_ = false;
-    uint16_t attribute_ = Attr::Normal;
+    CellAttribute attribute_;
     bool insertMode_ = false;
     bool rectangleExtent_ = true;
     bool autoPrint_ = false;

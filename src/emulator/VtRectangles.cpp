@@ -22,8 +22,9 @@ bool VtEmulator::ResolveArea(const AreaArgument& area, Rect& rect, bool stream) 
 
 // The cells an attribute change affects: the rectangle, or with stream extent
 // the character stream from the top-left to the bottom-right corner.
-void VtEmulator::ForEachAffectedSpan(const Rect& r, void (VtEmulator::*span)(int, int, int, uint16_t),
-                                     uint16_t value) {
+template <typename Value>
+void VtEmulator::ForEachAffectedSpan(const Rect& r, void (VtEmulator::*span)(int, int, int, Value),
+                                     Value value) {
     if (rectangleExtent_ || r.top == r.bottom) {
         for (int row = r.top; row <= r.bottom; ++row) (this->*span)(row, r.left, r.right, value);
         return;
@@ -34,22 +35,21 @@ void VtEmulator::ForEachAffectedSpan(const Rect& r, void (VtEmulator::*span)(int
 }
 
 // The character class and the protection stay with the cell.
-void VtEmulator::ReplaceAttributesInSpan(int row, int left, int right, uint16_t attribute) {
-    constexpr uint16_t kKept = Attr::Protected | Attr::ClassMask;
+void VtEmulator::ReplaceAttributesInSpan(int row, int left, int right, CellAttribute attribute) {
     uint16_t* attrs = screen_.ChangeRow(row).attrs;
     for (int c = std::max(left, 0); c <= std::min(right, kStride - 1); ++c)
-        attrs[c] = static_cast<uint16_t>((attrs[c] & kKept) | (attribute & ~kKept));
+        attrs[c] = CellAttribute::FromWord(attrs[c]).Restyled(attribute).Word();
 }
 
-void VtEmulator::XorAttributesInSpan(int row, int left, int right, uint16_t mask) {
-    if (left <= right) screen_.XorRectAttribute(row, left, row, right, mask);
+void VtEmulator::ToggleFlagsInSpan(int row, int left, int right, uint16_t flags) {
+    if (left <= right) screen_.ToggleRectFlags(row, left, row, right, flags);
 }
 
 void VtEmulator::ChangeAttributesInRectangle(const AreaArgument& area,
                                              std::span<const int32_t> rendition) {
     Rect rect{};
     if (!ResolveArea(area, rect, !rectangleExtent_)) return;
-    uint16_t attribute = Attr::Normal;
+    CellAttribute attribute;
     for (const int32_t p : rendition) attribute = ApplySgr(attribute, p);
     ForEachAffectedSpan(rect, &VtEmulator::ReplaceAttributesInSpan, attribute);
 }
@@ -58,10 +58,10 @@ void VtEmulator::ReverseAttributesInRectangle(const AreaArgument& area,
                                               std::span<const int32_t> rendition) {
     Rect rect{};
     if (!ResolveArea(area, rect, !rectangleExtent_)) return;
-    uint16_t mask = 0;
-    for (const int32_t p : rendition) mask = ApplySgr(mask, p);
-    mask &= Attr::Bold | Attr::Underline | Attr::Blink | Attr::Inverse;
-    if (mask) ForEachAffectedSpan(rect, &VtEmulator::XorAttributesInSpan, mask);
+    CellAttribute renditions = CellAttribute::Empty();
+    for (const int32_t p : rendition) renditions = ApplySgr(renditions, p);
+    const uint16_t flags = renditions.RenditionFlags();
+    if (flags) ForEachAffectedSpan(rect, &VtEmulator::ToggleFlagsInSpan, flags);
 }
 
 void VtEmulator::CopyRectangle(const AreaArgument& area, const CopyTarget& target) {
@@ -87,15 +87,15 @@ void VtEmulator::FillRectangle(int ch, const AreaArgument& area) {
     const uint16_t code = charsets_.Translate(static_cast<uint8_t>(ch));
     if (code == 0) return;
     const CellCode cell = Classify(code);
-    if (cell.cls == Attr::ClassDoubleWidth) return; // cannot fill single cells
+    if (cell.cls == CharClass::DoubleWidth) return; // cannot fill single cells
     screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, cell.code,
-                     static_cast<uint16_t>(attribute_ | cell.cls));
+                     attribute_.WithClass(cell.cls));
 }
 
 void VtEmulator::EraseRectangle(const AreaArgument& area) {
     Rect rect{};
     if (ResolveArea(area, rect))
-        screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, kBlankCode, Attr::Normal);
+        screen_.FillRect(rect.top, rect.left, rect.bottom, rect.right, kBlankCode, CellAttribute());
 }
 
 void VtEmulator::SelectiveEraseRectangle(const AreaArgument& area) {

@@ -464,7 +464,7 @@ void CVT420View::paintEvent(QPaintEvent* event) {
             cells.CopyFrom(line);
             softFont =
                 softFont || std::any_of(cells.attrs.begin(), cells.attrs.end(), [](uint16_t a) {
-                    return (a & Attr::ClassMask) == Attr::ClassSoftFont;
+                    return CellAttribute::FromWord(a).Class() == CharClass::SoftFont;
                 });
         }
         if (softFont) paintSoftFont_ = emulator.Font();

@@ -11,7 +11,7 @@ namespace tamsivane {
 
 namespace {
 
-constexpr int kColours = 16;
+constexpr int kColours = CellAttribute::kColours;
 
 // Codes that leave the cell blank: spaces, controls and lone surrogate halves.
 bool HasInk(uint16_t code) {
@@ -42,37 +42,26 @@ QBitmap SoftGlyphBitmap(const SoftFont::Glyph& glyph, int width, int height) {
 void ScreenColours::Read(const SettingsStore& settings) {
     const uint8_t* bytes = settings.GetBlock(P::Palette);
     for (int i = 0; i < kColours; ++i) palette[i] = PaletteColour(bytes, i);
-    for (int i = 0; i < kColours; ++i) {
-        ColourMapEntry entry;
-        // Unmapped combinations keep the cell's own colours: marked by -1.
-        if (settings.LookUpColour(static_cast<uint16_t>(i), entry)) {
-            map[i] = entry;
-        } else {
-            map[i] = {-1, -1, true};
-        }
-    }
+    for (int i = 0; i < kColours; ++i) map[i] = settings.MappedColours(i);
     darkScreen = settings.GetNumber(P::DarkScreen) != 0;
     blinkText = settings.GetNumber(P::BlinkText) != 0;
 }
 
-ScreenColours::Cell ScreenColours::Resolve(uint16_t attribute, bool selected,
+ScreenColours::Cell ScreenColours::Resolve(CellAttribute attribute, bool selected,
                                            bool blinkVisible) const {
-    const ColourMapEntry& mapped = map[attribute & 0x0F];
-    int fore = (attribute & Attr::ForegroundMask) >> Attr::ForegroundShift;
-    int back = (attribute & Attr::BackgroundMask) >> Attr::BackgroundShift;
-    bool show = true;
-    if (mapped.foreground >= 0) {
-        fore = mapped.foreground;
-        back = mapped.background;
-        show = mapped.showAttribute;
-    }
+    // Unmapped combinations keep the cell's own colours.
+    const ColourMapEntry colours = map[attribute.ColourMapIndex()].value_or(
+        ColourMapEntry{attribute.Foreground(), attribute.Background(), true});
+    int fore = colours.foreground;
+    int back = colours.background;
+    const bool show = colours.showAttribute;
     if (selected) std::swap(fore, back);
-    if (show && (attribute & Attr::Blink) && !blinkVisible && blinkText) fore = back;
+    if (show && attribute.Has(CellAttribute::Blink) && !blinkVisible && blinkText) fore = back;
     return {palette[fore], palette[back], show};
 }
 
 QColor ScreenColours::ScreenBackground() const {
-    const Cell normal = Resolve(Attr::Normal, false, true);
+    const Cell normal = Resolve(CellAttribute(), false, true);
     return darkScreen ? normal.back : normal.fore;
 }
 
@@ -147,9 +136,10 @@ void ScreenPainter::PaintRun(QPainter& painter, const PaintContext& context, con
     if (!context.colours.darkScreen) selected = !selected;
 
     for (int column = first; column <= last;) {
-        const uint16_t attribute = row.attrs[column];
+        const uint16_t word = row.attrs[column];
+        const CellAttribute attribute = CellAttribute::FromWord(word);
         int end = column;
-        while (end < last && row.attrs[end + 1] == attribute) ++end;
+        while (end < last && row.attrs[end + 1] == word) ++end;
         const int cells = end - column + 1;
         const ScreenColours::Cell colour =
             context.colours.Resolve(attribute, selected, context.blinkVisible);
@@ -157,21 +147,21 @@ void ScreenPainter::PaintRun(QPainter& painter, const PaintContext& context, con
         painter.fillRect(rect, colour.back);
 
         const uint16_t* codes = row.codes.data() + column;
-        switch (attribute & Attr::ClassMask) {
-        case Attr::ClassLineDrawing:
+        switch (attribute.Class()) {
+        case CharClass::LineDrawing:
             PaintLineGlyphs(painter, context, codes, cells, x, y, colour.fore);
             break;
-        case Attr::ClassSoftFont:
+        case CharClass::SoftFont:
             PaintSoftGlyphs(painter, context, codes, cells, x, y, colour.fore);
             break;
-        case Attr::ClassDoubleWidth:
+        case CharClass::DoubleWidth:
             PaintWideCharacters(painter, context, codes, cells, x, y, colour.fore);
             break;
-        default:
+        case CharClass::Ordinary:
             PaintText(painter, context, codes, cells, x, y, colour.fore);
             break;
         }
-        if (colour.showAttribute && (attribute & Attr::Underline)) {
+        if (colour.showAttribute && attribute.Has(CellAttribute::Underline)) {
             painter.fillRect(QRect(x, y + cellHeight - 1, rect.width(), 1), colour.fore);
         }
         x += rect.width();

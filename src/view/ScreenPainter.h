@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "config/SettingsStore.h"
 #include "emulator/ScreenBuffer.h"
@@ -29,8 +30,9 @@ struct ScreenColours {
         bool showAttribute = true;
     };
 
-    std::array<QColor, 16> palette;
-    std::array<ColourMapEntry, 16> map; // indexed by attribute bits 0-3
+    std::array<QColor, CellAttribute::kColours> palette;
+    // Indexed by CellAttribute::ColourMapIndex; empty where unmapped.
+    std::array<std::optional<ColourMapEntry>, CellAttribute::kColours> map;
     bool darkScreen = true;
     bool blinkText = true;
 
@@ -38,7 +40,7 @@ struct ScreenColours {
     void Read(const SettingsStore& settings);
     // Colours of a sub-run.  selected: foreground and background exchange;
     // blinkVisible false: blinking text takes the background colour.
-    Cell Resolve(uint16_t attribute, bool selected, bool blinkVisible) const;
+    Cell Resolve(CellAttribute attribute, bool selected, bool blinkVisible) const;
     // What an empty part of the view shows: the background of a normal cell,
     // its foreground on a light screen.
     QColor ScreenBackground() const;

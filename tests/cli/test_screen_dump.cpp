@@ -18,15 +18,15 @@ struct TestLine {
     TestLine(std::initializer_list<uint16_t> cellCodes,
              std::initializer_list<uint16_t> cellAttrs = {}) {
         codes.fill(kBlankCode);
-        attrs.fill(Attr::Normal);
+        attrs.fill(kBlankAttribute);
         std::copy(cellCodes.begin(), cellCodes.end(), codes.begin());
         std::copy(cellAttrs.begin(), cellAttrs.end(), attrs.begin());
     }
     DisplayLine Line() const { return {0, codes.data(), attrs.data()}; }
 };
 
-constexpr uint16_t kWide = Attr::Normal | Attr::ClassDoubleWidth;
-constexpr uint16_t kN = Attr::Normal;
+constexpr uint16_t kWide = CellAttribute().WithClass(CharClass::DoubleWidth).Word();
+constexpr uint16_t kN = kBlankAttribute;
 
 TEST(ScreenDump, LineTextSkipsRightHalvesOnly) {
     // A wide character and its right half, a lone 0 code, then two wide

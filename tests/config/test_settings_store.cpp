@@ -298,33 +298,33 @@ TEST_F(SettingsStoreTest, TabStopHelpers) {
 TEST_F(SettingsStoreTest, ColourMapLookUps) {
     SettingsStore store;
     ColourMapEntry entry;
-    EXPECT_FALSE(store.LookUpColour(0x3205, entry));
+    EXPECT_FALSE(store.LookUpColour(CellAttribute::FromWord(0x3205), entry));
     EXPECT_EQ(entry.foreground, 2);
     EXPECT_EQ(entry.background, 3);
     EXPECT_TRUE(entry.showAttribute);
 
     store.MapColour(5, 9, 4, false);
-    EXPECT_TRUE(store.LookUpColour(0x0705, entry));
+    EXPECT_TRUE(store.LookUpColour(CellAttribute::FromWord(0x0705), entry));
     EXPECT_EQ(entry.foreground, 9);
     EXPECT_EQ(entry.background, 4);
     EXPECT_FALSE(entry.showAttribute);
 
     store.MapColour(5, -1, 4, true);
-    EXPECT_FALSE(store.LookUpColour(0x0705, entry));
+    EXPECT_FALSE(store.LookUpColour(CellAttribute::FromWord(0x0705), entry));
     store.MapColour(5, 16, 4, true);
     store.MapColour(16, 1, 1, true);
-    EXPECT_FALSE(store.LookUpColour(0x0705, entry));
+    EXPECT_FALSE(store.LookUpColour(CellAttribute::FromWord(0x0705), entry));
 
     // Bold set, blink clear, underline and inverse either: 1, 3, 9 and 11.
     store.MapColours({1, -1, 0, -1}, 14, 1, true);
     for (int index = 0; index < 16; ++index) {
         const bool expected = index == 1 || index == 3 || index == 9 || index == 11;
-        EXPECT_EQ(store.LookUpColour(static_cast<uint16_t>(index), entry), expected) << index;
+        EXPECT_EQ(store.MappedColours(index).has_value(), expected) << index;
     }
 
     // A colour byte loaded from elsewhere never indexes past the palette.
     store.SetBlockByte(P::ForeColor, 1, 200);
-    EXPECT_TRUE(store.LookUpColour(1, entry));
+    EXPECT_TRUE(store.LookUpColour(CellAttribute().With(CellAttribute::Bold), entry));
     EXPECT_EQ(entry.foreground, 200 & 15);
 }
 

@@ -338,7 +338,7 @@ TEST_F(SessionTest, ResetAndClearDisplayKeepTheConnection) {
     session.ResetTerminal();
     {
         std::lock_guard lock(session.Lock());
-        EXPECT_EQ(session.Emulator().CurrentAttribute(), Attr::Normal);
+        EXPECT_EQ(session.Emulator().CurrentAttribute(), CellAttribute());
     }
     session.ClearDisplay();
     EXPECT_EQ(ScreenText().find("text"), std::string::npos);

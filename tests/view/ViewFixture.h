@@ -98,12 +98,12 @@ protected:
         const QRect r = view->CellRect(History() + row, column);
         return image.copy(r.x(), r.y(), r.width() * cells, r.height());
     }
-    uint16_t Attribute(int row, int column) {
+    CellAttribute Attribute(int row, int column) {
         std::lock_guard lock(session.Lock());
         return session.Emulator().Screen().Attribute(row, column);
     }
-    QColor Fore(uint16_t attribute) { return Palette((attribute >> 8) & 15); }
-    QColor Back(uint16_t attribute) { return Palette((attribute >> 12) & 15); }
+    QColor Fore(CellAttribute attribute) { return Palette(attribute.Foreground()); }
+    QColor Back(CellAttribute attribute) { return Palette(attribute.Background()); }
     int History() {
         std::lock_guard lock(session.Lock());
         return session.Emulator().Screen().HistoryCount();

@@ -29,14 +29,14 @@ QImage WithUnderline(QImage image, const QColor& colour) {
 TEST_F(ViewTest, TextAndColoursComeFromThePaletteAndTheColourMap) {
     // Underline alone is mapped to colours 2 on 5 without showing the line.
     Configure([](SettingsStore& s) {
-        s.MapColour(Attr::Underline, 2, 5, false);
+        s.MapColour(CellAttribute::Underline, 2, 5, false);
         s.SetNumber(P::FitFont, 0);
     });
     Open();
     Host("Hx\x1b[31;44mZ\x1b[0;4mU\x1b[0;1;30;47mK", "HxZUK");
     const QImage image = Grab();
     EXPECT_EQ(Differences(Cell(image, 0, 0), Reference("H", Palette(7), Palette(0))), 0);
-    const uint16_t coloured = Attribute(0, 2);
+    const CellAttribute coloured = Attribute(0, 2);
     EXPECT_NE(Fore(coloured), Palette(7));
     EXPECT_NE(Back(coloured), Palette(0));
     EXPECT_EQ(Differences(Cell(image, 0, 2), Reference("Z", Fore(coloured), Back(coloured))), 0);
@@ -56,14 +56,15 @@ TEST_F(ViewTest, BoldForegroundOneShowsPaletteNine) {
         // The host cannot name colour 1 by SGR; write the cell as the
         // emulator stores bold colour 1, through a rectangle fill.
         std::lock_guard lock(session.Lock());
-        session.Emulator().Screen().FillRect(0, 0, 0, 0, 'B', Attr::Bold | 0x0100);
+        session.Emulator().Screen().FillRect(
+            0, 0, 0, 0, 'B', CellAttribute().With(CellAttribute::Bold).WithForeground(1));
     }
     view->viewport()->update();
     const QImage image = Grab();
     EXPECT_EQ(Differences(Cell(image, 0, 0), Reference("B", Palette(1), Palette(0))), 0)
         << "the emulator raises bold colours; the view draws the cell's own colour";
     Host("\x1b[1;2H\x1b[1;31mR", "BR");
-    EXPECT_EQ(Attribute(0, 1) & 0x0F00, 0x0900);
+    EXPECT_EQ(Attribute(0, 1).Foreground(), 9);
     EXPECT_EQ(Differences(Cell(Grab(), 0, 1), Reference("R", Palette(9), Palette(0))), 0);
 }
 
@@ -143,7 +144,7 @@ TEST_F(ViewTest, DoubleLineCharactersAndDoubleWidthCharacters) {
     Open();
     // U+2550 and U+2500 share the horizontal line; U+FFFD is double width.
     Host("\xE2\x95\x90\xE2\x94\x80\xEF\xBF\xBDw", "w");
-    ASSERT_EQ(Attribute(0, 2) & Attr::ClassMask, Attr::ClassDoubleWidth);
+    ASSERT_EQ(Attribute(0, 2).Class(), CharClass::DoubleWidth);
     const QImage image = Grab();
     EXPECT_EQ(Differences(Cell(image, 0, 0), Cell(image, 0, 1)), 0);
     EXPECT_GT(CountOf(Cell(image, 0, 0), Palette(7)), 0);

@@ -182,7 +182,7 @@ TEST_F(ShellViewTest, TelnetSessionTypedInTheViewPaintsTheShellsAnswer) {
     const size_t at = text.find("okRED\n");
     const int row = static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
     const int column = static_cast<int>(at - (text.rfind('\n', at) + 1)) + 2;
-    ASSERT_EQ(Attribute(row, column) & 0x0F00, 0x0900);
+    ASSERT_EQ(Attribute(row, column).Foreground(), 9);
     EXPECT_EQ(Differences(Cell(Grab(), row, column), Reference("R", Palette(9), Palette(0))), 0);
 }
 
