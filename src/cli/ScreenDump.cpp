@@ -5,30 +5,13 @@
 
 #include "emulator/ControlNames.h"
 #include "emulator/VtEmulator.h"
+#include "platform/Utf8.h"
 
 namespace tamsivane {
 
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 bool IsHighSurrogate(uint16_t code) { return code >= 0xD800 && code <= 0xDBFF; }
 bool IsLowSurrogate(uint16_t code) { return code >= 0xDC00 && code <= 0xDFFF; }
@@ -82,7 +65,7 @@ std::string DisplayLineText(const DisplayLine& line, int columns) {
             const char32_t low = line.codes[column + 1] - 0xDC00;
             AppendUtf8(out, 0x10000 + (high << 10) + low);
             ++column;
-        } else if (IsHighSurrogate(code) || IsLowSurrogate(code)) {
+        } else if (IsSurrogate(code)) {
             AppendUtf8(out, kReplacement);
         } else {
             AppendUtf8(out, code);

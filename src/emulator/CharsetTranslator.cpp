@@ -5,6 +5,7 @@
 #include "config/SettingsStore.h"
 #include "emulator/CharsetTables.h"
 #include "platform/CodePage.h"
+#include "platform/Utf8.h"
 
 namespace tamsivane {
 
@@ -33,21 +34,6 @@ int SendingIndex(int index, bool inGr, int preferredSupplemental) {
     }
     if (inGr && MayStandInGr(preferredSupplemental)) return preferredSupplemental;
     return Charset::Ascii;
-}
-
-std::string Utf8Of(char16_t ch) {
-    std::string out;
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0xD800 || ch > 0xDFFF) { // a lone surrogate has no encoding
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-    return out;
 }
 
 // Decoded text never lands in the range that carries soft-font characters: a
@@ -356,7 +342,11 @@ int CharsetTranslator::FindForSending(const Resolved& set, char16_t ch, bool inG
 }
 
 std::string CharsetTranslator::EncodeInCodePage(int codePage, char16_t ch) const {
-    if (codePage == kUtf8CodePage) return Utf8Of(ch);
+    if (codePage == kUtf8CodePage) {
+        std::string out;
+        AppendUtf8(out, ch);
+        return out;
+    }
     return codePages_ != nullptr ? codePages_->FromUnicode(codePage, ch) : std::string();
 }
 

@@ -50,6 +50,7 @@
 #include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
+#include "platform/Utf8.h"
 
 namespace tamsivane {
 namespace {
@@ -68,19 +69,6 @@ public:
     int receives = 0;
     int scripts = 0;
 };
-
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // Runs one case's directives; a malformed directive stops the case.
 class CaseRunner {
