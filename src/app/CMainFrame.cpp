@@ -35,6 +35,7 @@
 #include "app/ToolBarIcons.h"
 #include "app/TransferMonitor.h"
 #include "config/LineDevices.h"
+#include "config/ResourceStrings.h"
 #include "keyboard/CommandIds.h"
 #include "script/MacroTargets.h"
 #include "session/AddressBookSession.h"
@@ -822,7 +823,7 @@ void CMainFrame::SendFileCommand() {
 void CMainFrame::OpenHelpContents() {
     const QString index = HelpIndexPath();
     if (index.isEmpty()) {
-        user_.ShowMessage(0, "The user guide (index.htm) is not installed.");
+        user_.Notify(Msg::UserGuideMissing);
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(index));

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "config/ResourceStrings.h"
 #include "session/NewConnection.h"
 
 namespace tamsivane {
@@ -78,7 +79,7 @@ void CModemListDlg::accept() {
         const auto speed = ParseBaudRate(text(row, kSpeed));
         if (!speed) {
             table_->setCurrentCell(row, kSpeed);
-            user_.ShowMessage(0, ConnectionMsg::kBadBaudRate);
+            user_.Notify(Msg::BadBaudRate);
             return;
         }
         modem.speed = *speed;

@@ -17,6 +17,7 @@
 #include "app/SettingsCommands.h"
 #include "config/ModemList.h"
 #include "config/RecentList.h"
+#include "config/ResourceStrings.h"
 #include "session/AddressBookSession.h"
 #include "session/CVT420Doc.h"
 
@@ -162,7 +163,7 @@ QWidget* CNewConnectionDlg::MakeModemPage(const ConnectionEntries& last) {
     auto* page = new QGroupBox(tr("Modem Connection"), pages_);
     modem_ = new QComboBox(page);
     modem_->setObjectName("modem");
-    noModem_ = new QLabel(ConnectionMsg::kNoModem, page);
+    noModem_ = new QLabel(QString::fromUtf8(ResourceString(Msg::NoModem)), page);
     noModem_->setObjectName("noModem");
     noModem_->setWordWrap(true);
     phoneNumber_ = EditableList(page, "phoneNumber",
@@ -282,7 +283,7 @@ void CNewConnectionDlg::ApplyTemplate(const QString& name) {
         std::lock_guard lock(doc_.Lock());
         loaded = templates_.Load(S(name), doc_.Emulator().Settings(), doc_.Keys());
     }
-    if (!loaded) user_.ShowMessage(0, kCannotLoadTemplateMessage);
+    if (!loaded) user_.Notify(Msg::CannotLoadTemplate);
 }
 
 ConnectionEntries CNewConnectionDlg::Entries() const {
@@ -312,13 +313,13 @@ ConnectionEntries CNewConnectionDlg::Entries() const {
 
 void CNewConnectionDlg::accept() {
     const ConnectionEntries entries = Entries();
-    const char* message;
+    std::optional<int> refusal;
     {
         std::lock_guard lock(doc_.Lock());
-        message = ApplyConnection(entries, doc_.Emulator().Settings(), profile_);
+        refusal = ApplyConnection(entries, doc_.Emulator().Settings(), profile_);
     }
-    if (message != nullptr) {
-        user_.ShowMessage(0, message);
+    if (refusal) {
+        user_.Notify(*refusal);
         return;
     }
     QDialog::accept();

@@ -12,6 +12,7 @@
 #include "app/CSettingsSheet.h"
 #include "app/SettingsPages.h"
 #include "config/ModemList.h"
+#include "config/ResourceStrings.h"
 #include "session/NewConnection.h"
 #include "transport/ServiceNames.h"
 
@@ -174,7 +175,7 @@ bool CPageTrans::Exchange(ExchangeDirection direction) {
         const int port = PortFromText(port_->currentText().trimmed().toStdString());
         const int proxyPort = PortFromText(proxyPort_->currentText().trimmed().toStdString());
         if (port <= 0 || (index == kTelnetProxy && proxyPort <= 0)) {
-            Tell(ConnectionMsg::kBadTelnetPort);
+            Tell(ResourceString(Msg::BadTelnetPort));
             return false;
         }
         s.SetString(P::HostName, host_->text().trimmed().toStdString());

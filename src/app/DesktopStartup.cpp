@@ -18,6 +18,7 @@
 #include "app/QSettingsProfile.h"
 #include "cli/ScreenDump.h"
 #include "config/RecentList.h"
+#include "config/ResourceStrings.h"
 #include "config/Templates.h"
 #include "platform/DefaultHandlers.h"
 #include "platform/FaultHandler.h"
@@ -73,7 +74,7 @@ void NewConnection(CMainFrame& frame, const Templates& templates, AppProfile& pr
         std::lock_guard lock(doc->Lock());
         loaded = templates.Load(kDefaultTemplate, doc->Emulator().Settings(), doc->Keys());
     }
-    if (!loaded) user.ShowMessage(0, kCannotLoadTemplateMessage);
+    if (!loaded) user.Notify(Msg::CannotLoadTemplate);
     CNewConnectionDlg dialog(*doc, templates, profile, user, &frame);
     dialog.SetAddressBookFile(frame.AddressBookFile());
     if (dialog.exec() == QDialog::Accepted) frame.OpenPreparedSession(std::move(doc));
@@ -140,7 +141,7 @@ int ShowFaultReport(const std::string& path) {
     std::string text;
     std::string error;
     if (!ReadWholeFile(path, kMaxReportSize, text, error)) {
-        text = "Severe problem happened to Tamsivane; its report cannot be read: " + error;
+        text = FormatResource(Msg::FaultReportUnreadable, {error});
     }
     QMessageBox box(QMessageBox::Critical, kAppCaption, QString::fromUtf8(text.c_str()),
                     QMessageBox::Ok);
@@ -180,7 +181,7 @@ int RunDesktop(const QStringList& arguments) {
     DefaultHandlers(XdgFolders::FromEnvironment())
         .ClaimUnset(kDesktopEntry, {"application/x-tamsivane-setup", "x-scheme-handler/telnet"});
 
-    if (line.error) user.ShowMessage(0, kCommandLineError);
+    if (line.error) user.Notify(Msg::CommandLineError);
     CVT420Doc* setupSession = OpenRequested(frame, line.request);
     frame.ShowAsProfileSays();
     // A setup file brings its own window state, where it stored one.

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
+#include "config/ResourceStrings.h"
 #include "platform/CodePage.h"
 #include "platform/SafeFile.h"
 
@@ -172,15 +172,6 @@ private:
     std::string reason_;
 };
 
-std::string Format(const char* pattern, std::string_view first, std::string_view second) {
-    const std::string a(first);
-    const std::string b(second);
-    const int size = std::snprintf(nullptr, 0, pattern, a.c_str(), b.c_str());
-    std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    std::snprintf(text.data(), text.size() + 1, pattern, a.c_str(), b.c_str());
-    return text;
-}
-
 // --- writing -----------------------------------------------------------------
 
 void WriteParameter(ImageWriter& out, const TextCodec& codec, const SettingsStore& settings,
@@ -255,7 +246,8 @@ private:
             const bool previous = std::find(std::begin(kPreviousMagics), std::end(kPreviousMagics),
                                             magic) != std::end(kPreviousMagics);
             result.status = previous ? SetupReadStatus::PreviousVersion : SetupReadStatus::Invalid;
-            result.reason = previous ? kPreviousVersionMessage : "it is not a setup file";
+            result.reason = previous ? ResourceString(Msg::PreviousVersionSetupFile)
+                                     : "it is not a setup file";
             return false;
         }
         return true;
@@ -463,27 +455,31 @@ SetupFileResult LoadSetupFile(const std::string& path, SettingsStore& settings, 
     std::string image;
     std::string error;
     if (!ReadWholeFile(path, kMaxSetupFileSize, image, error)) {
-        return {false, Format(kInvalidSetupFileMessage, path, error)};
+        return {false, Msg::CannotReadSetupFile,
+                FormatResource(Msg::CannotReadSetupFile, {path, error})};
     }
     const SetupReadResult result = DecodeSetupFile(image, settings, keys);
     switch (result.status) {
     case SetupReadStatus::Ok:
-        return {true, {}};
+        return {true, 0, {}};
     case SetupReadStatus::PreviousVersion:
-        return {false, kPreviousVersionMessage};
+        return {false, Msg::PreviousVersionSetupFile,
+                std::string(ResourceString(Msg::PreviousVersionSetupFile))};
     case SetupReadStatus::Invalid:
         break;
     }
-    return {false, Format(kInvalidSetupFileMessage, path, result.reason)};
+    return {false, Msg::CannotReadSetupFile,
+            FormatResource(Msg::CannotReadSetupFile, {path, result.reason})};
 }
 
 SetupFileResult SaveSetupFile(const std::string& path, const SettingsStore& settings,
                               const KeyMap& keys) {
     std::string error;
     if (!ReplaceFile(path, EncodeSetupFile(settings, keys), error)) {
-        return {false, Format(kSaveSetupFileMessage, path, error)};
+        return {false, Msg::CannotSaveSetupFile,
+                FormatResource(Msg::CannotSaveSetupFile, {path, error})};
     }
-    return {true, {}};
+    return {true, 0, {}};
 }
 
 } // namespace tamsivane

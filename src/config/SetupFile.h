@@ -16,16 +16,6 @@ inline constexpr std::string_view kSetupFileMagic = "QZV V3.00 Setup File";
 // Far above any real setup file; keeps a hostile file from filling the memory.
 inline constexpr size_t kMaxSetupFileSize = 16 * 1024 * 1024;
 
-inline constexpr const char* kPreviousVersionMessage =
-    "The file you are loading is saved by a previous version of Tamsivane, and its format "
-    "isn't supported by this version of Tamsivane. Please use session file converter to convert "
-    "it to new format.\n\n"
-    "The session file converter is distributed with Tamsivane 3.00 as a separate program; run it "
-    "on this file and open the converted file.";
-// The error for a setup file that cannot be read: the file's name, then why.
-inline constexpr const char* kInvalidSetupFileMessage = "Cannot read the setup file \"%s\": %s.";
-inline constexpr const char* kSaveSetupFileMessage = "Cannot save the setup file \"%s\": %s.";
-
 enum class SetupReadStatus { Ok, PreviousVersion, Invalid };
 
 struct SetupReadResult {
@@ -48,11 +38,12 @@ SetupReadResult DecodeSetupFile(std::string_view image, SettingsStore& settings,
 
 struct SetupFileResult {
     bool ok = false;
+    int stringId = 0;    // the message's number when !ok
     std::string message; // for the user when !ok
 };
 
 // Reads the setup file at path as DecodeSetupFile does.  The message is the
-// previous-version message, or kInvalidSetupFileMessage naming the file.
+// previous-version message, or Msg::CannotReadSetupFile naming the file.
 SetupFileResult LoadSetupFile(const std::string& path, SettingsStore& settings, KeyMap& keys);
 // Writes the setup file so that a failure leaves any old file at path intact.
 SetupFileResult SaveSetupFile(const std::string& path, const SettingsStore& settings,

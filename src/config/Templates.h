@@ -12,9 +12,6 @@
 namespace tamsivane {
 
 inline constexpr std::string_view kDefaultTemplate = "default";
-inline constexpr const char* kCannotLoadTemplateMessage = "Cannot load settings from template.";
-inline constexpr const char* kCannotSaveTemplateMessage =
-    "Cannot save to this template. Check template name.";
 
 struct TemplateFolders {
     std::vector<std::string> search; // looked in, in this order

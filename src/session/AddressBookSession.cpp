@@ -1,5 +1,6 @@
 #include "session/AddressBookSession.h"
 
+#include "config/ResourceStrings.h"
 #include "config/Templates.h"
 #include "session/NewConnection.h"
 #include "session/TelnetLink.h"
@@ -26,8 +27,8 @@ bool ApplyAddressBookEntry(const AddressBookEntry& entry, const Templates& templ
         const auto target =
             ParseTelnetLink(entry.address, ssh ? CSshTransport::kDefaultPort : kTelnetPort);
         if (!target) {
-            user.ShowMessage(0, entry.address.empty() ? ConnectionMsg::kNoHost
-                                                      : ConnectionMsg::kBadTelnetPort);
+            const int message = entry.address.empty() ? Msg::NoHost : Msg::BadTelnetPort;
+            user.ShowMessage(message, ResourceString(message));
             return false;
         }
         const int32_t hostType =

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <initializer_list>
 #include <limits>
 #include <utility>
 
@@ -14,23 +13,6 @@
 
 namespace tamsivane {
 namespace {
-
-// A numbered text with each "%s" replaced by the next value.
-std::string FillResource(int id, std::initializer_list<std::string_view> values) {
-    const std::string_view pattern = ResourceString(id);
-    std::string text;
-    const auto* value = values.begin();
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' &&
-            value != values.end()) {
-            text += *value++;
-            ++i;
-        } else {
-            text += pattern[i];
-        }
-    }
-    return text;
-}
 
 // The title of a setup file: its name without the folder and the ".qzv".
 std::string FileTitle(std::string_view path) {
@@ -85,7 +67,7 @@ bool CVT420Doc::LoadSetupFile(const std::string& path) {
         result = tamsivane::LoadSetupFile(path, emulator_.Settings(), keys_);
     }
     if (!result.ok) {
-        user_.ShowMessage(0, result.message);
+        user_.ShowMessage(result.stringId, result.message);
         return false;
     }
     path_ = path;
@@ -102,14 +84,14 @@ void CVT420Doc::LoadNewSession(const Templates& templates, const ConnectionValue
         settings.SetString(P::HostName, values.hostName);
         settings.SetNumber(P::Port, values.port);
     }
-    if (!loaded) user_.ShowMessage(0, kCannotLoadTemplateMessage);
+    if (!loaded) user_.Notify(Msg::CannotLoadTemplate);
     path_.clear();
 }
 
 bool CVT420Doc::OpenConnection(bool noConnect) {
     if (!CreateTransport(true, noConnect)) return false;
     if (path_.empty()) {
-        PublishTitle(FillResource(Msg::NewConnectionTitle, {PeerName()}));
+        PublishTitle(FormatResource(Msg::NewConnectionTitle, {PeerName()}));
     } else {
         SetTitle(FileTitle(path_));
     }
@@ -169,14 +151,16 @@ bool CVT420Doc::Disconnect(bool ask) {
     const std::shared_ptr<CTransport> transport = CurrentTransport();
     if (ask) {
         const TransportState state = transport ? transport->State() : TransportState::Idle;
-        const char* question = state == TransportState::Connecting  ? kAbortConnectingQuestion
-                               : state == TransportState::Connected ? kDisconnectQuestion
-                                                                    : nullptr;
-        if (question && user_.Ask(title_, question, Answer::No) != Answer::Yes) return false;
+        const int question = state == TransportState::Connecting  ? Msg::AbortConnectingQuestion
+                             : state == TransportState::Connected ? Msg::DisconnectQuestion
+                                                                  : 0;
+        if (question && user_.Ask(title_, ResourceString(question), Answer::No) != Answer::Yes)
+            return false;
         // A save that fails or is cancelled keeps the session, so the
         // modified settings are not lost.
-        if (modified_.load() && user_.Ask(title_, kSaveSettingsQuestion, Answer::Yes) ==
-                                    Answer::Yes &&
+        if (modified_.load() &&
+            user_.Ask(title_, ResourceString(Msg::SaveSettingsQuestion), Answer::Yes) ==
+                Answer::Yes &&
             !Save()) {
             return false;
         }
@@ -233,7 +217,7 @@ std::string CVT420Doc::PeerName() const {
 
 void CVT420Doc::SetTitle(std::string_view given) {
     const std::string peer = PeerName();
-    PublishTitle(CurrentTransport() ? FillResource(Msg::ConnectionTitle, {given, peer})
+    PublishTitle(CurrentTransport() ? FormatResource(Msg::ConnectionTitle, {given, peer})
                                     : std::string(given));
 }
 
@@ -263,7 +247,7 @@ bool CVT420Doc::SaveAs(const std::string& path) {
     }
     const SetupFileResult result = SaveSetupFile(path, settings, keys);
     if (!result.ok) {
-        user_.ShowMessage(0, result.message);
+        user_.ShowMessage(result.stringId, result.message);
         return false;
     }
     path_ = path;
@@ -280,7 +264,7 @@ bool CVT420Doc::SaveAsTemplate(const Templates& templates, std::string_view name
         keys = keys_;
     }
     if (templates.Save(name, settings, keys)) return true;
-    user_.ShowMessage(0, kCannotSaveTemplateMessage);
+    user_.Notify(Msg::CannotSaveTemplate);
     return false;
 }
 

@@ -41,13 +41,6 @@ namespace tamsivane {
 
 class Templates;
 
-inline constexpr const char* kAbortConnectingQuestion =
-    "This session is trying to connect to remote host.\nAre you sure to abort it?";
-inline constexpr const char* kDisconnectQuestion =
-    "This session is still connected with remote host.\nAre you sure to disconnect?";
-inline constexpr const char* kSaveSettingsQuestion =
-    "The terminal settings have been modified. Do you want to save the changes?";
-
 // What a new connection sets on top of the "default" template.
 struct ConnectionValues {
     int32_t hostType = static_cast<int32_t>(TransportType::Telnet);

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "config/RecentList.h"
+#include "config/ResourceStrings.h"
 #include "transport/ServiceNames.h"
 
 namespace tamsivane {
@@ -53,14 +54,14 @@ std::optional<int32_t> TelnetPort(std::string_view text) {
     return port > 0 ? std::optional<int32_t>(port) : std::nullopt;
 }
 
-const char* ApplyTelnet(const ConnectionEntries& e, bool proxy, SettingsStore& s,
-                        AppProfile& profile) {
+std::optional<int> ApplyTelnet(const ConnectionEntries& e, bool proxy, SettingsStore& s,
+                               AppProfile& profile) {
     if (proxy ? e.host.empty() || e.proxyHost.empty() : e.host.empty()) {
-        return proxy ? ConnectionMsg::kNoProxyHost : ConnectionMsg::kNoHost;
+        return proxy ? Msg::NoProxyHost : Msg::NoHost;
     }
     const auto port = TelnetPort(e.port);
     const auto proxyPort = proxy ? TelnetPort(e.proxyPort) : std::optional<int32_t>(0);
-    if (!port || !proxyPort) return ConnectionMsg::kBadTelnetPort;
+    if (!port || !proxyPort) return Msg::BadTelnetPort;
     s.SetString(P::HostName, e.host);
     s.SetNumber(P::Port, *port);
     // A direct connection drops any proxy the template named.
@@ -73,14 +74,14 @@ const char* ApplyTelnet(const ConnectionEntries& e, bool proxy, SettingsStore& s
         profile.SetString(kSection, "Proxy", e.proxyHost);
         profile.SetString(kSection, "ProxyPort", e.proxyPort);
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-const char* ApplySerial(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+std::optional<int> ApplySerial(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
     const auto port = ParseCommPort(e.commPort);
-    if (!port) return ConnectionMsg::kBadCommPort;
+    if (!port) return Msg::BadCommPort;
     const auto speed = ParseBaudRate(e.baudRate);
-    if (!speed) return ConnectionMsg::kBadBaudRate;
+    if (!speed) return Msg::BadBaudRate;
     s.SetNumber(P::Port, *port);
     s.SetNumber(P::Speed, *speed);
     s.SetNumber(P::StopBits, e.stopBits);
@@ -94,32 +95,33 @@ const char* ApplySerial(const ConnectionEntries& e, SettingsStore& s, AppProfile
     profile.SetInt(kSection, "Parity", e.parity);
     profile.SetInt(kSection, "StopBits", e.stopBits);
     profile.SetInt(kSection, "FlowControl", e.flowControl);
-    return nullptr;
+    return std::nullopt;
 }
 
-const char* ApplyModem(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
-    if (e.modem < 0) return ConnectionMsg::kNoModem;
-    if (!IsValidPhoneNumber(e.phoneNumber)) return ConnectionMsg::kBadPhoneNumber;
+std::optional<int> ApplyModem(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+    if (e.modem < 0) return Msg::NoModem;
+    if (!IsValidPhoneNumber(e.phoneNumber)) return Msg::BadPhoneNumber;
     s.SetNumber(P::HostType, kModem);
     s.SetNumber(P::Port, e.modem);
     s.SetString(P::HostName, e.phoneNumber);
     profile.SetInt(kSection, "ModemID", e.modem);
     profile.SetString(kSection, "PhoneNum", e.phoneNumber);
     RecentPhoneNumbers(profile).Add(e.phoneNumber);
-    return nullptr;
+    return std::nullopt;
 }
 
-const char* ApplyLocalShell(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+std::optional<int> ApplyLocalShell(const ConnectionEntries& e, SettingsStore& s,
+                                   AppProfile& profile) {
     s.SetString(P::HostName, e.shellCommand);
     s.SetNumber(P::HostType, kShell);
     profile.SetString(kSection, "ShellCommand", e.shellCommand);
-    return nullptr;
+    return std::nullopt;
 }
 
-const char* ApplySsh(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
-    if (e.sshHost.empty()) return ConnectionMsg::kNoHost;
+std::optional<int> ApplySsh(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+    if (e.sshHost.empty()) return Msg::NoHost;
     const auto port = TelnetPort(e.sshPort);
-    if (!port) return ConnectionMsg::kBadSshPort;
+    if (!port) return Msg::BadSshPort;
     s.SetString(P::HostName, e.sshHost);
     s.SetNumber(P::Port, *port);
     s.SetString(P::SshUser, e.sshUser);
@@ -127,7 +129,7 @@ const char* ApplySsh(const ConnectionEntries& e, SettingsStore& s, AppProfile& p
     RecentHosts(profile).Add(e.sshHost);
     profile.SetString(kSection, "SshPort", e.sshPort);
     profile.SetString(kSection, "SshUser", e.sshUser);
-    return nullptr;
+    return std::nullopt;
 }
 
 } // namespace
@@ -187,11 +189,11 @@ ConnectionEntries LoadLastEntries(const AppProfile& profile) {
     return e;
 }
 
-const char* ApplyConnection(const ConnectionEntries& e, SettingsStore& settings,
-                            AppProfile& profile) {
+std::optional<int> ApplyConnection(const ConnectionEntries& e, SettingsStore& settings,
+                                   AppProfile& profile) {
     const auto& offered = OfferedConnectionTypes();
     const bool chosen = e.type >= 0 && e.type < static_cast<int>(offered.size());
-    const char* message = nullptr;
+    std::optional<int> message;
     if (chosen) {
         switch (*ConnectionKindByName(offered[e.type])) {
         case ConnectionKind::Telnet: message = ApplyTelnet(e, false, settings, profile); break;
@@ -204,7 +206,7 @@ const char* ApplyConnection(const ConnectionEntries& e, SettingsStore& settings,
         case ConnectionKind::Ssh: message = ApplySsh(e, settings, profile); break;
         }
     }
-    if (message == nullptr) profile.SetInt(kSection, "Type", chosen ? e.type : -1);
+    if (!message) profile.SetInt(kSection, "Type", chosen ? e.type : -1);
     return message;
 }
 

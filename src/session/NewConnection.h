@@ -15,17 +15,6 @@ namespace tamsivane {
 
 enum class ConnectionKind { Telnet, Serial, Local, Modem, TelnetProxy, Debug, LocalShell, Ssh };
 
-namespace ConnectionMsg {
-inline constexpr const char* kNoHost = "Please input host name or address.";
-inline constexpr const char* kBadTelnetPort = "Invalid Telnet port number.";
-inline constexpr const char* kBadSshPort = "Invalid SSH port number.";
-inline constexpr const char* kBadCommPort = "Invalid comm port name.";
-inline constexpr const char* kBadBaudRate = "Invalid baud rate.";
-inline constexpr const char* kBadPhoneNumber = "Invalid character in phone number.";
-inline constexpr const char* kNoProxyHost = "Please specify address of both host and proxy.";
-inline constexpr const char* kNoModem = "No modem installed. Please use Configure... to add your modem.";
-} // namespace ConnectionMsg
-
 // The type list in the dialog's order: "Telnet", "Serial", "Modem",
 // "Telnet Proxy", "Local", "Local Shell", "SSH" ("Debug" is never offered).
 const std::vector<std::string>& OfferedConnectionTypes();
@@ -68,10 +57,10 @@ ConnectionEntries LoadLastEntries(const AppProfile& profile);
 
 // Checks the chosen type's entries; on success sets the session's
 // parameters, remembers the entries in the profile and returns nullptr,
-// otherwise returns the message for the user and changes nothing.  Without
-// a chosen type only "Type" is written (as -1).
-const char* ApplyConnection(const ConnectionEntries& entries, SettingsStore& settings,
-                            AppProfile& profile);
+// otherwise returns the number of the message for the user and changes
+// nothing.  Without a chosen type only "Type" is written (as -1).
+std::optional<int> ApplyConnection(const ConnectionEntries& entries, SettingsStore& settings,
+                                   AppProfile& profile);
 
 // A baud rate: decimal digits only, at least 1.
 std::optional<int32_t> ParseBaudRate(std::string_view text);

@@ -11,9 +11,6 @@
 
 namespace tamsivane {
 
-inline constexpr const char* kCommandLineError =
-    "Error while processing command line.\nPlease see help for command line infomation.";
-
 // The "--" options, taken out before the rest is read.
 struct DesktopOptions {
     std::string screenshot;  // --screenshot PNG: the main window, taken at quit-after

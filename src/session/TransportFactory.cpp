@@ -36,7 +36,7 @@ constexpr TransportKind kTransportKinds[] = {
 
 std::string NoTransportMessage(int32_t hostType) {
     if (hostType == kSsh1HostType) return std::string(ResourceString(Msg::ConnectionNotSupported));
-    return "No connection can be made for HostType " + std::to_string(hostType) + ".";
+    return FormatResource(Msg::NoTransportForHostType, {std::to_string(hostType)});
 }
 
 std::unique_ptr<CTransport> MakeTransport(int32_t hostType, TransportHost& host) {

@@ -33,7 +33,7 @@ TEST_F(ClosingTest, ConnectedSessionClosesOnlyWithTheUsersConsent) {
     EXPECT_TRUE(child->close());
     EXPECT_TRUE(frame->SessionFrames().empty());
     ASSERT_EQ(user.Questions().size(), 2u);
-    EXPECT_EQ(user.Questions()[1].text, kDisconnectQuestion);
+    EXPECT_EQ(user.Questions()[1].text, ResourceString(Msg::DisconnectQuestion));
     EXPECT_EQ(user.Questions()[1].defaultAnswer, Answer::No);
     EXPECT_EQ(frame->windowTitle(), "Tamsivane 4.4");
 }
@@ -48,7 +48,7 @@ TEST_F(ClosingTest, EndedSessionAsksOnlyToSaveModifiedSettings) {
     user.WillChooseSaveFile(folder.File("kept.qzv"));
     EXPECT_TRUE(idle->close());
     ASSERT_EQ(user.Questions().size(), 1u);
-    EXPECT_EQ(user.Questions()[0].text, kSaveSettingsQuestion);
+    EXPECT_EQ(user.Questions()[0].text, ResourceString(Msg::SaveSettingsQuestion));
     EXPECT_TRUE(std::filesystem::exists(folder.File("kept.qzv")));
 }
 

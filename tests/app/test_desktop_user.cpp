@@ -52,16 +52,18 @@ TEST_F(DesktopUserTest, MessageFromAnotherThreadIsQueuedToTheGuiThread) {
 
 TEST_F(DesktopUserTest, QuestionsAreYesNoWithTheGivenDefault) {
     AnswerBoxes(QMessageBox::Yes);
-    EXPECT_EQ(user.Ask("host : Connection to h", kDisconnectQuestion, Answer::No), Answer::Yes);
+    EXPECT_EQ(
+        user.Ask("host : Connection to h", ResourceString(Msg::DisconnectQuestion), Answer::No),
+        Answer::Yes);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, "host : Connection to h");
-    EXPECT_EQ(shown[0].text, kDisconnectQuestion);
+    EXPECT_EQ(shown[0].text.toStdString(), ResourceString(Msg::DisconnectQuestion));
     EXPECT_EQ(shown[0].defaultButton, QMessageBox::No);
 }
 
 TEST_F(DesktopUserTest, AnythingButYesIsNo) {
     AnswerBoxes(QMessageBox::No);
-    EXPECT_EQ(user.Ask("t", kSaveSettingsQuestion, Answer::Yes), Answer::No);
+    EXPECT_EQ(user.Ask("t", ResourceString(Msg::SaveSettingsQuestion), Answer::Yes), Answer::No);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].defaultButton, QMessageBox::Yes);
 }

@@ -16,13 +16,13 @@
 #include "app/CModemListDlg.h"
 #include "app/CNewConnectionDlg.h"
 #include "app/QSettingsProfile.h"
+#include "config/ResourceStrings.h"
 #include "session/CVT420Doc.h"
 
 namespace tamsivane {
 namespace {
 
 using testing::EnsureApplication;
-namespace M = ConnectionMsg;
 
 class NewConnectionDialogTest : public ::testing::Test {
 protected:
@@ -102,11 +102,11 @@ TEST_F(NewConnectionDialogTest, TelnetPageChecksAndIsRememberedAcrossARestart) {
     EXPECT_TRUE(host->isVisible());
     EXPECT_FALSE(Find("commPort")->isVisible());
     EXPECT_EQ(Find("port")->currentText(), "Telnet");
-    EXPECT_EQ(ClickOk(), M::kNoHost);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoHost));
     EXPECT_TRUE(dialog_->isVisible());
     Type(host, "myhost");
     Type(Find("port"), "23a");
-    EXPECT_EQ(ClickOk(), M::kBadTelnetPort);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadTelnetPort));
     Type(Find("port"), "finger");
     EXPECT_EQ(ClickOk(), "");
     ASSERT_TRUE(Accepted());
@@ -144,10 +144,10 @@ TEST_F(NewConnectionDialogTest, SerialPageChecksPortAndBaudRate) {
     EXPECT_EQ(Find("commPort")->currentText(), "COM1");
     EXPECT_EQ(Find("baudRate")->currentText(), "9600");
     Type(Find("commPort"), "LPT1");
-    EXPECT_EQ(ClickOk(), M::kBadCommPort);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadCommPort));
     Type(Find("commPort"), "com2");
     Type(Find("baudRate"), "fast");
-    EXPECT_EQ(ClickOk(), M::kBadBaudRate);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadBaudRate));
     Type(Find("baudRate"), "19200");
     Find("dataBits")->setCurrentText("7");
     Find("flowControl")->setCurrentText("Hardware");
@@ -164,7 +164,7 @@ TEST_F(NewConnectionDialogTest, ModemPageWithoutModemsThenConfigured) {
     Open();
     ChooseType("Modem");
     EXPECT_TRUE(Find<QLabel>("noModem")->isVisible());
-    EXPECT_EQ(Find<QLabel>("noModem")->text(), M::kNoModem);
+    EXPECT_EQ(Find<QLabel>("noModem")->text().toStdString(), ResourceString(Msg::NoModem));
     EXPECT_FALSE(Find("modem")->isVisible());
     EXPECT_TRUE(Find<QPushButton>("phoneBook")->isEnabled());
     QPushButton* configure = Find<QPushButton>("configure");
@@ -186,7 +186,7 @@ TEST_F(NewConnectionDialogTest, ModemPageWithoutModemsThenConfigured) {
     EXPECT_EQ(Find("modem")->count(), 1);
 
     Type(Find("phoneNumber"), "555-1234#");
-    EXPECT_EQ(ClickOk(), M::kBadPhoneNumber);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadPhoneNumber));
     Type(Find("phoneNumber"), "9,(555) 123-4567");
     EXPECT_EQ(ClickOk(), "");
     ASSERT_TRUE(Accepted());
@@ -205,7 +205,7 @@ TEST_F(NewConnectionDialogTest, ModemListRefusesASpeedThatIsNoBaudRate) {
     auto* table = list.findChild<QTableWidget*>("modems");
     table->item(0, 3)->setText("fast");
     list.accept();
-    EXPECT_EQ(user_.Messages().back(), M::kBadBaudRate);
+    EXPECT_EQ(user_.Messages().back(), ResourceString(Msg::BadBaudRate));
     EXPECT_TRUE(list.isVisible());
     table->item(0, 3)->setText("38400");
     list.accept();
@@ -217,7 +217,7 @@ TEST_F(NewConnectionDialogTest, ProxyPageNeedsBothAddresses) {
     Open();
     ChooseType("Telnet Proxy");
     Type(Find("proxyTargetHost"), "inner");
-    EXPECT_EQ(ClickOk(), M::kNoProxyHost);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoProxyHost));
     QTest::keyClicks(Find<QLineEdit>("proxyHost"), "gate");
     Type(Find("proxyPort"), "8023");
     EXPECT_EQ(ClickOk(), "");
@@ -232,7 +232,7 @@ TEST_F(NewConnectionDialogTest, ATemplateThatCannotBeLoadedIsReported) {
     list->addItem("missing");
     list->setCurrentText("missing");
     emit list->textActivated("missing");
-    EXPECT_EQ(user_.Messages().back(), kCannotLoadTemplateMessage);
+    EXPECT_EQ(user_.Messages().back(), ResourceString(Msg::CannotLoadTemplate));
     emit list->textActivated("default");
     EXPECT_EQ(user_.Messages().size(), 1u);
 }

@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include "SheetFixture.h"
+#include "config/ResourceStrings.h"
 #include "session/NewConnection.h"
 
 namespace tamsivane::testing {
@@ -274,7 +275,7 @@ TEST_F(SheetTest, CommunicationPageByTransportType) {
     Show("Communication");
     Choose("transportType", "Telnet");
     Find<QComboBox>("port")->setEditText("23a");
-    EXPECT_EQ(ClickOk(), ConnectionMsg::kBadTelnetPort);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadTelnetPort));
     EXPECT_TRUE(sheet->isVisible());
     Choose("transportType", "Local");
     EXPECT_EQ(ClickOk(), "");

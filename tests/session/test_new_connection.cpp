@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "config/RecentList.h"
+#include "config/ResourceStrings.h"
 #include "session/NewConnection.h"
 
 namespace tamsivane {
 namespace {
 
-namespace M = ConnectionMsg;
 
 int TypeIndex(const char* name) {
     const auto& offered = OfferedConnectionTypes();
@@ -15,7 +15,9 @@ int TypeIndex(const char* name) {
 
 class NewConnectionTest : public ::testing::Test {
 protected:
-    const char* Apply(const ConnectionEntries& e) { return ApplyConnection(e, settings_, profile_); }
+    std::optional<int> Apply(const ConnectionEntries& e) {
+        return ApplyConnection(e, settings_, profile_);
+    }
     ConnectionEntries Entries(const char* type) {
         ConnectionEntries e = LoadLastEntries(profile_);
         e.type = TypeIndex(type);
@@ -36,24 +38,24 @@ TEST_F(NewConnectionTest, OffersTheTypesWithTheNewKindsLastAndNeverDebug) {
 
 TEST_F(NewConnectionTest, FirstUseChoosesNothingAndKeepsTheTemplate) {
     settings_.SetNumber(P::HostType, 2);
-    EXPECT_EQ(Apply(LoadLastEntries(profile_)), nullptr);
+    EXPECT_EQ(Apply(LoadLastEntries(profile_)), std::nullopt);
     EXPECT_EQ(profile_.GetInt("Transport", "Type", 99), -1);
     EXPECT_EQ(settings_.GetNumber(P::HostType), 2);
 }
 
 TEST_F(NewConnectionTest, TelnetPageChecksHostAndPort) {
     ConnectionEntries e = Entries("Telnet");
-    EXPECT_STREQ(Apply(e), M::kNoHost);
+    EXPECT_EQ(Apply(e), Msg::NoHost);
     e.host = "myhost";
     for (const char* bad : {"23a", "0", "", "70000"}) {
         e.port = bad;
-        EXPECT_STREQ(Apply(e), M::kBadTelnetPort) << bad;
+        EXPECT_EQ(Apply(e), Msg::BadTelnetPort) << bad;
     }
     EXPECT_EQ(profile_.GetInt("Transport", "Type", 99), 99); // nothing written on failure
     settings_.SetString(P::Proxy, "from-template");
     for (const auto& [text, port] : {std::pair{"telnet", 23}, {"finger", 79}, {"2323", 2323}}) {
         e.port = text;
-        ASSERT_EQ(Apply(e), nullptr) << text;
+        ASSERT_EQ(Apply(e), std::nullopt) << text;
         EXPECT_EQ(settings_.GetNumber(P::Port), port);
     }
     EXPECT_EQ(settings_.GetString(P::HostName), "myhost");
@@ -68,12 +70,12 @@ TEST_F(NewConnectionTest, TelnetPageChecksHostAndPort) {
 TEST_F(NewConnectionTest, ProxyPageNeedsBothHostsAndPorts) {
     ConnectionEntries e = Entries("Telnet Proxy");
     e.host = "inner";
-    EXPECT_STREQ(Apply(e), M::kNoProxyHost);
+    EXPECT_EQ(Apply(e), Msg::NoProxyHost);
     e.proxyHost = "gate";
     e.proxyPort = "";
-    EXPECT_STREQ(Apply(e), M::kBadTelnetPort);
+    EXPECT_EQ(Apply(e), Msg::BadTelnetPort);
     e.proxyPort = "8023";
-    ASSERT_EQ(Apply(e), nullptr);
+    ASSERT_EQ(Apply(e), std::nullopt);
     EXPECT_EQ(settings_.GetString(P::Proxy), "gate");
     EXPECT_EQ(settings_.GetNumber(P::Speed), 8023);
     EXPECT_EQ(settings_.GetNumber(P::Port), 23);
@@ -85,20 +87,20 @@ TEST_F(NewConnectionTest, SerialPageChecksPortAndBaudRate) {
     ConnectionEntries e = Entries("Serial");
     for (const char* bad : {"COM0", "COMX", "LPT1", "COM", "COM-1", "COM99999999999"}) {
         e.commPort = bad;
-        EXPECT_STREQ(Apply(e), M::kBadCommPort) << bad;
+        EXPECT_EQ(Apply(e), Msg::BadCommPort) << bad;
     }
     e.commPort = "com2";
     // Text, signs and zero are not a rate (they are not taken as 0).
     for (const char* bad : {"fast", "-9600", "0", "", "96 00", "+9600", "99999999999"}) {
         e.baudRate = bad;
-        EXPECT_STREQ(Apply(e), M::kBadBaudRate) << bad;
+        EXPECT_EQ(Apply(e), Msg::BadBaudRate) << bad;
     }
     e.baudRate = "115200";
     e.dataBits = 1;
     e.parity = 2;
     e.stopBits = 2;
     e.flowControl = 1;
-    ASSERT_EQ(Apply(e), nullptr);
+    ASSERT_EQ(Apply(e), std::nullopt);
     EXPECT_EQ(settings_.GetNumber(P::Port), 1);
     EXPECT_EQ(settings_.GetNumber(P::Speed), 115200);
     EXPECT_EQ(settings_.GetNumber(P::DataLength), 7);
@@ -117,12 +119,12 @@ TEST_F(NewConnectionTest, ModemPageChecksThePhoneNumber) {
     ConnectionEntries e = Entries("Modem");
     e.modem = -1;
     e.phoneNumber = "123";
-    EXPECT_STREQ(Apply(e), M::kNoModem);
+    EXPECT_EQ(Apply(e), Msg::NoModem);
     e.modem = 1;
     e.phoneNumber = "555-1234#";
-    EXPECT_STREQ(Apply(e), M::kBadPhoneNumber);
+    EXPECT_EQ(Apply(e), Msg::BadPhoneNumber);
     e.phoneNumber = "9,(555) 123-4567";
-    ASSERT_EQ(Apply(e), nullptr);
+    ASSERT_EQ(Apply(e), std::nullopt);
     EXPECT_EQ(settings_.GetNumber(P::HostType), 3);
     EXPECT_EQ(settings_.GetNumber(P::Port), 1);
     EXPECT_EQ(settings_.GetString(P::HostName), "9,(555) 123-4567");
@@ -131,7 +133,7 @@ TEST_F(NewConnectionTest, ModemPageChecksThePhoneNumber) {
 }
 
 TEST_F(NewConnectionTest, LocalIsTheLoopBack) {
-    ASSERT_EQ(Apply(Entries("Local")), nullptr);
+    ASSERT_EQ(Apply(Entries("Local")), std::nullopt);
     EXPECT_EQ(settings_.GetNumber(P::HostType), 2);
 }
 

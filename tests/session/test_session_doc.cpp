@@ -119,10 +119,10 @@ TEST_F(SessionTest, DisconnectAsksAboutTheLiveConnectionAndTheSettings) {
     const std::vector<Question> questions = user.Questions();
     ASSERT_EQ(questions.size(), 3u);
     for (const Question& q : questions) EXPECT_EQ(q.caption, title);
-    EXPECT_EQ(questions[0].text, kDisconnectQuestion);
+    EXPECT_EQ(questions[0].text, ResourceString(Msg::DisconnectQuestion));
     EXPECT_EQ(questions[0].defaultAnswer, Answer::No);
-    EXPECT_EQ(questions[1].text, kDisconnectQuestion);
-    EXPECT_EQ(questions[2].text, kSaveSettingsQuestion);
+    EXPECT_EQ(questions[1].text, ResourceString(Msg::DisconnectQuestion));
+    EXPECT_EQ(questions[2].text, ResourceString(Msg::SaveSettingsQuestion));
 }
 
 TEST_F(SessionTest, SaveQuestionAloneOnceTheConnectionHasEnded) {
@@ -135,7 +135,7 @@ TEST_F(SessionTest, SaveQuestionAloneOnceTheConnectionHasEnded) {
     user.WillAnswer({Answer::Yes});
     EXPECT_TRUE(session.Disconnect(true));
     ASSERT_EQ(user.Questions().size(), 1u);
-    EXPECT_EQ(user.Questions()[0].text, kSaveSettingsQuestion);
+    EXPECT_EQ(user.Questions()[0].text, ResourceString(Msg::SaveSettingsQuestion));
     EXPECT_EQ(session.PathName(), path);
 
     SettingsStore reread;
@@ -188,7 +188,7 @@ TEST_F(SessionTest, AbortingAConnectionStillBeingMade) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_EQ(session.ConnectionState(), TransportState::Closed);
     ASSERT_EQ(user.Questions().size(), 2u);
-    EXPECT_EQ(user.Questions()[1].text, kAbortConnectingQuestion);
+    EXPECT_EQ(user.Questions()[1].text, ResourceString(Msg::AbortConnectingQuestion));
     // Cancelled by the user: no "Cannot connect" message.
     EXPECT_TRUE(user.Messages().empty());
 }

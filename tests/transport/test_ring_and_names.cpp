@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "config/ResourceStrings.h"
 #include "transport/CRingBuffer.h"
 #include "transport/ServiceNames.h"
 
@@ -61,14 +60,6 @@ TEST(ServiceNames, NamesAndNumbersBothWays) {
     EXPECT_EQ(PortToText(23), "Telnet");
     EXPECT_EQ(PortToText(7), "Echo");
     EXPECT_EQ(PortToText(2323), "2323");
-}
-
-TEST(ResourceStrings, TransportMessages) {
-    EXPECT_EQ(ResourceString(1029), "Cannot connect to remote host.");
-    EXPECT_EQ(ResourceString(1030),
-              "You need to save the settings and restart the connection "
-              "for new settings to be effective.");
-    EXPECT_EQ(ResourceString(1), "");
 }
 
 } // namespace
