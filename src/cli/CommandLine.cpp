@@ -94,7 +94,7 @@ int ApplyNumberList(std::string_view command, SettingsStore& settings, std::stri
         const auto number = ParseDecimal<int32_t>(item);
         SettingValue value;
         value.number = number.value_or(0);
-        if (!number || settings.SetElementByName(key, index, value) != 1) {
+        if (!number || !settings.SetElementByName(key, index, value)) {
             return RefuseValue(command, key, text);
         }
         if (comma == text.size()) return 0;
@@ -158,7 +158,7 @@ int ApplySetting(std::string_view command, SettingsStore& settings, std::string_
         return ReportUsageError(command,
                                 {"\"", key, "\" cannot be set from the command line"});
     }
-    if (settings.SetByName(key, value) == 1) return 0;
+    if (settings.SetByName(key, value)) return 0;
     // A value the parameter takes, refused by name (HostScript is not the user's to grant here).
     if (!value.isString && SettingsStore::Accepts(param, value.number)) {
         return ReportUsageError(command, {"\"", key, "\" cannot be set from the command line"});

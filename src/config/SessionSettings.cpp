@@ -53,10 +53,8 @@ void RecordChange(ChangeSet& set, int param) {
     }
 }
 
-bool SessionSettings::OnChange(void* context, int param, int) {
-    if (context != nullptr) {
-        RecordChange(*static_cast<ChangeSet*>(context), param);
-    }
+bool SessionSettings::OnChange(ChangeSet* changes, int param, std::optional<int>) {
+    if (changes != nullptr) RecordChange(*changes, param);
     return true;
 }
 

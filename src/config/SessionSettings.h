@@ -31,8 +31,8 @@ struct ChangeSet {
 
 class SessionSettings : public SettingsStore {
 protected:
-    // context is the ChangeSet to fill (may be null); every change is accepted.
-    bool OnChange(void* context, int param, int element) override;
+    // Records the change in changes (when given); every change is accepted.
+    bool OnChange(ChangeSet* changes, int param, std::optional<int> element) override;
 };
 
 // Records in set what a change of param affects.

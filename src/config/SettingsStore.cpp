@@ -191,14 +191,14 @@ bool SettingsStore::Equals(int param, const SettingsStore& other) const {
 
 // Every value in either store has passed the setters' checks (and every default is an
 // accepted value), so taking the other's value never brings in a refused number.
-bool SettingsStore::CompareAndApply(const SettingsStore& other, void* context) {
+bool SettingsStore::CompareAndApply(const SettingsStore& other, ChangeSet* changes) {
     bool changed = false;
     for (int param = 0; param < kParameterCount; ++param) {
         if (Equals(param, other)) {
             continue;
         }
         changed = true;
-        if (OnChange(context, param, -1)) {
+        if (OnChange(changes, param, std::nullopt)) {
             values_[param] = other.values_[param];
             numbers_[param] = other.numbers_[param];
         }
@@ -208,52 +208,53 @@ bool SettingsStore::CompareAndApply(const SettingsStore& other, void* context) {
 
 // --- by key name ---------------------------------------------------------------
 
-int SettingsStore::GetByName(std::string_view key, SettingValue& out) const {
+bool SettingsStore::GetByName(std::string_view key, SettingValue& out) const {
     const int param = ParameterByKey(key);
     if (IsType(param, ParamType::Number)) {
         out = SettingValue{false, numbers_[param], {}};
-        return 1;
+        return true;
     }
     if (IsType(param, ParamType::String)) {
         out = SettingValue{true, 0, values_[param].text};
-        return 1;
+        return true;
     }
-    return 0;
+    return false;
 }
 
 // A number given for a string parameter is stored as its decimal text; a string given for
 // a number parameter does not fit.  The hook may decline a change; that is still a valid
 // request and returns 1.
-int SettingsStore::SetByName(std::string_view key, const SettingValue& value, void* context) {
+bool SettingsStore::SetByName(std::string_view key, const SettingValue& value,
+                              ChangeSet* changes) {
     const int param = ParameterByKey(key);
     if (param == P::HostScript) {
-        return 0;
+        return false;
     }
     if (IsType(param, ParamType::Number)) {
         if (value.isString || !Accepts(param, value.number)) {
-            return 0;
+            return false;
         }
         int32_t& slot = numbers_[param];
-        if (slot != value.number && OnChange(context, param, -1)) {
+        if (slot != value.number && OnChange(changes, param, std::nullopt)) {
             slot = value.number;
         }
-        return 1;
+        return true;
     }
     if (IsType(param, ParamType::String)) {
         std::string text = TextOf(value);
         std::string& slot = values_[param].text;
-        if (slot != text && OnChange(context, param, -1)) {
+        if (slot != text && OnChange(changes, param, std::nullopt)) {
             slot = std::move(text);
         }
-        return 1;
+        return true;
     }
-    return 0;
+    return false;
 }
 
-int SettingsStore::GetElementByName(std::string_view key, int index, SettingValue& out) const {
+bool SettingsStore::GetElementByName(std::string_view key, int index, SettingValue& out) const {
     const int param = ParameterByKey(key);
     if (!IsParam(param) || !InCount(param, index)) {
-        return 0;
+        return false;
     }
     const Value& v = values_[param];
     if (IsType(param, ParamType::Block)) {
@@ -263,44 +264,44 @@ int SettingsStore::GetElementByName(std::string_view key, int index, SettingValu
     } else if (IsArrayOf(param, ElementKind::Strings)) {
         out = SettingValue{true, 0, v.strings[index]};
     } else {
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 // Byte-block elements take numbers 0-255; string elements take numbers as decimal text.
 // The hook is told the element index of the change.
-int SettingsStore::SetElementByName(std::string_view key, int index, const SettingValue& value,
-                                    void* context) {
+bool SettingsStore::SetElementByName(std::string_view key, int index, const SettingValue& value,
+                                     ChangeSet* changes) {
     const int param = ParameterByKey(key);
     if (!IsParam(param) || !InCount(param, index)) {
-        return 0;
+        return false;
     }
     Value& v = values_[param];
     if (IsType(param, ParamType::Block)) {
         if (value.isString || value.number < 0 || value.number > 255) {
-            return 0;
+            return false;
         }
         const auto byte = static_cast<uint8_t>(value.number);
-        if (v.bytes[index] != byte && OnChange(context, param, index)) {
+        if (v.bytes[index] != byte && OnChange(changes, param, index)) {
             v.bytes[index] = byte;
         }
     } else if (IsArrayOf(param, ElementKind::Numbers)) {
         if (value.isString) {
-            return 0;
+            return false;
         }
-        if (v.numbers[index] != value.number && OnChange(context, param, index)) {
+        if (v.numbers[index] != value.number && OnChange(changes, param, index)) {
             v.numbers[index] = value.number;
         }
     } else if (IsArrayOf(param, ElementKind::Strings)) {
         std::string text = TextOf(value);
-        if (v.strings[index] != text && OnChange(context, param, index)) {
+        if (v.strings[index] != text && OnChange(changes, param, index)) {
             v.strings[index] = std::move(text);
         }
     } else {
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 // --- tab stops -----------------------------------------------------------------
@@ -441,6 +442,6 @@ bool SettingsStore::SetPageGeometry(int columns, int lines, int pages) {
     return true;
 }
 
-bool SettingsStore::OnChange(void*, int, int) { return true; }
+bool SettingsStore::OnChange(ChangeSet*, int, std::optional<int>) { return true; }
 
 } // namespace tamsivane

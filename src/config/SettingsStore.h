@@ -93,6 +93,9 @@ struct PrinterChoice {
     std::vector<uint8_t> deviceMode; // empty, or kPrinterParamSize bytes
 };
 
+// What accepted changes affect (SessionSettings fills it).
+struct ChangeSet;
+
 struct ColourMapEntry {
     int foreground = 0;
     int background = 0;
@@ -135,18 +138,18 @@ public:
 
     // --- whole store -------------------------------------------------------
     void CopyFrom(const SettingsStore& other);
-    // For each differing parameter in table order: calls OnChange(context,
-    // param, -1) and takes the other's value when it returns true.  Returns
-    // whether any parameter differed.
-    bool CompareAndApply(const SettingsStore& other, void* context);
+    // For each differing parameter in table order: calls OnChange(changes,
+    // param) and takes the other's value when it returns true.  Returns
+    // whether any parameter differed.  changes may be null.
+    bool CompareAndApply(const SettingsStore& other, ChangeSet* changes);
     bool Equals(int param, const SettingsStore& other) const;
 
-    // --- by key name (script engine); 1 success, 0 unknown key or wrong type -
-    int GetByName(std::string_view key, SettingValue& out) const;
-    int SetByName(std::string_view key, const SettingValue& value, void* context = nullptr);
-    int GetElementByName(std::string_view key, int index, SettingValue& out) const;
-    int SetElementByName(std::string_view key, int index, const SettingValue& value,
-                         void* context = nullptr);
+    // --- by key name (script engine); false: unknown key, wrong type or refused
+    bool GetByName(std::string_view key, SettingValue& out) const;
+    bool SetByName(std::string_view key, const SettingValue& value, ChangeSet* changes = nullptr);
+    bool GetElementByName(std::string_view key, int index, SettingValue& out) const;
+    bool SetElementByName(std::string_view key, int index, const SettingValue& value,
+                          ChangeSet* changes = nullptr);
 
     // --- tab stops (TabList) -------------------------------------------------
     void ClearAllTabs();
@@ -175,8 +178,9 @@ public:
     bool SetPageGeometry(int columns, int lines, int pages);
 
 protected:
-    // Called before a changed value is taken; the base accepts everything.
-    virtual bool OnChange(void* context, int param, int element);
+    // Called before a changed value is taken, with the element for a change
+    // of one element by name; the base accepts everything.
+    virtual bool OnChange(ChangeSet* changes, int param, std::optional<int> element);
 
 private:
     struct Value;

@@ -55,7 +55,7 @@ TEST(SessionSettingsTest, EachParameterRaisesOnlyItsOwnFlags) {
 
 TEST(SessionSettingsTest, ScriptChangesAcceptedWithoutAChangeSet) {
     SessionSettings session;
-    EXPECT_EQ(session.SetByName("FontSize", SettingValue{false, 12, {}}), 1);
+    EXPECT_TRUE(session.SetByName("FontSize", SettingValue{false, 12, {}}));
     EXPECT_EQ(session.GetNumber(P::FontSize), 12);
 
     ChangeSet set;
@@ -63,7 +63,7 @@ TEST(SessionSettingsTest, ScriptChangesAcceptedWithoutAChangeSet) {
     set.printModeOn = 2;
     EXPECT_TRUE(set.Any());
     set.Clear();
-    EXPECT_EQ(session.SetByName("FontName", SettingValue{true, 0, "Mono"}, &set), 1);
+    EXPECT_TRUE(session.SetByName("FontName", SettingValue{true, 0, "Mono"}, &set));
     EXPECT_TRUE(set.fonts);
 }
 
