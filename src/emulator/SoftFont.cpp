@@ -35,11 +35,9 @@ int HeightFromFirstGlyph(std::string_view glyph) {
 
 void SoftFont::Clear() { *this = SoftFont{}; }
 
-void SoftFont::Load(const int params[7], std::string_view data) {
-    const int start = params[0];
-    const int erase = params[1];
-    const int cellHeight = params[5];
-    const int charsetSize = params[6];
+void SoftFont::Load(const LoadParameters& parameters, std::string_view data) {
+    const int start = parameters.start;
+    const int cellHeight = parameters.cellHeight;
 
     size_t pos = 0;
     std::array<uint8_t, 15> intermediates{};
@@ -54,8 +52,8 @@ void SoftFont::Load(const int params[7], std::string_view data) {
     final_ = static_cast<uint8_t>(data[pos++]);
     const std::string_view glyphs = data.substr(pos);
 
-    is96_ = charsetSize != 0;
-    if (erase == 0 || erase == 2) glyphs_.fill(Glyph{});
+    is96_ = parameters.is96;
+    if (parameters.erase == Erase::All) glyphs_.fill(Glyph{});
     width_ = WidthFromFirstGlyph(FirstGlyph(glyphs));
     height_ = cellHeight > 0 ? std::min(cellHeight, kMaxHeight)
                              : HeightFromFirstGlyph(FirstGlyph(glyphs));

@@ -20,10 +20,18 @@ public:
         std::array<uint16_t, kMaxHeight> rows{};
     };
 
+    // What DECDLD's parameters say to the font.
+    enum class Erase { All, LoadedOnly };
+    struct LoadParameters {
+        int start = 0;            // Pcn: the glyph position the first glyph goes to
+        Erase erase = Erase::All; // Pe
+        int cellHeight = 0;       // Pcmh: 0 takes the height from the first glyph
+        bool is96 = false;        // Pcss: a 96-character set
+    };
+
     void Clear();
-    // DECDLD: params[0..6] are Pcn, Pe, Pcmw, Pss, Pt, Pcmh, Pcss; data is
-    // the designation followed by the sixel glyphs.
-    void Load(const int params[7], std::string_view data);
+    // data is the designation followed by the sixel glyphs.
+    void Load(const LoadParameters& parameters, std::string_view data);
 
     // Whether a designation (final byte and collected intermediates) selects this font.
     bool Matches(uint8_t final, std::string_view intermediates) const {

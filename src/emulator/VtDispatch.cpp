@@ -152,8 +152,13 @@ void VtEmulator::DeviceControlString(const SequenceCollector& sequence, uint8_t 
     if (final == '|') {
         DefineUserKeys(data);
     } else if (final == '{') {
-        int parameters[7];
-        for (int i = 0; i < 7; ++i) parameters[i] = sequence.Parameter(i + 1, 0);
+        // Pcn, Pe, Pcmh and Pcss; the font takes its width from the glyphs.
+        SoftFont::LoadParameters parameters;
+        parameters.start = sequence.Parameter(1, 0);
+        parameters.erase =
+            sequence.Parameter(2, 0) == 1 ? SoftFont::Erase::LoadedOnly : SoftFont::Erase::All;
+        parameters.cellHeight = sequence.Parameter(6, 0);
+        parameters.is96 = sequence.Parameter(7, 0) != 0;
         DownloadSoftFont(parameters, data);
     } else if (final == 't' && sequence.Has('$')) {
         // 2 restores the tab stops; 1, cursor information, is not kept.

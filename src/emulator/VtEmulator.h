@@ -221,7 +221,7 @@ private:
     void CursorPositionReport();
     void Answerback();
     void DefineUserKeys(std::string_view data);
-    void DownloadSoftFont(const int (&parameters)[7], std::string_view data);
+    void DownloadSoftFont(const SoftFont::LoadParameters& parameters, std::string_view data);
     void RunHostScript(std::string_view data, bool isFileName);
     void RestoreTabStops(std::string_view data);
 

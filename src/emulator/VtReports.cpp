@@ -46,7 +46,8 @@ void VtEmulator::Answerback() { Send(settings_.GetString(P::AnswerBack)); }
 
 void VtEmulator::DefineUserKeys(std::string_view data) { userKeys_.Define(data); }
 
-void VtEmulator::DownloadSoftFont(const int (&parameters)[7], std::string_view data) {
+void VtEmulator::DownloadSoftFont(const SoftFont::LoadParameters& parameters,
+                                  std::string_view data) {
     softFont_.Load(parameters, data);
     screen_.MarkAllChanged();
 }

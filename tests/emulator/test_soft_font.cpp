@@ -8,21 +8,9 @@
 namespace tamsivane {
 namespace {
 
-struct Params {
-    int start = 1;
-    int erase = 0;
-    int height = 0;
-    int charsetSize = 0;
-};
-
-void Load(SoftFont& font, const Params& p, const std::string& data) {
-    const int params[7] = {p.start, p.erase, 0, 0, 0, p.height, p.charsetSize};
-    font.Load(params, data);
-}
-
 TEST(SoftFontTest, LoadsDesignationAndSixelGlyphs) {
     SoftFont font;
-    Load(font, {}, " @~~~~~~~~/~~~~~~~~;@?B");
+    font.Load({.start = 1}, " @~~~~~~~~/~~~~~~~~;@?B");
     EXPECT_TRUE(font.Matches('@', "( "));
     EXPECT_FALSE(font.Matches('@', "("));
     EXPECT_FALSE(font.Matches('A', " "));
@@ -54,20 +42,20 @@ TEST(SoftFontTest, CellHeightFromBandsOrParameter) {
     };
     for (const auto& c : cases) {
         SoftFont font;
-        Load(font, {.height = c.height}, std::string("B") + c.glyph);
+        font.Load({.start = 1, .cellHeight = c.height}, std::string("B") + c.glyph);
         EXPECT_EQ(font.Height(), c.expected) << c.glyph;
     }
 }
 
 TEST(SoftFontTest, EraseControl) {
     SoftFont font;
-    Load(font, {.start = 1}, "B~");
-    Load(font, {.start = 2, .erase = 1}, "B~");
+    font.Load({.start = 1}, "B~");
+    font.Load({.start = 2, .erase = SoftFont::Erase::LoadedOnly}, "B~");
     EXPECT_NE(font.Lookup(0x21), nullptr);
     EXPECT_NE(font.Lookup(0x22), nullptr);
-    Load(font, {.start = 3, .erase = 2}, "B~");
+    font.Load({.start = 3, .erase = SoftFont::Erase::All}, "B~");
     EXPECT_EQ(font.Lookup(0x21), nullptr);
-    Load(font, {.start = 4, .erase = 0}, "B~");
+    font.Load({.start = 4, .erase = SoftFont::Erase::All}, "B~");
     EXPECT_EQ(font.Lookup(0x23), nullptr);
     EXPECT_NE(font.Lookup(0x24), nullptr);
 }
@@ -76,13 +64,13 @@ TEST(SoftFontTest, CodeRangeDependsOnSetSize) {
     SoftFont font;
     std::string data = "B";
     for (int i = 0; i < 96; ++i) data += (i ? ";~" : "~");
-    Load(font, {.start = 0}, data);
+    font.Load({.start = 0}, data);
     EXPECT_EQ(font.Lookup(0x20), nullptr);
     EXPECT_NE(font.Lookup(0x21), nullptr);
     EXPECT_NE(font.Lookup(0x7D), nullptr);
     EXPECT_EQ(font.Lookup(0x7E), nullptr);
     EXPECT_EQ(font.Lookup(0x7F), nullptr);
-    Load(font, {.start = 0, .charsetSize = 1}, data);
+    font.Load({.start = 0, .is96 = true}, data);
     EXPECT_TRUE(font.Is96());
     EXPECT_NE(font.Lookup(0x20), nullptr);
     EXPECT_NE(font.Lookup(0x7E), nullptr);
@@ -95,7 +83,7 @@ TEST(SoftFontTest, GlyphsAreClippedToTheCell) {
     SoftFont font;
     // The first glyph sets the width (20 sixels, clipped to 16); the second is
     // wider still and seven bands tall in a cell of 10 rows.
-    Load(font, {.height = 10},
+    font.Load({.start = 1, .cellHeight = 10},
          "B" + std::string(20, '~') + ";" + std::string(40, '~') + "/~/~/~/~/~/~");
     EXPECT_EQ(font.Width(), SoftFont::kMaxWidth);
     const SoftFont::Glyph* glyph = font.Lookup(0x22);
@@ -105,31 +93,31 @@ TEST(SoftFontTest, GlyphsAreClippedToTheCell) {
     EXPECT_EQ(glyph->rows[10], 0);
     EXPECT_EQ(glyph->rows[SoftFont::kMaxHeight - 1], 0);
 
-    Load(font, {}, "B??;~~~~");
+    font.Load({.start = 1}, "B??;~~~~");
     EXPECT_EQ(font.Width(), 2);
     EXPECT_EQ(font.Lookup(0x22)->rows[0], 0b11);
 }
 
 TEST(SoftFontTest, PositionsOutsideTheStoreAreIgnored) {
     SoftFont font;
-    Load(font, {.start = 94, .charsetSize = 1}, "B~;~;~;~");
+    font.Load({.start = 94, .is96 = true}, "B~;~;~;~");
     EXPECT_NE(font.Lookup(0x7E), nullptr); // position 94
-    Load(font, {.start = INT_MAX}, "B~;~");
+    font.Load({.start = INT_MAX}, "B~;~");
     EXPECT_TRUE(font.Matches('B', ""));
     EXPECT_EQ(font.Lookup(0x21), nullptr);
-    Load(font, {.start = -5, .charsetSize = 1}, "B~");
+    font.Load({.start = -5, .is96 = true}, "B~");
     EXPECT_NE(font.Lookup(0x20), nullptr); // negative start counts as position 0
     // Endless bands and columns stay inside the glyph.
-    Load(font, {}, "B" + std::string(5000, '/') + std::string(5000, '~'));
+    font.Load({.start = 1}, "B" + std::string(5000, '/') + std::string(5000, '~'));
     EXPECT_EQ(font.Height(), SoftFont::kMaxHeight);
 }
 
 TEST(SoftFontTest, MalformedDesignationLeavesTheFontAlone) {
     SoftFont font;
-    Load(font, {}, " B~");
-    Load(font, {}, std::string(16, ' ') + "C~");
-    Load(font, {}, "  ");
-    Load(font, {}, "");
+    font.Load({.start = 1}, " B~");
+    font.Load({.start = 1}, std::string(16, ' ') + "C~");
+    font.Load({.start = 1}, "  ");
+    font.Load({.start = 1}, "");
     EXPECT_TRUE(font.Matches('B', " "));
     EXPECT_NE(font.Lookup(0x21), nullptr);
     font.Clear();
