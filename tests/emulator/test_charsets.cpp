@@ -76,27 +76,6 @@ TEST_F(CharsetTest, ResolutionStopsWhenTheChoiceNamesTheUserSetsAgain) {
     EXPECT_EQ(Show("\xA1"), u"Ą"); // index 4 itself follows SecondarySet
 }
 
-TEST_F(CharsetTest, TablesOfTheUpperHalf) {
-    struct Case {
-        int set;
-        uint8_t byte;
-        char16_t code;
-    };
-    const Case cases[] = {
-        {5, 0xA1, u'Ą'},    {6, 0xA5, 0x00A5},  {6, 0xA1, u'Ħ'},    {7, 0xA1, u'Ą'},
-        {8, 0xFF, u'џ'},    {9, 0xA1, 0x02BD},  {9, 0xA2, 0x02BC},  {9, 0xA4, u' '},
-        {9, 0xAA, u' '},    {9, 0xAE, u' '},    {9, 0xC1, 0x0391},  {10, 0x80, u'Ç'},
-        {10, 0xB3, u'│'},   {10, 0x9B, u'¢'},   {11, 0x80, 0x0410}, {11, 0xFF, 0x00A0},
-        {12, 0xC1, 0x0430}, {12, 0x80, u'─'},   {13, 0xAF, 0x203E}, {13, 0xC0, u' '},
-        {13, 0xE0, u'א'},   {14, 0xD0, u'Ğ'},   {15, 0xA1, u' '},   {15, 0xAC, 0x060C},
-        {16, 0x8A, u'Š'},   {16, 0x80, 0x0080}, {16, 0xE8, u'č'},   {16, 0xF0, u'đ'},
-    };
-    for (const Case& c : cases) {
-        Set(P::PrimarySet, c.set);
-        EXPECT_EQ(translator.Translate(c.byte), c.code) << "set " << c.set << " byte " << +c.byte;
-    }
-}
-
 TEST_F(CharsetTest, GrIsGraphicForCodePagesAndTheDecoder) {
     EXPECT_FALSE(translator.GrIsGraphic());
     Set(P::PrimarySet, 10);
@@ -292,28 +271,6 @@ TEST_F(CharsetTest, EncodeInADoubleByteSessionUsesItsCodePage) {
     EXPECT_EQ(translator.Encode(u'あ'), "\x82\xA0");
     EXPECT_EQ(translator.Encode(u'ｱ'), "\xB1");
     EXPECT_EQ(translator.Encode(u'é'), "");
-}
-
-TEST(CharsetNames, ListsAndShapes) {
-    EXPECT_STREQ(Charset::Name(0), "ASCII");
-    EXPECT_STREQ(Charset::Name(16), "MS-CP1250; South Slavic");
-    EXPECT_EQ(Charset::Name(17), nullptr);
-    EXPECT_EQ(Charset::Name(-1), nullptr);
-    EXPECT_STREQ(Charset::NationalName(0), "United States (ASCII)");
-    EXPECT_STREQ(Charset::NationalName(14), "ISO Yugoslavia");
-    EXPECT_EQ(Charset::NationalName(15), nullptr);
-
-    int lineCodes = 0;
-    for (int code = 0; code <= 0xFFFF; ++code) {
-        if (LineDrawingShape(static_cast<uint16_t>(code)) >= 0) ++lineCodes;
-    }
-    EXPECT_EQ(lineCodes, 44);
-    EXPECT_EQ(LineDrawingShape(0x2500), 11);
-    EXPECT_EQ(LineDrawingShape(0x2550), 0);
-    EXPECT_EQ(LineDrawingShape(0x255A), 3);
-    EXPECT_EQ(LineDrawingShape(0x256C), 6);
-    EXPECT_EQ(LineDrawingShape(0x23BD), 15);
-    EXPECT_EQ(LineDrawingShape(0x2501), -1);
 }
 
 } // namespace

@@ -13,23 +13,6 @@ std::string Decode(std::string_view text) {
     return out;
 }
 
-TEST(ControlNames, TableCoversC0AndC1InOrder) {
-    EXPECT_STREQ(ControlName(0), "NUL");
-    EXPECT_STREQ(ControlName(16), "DLO");
-    EXPECT_STREQ(ControlName(27), "ESC");
-    EXPECT_STREQ(ControlName(31), "US");
-    EXPECT_STREQ(ControlName(127), "DEL");
-    EXPECT_STREQ(ControlName(128), "80");
-    EXPECT_STREQ(ControlName(132), "IND");
-    EXPECT_STREQ(ControlName(154), "9A");
-    EXPECT_STREQ(ControlName(155), "CSI");
-    EXPECT_STREQ(ControlName(159), "APC");
-    EXPECT_EQ(ControlName(32), nullptr);
-    EXPECT_EQ(ControlName(126), nullptr);
-    EXPECT_EQ(ControlName(160), nullptr);
-    EXPECT_EQ(ControlName(255), nullptr);
-}
-
 TEST(ControlNames, ReverseLookupMatchesEveryControlExactly) {
     for (int code = 0; code < 256; ++code) {
         const auto byte = static_cast<uint8_t>(code);
