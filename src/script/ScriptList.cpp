@@ -1,5 +1,6 @@
 #include "script/ScriptList.h"
 
+#include "config/ResourceStrings.h"
 #include "platform/SafeFile.h"
 #include "script/ScriptHost.h"
 
@@ -69,7 +70,7 @@ void ScriptList::Body(Entry& entry) {
         if (loaded) entry.script.SetSource(std::move(*text));
     }
     if (!loaded) {
-        host_.ShowMessage(kCannotLoadScriptFile);
+        host_.ShowMessage(ResourceString(Msg::CannotLoadScript));
         entry.run->End(ScriptRun::State::NotLoaded);
     } else {
         switch (entry.script.Run()) {

@@ -20,8 +20,6 @@ namespace tamsivane {
 
 class ScriptHost;
 
-inline constexpr const char* kCannotLoadScriptFile = "Cannot load script file.";
-
 // How one started script ended, for whoever started it.
 class ScriptRun {
 public:

@@ -34,7 +34,7 @@ struct StartupRequest {
 struct StartupCommandLine {
     DesktopOptions desktop;
     StartupRequest request;
-    // The words could not be read: show kCommandLineError, open nothing, go on.
+    // The words could not be read: show Msg::CommandLineError, open nothing, go on.
     bool error = false;
 };
 
