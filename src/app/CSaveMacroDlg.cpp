@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/CScriptDialogs.h"
+#include "config/ResourceStrings.h"
 #include "script/MacroTargets.h"
 
 namespace tamsivane {
@@ -121,14 +122,14 @@ void CSaveMacroDlg::accept() {
     switch (Choice()) {
     case Target::Button:
         if (caption_->text().isEmpty()) {
-            user_.ShowMessage(0, "Please specify a caption for the button.");
+            user_.Notify(Msg::NoButtonCaption);
             caption_->setFocus();
             return;
         }
         break;
     case Target::Key:
         if (keys_->currentRow() == 0 && (character_->text().size() != 1 || KeyCode() == 0)) {
-            user_.ShowMessage(0, "Please specify a single character for mapped key.");
+            user_.Notify(Msg::NoMappedKeyCharacter);
             character_->setFocus();
             return;
         }

@@ -55,6 +55,8 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::NoModem, "No modem installed. Please use Configure... to add your modem."},
     {Msg::FaultReportUnreadable,
      "Severe problem happened to Tamsivane; its report cannot be read: %s"},
+    {Msg::NoButtonCaption, "Please specify a caption for the button."},
+    {Msg::NoMappedKeyCharacter, "Please specify a single character for mapped key."},
     {Msg::NoSiteSelected, "Please select a site name."},
     {Msg::NoHostAddress, "Please input the address for the host."},
     {Msg::ConnectionNotSupported, "This kind of connection is not supported."},

@@ -39,6 +39,8 @@ enum : int {
     NoProxyHost = 1068,
     NoModem = 1069,
     FaultReportUnreadable = 1070,
+    NoButtonCaption = 1071,
+    NoMappedKeyCharacter = 1072,
     NoSiteSelected = 1073,
     NoHostAddress = 1074,
     ConnectionNotSupported = 1075,
