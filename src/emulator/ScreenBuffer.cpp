@@ -32,12 +32,12 @@ void FillBlanks(uint16_t* codes, uint16_t* attrs, int left, int right) {
     std::memcpy(attrs + left, kBlankLine.attrs, bytes);
 }
 
-// A band of columns after clamping; -1, -1 stands for the whole line.
+// A band of columns after clamping.
 struct ColumnBand {
-    int left = 0;
-    int right = kLastColumn;
-    bool whole = true;
-    bool empty = false;
+    int left;
+    int right;
+    bool whole;
+    bool empty;
 };
 
 // Last row of a run of count rows, saturated instead of overflowing.
@@ -46,7 +46,6 @@ int LastRow(int first, int count) {
 }
 
 inline ColumnBand MakeBand(int left, int right) {
-    if (left == -1 && right == -1) return {};
     const int l = std::clamp(left, 0, kLastColumn);
     const int r = std::clamp(right, 0, kLastColumn);
     return {l, r, l == 0 && r == kLastColumn, left > right || right < 0 || left > kLastColumn};
@@ -71,10 +70,12 @@ char16_t FoldCase(char16_t c) {
     return c;
 }
 
-bool MatchesAt(const uint16_t* codes, int column, std::u16string_view text, bool caseSensitive) {
+bool MatchesAt(const uint16_t* codes, int column, std::u16string_view text,
+               ScreenBuffer::LetterCase letterCase) {
+    const bool exact = letterCase == ScreenBuffer::LetterCase::Exact;
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t cell = static_cast<char16_t>(codes[column + static_cast<int>(i)]);
-        const bool same = caseSensitive ? cell == text[i] : FoldCase(cell) == FoldCase(text[i]);
+        const bool same = exact ? cell == text[i] : FoldCase(cell) == FoldCase(text[i]);
         if (!same) return false;
     }
     return true;
@@ -231,12 +232,15 @@ void ScreenBuffer::Erase(int firstRow, int rowCount, int left, int right) {
     for (int row = firstRow; row <= lastRow; ++row) {
         const size_t slot = LineIndex(row);
         BlankSlot(slot, band.left, band.right);
-        if (left == -1 && right == -1) {
-            lineAttrs_[slot] = LineSize::Changed;
-        } else {
-            lineAttrs_[slot] |= LineSize::Changed;
-        }
+        lineAttrs_[slot] |= LineSize::Changed;
     }
+}
+
+void ScreenBuffer::EraseLines(int firstRow, int rowCount) {
+    Erase(firstRow, rowCount, 0, kLastColumn);
+    int lastRow = LastRow(firstRow, rowCount);
+    if (rowCount <= 0 || firstRow == lines_ || Empty() || !ClipPageRows(firstRow, lastRow)) return;
+    for (int row = firstRow; row <= lastRow; ++row) lineAttrs_[LineIndex(row)] = LineSize::Changed;
 }
 
 void ScreenBuffer::SelectiveErase(int firstRow, int rowCount, int left, int right) {
@@ -256,8 +260,7 @@ void ScreenBuffer::SelectiveErase(int firstRow, int rowCount, int left, int righ
     }
 }
 
-void ScreenBuffer::MoveCells(int row, int rowCount, int fromLeft, int fromRight, int toColumn,
-                             bool fill) {
+void ScreenBuffer::MoveCells(int row, int rowCount, int fromLeft, int fromRight, int toColumn) {
     const ColumnBand source = MakeBand(fromLeft, fromRight);
     if (source.empty || rowCount <= 0) return;
     const int target = std::clamp(toColumn, 0, kLastColumn);
@@ -269,29 +272,16 @@ void ScreenBuffer::MoveCells(int row, int rowCount, int fromLeft, int fromRight,
         const auto [codes, attrs] = ChangeRow(r);
         std::memmove(codes + target, codes + source.left, width * sizeof(uint16_t));
         std::memmove(attrs + target, attrs + source.left, width * sizeof(uint16_t));
-        if (fill) {
-            // The source cells that the moved block does not cover any more.
-            if (target > source.left) {
-                FillBlanks(codes, attrs, source.left, std::min(target, source.right + 1) - 1);
-            } else if (target < source.left) {
-                FillBlanks(codes, attrs, std::max(target + width, source.left), source.right);
-            }
-        }
     }
 }
 
-void ScreenBuffer::CopyLineBand(int fromRow, int toRow, int left, int right, bool withSize) {
+void ScreenBuffer::CopyLineBand(int fromRow, int toRow, int left, int right) {
     const size_t from = LineIndex(fromRow);
     const size_t to = LineIndex(toRow);
     const size_t bytes = static_cast<size_t>(right - left + 1) * sizeof(uint16_t);
     std::memcpy(SlotCodes(to) + left, SlotCodes(from) + left, bytes);
     std::memcpy(SlotAttrs(to) + left, SlotAttrs(from) + left, bytes);
-    if (withSize) {
-        lineAttrs_[to] =
-            static_cast<uint16_t>((lineAttrs_[from] & LineSize::SizeMask) | LineSize::Changed);
-    } else {
-        lineAttrs_[to] |= LineSize::Changed;
-    }
+    lineAttrs_[to] |= LineSize::Changed;
 }
 
 void ScreenBuffer::MoveWholeLinesByMap(int fromRow, int toRow, int count) {
@@ -324,7 +314,7 @@ void ScreenBuffer::MoveWholeLinesByMap(int fromRow, int toRow, int count) {
     }
 }
 
-void ScreenBuffer::MoveLines(int fromRow, int toRow, int count, int left, int right, bool fill) {
+void ScreenBuffer::MoveLines(int fromRow, int toRow, int count, int left, int right) {
     const ColumnBand band = MakeBand(left, right);
     if (band.empty || count <= 0 || Empty()) return;
     if (fromRow >= lines_ || toRow >= lines_) return;
@@ -333,20 +323,19 @@ void ScreenBuffer::MoveLines(int fromRow, int toRow, int count, int left, int ri
     count = std::min({count, lines_ - fromRow, lines_ - toRow});
     if (fromRow == toRow) return;
 
-    if (band.whole && fill) {
+    if (band.whole) {
         MoveWholeLinesByMap(fromRow, toRow, count);
         return;
     }
     if (toRow > fromRow) {
         for (int i = count - 1; i >= 0; --i) {
-            CopyLineBand(fromRow + i, toRow + i, band.left, band.right, band.whole);
+            CopyLineBand(fromRow + i, toRow + i, band.left, band.right);
         }
     } else {
         for (int i = 0; i < count; ++i) {
-            CopyLineBand(fromRow + i, toRow + i, band.left, band.right, band.whole);
+            CopyLineBand(fromRow + i, toRow + i, band.left, band.right);
         }
     }
-    if (!fill) return;
     for (int row = fromRow; row < fromRow + count; ++row) {
         if (row >= toRow && row < toRow + count) continue;
         const size_t slot = LineIndex(row);
@@ -511,8 +500,8 @@ bool ScreenBuffer::AnyBlinkingCell(int firstDisplayLine, int lastDisplayLine) co
     return false;
 }
 
-int ScreenBuffer::FindText(int displayLine, std::u16string_view text, int startColumn, bool forward,
-                           bool caseSensitive) const {
+int ScreenBuffer::FindText(int displayLine, std::u16string_view text, int startColumn,
+                           Direction direction, LetterCase letterCase) const {
     DisplayLine line;
     if (text.empty() || text.size() > static_cast<size_t>(kStride) ||
         !LineForDisplay(displayLine, line)) {
@@ -520,14 +509,14 @@ int ScreenBuffer::FindText(int displayLine, std::u16string_view text, int startC
     }
     const int length = static_cast<int>(text.size());
     const int lastStart = kStride - length;
-    if (forward) {
+    if (direction == Direction::Forward) {
         for (int column = std::max(startColumn, 0); column <= lastStart; ++column) {
-            if (MatchesAt(line.codes, column, text, caseSensitive)) return column;
+            if (MatchesAt(line.codes, column, text, letterCase)) return column;
         }
     } else {
         const int first = std::clamp(startColumn, -1, kLastColumn) - length + 1;
         for (int column = std::min(first, lastStart); column >= 0; --column) {
-            if (MatchesAt(line.codes, column, text, caseSensitive)) return column;
+            if (MatchesAt(line.codes, column, text, letterCase)) return column;
         }
     }
     return -1;

@@ -64,11 +64,17 @@ public:
     CellAttribute Attribute(int row, int column) const;
     void SetLineSize(int row, uint16_t size);
     uint16_t GetLineSize(int row) const;
-    // left = right = -1: whole lines, which also return to single width.
+    // Blanks columns left..right of the rows; line sizes stay.
     void Erase(int firstRow, int rowCount, int left, int right);
+    // Blanks whole lines, which also return to single width.
+    void EraseLines(int firstRow, int rowCount);
     void SelectiveErase(int firstRow, int rowCount, int left, int right);
-    void MoveCells(int row, int rowCount, int fromLeft, int fromRight, int toColumn, bool fill);
-    void MoveLines(int fromRow, int toRow, int count, int left, int right, bool fill);
+    // Copies columns fromLeft..fromRight of the rows to start at toColumn;
+    // the cells the block leaves keep their codes for the caller to erase.
+    void MoveCells(int row, int rowCount, int fromLeft, int fromRight, int toColumn);
+    // Moves the band left..right of count rows from fromRow to toRow; the
+    // source rows that the moved block does not cover become blank.
+    void MoveLines(int fromRow, int toRow, int count, int left, int right);
 
     // Rectangles on the page store, inclusive coordinates, rows relative to a page.
     void CopyRect(int sourcePage, int top, int left, int bottom, int right, int targetPage,
@@ -90,8 +96,6 @@ public:
         const size_t slot = LineIndex(row);
         return {SlotCodes(slot), SlotAttrs(slot)};
     }
-    uint16_t* RowCodes(int row) { return RowCells(row).codes; }
-    uint16_t* RowAttrs(int row) { return RowCells(row).attrs; }
     // The cells of a row for writing, the row marked changed.
     Cells ChangeRow(int row) {
         MarkRowChanged(row);
@@ -122,11 +126,13 @@ public:
 
     void SelectDisplayedPage(int index);
     bool AnyBlinkingCell(int firstDisplayLine, int lastDisplayLine) const;
-    // Column of the match in the display line, or -1.  forward: candidates
-    // from startColumn rightwards; otherwise the match must end at or before
+    // Column of the match in the display line, or -1.  Forward: candidates
+    // from startColumn rightwards; Backward: the match must end at or before
     // startColumn and candidates run leftwards.
-    int FindText(int displayLine, std::u16string_view text, int startColumn, bool forward,
-                 bool caseSensitive) const;
+    enum class Direction : uint8_t { Forward, Backward };
+    enum class LetterCase : uint8_t { Exact, Ignored };
+    int FindText(int displayLine, std::u16string_view text, int startColumn, Direction direction,
+                 LetterCase letterCase) const;
     // Codes of the region of the displayed page, rows joined by "\n\r".
     std::u16string TextOfRegion(int top, int left, int bottom, int right) const;
 
@@ -143,7 +149,7 @@ private:
     void BlankSlot(size_t slot, int left, int right);
     size_t HistorySlot(int index) const;
     void MoveWholeLinesByMap(int fromRow, int toRow, int count);
-    void CopyLineBand(int fromRow, int toRow, int left, int right, bool withSize);
+    void CopyLineBand(int fromRow, int toRow, int left, int right);
     // Calls edit(codes, attrs, width) for the band of every row of a clipped
     // rectangle of the displayed page and marks those rows changed.
     template <typename Edit>
@@ -166,7 +172,7 @@ private:
     uint16_t statusCodes_[kStride] = {};
     uint16_t statusAttrs_[kStride] = {};
     bool statusChanged_ = false;
-    // Handed out by RowCodes/RowAttrs while the arrays do not exist.
+    // Handed out by RowCells while the arrays do not exist.
     uint16_t scratchCodes_[kStride] = {};
     uint16_t scratchAttrs_[kStride] = {};
 

@@ -130,7 +130,7 @@ void VtEmulator::WriteCharacter(uint16_t code) {
     // as ICH does; text right of it stays.
     const int last = !statusActive_ && col >= left_ && col <= right_ ? right_ : columns_ - 1;
     if (insertMode_ && col + width <= last)
-        screen_.MoveCells(row, 1, col, last - width, col + width, false);
+        screen_.MoveCells(row, 1, col, last - width, col + width);
     const CellAttribute attribute = attribute_.WithClass(cell.cls);
     screen_.WriteCell(row, col, code, attribute);
     if (width == 2) screen_.WriteCell(row, col + 1, 0, attribute);
@@ -192,13 +192,15 @@ void VtEmulator::ShiftLines(int first, int last, int by) {
     if (kept > 0) {
         const int from = by > 0 ? first : first + n;
         const int to = by > 0 ? first + n : first;
-        screen_.MoveLines(from, to, kept, left_, right, true);
+        screen_.MoveLines(from, to, kept, left_, right);
     }
     // The move blanks only the source rows it leaves; when more rows are
     // vacated than kept, the rows between source and target need it too.
     if (n > kept) {
-        const bool whole = left_ == 0 && right == kStride - 1;
-        screen_.Erase(first + kept, n - kept, whole ? -1 : left_, whole ? -1 : right);
+        if (left_ == 0 && right == kStride - 1)
+            screen_.EraseLines(first + kept, n - kept);
+        else
+            screen_.Erase(first + kept, n - kept, left_, right);
     }
 }
 
@@ -370,7 +372,7 @@ void VtEmulator::EraseLines(int firstRow, int count, bool selective) {
     if (selective)
         screen_.SelectiveErase(firstRow, count, 0, kStride - 1);
     else
-        screen_.Erase(firstRow, count, -1, -1);
+        screen_.EraseLines(firstRow, count);
 }
 
 void VtEmulator::EraseInDisplay(int mode, bool selective) {
@@ -432,9 +434,9 @@ void VtEmulator::ShiftCells(int firstRow, int rows, int count, bool insert) {
     if (n == 0) return;
     if (col + n <= right) {
         if (insert)
-            screen_.MoveCells(firstRow, rows, col, right - n, col + n, false);
+            screen_.MoveCells(firstRow, rows, col, right - n, col + n);
         else
-            screen_.MoveCells(firstRow, rows, col + n, right, col, false);
+            screen_.MoveCells(firstRow, rows, col + n, right, col);
     }
     const int first = insert ? col : right - n + 1;
     screen_.Erase(firstRow, rows, first, first + n - 1);
@@ -656,7 +658,7 @@ void VtEmulator::PrecedingPage(int count) { StepPage(-Count(count), true); }
 void VtEmulator::SelectStatusDisplayType(int type) {
     if (type == 2) {
         if (settings_.GetNumber(P::StatusLine) != 0) return;
-        screen_.Erase(lines_, 1, -1, -1);
+        screen_.EraseLines(lines_, 1);
         statusColumn_ = 0;
         SetParameter(P::StatusLine, 1);
     } else if (settings_.GetNumber(P::StatusLine) == 1) {

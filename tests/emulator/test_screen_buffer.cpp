@@ -11,6 +11,10 @@ namespace {
 
 CellAttribute Word(uint16_t word) { return CellAttribute::FromWord(word); }
 constexpr CellAttribute kNormal;
+constexpr auto kForward = ScreenBuffer::Direction::Forward;
+constexpr auto kBackward = ScreenBuffer::Direction::Backward;
+constexpr auto kExact = ScreenBuffer::LetterCase::Exact;
+constexpr auto kIgnored = ScreenBuffer::LetterCase::Ignored;
 
 struct RowSnapshot {
     uint16_t size;
@@ -119,7 +123,7 @@ TEST(ScreenBufferHistory, ZeroLinesNeverKeepsHistory) {
     screen.PushPageToHistory(132);
     EXPECT_EQ(screen.HistoryCount(), 0);
     EXPECT_FALSE(screen.TakeHistoryChanged());
-    EXPECT_EQ(screen.FindText(0, u"A", 0, true, true), 0); // display line 0 is page row 0
+    EXPECT_EQ(screen.FindText(0, u"A", 0, kForward, kExact), 0); // display line 0 is page row 0
     screen.ResizeHistory(2);
     PushMarker(screen, 'B');
     EXPECT_EQ(HistoryMarkers(screen), (std::vector<uint16_t>{'B'}));
@@ -132,7 +136,7 @@ TEST_F(ScreenBufferTest, PushPageStopsAtLastNonBlankRowWithinWidth) {
     screen.WriteCell(6, 80, 'z', kNormal); // beyond the width: not counted
     screen.PushPageToHistory(80);
     EXPECT_EQ(screen.HistoryCount(), 4);
-    EXPECT_EQ(screen.FindText(3, u"y", 0, true, true), 79);
+    EXPECT_EQ(screen.FindText(3, u"y", 0, kForward, kExact), 79);
 }
 
 // --- Status line and changed rows ---------------------------------------------------------------
@@ -148,9 +152,9 @@ TEST_F(ScreenBufferTest, StatusLineRowTouchesOnlyTheStatusLine) {
     EXPECT_EQ(Changed(), std::make_pair(status, status));
 
     // Line moves, rectangles and selective erase leave it alone.
-    screen.MoveLines(status, 0, 1, 0, 131, true);
+    screen.MoveLines(status, 0, 1, 0, 131);
     screen.CopyRect(0, status, 0, status, 131, 0, 0, 0);
-    screen.SelectiveErase(status, 1, -1, -1);
+    screen.SelectiveErase(status, 1, 0, 131);
     EXPECT_EQ(screen.Code(status, 3), 'S');
 
     screen.WriteCell(status, 4, 'T', Word(0x1234));
@@ -199,7 +203,7 @@ TEST_F(ScreenBufferTest, WholeLineEraseResetsSizePartialEraseKeepsIt) {
     FillPattern(screen);
     screen.SetLineSize(4, LineSize::DoubleWidth);
     screen.SetLineSize(5, LineSize::DoubleWidth);
-    screen.Erase(4, 1, -1, -1);
+    screen.EraseLines(4, 1);
     screen.Erase(5, 1, 0, 131);
     EXPECT_EQ(screen.GetLineSize(4), LineSize::Single);
     EXPECT_EQ(screen.GetLineSize(5), LineSize::DoubleWidth);
@@ -220,7 +224,7 @@ TEST_F(ScreenBufferTest, SelectiveEraseKeepsProtectedCells) {
     for (int column = 0; column < 10; ++column) {
         screen.WriteCell(2, column, 'a' + column, column % 2 ? guarded : Word(0x1200));
     }
-    screen.SelectiveErase(0, 24, -1, -1);
+    screen.SelectiveErase(0, 24, 0, 131);
     for (int column = 0; column < 10; ++column) {
         const bool kept = column % 2;
         EXPECT_EQ(screen.Code(2, column), kept ? 'a' + column : kBlankCode);
@@ -231,43 +235,45 @@ TEST_F(ScreenBufferTest, SelectiveEraseKeepsProtectedCells) {
 
 // --- Moving lines -------------------------------------------------------------------------------
 
-TEST(ScreenBufferMoveLines, RotationAndCopyAgreeForEveryMove) {
+TEST(ScreenBufferMoveLines, RotationAndCopyMoveLinesAndBlankWhatTheyLeave) {
     const int kLines = 8;
+    const RowSnapshot blank{0, std::vector<uint16_t>(kStride, kBlankCode),
+                            std::vector<uint16_t>(kStride, kBlankAttribute)};
     for (int from = 0; from < kLines; ++from) {
         for (int to = 0; to < kLines; ++to) {
             for (int count = 1; count <= kLines + 1; ++count) {
                 ScreenBuffer rotated;
-                ScreenBuffer copied;
                 ScreenBuffer halves;
-                for (ScreenBuffer* screen : {&rotated, &copied, &halves}) {
+                for (ScreenBuffer* screen : {&rotated, &halves}) {
                     ASSERT_TRUE(screen->Create(0));
                     screen->SetGeometry(2, kLines);
                     screen->SelectDisplayedPage(1);
                     FillPattern(*screen);
                     ChangedRange(*screen);
                 }
-                rotated.MoveLines(from, to, count, 0, 131, true);
-                // Copy path: move without fill, then blank the vacated rows.
-                copied.MoveLines(from, to, count, 0, 131, false);
+                const auto before = PageRows(rotated);
+                auto expected = before;
                 const int moved = std::min({count, kLines - from, kLines - to});
-                for (int row = from; row < from + moved; ++row) {
-                    if (from != to && (row < to || row >= to + moved)) copied.Erase(row, 1, -1, -1);
+                if (from != to) {
+                    for (int i = 0; i < moved; ++i) expected[to + i] = before[from + i];
+                    for (int row = from; row < from + moved; ++row)
+                        if (row < to || row >= to + moved) expected[row] = blank;
                 }
-                // Copy path in two bands; sizes stay, so compare cells only.
-                halves.MoveLines(from, to, count, 0, 65, true);
-                halves.MoveLines(from, to, count, 66, 131, true);
+                rotated.MoveLines(from, to, count, 0, 131);
+                // The copy path, in two bands; line sizes stay with the rows.
+                halves.MoveLines(from, to, count, 0, 65);
+                halves.MoveLines(from, to, count, 66, 131);
 
                 SCOPED_TRACE(testing::Message() << from << " -> " << to << " x " << count);
-                ASSERT_EQ(PageRows(rotated), PageRows(copied));
-                const auto a = PageRows(rotated);
+                ASSERT_EQ(PageRows(rotated), expected);
                 const auto b = PageRows(halves);
                 for (int row = 0; row < kLines; ++row) {
-                    ASSERT_EQ(a[row].codes, b[row].codes);
-                    ASSERT_EQ(a[row].attrs, b[row].attrs);
-                    ASSERT_EQ(b[row].size, row % 3 == 0 ? LineSize::DoubleWidth : 0);
+                    ASSERT_EQ(b[row].codes, expected[row].codes);
+                    ASSERT_EQ(b[row].attrs, expected[row].attrs);
+                    ASSERT_EQ(b[row].size, before[row].size);
                 }
                 const auto changed = ChangedRange(rotated);
-                ASSERT_EQ(changed, ChangedRange(copied));
+                ASSERT_EQ(changed, ChangedRange(halves));
                 ASSERT_EQ(changed.first, from == to ? -1 : std::min(from, to));
                 // The other page is not touched.
                 rotated.SelectDisplayedPage(0);
@@ -282,23 +288,22 @@ TEST(ScreenBufferMoveLines, RotationAndCopyAgreeForEveryMove) {
 TEST_F(ScreenBufferTest, MoveCellsOverlapsInBothDirections) {
     FillPattern(screen);
     const auto before = PageRows(screen);
-    screen.MoveCells(3, 2, 10, 131, 14, true); // insert 4 at column 10 on rows 3 and 4
-    screen.MoveCells(6, 1, 14, 131, 10, true); // delete 4 at column 10
-    screen.MoveCells(8, 1, 14, 20, 10, false); // move without fill
+    Changed();
+    screen.MoveCells(3, 2, 10, 127, 14); // right by 4 on rows 3 and 4
+    screen.MoveCells(6, 1, 14, 131, 10); // left by 4
+    screen.MoveCells(8, 1, 14, 131, 20); // clipped at the right edge
     const auto after = PageRows(screen);
     const auto was = [&](int row, int column) { return before[row].codes[column]; };
     for (int column = 0; column < kStride; ++column) {
-        const bool moved = column >= 10;
-        for (int row : {3, 4}) {
-            const uint16_t inserted = column < 14 ? kBlankCode : was(row, column - 4);
-            EXPECT_EQ(after[row].codes[column], moved ? inserted : was(row, column));
-        }
-        const uint16_t deleted = column < 128 ? was(6, column + 4) : kBlankCode;
-        EXPECT_EQ(after[6].codes[column], moved ? deleted : was(6, column));
-        const bool inBlock = column >= 10 && column <= 16;
-        EXPECT_EQ(after[8].codes[column], was(8, inBlock ? column + 4 : column));
+        for (int row : {3, 4})
+            EXPECT_EQ(after[row].codes[column], was(row, column < 14 ? column : column - 4));
+        const bool pulled = column >= 10 && column < 128;
+        EXPECT_EQ(after[6].codes[column], was(6, pulled ? column + 4 : column));
+        EXPECT_EQ(after[8].codes[column], was(8, column < 20 ? column : column - 6));
+        EXPECT_EQ(after[8].attrs[column], before[8].attrs[column < 20 ? column : column - 6]);
     }
     EXPECT_EQ(after[5], before[5]);
+    EXPECT_EQ(Changed(), std::make_pair(3, 8));
 }
 
 TEST(ScreenBufferRects, CopyRectMatchesACopyThroughATemporary) {
@@ -359,14 +364,14 @@ TEST_F(ScreenBufferTest, FindTextSearchesBothWaysWithAndWithoutCase) {
     for (size_t i = 0; i < text.size(); ++i) {
         screen.WriteCell(1, 20 + static_cast<int>(i), text[i], kNormal);
     }
-    EXPECT_EQ(screen.FindText(1, u"ABC", 0, true, true), 24);
-    EXPECT_EQ(screen.FindText(1, u"ABC", 0, true, false), 20);
-    EXPECT_EQ(screen.FindText(1, u"abc", 21, true, true), 28);
-    EXPECT_EQ(screen.FindText(1, u"abc", 30, false, true), 28);
-    EXPECT_EQ(screen.FindText(1, u"abc", 29, false, true), 20); // must end by column 29
-    EXPECT_EQ(screen.FindText(1, u"abc", 29, false, false), 24);
-    EXPECT_EQ(screen.FindText(1, u"abc", 21, false, false), -1);
-    EXPECT_EQ(screen.FindText(1, u"", 0, true, false), -1);
+    EXPECT_EQ(screen.FindText(1, u"ABC", 0, kForward, kExact), 24);
+    EXPECT_EQ(screen.FindText(1, u"ABC", 0, kForward, kIgnored), 20);
+    EXPECT_EQ(screen.FindText(1, u"abc", 21, kForward, kExact), 28);
+    EXPECT_EQ(screen.FindText(1, u"abc", 30, kBackward, kExact), 28);
+    EXPECT_EQ(screen.FindText(1, u"abc", 29, kBackward, kExact), 20); // must end by column 29
+    EXPECT_EQ(screen.FindText(1, u"abc", 29, kBackward, kIgnored), 24);
+    EXPECT_EQ(screen.FindText(1, u"abc", 21, kBackward, kIgnored), -1);
+    EXPECT_EQ(screen.FindText(1, u"", 0, kForward, kIgnored), -1);
 }
 
 TEST_F(ScreenBufferTest, AnyBlinkingCellLooksOnlyAtTheGivenLines) {
@@ -382,10 +387,11 @@ TEST_F(ScreenBufferTest, AnyBlinkingCellLooksOnlyAtTheGivenLines) {
 TEST(ScreenBufferRobustness, UncreatedBufferIsUsableAndEmpty) {
     ScreenBuffer screen;
     screen.WriteCell(3, 3, 'x', kNormal);
-    screen.MoveLines(1, 0, 23, 0, 131, true);
+    screen.MoveLines(1, 0, 23, 0, 131);
+    screen.EraseLines(0, 2);
     screen.PushLineToHistory(0);
-    ASSERT_NE(screen.RowCodes(0), nullptr);
-    screen.RowCodes(0)[131] = 'x';
+    ASSERT_NE(screen.RowCells(0).codes, nullptr);
+    screen.RowCells(0).codes[131] = 'x';
     EXPECT_EQ(screen.Code(3, 3), kBlankCode);
     EXPECT_EQ(screen.HistoryCount(), 0);
     EXPECT_EQ(screen.TextOfRegion(0, 0, 23, 131), u"");
@@ -413,16 +419,19 @@ TEST(ScreenBufferRobustness, RandomArgumentsNeverWriteOutsideTheArrays) {
             screen.SetLineSize(arg(), code);
             break;
         case 3:
-            screen.Erase(arg(), arg(), arg(), arg());
+            if (code & 1)
+                screen.Erase(arg(), arg(), arg(), arg());
+            else
+                screen.EraseLines(arg(), arg());
             break;
         case 4:
             screen.SelectiveErase(arg(), arg(), arg(), arg());
             break;
         case 5:
-            screen.MoveCells(arg(), arg(), arg(), arg(), arg(), code & 1);
+            screen.MoveCells(arg(), arg(), arg(), arg(), arg());
             break;
         case 6:
-            screen.MoveLines(arg(), arg(), arg(), arg(), arg(), code & 1);
+            screen.MoveLines(arg(), arg(), arg(), arg(), arg());
             break;
         case 7:
             screen.CopyRect(arg(), arg(), arg(), arg(), arg(), arg(), arg(), arg());
@@ -446,10 +455,11 @@ TEST(ScreenBufferRobustness, RandomArgumentsNeverWriteOutsideTheArrays) {
             screen.SelectDisplayedPage(arg());
             break;
         case 14:
-            screen.RowCodes(arg())[kStride - 1] = code;
+            screen.RowCells(arg()).codes[kStride - 1] = code;
             break;
         case 15:
-            (void)screen.FindText(arg(), u"ab", arg(), code & 1, code & 2);
+            (void)screen.FindText(arg(), u"ab", arg(), code & 1 ? kForward : kBackward,
+                                  code & 2 ? kExact : kIgnored);
             break;
         case 16:
             (void)screen.TextOfRegion(arg(), arg(), arg(), arg());
