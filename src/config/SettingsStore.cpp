@@ -341,38 +341,34 @@ void SettingsStore::ResetTabStops() {
 
 // --- colour map ------------------------------------------------------------------
 
-// Colours index the 16-entry palette: a combination is mapped only to colours 0-15, and
-// a negative colour unmaps it (the stored colours stay for the next time it is mapped).
-void SettingsStore::MapColour(int index, int foreground, int background, bool showAttribute) {
-    if (index < 0 || index >= kColourMapSize || foreground > kMaxColour ||
-        background > kMaxColour) {
-        return;
-    }
-    if (foreground < 0 || background < 0) {
-        values_[P::Mapped].bytes[index] = 0;
+namespace {
+bool IsColourMapIndex(int index) { return index >= 0 && index < kColourMapSize; }
+bool IsPaletteColour(int colour) { return colour >= 0 && colour <= kMaxColour; }
+} // namespace
+
+void SettingsStore::MapColour(int index, const ColourMapEntry& colours) {
+    if (!IsColourMapIndex(index) || !IsPaletteColour(colours.foreground) ||
+        !IsPaletteColour(colours.background)) {
         return;
     }
     values_[P::Mapped].bytes[index] = 1;
-    values_[P::ForeColor].bytes[index] = static_cast<uint8_t>(foreground);
-    values_[P::BackColor].bytes[index] = static_cast<uint8_t>(background);
-    values_[P::DisplayAttr].bytes[index] = showAttribute ? 1 : 0;
+    values_[P::ForeColor].bytes[index] = static_cast<uint8_t>(colours.foreground);
+    values_[P::BackColor].bytes[index] = static_cast<uint8_t>(colours.background);
+    values_[P::DisplayAttr].bytes[index] = colours.showAttribute ? 1 : 0;
 }
 
-// A negative pattern entry matches either state of its bit; 0 and non-zero match a clear
-// and a set bit.
-void SettingsStore::MapColours(const std::array<int, 4>& pattern, int foreground, int background,
-                               bool showAttribute) {
+void SettingsStore::UnmapColour(int index) {
+    if (IsColourMapIndex(index)) values_[P::Mapped].bytes[index] = 0;
+}
+
+void SettingsStore::MapColours(const AttributePattern& pattern, const ColourMapEntry& colours) {
     for (int index = 0; index < kColourMapSize; ++index) {
         bool matches = true;
         for (size_t bit = 0; bit < pattern.size(); ++bit) {
             const bool set = (index >> bit) & 1;
-            if (pattern[bit] >= 0 && set != (pattern[bit] != 0)) {
-                matches = false;
-            }
+            if (pattern[bit] && *pattern[bit] != set) matches = false;
         }
-        if (matches) {
-            MapColour(index, foreground, background, showAttribute);
-        }
+        if (matches) MapColour(index, colours);
     }
 }
 

@@ -159,11 +159,16 @@ public:
     void ResetTabStops();                    // every 8 columns from 8
 
     // --- colour map (Mapped, ForeColor, BackColor, DisplayAttr) -------------
-    // A negative colour unmaps the combination.
-    void MapColour(int index, int foreground, int background, bool showAttribute);
-    // pattern: four entries for bold, underline, blink, inverse: 0, 1 or -1 (either).
-    void MapColours(const std::array<int, 4>& pattern, int foreground, int background,
-                    bool showAttribute);
+    // Maps a combination (CellAttribute::ColourMapIndex) to palette colours
+    // 0-15; a colour outside that range or an index outside the map is refused.
+    void MapColour(int index, const ColourMapEntry& colours);
+    // The combination shows its cells' own colours again; the stored colours
+    // stay for the next time it is mapped.
+    void UnmapColour(int index);
+    // Every combination that matches the pattern: the wanted state of bold,
+    // underline, blink and inverse, nothing where either state matches.
+    using AttributePattern = std::array<std::optional<bool>, 4>;
+    void MapColours(const AttributePattern& pattern, const ColourMapEntry& colours);
     // The colours of a colour-map index (CellAttribute::ColourMapIndex) when it is mapped.
     std::optional<ColourMapEntry> MappedColours(int index) const;
     // True when the attribute's combination is mapped; otherwise the cell's own colours.

@@ -259,20 +259,22 @@ TEST_F(SettingsStoreTest, ColourMapLookUps) {
     EXPECT_EQ(entry.background, 3);
     EXPECT_TRUE(entry.showAttribute);
 
-    store.MapColour(5, 9, 4, false);
+    store.MapColour(5, {9, 4, false});
     EXPECT_TRUE(store.LookUpColour(CellAttribute::FromWord(0x0705), entry));
     EXPECT_EQ(entry.foreground, 9);
     EXPECT_EQ(entry.background, 4);
     EXPECT_FALSE(entry.showAttribute);
 
-    store.MapColour(5, -1, 4, true);
+    store.UnmapColour(5);
     EXPECT_FALSE(store.LookUpColour(CellAttribute::FromWord(0x0705), entry));
-    store.MapColour(5, 16, 4, true);
-    store.MapColour(16, 1, 1, true);
+    store.MapColour(5, {16, 4, true});
+    store.MapColour(5, {-1, 4, true});
+    store.MapColour(16, {1, 1, true});
+    store.UnmapColour(-1);
     EXPECT_FALSE(store.LookUpColour(CellAttribute::FromWord(0x0705), entry));
 
     // Bold set, blink clear, underline and inverse either: 1, 3, 9 and 11.
-    store.MapColours({1, -1, 0, -1}, 14, 1, true);
+    store.MapColours({true, std::nullopt, false, std::nullopt}, {14, 1, true});
     for (int index = 0; index < 16; ++index) {
         const bool expected = index == 1 || index == 3 || index == 9 || index == 11;
         EXPECT_EQ(store.MappedColours(index).has_value(), expected) << index;

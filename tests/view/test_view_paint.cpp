@@ -29,7 +29,7 @@ QImage WithUnderline(QImage image, const QColor& colour) {
 TEST_F(ViewTest, TextAndColoursComeFromThePaletteAndTheColourMap) {
     // Underline alone is mapped to colours 2 on 5 without showing the line.
     Configure([](SettingsStore& s) {
-        s.MapColour(CellAttribute::Underline, 2, 5, false);
+        s.MapColour(CellAttribute::Underline, {2, 5, false});
         s.SetNumber(P::FitFont, 0);
     });
     Open();
