@@ -62,7 +62,7 @@ bool CChildFrame::MayClose() {
     }
     closing_ = true;
     main_.StorePlacementIn(*doc_);
-    const bool disconnected = doc_->Disconnect(true);
+    const bool disconnected = doc_->Disconnect(CVT420Doc::Confirm::Ask);
     closing_ = false;
     return disconnected;
 }

@@ -183,7 +183,10 @@ std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
 CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {
     std::shared_ptr<CVT420Doc> doc = CreateDocument();
     if (!doc->LoadSetupFile(QFile::encodeName(path).toStdString())) return nullptr;
-    if (!OpenConnection(*doc, openWithoutConnecting_)) return nullptr;
+    if (!OpenConnection(*doc, openWithoutConnecting_ ? CVT420Doc::Connect::Later
+                                                     : CVT420Doc::Connect::Now)) {
+        return nullptr;
+    }
     emit setupFileUsed(QFileInfo(path).absoluteFilePath());
     return AddFrame(std::move(doc));
 }
@@ -195,7 +198,7 @@ CChildFrame* CMainFrame::OpenNewSession(const ConnectionValues& values) {
 }
 
 CChildFrame* CMainFrame::OpenPreparedSession(std::shared_ptr<CVT420Doc> doc) {
-    if (!doc || !OpenConnection(*doc, false)) return nullptr;
+    if (!doc || !OpenConnection(*doc, CVT420Doc::Connect::Now)) return nullptr;
     return AddFrame(std::move(doc));
 }
 
@@ -208,15 +211,16 @@ CChildFrame* CMainFrame::OpenAddressBookEntry(const AddressBookEntry& entry) {
         applied = ApplyAddressBookEntry(entry, templates_, doc->Emulator().Settings(),
                                         doc->Keys(), user_);
     }
-    if (!applied || !OpenConnection(*doc, false, Msg::ConnectionNotSupported)) return nullptr;
+    if (!applied || !OpenConnection(*doc, CVT420Doc::Connect::Now, Msg::ConnectionNotSupported)) return nullptr;
     return AddFrame(std::move(doc));
 }
 
-bool CMainFrame::OpenConnection(CVT420Doc& doc, bool noConnect, int noTransportMessage) {
+bool CMainFrame::OpenConnection(CVT420Doc& doc, CVT420Doc::Connect connect,
+                                int noTransportMessage) {
     // The devices as configured now (the New Connection dialog may have
     // changed the modems).
     doc.SetLineDevices(ReadLineDevices(profile_));
-    if (doc.OpenConnection(noConnect)) return true;
+    if (doc.OpenConnection(connect)) return true;
     if (noTransportMessage != 0) {
         user_.Notify(noTransportMessage);
         return false;
@@ -401,7 +405,7 @@ bool CMainFrame::DisconnectEverySession() {
         if (std::find(asked.begin(), asked.end(), &doc) != asked.end()) continue;
         area_->setActiveSubWindow(frame);
         StorePlacementIn(doc);
-        if (!doc.Disconnect(true)) return false;
+        if (!doc.Disconnect(CVT420Doc::Confirm::Ask)) return false;
         asked.push_back(&doc);
     }
     return true;
@@ -584,7 +588,7 @@ void CMainFrame::InstallHandlers() {
                                   if (frame == nullptr) return;
                                   const std::shared_ptr<CVT420Doc> doc = frame->SharedDocument();
                                   StorePlacementIn(*doc);
-                                  if (!doc->Disconnect(true)) return;
+                                  if (!doc->Disconnect(CVT420Doc::Confirm::Ask)) return;
                                   for (CChildFrame* other : SessionFrames()) {
                                       if (other->SharedDocument() == doc) other->CloseApproved();
                                   }

@@ -155,7 +155,7 @@ private:
     void InstallHandlers();
     // Connects (or only makes the transport); tells the user when HostType
     // has no transport, with noTransportMessage when it is given.
-    bool OpenConnection(CVT420Doc& doc, bool noConnect, int noTransportMessage = 0);
+    bool OpenConnection(CVT420Doc& doc, CVT420Doc::Connect connect, int noTransportMessage = 0);
     CChildFrame* AddFrame(std::shared_ptr<CVT420Doc> doc);
     void SessionWindowActivated(QMdiSubWindow* window);
     void SessionWindowClosed(bool autoExit);

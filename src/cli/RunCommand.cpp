@@ -403,7 +403,7 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
                       hostType == static_cast<int32_t>(TransportType::Modem);
     if (line) user.Hold();
 
-    if (!session.OpenConnection(false)) {
+    if (!session.OpenConnection(CVT420Doc::Connect::Now)) {
         if (options.entry) {
             user.Notify(Msg::ConnectionNotSupported);
         } else {
@@ -414,7 +414,7 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     // The transport gives up connecting by itself; this bound only guards that.
     if (!watch.WaitForConnection(Clock::now() + kConnectLimit)) {
         // Stopped while connecting, the transport reports nothing of its own.
-        session.Disconnect(false);
+        session.Disconnect(CVT420Doc::Confirm::Silently);
         std::string text(ResourceString(Msg::CannotConnect));
         {
             std::lock_guard lock(session.Lock());
@@ -454,7 +454,7 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     // Stopping drops what still waits in the receive ring (the echo of the
     // texts with a short time limit), so it is shown first.
     session.WaitUntilShown(Clock::now() + kShowLimit);
-    session.Disconnect(false);
+    session.Disconnect(CVT420Doc::Confirm::Silently);
 
     const std::string replies =
         options.session.dump == DumpFormat::Json ? watch.Sent() : std::string();

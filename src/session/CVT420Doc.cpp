@@ -88,8 +88,8 @@ void CVT420Doc::LoadNewSession(const Templates& templates, const ConnectionValue
     path_.clear();
 }
 
-bool CVT420Doc::OpenConnection(bool noConnect) {
-    if (!CreateTransport(true, noConnect)) return false;
+bool CVT420Doc::OpenConnection(Connect connect) {
+    if (!CreateTransport(true, connect)) return false;
     if (path_.empty()) {
         PublishTitle(FormatResource(Msg::NewConnectionTitle, {PeerName()}));
     } else {
@@ -98,12 +98,12 @@ bool CVT420Doc::OpenConnection(bool noConnect) {
     return true;
 }
 
-bool CVT420Doc::CreateTransport(bool resetEmulator, bool noConnect) {
+bool CVT420Doc::CreateTransport(bool resetEmulator, Connect connect) {
     std::lock_guard control(controlMutex_);
-    return CreateTransportLocked(resetEmulator, noConnect);
+    return CreateTransportLocked(resetEmulator, connect);
 }
 
-bool CVT420Doc::CreateTransportLocked(bool resetEmulator, bool noConnect) {
+bool CVT420Doc::CreateTransportLocked(bool resetEmulator, Connect connect) {
     std::shared_ptr<CTransport> created;
     std::shared_ptr<CTransport> replaced;
     {
@@ -115,7 +115,7 @@ bool CVT420Doc::CreateTransportLocked(bool resetEmulator, bool noConnect) {
     }
     if (replaced) replaced->Stop();
     replaced.reset();
-    if (noConnect) return true;
+    if (connect == Connect::Later) return true;
     created->Start();
     std::string loginScript;
     {
@@ -142,14 +142,14 @@ bool CVT420Doc::Reconnect() {
         old = std::move(transport_);
     }
     old.reset(); // its I/O thread has ended; this joins it
-    if (!CreateTransportLocked(false, false)) return false;
+    if (!CreateTransportLocked(false, Connect::Now)) return false;
     ForEachObserver([](SessionObserver& o) { o.DisconnectedChanged(false); });
     return true;
 }
 
-bool CVT420Doc::Disconnect(bool ask) {
+bool CVT420Doc::Disconnect(Confirm confirm) {
     const std::shared_ptr<CTransport> transport = CurrentTransport();
-    if (ask) {
+    if (confirm == Confirm::Ask) {
         const TransportState state = transport ? transport->State() : TransportState::Idle;
         const int question = state == TransportState::Connecting  ? Msg::AbortConnectingQuestion
                              : state == TransportState::Connected ? Msg::DisconnectQuestion

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -66,24 +67,29 @@ public:
     // The "default" template ("Cannot load settings from template." and the
     // built-in settings when it cannot be read), then the connection values.
     void LoadNewSession(const Templates& templates, const ConnectionValues& values);
-    // Creates the transport with the emulator reset and, unless noConnect,
-    // starts it (and, with LoginScript set, the login script); then titles the session: after a setup file by the title
-    // rule, otherwise "New Connection to <peer>".  False when HostType has
-    // no transport.
-    bool OpenConnection(bool noConnect);
+    // Whether a new transport starts connecting at once or waits (a session
+    // opened without connecting).
+    enum class Connect : uint8_t { Now, Later };
+    // Creates the transport with the emulator reset and, with Connect::Now,
+    // starts it (and, with LoginScript set, the login script); then titles
+    // the session: after a setup file by the title rule, otherwise "New
+    // Connection to <peer>".  False when HostType has no transport.
+    bool OpenConnection(Connect connect);
 
     // Makes the transport HostType asks for (false when there is none),
-    // optionally resets the emulator and, unless noConnect, starts it.
-    bool CreateTransport(bool resetEmulator, bool noConnect);
+    // optionally resets the emulator and, with Connect::Now, starts it.
+    bool CreateTransport(bool resetEmulator, Connect connect);
     // Where the serial ports and modems are, for the transports made from now on.
     void SetLineDevices(LineDevices lines);
     // Only when the connection has ended: a new transport on the same screen.
     bool Reconnect();
     bool CanReconnect() const { return ConnectionState() == TransportState::Closed; }
-    // With ask, the user confirms dropping a live connection and saving
-    // modified settings; false leaves everything as it was.  Then the
-    // transport is stopped.  Also called by scripts (ask false, script thread).
-    bool Disconnect(bool ask);
+    // Whether Disconnect asks the user first.
+    enum class Confirm : uint8_t { Ask, Silently };
+    // With Confirm::Ask, the user confirms dropping a live connection and
+    // saving modified settings; false leaves everything as it was.  Then the
+    // transport is stopped.
+    bool Disconnect(Confirm confirm);
     // Stops the transport and nothing else: modified settings stay marked,
     // so closing still asks to save them (a script's Disconnect).
     void StopConnection();
@@ -277,7 +283,7 @@ private:
     bool StartTransferLocked(Make make, bool sending);
     bool StartReceiveLocked();
 
-    bool CreateTransportLocked(bool resetEmulator, bool noConnect); // control mutex held
+    bool CreateTransportLocked(bool resetEmulator, Connect connect); // control mutex held
     std::shared_ptr<CTransport> CurrentTransport() const;
     void HistoryCleared(); // session lock held
     // Sets the title and tells the views.

@@ -42,7 +42,7 @@ TEST_F(ClosingTest, EndedSessionAsksOnlyToSaveModifiedSettings) {
     frame->show();
     CChildFrame* idle = OpenLoopback();
     ASSERT_NE(idle, nullptr);
-    idle->Document().Disconnect(false);
+    idle->Document().Disconnect(CVT420Doc::Confirm::Silently);
     idle->Document().SetModified(true);
     user.WillAnswer({Answer::Yes});
     user.WillChooseSaveFile(folder.File("kept.qzv"));

@@ -82,7 +82,7 @@ TEST_F(CommandsTest, SessionCommandsFollowTheActiveSession) {
     }
     // Reconnect only once the connection has ended.
     EXPECT_FALSE(frame->Commands().Action(Command::Reconnect)->isEnabled());
-    child->Document().Disconnect(false);
+    child->Document().Disconnect(CVT420Doc::Confirm::Silently);
     frame->UpdateCommands();
     EXPECT_TRUE(frame->Commands().Action(Command::Reconnect)->isEnabled());
 

@@ -146,7 +146,7 @@ protected:
     // A loop-back session, connected.
     void OpenLoopback() {
         Configure([](SettingsStore& s) { s.SetNumber(P::HostType, 2); });
-        ASSERT_TRUE(session.OpenConnection(false));
+        ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
         ASSERT_TRUE(WaitForState(TransportState::Connected));
     }
 

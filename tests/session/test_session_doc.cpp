@@ -33,7 +33,7 @@ TEST_F(SessionTest, NewSessionTakesTheDefaultTemplateThenTheConnection) {
     });
     session.LoadNewSession(Templates({{folder.Path()}, folder.Path()}),
                            {static_cast<int32_t>(TransportType::Local), "", 23});
-    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     EXPECT_EQ(session.Title(), "New Connection to Echo");
     EXPECT_EQ(view.Titles(), std::vector<std::string>{"New Connection to Echo"});
     ASSERT_TRUE(WaitForState(TransportState::Connected));
@@ -69,7 +69,7 @@ TEST_F(SessionTest, SetupFileOpensWithTheTitleRule) {
     ASSERT_TRUE(session.LoadSetupFile(path));
     // Opened without connecting: the transport exists but stays idle, and
     // there is nothing to reconnect.
-    ASSERT_TRUE(session.OpenConnection(true));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Later));
     EXPECT_EQ(session.Title(), "Lab Host : Connection to Echo");
     EXPECT_EQ(session.PathName(), path);
     EXPECT_EQ(session.ConnectionState(), TransportState::Idle);
@@ -95,7 +95,7 @@ TEST_F(SessionTest, HostTypesWithoutTransportDoNotOpen) {
     // 5 (the address book's SSH2 entries) opens an SSH session.
     for (const int32_t hostType : {4, 6, 9, -1}) {
         Configure([&](SettingsStore& s) { s.SetNumber(P::HostType, hostType); });
-        EXPECT_FALSE(session.OpenConnection(false)) << hostType;
+        EXPECT_FALSE(session.OpenConnection(CVT420Doc::Connect::Now)) << hostType;
         EXPECT_EQ(session.ConnectionState(), TransportState::Idle);
     }
 }
@@ -106,13 +106,13 @@ TEST_F(SessionTest, DisconnectAsksAboutTheLiveConnectionAndTheSettings) {
 
     // No: nothing changes.
     user.WillAnswer({Answer::No});
-    EXPECT_FALSE(session.Disconnect(true));
+    EXPECT_FALSE(session.Disconnect(CVT420Doc::Confirm::Ask));
     EXPECT_EQ(session.ConnectionState(), TransportState::Connected);
 
     // Yes, then No to saving the modified settings: the session goes, unsaved.
     session.SetModified(true);
     user.WillAnswer({Answer::Yes, Answer::No});
-    EXPECT_TRUE(session.Disconnect(true));
+    EXPECT_TRUE(session.Disconnect(CVT420Doc::Confirm::Ask));
     EXPECT_EQ(session.ConnectionState(), TransportState::Closed);
     EXPECT_FALSE(session.IsModified());
 
@@ -127,13 +127,13 @@ TEST_F(SessionTest, DisconnectAsksAboutTheLiveConnectionAndTheSettings) {
 
 TEST_F(SessionTest, SaveQuestionAloneOnceTheConnectionHasEnded) {
     OpenLoopback();
-    ASSERT_TRUE(session.Disconnect(false));
+    ASSERT_TRUE(session.Disconnect(CVT420Doc::Confirm::Silently));
     const std::string path = folder.File("saved.qzv");
     user.WillChooseSaveFile(path);
     Configure([](SettingsStore& s) { s.SetString(P::AnswerBack, "changed"); });
     session.SetModified(true);
     user.WillAnswer({Answer::Yes});
-    EXPECT_TRUE(session.Disconnect(true));
+    EXPECT_TRUE(session.Disconnect(CVT420Doc::Confirm::Ask));
     ASSERT_EQ(user.Questions().size(), 1u);
     EXPECT_EQ(user.Questions()[0].text, ResourceString(Msg::SaveSettingsQuestion));
     EXPECT_EQ(session.PathName(), path);
@@ -149,7 +149,7 @@ TEST_F(SessionTest, FailedSaveKeepsTheSessionAndItsChanges) {
     user.WillChooseSaveFile(folder.File("no-such-folder/saved.qzv"));
     session.SetModified(true);
     user.WillAnswer({Answer::Yes, Answer::Yes});
-    EXPECT_FALSE(session.Disconnect(true));
+    EXPECT_FALSE(session.Disconnect(CVT420Doc::Confirm::Ask));
     EXPECT_TRUE(session.IsModified());
     EXPECT_EQ(session.ConnectionState(), TransportState::Connected);
     ASSERT_EQ(user.Messages().size(), 1u);
@@ -158,11 +158,11 @@ TEST_F(SessionTest, FailedSaveKeepsTheSessionAndItsChanges) {
     // Choosing no file cancels the same way.
     user.WillChooseSaveFile("");
     user.WillAnswer({Answer::Yes, Answer::Yes});
-    EXPECT_FALSE(session.Disconnect(true));
+    EXPECT_FALSE(session.Disconnect(CVT420Doc::Confirm::Ask));
     EXPECT_TRUE(session.IsModified());
 
     // A script's disconnect asks nothing and drops the mark.
-    EXPECT_TRUE(session.Disconnect(false));
+    EXPECT_TRUE(session.Disconnect(CVT420Doc::Confirm::Silently));
     EXPECT_FALSE(session.IsModified());
     EXPECT_EQ(session.ConnectionState(), TransportState::Closed);
     EXPECT_EQ(user.Questions().size(), 4u);
@@ -177,14 +177,14 @@ TEST_F(SessionTest, AbortingAConnectionStillBeingMade) {
         s.SetString(P::Proxy, "127.0.0.1");
         s.SetNumber(P::Speed, proxy.Port());
     });
-    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(proxy.Accept());
     EXPECT_EQ(session.Title(), "New Connection to far.example");
     user.WillAnswer({Answer::No, Answer::Yes});
-    EXPECT_FALSE(session.Disconnect(true));
+    EXPECT_FALSE(session.Disconnect(CVT420Doc::Confirm::Ask));
     EXPECT_EQ(session.ConnectionState(), TransportState::Connecting);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(session.Disconnect(true));
+    EXPECT_TRUE(session.Disconnect(CVT420Doc::Confirm::Ask));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_EQ(session.ConnectionState(), TransportState::Closed);
     ASSERT_EQ(user.Questions().size(), 2u);
@@ -200,7 +200,7 @@ TEST_F(SessionTest, ReconnectAfterTheHostClosedKeepsTheScreen) {
         s.SetString(P::HostName, "127.0.0.1");
         s.SetNumber(P::Port, host.Port());
     });
-    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(host.Accept());
     host.Write("first visit\r\n");
     ASSERT_TRUE(WaitForScreen("first visit"));
@@ -228,7 +228,7 @@ TEST_F(SessionTest, RefusedConnectionIsReportedAndCanBeRetried) {
         s.SetString(P::HostName, "127.0.0.1");
         s.SetNumber(P::Port, port);
     });
-    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(WaitForState(TransportState::Closed));
     ASSERT_TRUE(WaitFor([&] { return view.DisconnectMarks().size() == 1; }));
     EXPECT_EQ(user.Messages(),
@@ -286,7 +286,7 @@ TEST_F(SessionTest, TelnetOptionTraceGoesToTheDebugCapture) {
     });
     const std::string path = folder.File("trace.txt");
     ASSERT_TRUE(session.StartCapture(path));
-    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(host.Accept());
     host.Write("\xff\xfd\x18" "ok");
     ASSERT_TRUE(WaitForScreen("ok"));
@@ -356,7 +356,7 @@ TEST_F(SessionTest, ClosingWhileReceivingStopsTheThreadFirst) {
     }
     const std::string path = folder.File("busy.txt");
     ASSERT_TRUE(doc->StartCapture(path));
-    ASSERT_TRUE(doc->OpenConnection(false));
+    ASSERT_TRUE(doc->OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(WaitFor([&] { return doc->ConnectionState() == TransportState::Connected; }));
     for (int i = 0; i < 50; ++i) doc->Send(std::string(200, 'x') + "\r\n");
     doc.reset();

@@ -185,7 +185,7 @@ TEST_P(ScriptCancelOnClose, EndsWithinASecond) {
         std::lock_guard lock(session->Lock());
         session->Emulator().Settings().SetNumber(P::HostType, 2);
     }
-    ASSERT_TRUE(session->OpenConnection(false));
+    ASSERT_TRUE(session->OpenConnection(CVT420Doc::Connect::Now));
     const std::shared_ptr<ScriptRun> run =
         session->RunScriptText(std::string("term.Send('ready');") + GetParam());
     ASSERT_TRUE(WaitUntil([&] { return view.Sent().find("ready") != std::string::npos; }));
@@ -218,7 +218,7 @@ TEST_F(SessionScriptTest, SendZModemSendsTheFileToRz) {
         s.SetNumber(P::Port, server.Port());
         s.SetString(P::ZModemInit, "cd " + host + " && rz<CR>");
     });
-    ASSERT_TRUE(session.OpenConnection(false));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(WaitForState(TransportState::Connected));
 
     const std::shared_ptr<ScriptRun> run =
@@ -250,7 +250,7 @@ protected:
             s.SetString(P::UserID, "alice");
             s.SetString(P::Password, password);
         });
-        ASSERT_TRUE(session.OpenConnection(false));
+        ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     }
 
 private:
@@ -274,9 +274,9 @@ TEST_F(LoginScriptTest, NoLoginScriptWithoutConnecting) {
         s.SetNumber(P::LoginScript, 1);
         s.SetString(P::Script, "sys.MessageBox('login');");
     });
-    ASSERT_TRUE(session.OpenConnection(true));
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Later));
     EXPECT_FALSE(WaitFor([&] { return !user.Messages().empty(); }, 300ms));
-    ASSERT_TRUE(session.Reconnect() || session.CreateTransport(false, false));
+    ASSERT_TRUE(session.Reconnect() || session.CreateTransport(false, CVT420Doc::Connect::Now));
     EXPECT_TRUE(WaitForMessage("login"));
 }
 

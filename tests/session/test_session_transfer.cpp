@@ -29,7 +29,7 @@ protected:
             s.SetNumber(P::Port, host.Port());
             s.SetString(P::RecvDir, folder.File("in"));
         });
-        ASSERT_TRUE(session.OpenConnection(false));
+        ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
         ASSERT_TRUE(host.Accept());
         ASSERT_TRUE(WaitForState(TransportState::Connected));
     }
@@ -95,7 +95,7 @@ TEST_F(TransferSessionTest, ClosingASessionMidTransferEndsItFirst) {
         "**\x18"
         "B0900000000a87c\r\x8a\x11");
     ReadUntil(host, std::string(50, 'x'));
-    EXPECT_TRUE(session.Disconnect(false));
+    EXPECT_TRUE(session.Disconnect(CVT420Doc::Confirm::Silently));
     EXPECT_FALSE(session.TransferActive());
     EXPECT_EQ(session.FailedTransfers(), 1);
 }

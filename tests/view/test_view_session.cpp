@@ -89,7 +89,7 @@ TEST_F(ViewTest, TitlesStatusAndTheDisconnectedMark) {
     EXPECT_TRUE(host.numeric);
 
     host.frameTitle = "Payroll";
-    ASSERT_TRUE(session.Disconnect(false));
+    ASSERT_TRUE(session.Disconnect(CVT420Doc::Confirm::Silently));
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.frameTitle == "Payroll - Disconnected"; }, 10000))
         << host.frameTitle.toStdString();
     ASSERT_TRUE(session.Reconnect());
@@ -99,7 +99,7 @@ TEST_F(ViewTest, TitlesStatusAndTheDisconnectedMark) {
 
     // Under AutoClose the window closes instead, unless it is closing already.
     SetNumber(P::AutoClose, 1);
-    ASSERT_TRUE(session.Disconnect(false));
+    ASSERT_TRUE(session.Disconnect(CVT420Doc::Confirm::Silently));
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.closeRequests == 1; }, 10000));
     EXPECT_EQ(host.frameTitle, "Payroll");
 }
@@ -158,7 +158,7 @@ protected:
             s.SetString(P::HostName, "127.0.0.1");
             s.SetNumber(P::Port, server.Port());
         });
-        ASSERT_TRUE(session.OpenConnection(false));
+        ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
         ASSERT_TRUE(WaitForState(TransportState::Connected));
         view = std::make_unique<CVT420View>(session, host);
         view->resize(900, 500);
