@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tamsivane {
 
@@ -26,6 +27,20 @@ inline void AppendUtf8(std::string& out, char32_t code) {
         out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Appends UTF-16 text; a surrogate without its partner becomes U+FFFD.
+inline void AppendUtf8Text(std::string& out, std::u16string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (IsSurrogate(code)) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(out, code);
     }
 }
 

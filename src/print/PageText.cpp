@@ -3,38 +3,9 @@
 #include <algorithm>
 
 #include "emulator/ScreenBuffer.h"
+#include "platform/Utf8.h"
 
 namespace tamsivane {
-namespace {
-
-void AppendUtf8(std::string& out, std::u16string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-}
-
-} // namespace
 
 std::vector<std::u16string> RowsText(const ScreenBuffer& screen, int first, int last, int columns) {
     columns = std::clamp(columns, 0, kStride);
@@ -49,8 +20,8 @@ std::vector<std::u16string> RowsText(const ScreenBuffer& screen, int first, int 
         for (int column = 0; column < columns; ++column) {
             const uint16_t code = line.codes[column];
             const bool rightHalf = code == 0 && afterLeftHalf;
-            afterLeftHalf =
-                !rightHalf && (line.attrs[column] & Attr::ClassMask) == Attr::ClassDoubleWidth;
+            afterLeftHalf = !rightHalf && CellAttribute::FromWord(line.attrs[column]).Class() ==
+                                              CharClass::DoubleWidth;
             if (!rightHalf) text += code == 0 ? u' ' : static_cast<char16_t>(code);
         }
         rows.push_back(std::move(text));
@@ -104,7 +75,7 @@ bool TextPages::EndPage() {
     for (std::u16string& line : page_) {
         const size_t end = line.find_last_not_of(u' ');
         line.resize(end == std::u16string::npos ? 0 : end + 1);
-        AppendUtf8(output_, line);
+        AppendUtf8Text(output_, line);
         output_ += '\n';
     }
     page_.clear();

@@ -40,9 +40,9 @@ TEST(PrintPages, RowsAreTheShownColumnsWithoutRightHalves) {
     ASSERT_TRUE(emulator.Start());
     emulator.ReceiveBlock("ab");
     ScreenBuffer& screen = emulator.Screen();
-    screen.WriteCell(0, 2, 0x4E2D, Attr::Normal | Attr::ClassDoubleWidth);
-    screen.WriteCell(0, 3, 0, Attr::Normal | Attr::ClassDoubleWidth);
-    screen.WriteCell(0, 4, 'c', Attr::Normal);
+    screen.WriteCell(0, 2, 0x4E2D, CellAttribute().WithClass(CharClass::DoubleWidth));
+    screen.WriteCell(0, 3, 0, CellAttribute().WithClass(CharClass::DoubleWidth));
+    screen.WriteCell(0, 4, 'c', CellAttribute());
     const int history = screen.HistoryCount();
     const std::vector<std::u16string> rows = RowsText(screen, history, history + 500, 6);
     ASSERT_EQ(rows.size(), 25u); // the page and the status line, no further
