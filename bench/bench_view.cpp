@@ -69,7 +69,7 @@ std::unique_ptr<CVT420Doc> OpenSession(SilentUser& user, int columns, int lines)
         s.SetNumber(P::FontUse80, 1);
         s.SetNumber(P::SaveLines, 10000);
     }
-    if (!session->OpenConnection(false)) {
+    if (!session->OpenConnection(CVT420Doc::Connect::Now)) {
         std::fprintf(stderr, "cannot open a loop-back session\n");
         std::exit(1);
     }

@@ -29,12 +29,14 @@ std::optional<CellPosition> FindInRows(const ScreenBuffer& screen, const FindReq
     const auto accept = [&](int row, int column) {
         return !request.wholeWord || StandsAlone(screen, row, column, length, columns);
     };
+    const auto letterCase =
+        request.caseSensitive ? ScreenBuffer::LetterCase::Exact : ScreenBuffer::LetterCase::Ignored;
     if (request.down) {
         for (int row = std::max(start.row, 0); row <= lastRow; ++row) {
             int from = row == start.row ? start.column : 0;
             while (from <= lastColumn) {
-                const int column =
-                    screen.FindText(row, request.text, from, true, request.caseSensitive);
+                const int column = screen.FindText(row, request.text, from,
+                                                   ScreenBuffer::Direction::Forward, letterCase);
                 if (column < 0 || column + length - 1 > lastColumn) break;
                 if (accept(row, column)) return CellPosition{row, column};
                 from = column + 1;
@@ -46,7 +48,8 @@ std::optional<CellPosition> FindInRows(const ScreenBuffer& screen, const FindReq
         // The last column a match may end at.
         int to = row == start.row ? std::min(start.column, lastColumn) : lastColumn;
         while (to >= length - 1) {
-            const int column = screen.FindText(row, request.text, to, false, request.caseSensitive);
+            const int column = screen.FindText(row, request.text, to,
+                                               ScreenBuffer::Direction::Backward, letterCase);
             if (column < 0) break;
             if (accept(row, column)) return CellPosition{row, column};
             to = column + length - 2;

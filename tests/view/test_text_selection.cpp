@@ -22,11 +22,11 @@ protected:
         screen.PushLineToHistory(0);
         Put(0, 0, "history two");
         screen.PushLineToHistory(0);
-        screen.Erase(0, 24, -1, -1);
+        screen.EraseLines(0, 24);
     }
     // Writes text at a page row.
     void Put(int row, int column, std::u16string_view text) {
-        for (const char16_t c : text) screen.WriteCell(row, column++, c, Attr::Normal);
+        for (const char16_t c : text) screen.WriteCell(row, column++, c, CellAttribute());
     }
     void Put(int row, int column, std::string_view text) {
         Put(row, column, std::u16string(text.begin(), text.end()));
@@ -117,7 +117,7 @@ TEST_F(SelectionTest, TextDropsTrailingBlanksOfAStreamUnlessCopySpace) {
 
 TEST_F(SelectionTest, TextReachesIntoHistoryLeavesOutRightHalvesAndEndsWithTheBuffer) {
     Put(0, 0, u"\u4e2d");
-    screen.WriteCell(0, 1, 0, Attr::ClassDoubleWidth);
+    screen.WriteCell(0, 1, 0, CellAttribute::Empty().WithClass(CharClass::DoubleWidth));
     Put(0, 2, "x");
     selection.Set({1, 8, H, 2, false});
     EXPECT_EQ(selection.Text(screen, 80, false), u"two\r\n\u4e2dx");
