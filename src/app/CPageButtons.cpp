@@ -75,7 +75,7 @@ void CPageButtons::SetButton() {
     if (action == kSendSequence) {
         std::string bytes;
         if (!DecodeNotation(text, bytes)) {
-            Tell(kInvalidSequenceMessage);
+            Tell(Msg::InvalidSequence);
             return;
         }
         text = std::move(bytes);

@@ -232,26 +232,26 @@ void CPageColorMap::FillList() {
 void CPageColorMap::MapSelected() {
     const QList<QTreeWidgetItem*> selected = list_->selectedItems();
     if (selected.isEmpty()) {
-        Tell(kSelectAttributeMessage);
+        Tell(Msg::SelectAttribute);
         return;
     }
     const int checked = CheckedBits();
     for (const QTreeWidgetItem* item : selected) {
         const int combination = item->data(0, Qt::UserRole).toInt();
-        std::array<int, 4> pattern{};
+        SettingsStore::AttributePattern pattern;
         for (size_t i = 0; i < pattern.size(); ++i) {
             const int bit = kAttributeBits[i].bit;
-            pattern[i] = (checked & bit) ? ((combination & bit) ? 1 : 0) : -1;
+            if (checked & bit) pattern[i] = (combination & bit) != 0;
         }
-        Working().MapColours(pattern, foreground_->value(), background_->value(),
-                             showAttribute_->isChecked());
+        Working().MapColours(
+            pattern, {foreground_->value(), background_->value(), showAttribute_->isChecked()});
     }
     FillList();
 }
 
 void CPageColorMap::ClearAll() {
     for (int combination = 0; combination < kColours; ++combination) {
-        Working().MapColour(combination, -1, -1, false);
+        Working().UnmapColour(combination);
     }
     FillList();
 }

@@ -207,7 +207,7 @@ void CPageKeymap::SetMapping() {
         break;
     case MappingKind::VtKey:
         if (vtKey_ == 0) {
-            Tell(ResourceString(Msg::NoVtKeySelected));
+            Tell(Msg::NoVtKeySelected);
             return;
         }
         keys.SetEntry(key_, modifiers, ActionOfKind(kind, vtKey_), "");
@@ -215,7 +215,7 @@ void CPageKeymap::SetMapping() {
     case MappingKind::Sequence: {
         std::string bytes;
         if (!DecodeNotation(text, bytes)) {
-            Tell(kInvalidSequenceMessage);
+            Tell(Msg::InvalidSequence);
             return;
         }
         keys.SetEntry(key_, modifiers, ActionOfKind(kind), bytes);
@@ -223,7 +223,7 @@ void CPageKeymap::SetMapping() {
     }
     case MappingKind::MenuItem:
         if (menu_->currentIndex() < 0) {
-            Tell(kSelectMenuItemMessage);
+            Tell(Msg::SelectMenuItem);
             return;
         }
         keys.SetEntry(key_, modifiers, ActionOfKind(kind), menu_->currentText().toStdString());
@@ -244,7 +244,7 @@ void CPageKeymap::UseTemplate(int index, const QString& name) {
         SettingsStore settings;
         KeyMap keys;
         if (!Sheet().Context().templates.Load(name.toStdString(), settings, keys)) {
-            Tell(kCannotLoadTemplateMessage);
+            Tell(Msg::CannotLoadTemplate);
             return;
         }
         Sheet().Keys() = keys;

@@ -175,7 +175,7 @@ bool CPageTrans::Exchange(ExchangeDirection direction) {
         const int port = PortFromText(port_->currentText().trimmed().toStdString());
         const int proxyPort = PortFromText(proxyPort_->currentText().trimmed().toStdString());
         if (port <= 0 || (index == kTelnetProxy && proxyPort <= 0)) {
-            Tell(ResourceString(Msg::BadTelnetPort));
+            Tell(Msg::BadTelnetPort);
             return false;
         }
         s.SetString(P::HostName, host_->text().trimmed().toStdString());

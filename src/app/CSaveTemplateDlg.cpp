@@ -42,7 +42,7 @@ CSaveTemplateDlg::CSaveTemplateDlg(CVT420Doc& doc, const Templates& templates, U
 void CSaveTemplateDlg::accept() {
     const std::string name = name_->text().trimmed().toStdString();
     if (name.empty()) {
-        user_.ShowMessage(0, kNoTemplateNameMessage);
+        user_.Notify(Msg::NoTemplateName);
         return;
     }
     // The session reports a name it cannot save under.

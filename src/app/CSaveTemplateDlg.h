@@ -13,8 +13,6 @@ class CVT420Doc;
 class Templates;
 class UserNotifier;
 
-inline constexpr const char* kNoTemplateNameMessage = "Please select or type a template name.";
-
 class CSaveTemplateDlg final : public QDialog {
     Q_OBJECT
 public:

@@ -52,7 +52,7 @@ SettingsStore& CSettingsPage::Working() const { return sheet_.Settings(); }
 
 UserNotifier& CSettingsPage::User() const { return sheet_.Context().user; }
 
-void CSettingsPage::Tell(std::string_view text) const { User().ShowMessage(0, text); }
+void CSettingsPage::Tell(int stringId) const { User().Notify(stringId); }
 
 bool CSettingsPage::ExchangeData(ExchangeDirection direction) {
     if (direction == ExchangeDirection::Save) {
@@ -185,7 +185,7 @@ QLineEdit* CSettingsPage::AddNotation(QBoxLayout* layout, int param, const char*
     texts_.push_back({param,
                       [this, edit](std::string& out) {
                           if (DecodeNotation(edit->text().toStdString(), out)) return true;
-                          Tell(kInvalidSequenceMessage);
+                          Tell(Msg::InvalidSequence);
                           edit->setFocus();
                           return false;
                       },

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
 
 class QBoxLayout;
@@ -32,8 +33,6 @@ class KeyMap;
 class UserNotifier;
 
 enum class ExchangeDirection { Load, Save };
-
-inline constexpr const char* kInvalidSequenceMessage = "Invalid format in sequence.";
 
 // One radio button and the value it stores.
 struct Choice {
@@ -97,8 +96,8 @@ protected:
     QGroupBox* AddFont(QBoxLayout* layout, const char* title, int faceParam, int sizeParam,
                        int boldParam);
 
-    // A validation message; the page stays open.
-    void Tell(std::string_view text) const;
+    // A validation message from the string table; the page stays open.
+    void Tell(int stringId) const;
 
 private:
     struct NumberBinding {

@@ -45,7 +45,7 @@ std::unique_ptr<CSettingsSheet> MakeDefaultSheet(SettingsSheetContext context, Q
 bool SaveSheetAsDefault(CSettingsSheet& sheet) {
     const SettingsSheetContext& context = sheet.Context();
     if (context.templates.Save(kDefaultTemplate, sheet.Settings(), sheet.Keys())) return true;
-    context.user.ShowMessage(0, kCannotSaveTemplateMessage);
+    context.user.Notify(Msg::CannotSaveTemplate);
     return false;
 }
 

@@ -23,10 +23,6 @@ namespace tamsivane {
 
 class LayoutPanel;
 
-inline constexpr const char* kSelectMenuItemMessage = "Please select a menu item.";
-inline constexpr const char* kSelectAttributeMessage =
-    "Please select an attribute in attributes list.";
-
 // Every page for the sheet, in order; the Communication page only when the
 // sheet edits a session.
 std::vector<CSettingsPage*> MakeSettingsPages(CSettingsSheet& sheet);

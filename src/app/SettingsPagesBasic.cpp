@@ -14,6 +14,7 @@
 #include "app/CScriptDialogs.h"
 #include "app/CSettingsSheet.h"
 #include "app/SettingsPages.h"
+#include "config/PageGeometry.h"
 #include "config/Templates.h"
 #include "emulator/CharsetTranslator.h"
 
@@ -89,15 +90,13 @@ constexpr const char* kTerminalIds[] = {"VT420 ID", "VT320 ID", "VT220 ID",
                                         "VT102 ID", "VT101 ID", "VT100 ID"};
 constexpr const char* kMouseModes[] = {"None", "Linux", "DEC VT Series"};
 
-struct PageArrangement {
-    const char* caption;
-    int lines;
-    int pages;
-};
-constexpr PageArrangement kArrangements[] = {
-    {"24 Lines, 6 Pages", 24, 6}, {"25 Lines, 5 Pages", 25, 5}, {"36 Lines, 4 Pages", 36, 4},
-    {"48 Lines, 3 Pages", 48, 3}, {"72 Lines, 2 Pages", 72, 2}, {"144 Lines, 1 Page", 144, 1},
-};
+// "24 Lines, 6 Pages" ... "144 Lines, 1 Page".
+QString ArrangementCaption(const PageArrangement& arrangement) {
+    return QString("%1 Lines, %2 %3")
+        .arg(arrangement.lines)
+        .arg(arrangement.pages)
+        .arg(arrangement.pages == 1 ? "Page" : "Pages");
+}
 
 // --- Display -----------------------------------------------------------------------
 
@@ -176,7 +175,7 @@ void CPageGeneral::EditLoginScript() {
 // The whole template replaces the working copy; this page then shows it.
 void CPageGeneral::UseTemplate(const QString& name) {
     if (!Sheet().Context().templates.Load(name.toStdString(), Working(), Sheet().Keys())) {
-        Tell(kCannotLoadTemplateMessage);
+        Tell(Msg::CannotLoadTemplate);
         return;
     }
     ExchangeData(ExchangeDirection::Load);
@@ -222,8 +221,8 @@ CPageTerminal::CPageTerminal(CSettingsSheet& sheet)
         geometryRows->addWidget(button);
     }
     arrangement_->setObjectName("Lines");
-    for (const PageArrangement& arrangement : kArrangements)
-        arrangement_->addItem(arrangement.caption);
+    for (const PageArrangement& arrangement : kPageArrangements)
+        arrangement_->addItem(ArrangementCaption(arrangement));
     geometryRows->addWidget(new QLabel("Page Arrangement:", geometry));
     geometryRows->addWidget(arrangement_);
     left->addWidget(geometry);
@@ -254,8 +253,8 @@ bool CPageTerminal::Exchange(ExchangeDirection direction) {
             button->setChecked(true);
         }
         arrangement_->setCurrentIndex(-1);
-        for (int i = 0; i < static_cast<int>(std::size(kArrangements)); ++i) {
-            if (kArrangements[i].lines == Working().GetNumber(P::Lines))
+        for (int i = 0; i < static_cast<int>(std::size(kPageArrangements)); ++i) {
+            if (kPageArrangements[i].lines == Working().GetNumber(P::Lines))
                 arrangement_->setCurrentIndex(i);
         }
         answerBack_->setEchoMode(Working().GetNumber(P::HideABM) ? QLineEdit::Password
@@ -265,8 +264,8 @@ bool CPageTerminal::Exchange(ExchangeDirection direction) {
     const int columns =
         columns_->checkedId() != -1 ? columns_->checkedId() : Working().GetNumber(P::Columns);
     const int index = arrangement_->currentIndex();
-    const int lines = index >= 0 ? kArrangements[index].lines : Working().GetNumber(P::Lines);
-    const int pages = index >= 0 ? kArrangements[index].pages : Working().GetNumber(P::Pages);
+    const int lines = index >= 0 ? kPageArrangements[index].lines : Working().GetNumber(P::Lines);
+    const int pages = index >= 0 ? kPageArrangements[index].pages : Working().GetNumber(P::Pages);
     Working().SetPageGeometry(columns, lines, pages);
     return true;
 }

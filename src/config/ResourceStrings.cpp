@@ -22,6 +22,8 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::RestartForSettings,
      "You need to save the settings and restart the connection for new settings to be "
      "effective."},
+    {Msg::InvalidSequence, "Invalid format in sequence."},
+    {Msg::SelectAttribute, "Please select an attribute in attributes list."},
     {Msg::CannotOpenForSending, "Cannot open file for sending."},
     {Msg::TextNotFound, "Text not found."},
     {Msg::CannotLoadScript, "Cannot load script file."},
@@ -65,6 +67,8 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::CannotSaveAddressBook, "Cannot save the address book \"%s\": %s."},
     {Msg::NoAddressBookEntry, "No address book entry named %s."},
     {Msg::BadSshPort, "Invalid SSH port number."},
+    {Msg::NoTemplateName, "Please select or type a template name."},
+    {Msg::SelectMenuItem, "Please select a menu item."},
     {Msg::AllFilesFilter, "All Files (*.*) |*.*|"},
     {Msg::SendFileTitle, "Send File"},
     {Msg::NewConnectionTitle, "New Connection to %s"},

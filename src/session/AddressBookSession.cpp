@@ -17,7 +17,7 @@ bool ApplyAddressBookEntry(const AddressBookEntry& entry, const Templates& templ
         return false;
     }
     if (!entry.templateName.empty() && !templates.Load(entry.templateName, settings, keys)) {
-        user.ShowMessage(0, kCannotLoadTemplateMessage);
+        user.Notify(Msg::CannotLoadTemplate);
     }
     if (*type == AddressType::Modem) {
         settings.SetNumber(P::HostType, static_cast<int32_t>(TransportType::Modem));

@@ -35,7 +35,8 @@ protected:
     void Restart() {
         dialog_.reset();
         if (profile_) profile_->Sync();
-        profile_ = std::make_unique<QSettingsProfile>(QString::fromStdString(folder_.File("p.conf")));
+        profile_ =
+            std::make_unique<QSettingsProfile>(QString::fromStdString(folder_.File("p.conf")));
     }
     CNewConnectionDlg& Open() {
         dialog_ = std::make_unique<CNewConnectionDlg>(doc_, templates_, *profile_, user_);
@@ -64,7 +65,9 @@ protected:
         const auto messages = user_.Messages();
         return messages.size() > before ? messages.back() : std::string();
     }
-    bool Accepted() const { return dialog_->result() == QDialog::Accepted && !dialog_->isVisible(); }
+    bool Accepted() const {
+        return dialog_->result() == QDialog::Accepted && !dialog_->isVisible();
+    }
     int32_t Setting(int param) {
         std::lock_guard lock(doc_.Lock());
         return doc_.Emulator().Settings().GetNumber(param);
@@ -77,8 +80,8 @@ protected:
     testing::TempFolder folder_;
     testing::ScriptedUser user_;
     CVT420Doc doc_{user_};
-    Templates templates_{TemplateFolders{{TAMSIVANE_TEST_DATA "/../../resources/templates"},
-                                         folder_.Path()}};
+    Templates templates_{
+        TemplateFolders{{TAMSIVANE_TEST_DATA "/../../resources/templates"}, folder_.Path()}};
     std::unique_ptr<QSettingsProfile> profile_;
     std::unique_ptr<CNewConnectionDlg> dialog_;
 };
@@ -275,10 +278,10 @@ TEST_F(NewConnectionDialogTest, LocalShellAndSshPages) {
     QComboBox* host = Find("sshHost");
     EXPECT_TRUE(host->isVisible());
     EXPECT_EQ(Find("sshPort")->currentText(), "SSH");
-    EXPECT_EQ(ClickOk(), M::kNoHost);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoHost));
     Type(host, "shellhost");
     Type(Find("sshPort"), "x22");
-    EXPECT_EQ(ClickOk(), M::kBadSshPort);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadSshPort));
     Type(Find("sshPort"), "2222");
     QTest::keyClicks(Find<QLineEdit>("sshUser"), "me");
     EXPECT_EQ(ClickOk(), "");

@@ -48,14 +48,14 @@ TEST_F(KeymapPageTest, KeysAreColouredByHowTheyAreMapped) {
     Choose("mapping", "Send Sequence");
     Type("text", "\\x4");
     Click("Set");
-    EXPECT_EQ(LastMessage(), kInvalidSequenceMessage);
+    EXPECT_EQ(LastMessage(), ResourceString(Msg::InvalidSequence));
     EXPECT_EQ(Face(kA), kGrey);
     Type("text", "<ESC>a");
     Click("Set");
     EXPECT_EQ(Face(kA), kGreen);
     Choose("mapping", "Map to Menu Item");
     Click("Set");
-    EXPECT_EQ(LastMessage(), kSelectMenuItemMessage);
+    EXPECT_EQ(LastMessage(), ResourceString(Msg::SelectMenuItem));
     Choose("mapping", "Map to VT Key");
     Click("Set");
     EXPECT_EQ(LastMessage(), ResourceString(Msg::NoVtKeySelected));

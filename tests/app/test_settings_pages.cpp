@@ -96,7 +96,7 @@ TEST_F(SheetTest, AMalformedEscapeKeepsThePageOpenAndChangesNothing) {
     Open();
     Show("Terminal");
     Type("AnswerBack", "x\\x4");
-    EXPECT_EQ(ClickOk(), kInvalidSequenceMessage);
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::InvalidSequence));
     EXPECT_TRUE(sheet->isVisible());
     // Leaving the page is refused as well.
     Show("Display");
@@ -292,7 +292,7 @@ TEST_F(SheetTest, ButtonsPage) {
     Choose("action", "Send Sequence");
     Type("string", "ls \\x4");
     Click("Set");
-    EXPECT_EQ(LastMessage(), kInvalidSequenceMessage);
+    EXPECT_EQ(LastMessage(), ResourceString(Msg::InvalidSequence));
     EXPECT_EQ(list->item(2)->text(), "Button #03: ");
     Type("string", "ls<CR>");
     Click("Set");
@@ -356,7 +356,7 @@ TEST_F(SheetTest, ColorMapPageMapsTheSelectedCombinations) {
     EXPECT_EQ(names.join(","), "Normal,Bold,Reverse,Bold  Reverse");
 
     Click("Map");
-    EXPECT_EQ(LastMessage(), kSelectAttributeMessage);
+    EXPECT_EQ(LastMessage(), ResourceString(Msg::SelectAttribute));
 
     list->topLevelItem(1)->setSelected(true); // Bold, not reverse
     Find<QSlider>("foreground")->setValue(12);

@@ -160,11 +160,11 @@ TEST_F(SettingsSessionTest, SaveSettingsAsTemplateRefusesNamesOutsideTheFolder) 
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     };
     ok();
-    EXPECT_EQ(user.Messages().back(), kNoTemplateNameMessage);
+    EXPECT_EQ(user.Messages().back(), ResourceString(Msg::NoTemplateName));
     for (const char* name : {"a/b", "..\\up", ".hidden"}) {
         dialog.NameField()->setText(name);
         ok();
-        EXPECT_EQ(user.Messages().back(), kCannotSaveTemplateMessage) << name;
+        EXPECT_EQ(user.Messages().back(), ResourceString(Msg::CannotSaveTemplate)) << name;
         EXPECT_TRUE(dialog.isVisible());
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),

@@ -7,7 +7,6 @@
 namespace tamsivane {
 namespace {
 
-
 int TypeIndex(const char* name) {
     const auto& offered = OfferedConnectionTypes();
     return static_cast<int>(std::find(offered.begin(), offered.end(), name) - offered.begin());
@@ -140,11 +139,11 @@ TEST_F(NewConnectionTest, LocalIsTheLoopBack) {
 TEST_F(NewConnectionTest, LocalShellRunsTheCommandOrTheLoginShell) {
     ConnectionEntries e = Entries("Local Shell");
     settings_.SetString(P::HostName, "from-template");
-    ASSERT_EQ(Apply(e), nullptr);
+    ASSERT_EQ(Apply(e), std::nullopt);
     EXPECT_EQ(settings_.GetNumber(P::HostType), 7);
     EXPECT_EQ(settings_.GetString(P::HostName), "");
     e.shellCommand = "top";
-    ASSERT_EQ(Apply(e), nullptr);
+    ASSERT_EQ(Apply(e), std::nullopt);
     EXPECT_EQ(settings_.GetString(P::HostName), "top");
     EXPECT_EQ(LoadLastEntries(profile_).shellCommand, "top");
 }
@@ -152,13 +151,13 @@ TEST_F(NewConnectionTest, LocalShellRunsTheCommandOrTheLoginShell) {
 TEST_F(NewConnectionTest, SshPageChecksHostAndPortAndRemembersThem) {
     ConnectionEntries e = Entries("SSH");
     EXPECT_EQ(e.sshPort, "SSH");
-    EXPECT_STREQ(Apply(e), M::kNoHost);
+    EXPECT_EQ(Apply(e), Msg::NoHost);
     e.sshHost = "shellhost";
     e.sshPort = "22x";
-    EXPECT_STREQ(Apply(e), M::kBadSshPort);
+    EXPECT_EQ(Apply(e), Msg::BadSshPort);
     e.sshPort = "ssh";
     e.sshUser = "me";
-    ASSERT_EQ(Apply(e), nullptr);
+    ASSERT_EQ(Apply(e), std::nullopt);
     EXPECT_EQ(settings_.GetNumber(P::HostType), 8);
     EXPECT_EQ(settings_.GetNumber(P::Port), 22);
     EXPECT_EQ(settings_.GetString(P::HostName), "shellhost");
