@@ -743,7 +743,7 @@ void CMainFrame::RecordMacroCommand() {
     }
     const std::string script = doc->StopMacro();
     if (script.empty()) {
-        user_.ShowMessage(0, kNothingRecordedMessage);
+        user_.Notify(Msg::NothingRecorded);
         return;
     }
     std::array<std::string, CSaveMacroDlg::kButtons> captions;

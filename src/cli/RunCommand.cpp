@@ -374,7 +374,7 @@ int RunScript(CVT420Doc& session, const std::string& path, Clock::time_point dea
     const std::shared_ptr<ScriptRun> run = session.RunScriptFile(path);
     if (!run->WaitUntilEnded(deadline)) {
         session.CancelScripts();
-        std::fputs("Script timed out.\n", stderr);
+        std::fputs((std::string(ResourceString(Msg::ScriptTimedOut)) + "\n").c_str(), stderr);
         return kExitScriptTimedOut;
     }
     switch (run->Result()) {

@@ -11,6 +11,8 @@ struct ResourceEntry {
     std::string_view text;
 };
 
+constexpr int ScriptError(int code) { return Msg::ScriptErrors + code - 1000; }
+
 // Sorted by number.
 constexpr ResourceEntry kStrings[] = {
     {Msg::NoVtKeySelected, "Please select one VT key click left mouse button."},
@@ -74,6 +76,58 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::NewConnectionTitle, "New Connection to %s"},
     {Msg::ConnectionTitle, "%s : Connection to %s"},
     {Msg::CannotInitializePrinter, "Cannot initialize printer. Error code = %d"},
+    {Msg::ScriptErrors, "Other error"},
+    {ScriptError(1001), "Invalid function name"},
+    {ScriptError(1002), "Invalid parameter name"},
+    {ScriptError(1010), "Invalid character"},
+    {ScriptError(1011), "Unexpected character"},
+    {ScriptError(1012), "Unexpected character near operator"},
+    {ScriptError(1013), "Invalid symbol in expression"},
+    {ScriptError(1020), "Required function parameter not supplied"},
+    {ScriptError(1021), "Incompatible parameter type"},
+    {ScriptError(1030), "Number value required"},
+    {ScriptError(1031), "String value required"},
+    {ScriptError(1032), "Object required"},
+    {ScriptError(1033), "Function point required"},
+    {ScriptError(1040), "Identifier name too long: maximum 64 characters"},
+    {ScriptError(1050), "Invalid object type"},
+    {ScriptError(1051), "Invalid method name"},
+    {ScriptError(1052), "Invalid property name"},
+    {ScriptError(1053), "Variable not found"},
+    {ScriptError(1060), "Array subscription required"},
+    {ScriptError(1061), "Array subscription invalid"},
+    {ScriptError(1070), "Cannot assign value"},
+    {ScriptError(1071), "Operation not supported"},
+    {ScriptError(1072), "Value required"},
+    {ScriptError(1081), "Cannot set property: invalid name or index"},
+    {ScriptError(1082), "term.Get: invalid length"},
+    {ScriptError(1083), "term.DoMenu: menu item not found"},
+    {ScriptError(1090), "Cannot open file"},
+    {ScriptError(1091), "Protected script function disabled"},
+    {ScriptError(1092), "Invalid parameter(s)"},
+    {ScriptError(1093), "Parameter number mismatch"},
+    {ScriptError(1100), "Cannot access an array without subscription"},
+    {ScriptError(1101), "Array subscription out of range"},
+    {ScriptError(1102), "Cannot assign array into a variable"},
+    {ScriptError(1103), "Array element type mismatch"},
+    // The script's name, the line, the code and the message.
+    {Msg::ScriptErrorReport, "Script Error:\n\n%s (Line %d) : E%04d %s"},
+    {Msg::ScriptErrorDetail, ": \"%s\""},
+    {Msg::ScriptCallbackError, "Script error in OnRecv routine: %s."},
+    {Msg::ScriptCallbackDetail, "\n====>\"%s\""},
+    {Msg::ScriptTimedOut, "Script timed out."},
+    {Msg::NothingRecorded, "You didn't type anything, so the macro will be ignored."},
+    {Msg::CommandNeedsDesktop, "This command needs the desktop program: %s"},
+    {Msg::SessionNeedsDesktop, "Opening another session needs the desktop program: %s"},
+    // Details of script errors.
+    {Msg::DivisionByZero, "division by zero"},
+    {Msg::DivisionOverflow, "division overflow"},
+    {Msg::StringTooLong, "string longer than %d MiB"},
+    {Msg::ScriptMemoryFull, "script memory above %d MiB"},
+    {Msg::CallsTooDeep, "calls nested deeper than %d levels"},
+    {Msg::EvaluationTooDeep, "evaluation nested deeper than %d levels"},
+    {Msg::NestingTooDeep, "nesting deeper than %d levels"},
+    {Msg::ScriptOutOfMemory, "out of memory"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
@@ -95,11 +149,21 @@ std::string FormatResource(int id, std::initializer_list<std::string_view> value
     std::string text;
     const auto* value = values.begin();
     for (size_t i = 0; i < pattern.size(); ++i) {
-        const bool place = pattern[i] == '%' && i + 1 < pattern.size() &&
-                           (pattern[i + 1] == 's' || pattern[i + 1] == 'd');
+        // "%s", "%d", or "%0<width>d" for a number padded with zeros.
+        size_t end = i + 1;
+        size_t width = 0;
+        const bool padded = end < pattern.size() && pattern[end] == '0';
+        if (padded) {
+            while (++end < pattern.size() && pattern[end] >= '0' && pattern[end] <= '9') {
+                width = std::min<size_t>(width * 10 + static_cast<size_t>(pattern[end] - '0'), 64);
+            }
+        }
+        const bool place = pattern[i] == '%' && end < pattern.size() &&
+                           (pattern[end] == 'd' || (!padded && pattern[end] == 's'));
         if (place && value != values.end()) {
+            if (value->size() < width) text.append(width - value->size(), '0');
             text += *value++;
-            ++i;
+            i = end;
         } else {
             text += pattern[i];
         }

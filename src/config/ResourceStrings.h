@@ -57,6 +57,25 @@ enum : int {
     NewConnectionTitle = 4001,
     ConnectionTitle = 4002,
     CannotInitializePrinter = 4008,
+    // 9000 + n - 1000 is the message of script error n (1001-1199); 9000
+    // itself answers a code without one.
+    ScriptErrors = 9000,
+    ScriptErrorReport = 9200,
+    ScriptErrorDetail = 9201,
+    ScriptCallbackError = 9202,
+    ScriptCallbackDetail = 9203,
+    ScriptTimedOut = 9204,
+    NothingRecorded = 9205,
+    CommandNeedsDesktop = 9206,
+    SessionNeedsDesktop = 9207,
+    DivisionByZero = 9210,
+    DivisionOverflow = 9211,
+    StringTooLong = 9212,
+    ScriptMemoryFull = 9213,
+    CallsTooDeep = 9214,
+    EvaluationTooDeep = 9215,
+    NestingTooDeep = 9216,
+    ScriptOutOfMemory = 9217,
 };
 } // namespace Msg
 
@@ -64,7 +83,8 @@ enum : int {
 std::string_view ResourceString(int id);
 
 // The text of a string number with each "%s" or "%d" replaced by the next
-// value (numbers are given as their text); a place without a value is left
+// value (numbers are given as their text; "%04d" pads one with zeros to
+// four places); a place without a value is left
 // as it stands.
 std::string FormatResource(int id, std::initializer_list<std::string_view> values);
 

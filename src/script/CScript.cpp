@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "config/ResourceStrings.h"
 #include "script/BuiltinObjects.h"
 #include "script/ScriptHost.h"
 #include "script/StringMethods.h"
@@ -27,8 +28,9 @@ public:
     explicit DepthGuard(CScript& script) : depth_(script.evaluationDepth_) {
         if (++depth_ > kMaxEvaluationDepth) {
             --depth_;
-            RaiseScriptError(ScriptErr::Other, "evaluation nested deeper than " +
-                                                   std::to_string(kMaxEvaluationDepth) + " levels");
+            RaiseScriptError(
+                ScriptErr::Other,
+                FormatResource(Msg::EvaluationTooDeep, {std::to_string(kMaxEvaluationDepth)}));
         }
     }
     ~DepthGuard() { --depth_; }
@@ -81,7 +83,8 @@ CScript::Outcome CScript::Run() {
         error_ = std::move(error);
         outcome = Outcome::Failed;
     } catch (const std::bad_alloc&) {
-        error_ = CScriptException(ScriptErr::Other, "out of memory");
+        error_ =
+            CScriptException(ScriptErr::Other, std::string(ResourceString(Msg::ScriptOutOfMemory)));
         error_->SetOrigin(name_, statementLine_);
         outcome = Outcome::Failed;
     } catch (const ScriptCancelled&) {
@@ -208,7 +211,8 @@ CScriptValue CScript::EvaluateBinary(const CScriptExpr& expression) {
             std::string text = left.StringAt();
             const std::string tail = StringOf(right);
             if (text.size() + tail.size() >= CScriptValue::kMaxStringLength) {
-                NotSupported("string longer than 16 MiB");
+                NotSupported(FormatResource(
+                    Msg::StringTooLong, {std::to_string(CScriptValue::kMaxStringLength >> 20)}));
             }
             return CScriptValue::String(text.append(tail));
         }
@@ -225,8 +229,10 @@ CScriptValue CScript::EvaluateBinary(const CScriptExpr& expression) {
     if (op == "*") return CScriptValue::Number(Wrap(a * b));
     // "/" and "%": truncating, the remainder with the dividend's sign; the one
     // quotient that does not fit 32 bits is refused like a zero divisor.
-    if (b == 0) NotSupported("division by zero");
-    if (a == std::numeric_limits<int32_t>::min() && b == -1) NotSupported("division overflow");
+    if (b == 0) NotSupported(std::string(ResourceString(Msg::DivisionByZero)));
+    if (a == std::numeric_limits<int32_t>::min() && b == -1) {
+        NotSupported(std::string(ResourceString(Msg::DivisionOverflow)));
+    }
     return CScriptValue::Number(static_cast<int32_t>(op == "/" ? a / b : a % b));
 }
 
@@ -359,7 +365,7 @@ CScriptValue CScript::CallFunction(CScriptFunction& function, std::vector<CScrip
     }
     if (callDepth_ >= kMaxCallDepth) {
         RaiseScriptError(ScriptErr::Other,
-                         "calls nested deeper than " + std::to_string(kMaxCallDepth) + " levels");
+                         FormatResource(Msg::CallsTooDeep, {std::to_string(kMaxCallDepth)}));
     }
     for (const CScriptValue& argument : arguments) {
         if (argument.Kind() == ValueKind::Empty)

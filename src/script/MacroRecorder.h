@@ -12,9 +12,6 @@
 
 namespace tamsivane {
 
-inline constexpr const char* kNothingRecordedMessage =
-    "You didn't type anything, so the macro will be ignored.";
-
 class MacroRecorder {
 public:
     // Milliseconds on a steady clock.

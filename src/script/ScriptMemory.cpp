@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "config/ResourceStrings.h"
 #include "script/ScriptError.h"
 
 namespace tamsivane {
@@ -15,8 +16,9 @@ thread_local Count tCount;
 std::atomic<uint64_t> gNextScope{1};
 
 [[noreturn]] void TooMuch() {
-    RaiseScriptError(ScriptErr::NotSupported,
-                     "script memory above " + std::to_string(ScriptMemory::kLimit >> 20) + " MiB");
+    RaiseScriptError(
+        ScriptErr::NotSupported,
+        FormatResource(Msg::ScriptMemoryFull, {std::to_string(ScriptMemory::kLimit >> 20)}));
 }
 
 } // namespace

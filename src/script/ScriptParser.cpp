@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "config/ResourceStrings.h"
 #include "script/ScriptError.h"
 
 namespace tamsivane {
@@ -20,8 +21,8 @@ int Strength(std::string_view op) {
 }
 
 [[noreturn]] void NestingTooDeep() {
-    RaiseScriptError(ScriptErr::Other, "nesting deeper than " +
-                                           std::to_string(ScriptParser::kMaxNesting) + " levels");
+    RaiseScriptError(ScriptErr::Other, FormatResource(Msg::NestingTooDeep,
+                                                      {std::to_string(ScriptParser::kMaxNesting)}));
 }
 
 } // namespace

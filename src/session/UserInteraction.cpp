@@ -1,6 +1,7 @@
 // What a user without windows answers scripts.
 #include "session/UserInteraction.h"
 
+#include "config/ResourceStrings.h"
 #include "keyboard/CommandIds.h"
 #include "keyboard/CommandTable.h"
 #include "session/CVT420Doc.h"
@@ -58,12 +59,13 @@ void UserInteraction::MenuCommand(CVT420Doc& session, int command) {
         }
     }
     const CommandInfo* info = FindCommand(command);
-    ShowMessage(0, "This command needs the desktop program: " +
-                       (info ? MenuPath(*info) : std::to_string(command)));
+    ShowMessage(Msg::CommandNeedsDesktop,
+                FormatResource(Msg::CommandNeedsDesktop,
+                               {info ? MenuPath(*info) : std::to_string(command)}));
 }
 
 void UserInteraction::OpenSession(std::string_view path) {
-    ShowMessage(0, "Opening another session needs the desktop program: " + std::string(path));
+    ShowMessage(Msg::SessionNeedsDesktop, FormatResource(Msg::SessionNeedsDesktop, {path}));
 }
 
 } // namespace tamsivane

@@ -17,5 +17,12 @@ TEST(ResourceStrings, FormatFillsPlacesInOrder) {
     EXPECT_EQ(FormatResource(1, {"x"}), "");
 }
 
+TEST(ResourceStrings, ZeroPaddedNumbers) {
+    EXPECT_EQ(FormatResource(Msg::ScriptErrorReport, {"a.wbq", "3", "71", "Text"}),
+              "Script Error:\n\na.wbq (Line 3) : E0071 Text");
+    EXPECT_EQ(FormatResource(Msg::ScriptErrorReport, {"a.wbq", "3", "12345", "Text"}),
+              "Script Error:\n\na.wbq (Line 3) : E12345 Text");
+}
+
 } // namespace
 } // namespace tamsivane
