@@ -137,8 +137,6 @@ TEST_F(TransferWindowTest, AReceiveFromSzShowsTheFileAndItsBytesThenOpensTheFold
 
     child->Document().Send("cd " + host + " && sz data.bin\r");
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 1; }, 20000));
-    EXPECT_FALSE(frame->Commands().IsEnabled(Command::ReceiveZModem));
-    EXPECT_FALSE(frame->Commands().IsEnabled(Command::SendZModem));
     ASSERT_TRUE(WaitForEnd(*child));
 
     EXPECT_EQ(watch->title, "File Transfer Status");
@@ -173,8 +171,12 @@ TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
         20000));
     CTransferStatusDlg* window = child->Transfers()->Window();
     ASSERT_NE(window, nullptr);
+    // One transfer at a time: both commands wait for this one to end.
+    EXPECT_FALSE(frame->Commands().IsEnabled(Command::ReceiveZModem));
+    EXPECT_FALSE(frame->Commands().IsEnabled(Command::SendZModem));
     QTest::mouseClick(window->AbortButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitForEnd(*child));
+    EXPECT_TRUE(frame->Commands().IsEnabled(Command::SendZModem));
     EXPECT_TRUE(watch->shown.contains("big|Aborting ...|67108864"));
     EXPECT_FALSE(watch->shown.contains("big|Finished|67108864"));
     EXPECT_EQ(child->Document().FailedTransfers(), 1);
