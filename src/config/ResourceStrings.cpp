@@ -71,6 +71,9 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::BadSshPort, "Invalid SSH port number."},
     {Msg::NoTemplateName, "Please select or type a template name."},
     {Msg::SelectMenuItem, "Please select a menu item."},
+    {Msg::ClipboardCopyFailed, "Cannot open clipboard. Copying aborted."},
+    {Msg::ClipboardPasteFailed, "Cannot open clipboard. Pasting aborted."},
+    {Msg::OutOfMemory, "Out of memory."},
     {Msg::AllFilesFilter, "All Files (*.*) |*.*|"},
     {Msg::SendFileTitle, "Send File"},
     {Msg::NewConnectionTitle, "New Connection to %s"},
@@ -130,10 +133,11 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::ScriptOutOfMemory, "out of memory"},
 };
 
-static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
-                             [](const ResourceEntry& a, const ResourceEntry& b) {
-                                 return a.id < b.id;
-                             }));
+// Numbers strictly increase: each is found by binary search and none is used twice.
+static_assert(std::adjacent_find(std::begin(kStrings), std::end(kStrings),
+                                 [](const ResourceEntry& a, const ResourceEntry& b) {
+                                     return a.id >= b.id;
+                                 }) == std::end(kStrings));
 
 } // namespace
 

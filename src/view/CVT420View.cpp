@@ -30,10 +30,6 @@ constexpr int kWheelNotch = 120;
 constexpr int kUnderlineCursorHeight = 2;
 constexpr int kDragScrollMs = 100;
 
-constexpr const char* kCopyFailed = "Cannot open clipboard. Copying aborted.";
-constexpr const char* kPasteFailed = "Cannot open clipboard. Pasting aborted.";
-constexpr const char* kOutOfMemory = "Out of memory.";
-
 constexpr const char* kWindowSection = "Window";
 
 } // namespace
@@ -531,11 +527,11 @@ bool CVT420View::CopySelection() {
     try {
         text = QString::fromStdU16String(SelectedText());
     } catch (const std::bad_alloc&) {
-        document_.Notifier().ShowMessage(0, kOutOfMemory);
+        document_.Notifier().Notify(Msg::OutOfMemory);
         return false;
     }
     if (!clipboard_->Put(QClipboard::Clipboard, text)) {
-        document_.Notifier().ShowMessage(0, kCopyFailed);
+        document_.Notifier().Notify(Msg::ClipboardCopyFailed);
         return false;
     }
     return true;
@@ -552,7 +548,7 @@ void CVT420View::Paste(QClipboard::Mode mode) {
     if (!clipboard_->OffersText(mode)) return;
     const std::optional<QString> text = clipboard_->Take(mode);
     if (!text) {
-        document_.Notifier().ShowMessage(0, kPasteFailed);
+        document_.Notifier().Notify(Msg::ClipboardPasteFailed);
         return;
     }
     document_.PasteText(text->toStdU16String());
