@@ -131,6 +131,35 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::EvaluationTooDeep, "evaluation nested deeper than %d levels"},
     {Msg::NestingTooDeep, "nesting deeper than %d levels"},
     {Msg::ScriptOutOfMemory, "out of memory"},
+    // Why a serial line cannot be set up; the refused setting's value.
+    {Msg::LineBadSpeed, "Invalid baud rate: %d."},
+    {Msg::LineBadDataBits, "%d data bits are not supported; the line takes 6, 7 or 8."},
+    {Msg::LineOneAndAHalfStopBits, "1.5 stop bits are not supported by this line."},
+    {Msg::LineBadStopBits, "Invalid stop bits setting: %d."},
+    {Msg::LineBadParity, "Invalid parity setting: %d."},
+    {Msg::LineBadFlowControl, "Invalid flow control setting: %d."},
+    {Msg::LineSettingsRefused, "The device refuses the speed of %d bit/s or the line settings."},
+    {Msg::LineSpeedRefused, "The device refuses the speed of %d bit/s."},
+    // Dialling, shown on the screen.
+    {Msg::Dialing, "Dialing..."},
+    {Msg::Ringback, "Ringback"},
+    {Msg::LineBusy, "Busy"},
+    {Msg::CallConnected, "Connected."},
+    {Msg::NoModemDriver, "Modem doesn't exist or driver version not supported."},
+    {Msg::ModemNotAvailable, "Modem not available."},
+    {Msg::BadDialingAddress, "Invalid dialing address."},
+    {Msg::CallFailed, "Failed to make a call. (Err# %X)"},
+    // SSH: the host, the key type and its fingerprint; the host and the
+    // known-hosts file; the file; the account.
+    {Msg::UnknownHostKey,
+     "The authenticity of host %s can't be established.\n%s key fingerprint is %s.\n"
+     "Do you want to connect and remember this host?"},
+    {Msg::ChangedHostKey,
+     "The host key of %s has changed. The connection was refused; if the change is expected, "
+     "remove the old key from %s."},
+    {Msg::AuthenticationFailed, "Authentication failed."},
+    {Msg::HostKeyNotStored, "The host key could not be stored in %s."},
+    {Msg::PasswordPrompt, "Password for %s:"},
 };
 
 // Numbers strictly increase: each is found by binary search and none is used twice.
@@ -153,7 +182,7 @@ std::string FormatResource(int id, std::initializer_list<std::string_view> value
     std::string text;
     const auto* value = values.begin();
     for (size_t i = 0; i < pattern.size(); ++i) {
-        // "%s", "%d", or "%0<width>d" for a number padded with zeros.
+        // "%s", "%d", "%X", or "%0<width>d" for a number padded with zeros.
         size_t end = i + 1;
         size_t width = 0;
         const bool padded = end < pattern.size() && pattern[end] == '0';
@@ -162,8 +191,9 @@ std::string FormatResource(int id, std::initializer_list<std::string_view> value
                 width = std::min<size_t>(width * 10 + static_cast<size_t>(pattern[end] - '0'), 64);
             }
         }
-        const bool place = pattern[i] == '%' && end < pattern.size() &&
-                           (pattern[end] == 'd' || (!padded && pattern[end] == 's'));
+        const bool place =
+            pattern[i] == '%' && end < pattern.size() &&
+            (pattern[end] == 'd' || (!padded && (pattern[end] == 's' || pattern[end] == 'X')));
         if (place && value != values.end()) {
             if (value->size() < width) text.append(width - value->size(), '0');
             text += *value++;

@@ -79,16 +79,38 @@ enum : int {
     EvaluationTooDeep = 9215,
     NestingTooDeep = 9216,
     ScriptOutOfMemory = 9217,
+    // Connections: the serial line, the modem, SSH.
+    LineBadSpeed = 9300,
+    LineBadDataBits = 9301,
+    LineOneAndAHalfStopBits = 9302,
+    LineBadStopBits = 9303,
+    LineBadParity = 9304,
+    LineBadFlowControl = 9305,
+    LineSettingsRefused = 9306,
+    LineSpeedRefused = 9307,
+    Dialing = 9310,
+    Ringback = 9311,
+    LineBusy = 9312,
+    CallConnected = 9313,
+    NoModemDriver = 9314,
+    ModemNotAvailable = 9315,
+    BadDialingAddress = 9316,
+    CallFailed = 9317,
+    UnknownHostKey = 9320,
+    ChangedHostKey = 9321,
+    AuthenticationFailed = 9322,
+    HostKeyNotStored = 9323,
+    PasswordPrompt = 9324,
 };
 } // namespace Msg
 
 // The text for a string number; empty for an unknown number.
 std::string_view ResourceString(int id);
 
-// The text of a string number with each "%s" or "%d" replaced by the next
-// value (numbers are given as their text; "%04d" pads one with zeros to
-// four places); a place without a value is left
-// as it stands.
+// The text of a string number with each "%s", "%d" or "%X" replaced by the
+// next value (numbers are given as their text, in hexadecimal for "%X";
+// "%04d" pads one with zeros to four places); a place without a value is
+// left as it stands.
 std::string FormatResource(int id, std::initializer_list<std::string_view> values);
 
 } // namespace tamsivane

@@ -59,12 +59,6 @@ void SetRate(termios2& t, int rate) {
     t.c_ispeed = t.c_ospeed = static_cast<speed_t>(rate);
 }
 
-std::string Text(const char* format, int value) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 int IoctlRetrying(int fd, unsigned long request, void* argument) {
     int result;
     do {
@@ -75,19 +69,14 @@ int IoctlRetrying(int fd, unsigned long request, void* argument) {
 
 } // namespace
 
-std::string MakeLineRequest(const LineSettings& line, termios2& request) {
-    if (line.speed <= 0) return Text("Invalid baud rate: %d.", line.speed);
-    if (line.dataBits < 6 || line.dataBits > 8) {
-        return Text("%d data bits are not supported; the line takes 6, 7 or 8.", line.dataBits);
-    }
-    if (line.stopBits == 1) return "1.5 stop bits are not supported by this line.";
-    if (line.stopBits != 0 && line.stopBits != 2) {
-        return Text("Invalid stop bits setting: %d.", line.stopBits);
-    }
-    if (line.parity < 0 || line.parity > 4) return Text("Invalid parity setting: %d.", line.parity);
-    if (line.flowControl < 0 || line.flowControl > 2) {
-        return Text("Invalid flow control setting: %d.", line.flowControl);
-    }
+LineFault MakeLineRequest(const LineSettings& line, termios2& request) {
+    using Kind = LineFault::Kind;
+    if (line.speed <= 0) return {Kind::Speed, line.speed};
+    if (line.dataBits < 6 || line.dataBits > 8) return {Kind::DataBits, line.dataBits};
+    if (line.stopBits == 1) return {Kind::OneAndAHalfStopBits, line.stopBits};
+    if (line.stopBits != 0 && line.stopBits != 2) return {Kind::StopBits, line.stopBits};
+    if (line.parity < 0 || line.parity > 4) return {Kind::Parity, line.parity};
+    if (line.flowControl < 0 || line.flowControl > 2) return {Kind::FlowControl, line.flowControl};
     termios2 t = request;
     // Raw: bytes pass unchanged both ways, nothing is echoed or interpreted.
     t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
@@ -156,20 +145,19 @@ CSerialPort::OpenResult CSerialPort::Open(const std::string& path, std::string& 
     return OpenResult::Opened;
 }
 
-std::string CSerialPort::Configure(const LineSettings& line) {
+LineFault CSerialPort::Configure(const LineSettings& line) {
     termios2 request{};
-    if (IoctlRetrying(fd_, TCGETS2, &request) < 0) return std::strerror(errno);
-    const std::string reason = MakeLineRequest(line, request);
-    if (!reason.empty()) return reason;
+    if (IoctlRetrying(fd_, TCGETS2, &request) < 0) return {LineFault::Kind::Device, errno};
+    if (const LineFault fault = MakeLineRequest(line, request)) return fault;
     termios2 applied{};
     if (IoctlRetrying(fd_, TCSETS2, &request) < 0 || IoctlRetrying(fd_, TCGETS2, &applied) < 0) {
-        return Text("The device refuses the speed of %d bit/s or the line settings.", line.speed);
+        return {LineFault::Kind::SettingsRefused, line.speed};
     }
     // A driver that cannot make a rate sets the nearest it can; more than 2%
     // off garbles the line, so that is a refusal.
     const int rate = RateOf(applied);
     if (std::abs(static_cast<long>(rate) - line.speed) * 50 > line.speed) {
-        return Text("The device refuses the speed of %d bit/s.", line.speed);
+        return {LineFault::Kind::SpeedRefused, line.speed};
     }
     return {};
 }

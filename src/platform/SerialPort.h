@@ -29,10 +29,30 @@ struct LineSettings {
     int flowControl = 0; // 0 none, 1 XON/XOFF both ways, 2 RTS/CTS
 };
 
+// Why a line cannot be set as asked.  The transport words it for the user.
+struct LineFault {
+    enum class Kind {
+        None,
+        Speed,               // value: the speed, not positive
+        DataBits,            // value: the data bits, outside 6-8
+        OneAndAHalfStopBits, // no termios device has them
+        StopBits,            // value: the stop-bits setting
+        Parity,              // value: the parity setting
+        FlowControl,         // value: the flow-control setting
+        SettingsRefused,     // value: the speed; the device took none of the settings
+        SpeedRefused,        // value: the speed; the device made another rate
+        Device,              // value: errno of the device's failure
+    };
+    Kind kind = Kind::None;
+    int value = 0;
+
+    explicit operator bool() const { return kind != Kind::None; }
+};
+
 // Turns the device's current settings (request) into raw mode with line's
-// settings.  Empty when done; otherwise why the line cannot be set so, and
-// request is left as it was.
-std::string MakeLineRequest(const LineSettings& line, termios2& request);
+// settings.  No fault when done; otherwise why the line cannot be set so,
+// and request is left as it was.
+LineFault MakeLineRequest(const LineSettings& line, termios2& request);
 
 class CSerialPort {
 public:
@@ -50,8 +70,8 @@ public:
     // Read and write, without becoming the controlling terminal, and
     // exclusive; error says why it failed.
     OpenResult Open(const std::string& path, std::string& error);
-    // Raw mode with line's settings; empty when done, otherwise the reason.
-    std::string Configure(const LineSettings& line);
+    // Raw mode with line's settings; no fault when done.
+    LineFault Configure(const LineSettings& line);
     bool IsOpen() const { return fd_ >= 0; }
     void Close();
 

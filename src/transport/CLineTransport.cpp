@@ -3,7 +3,9 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cstring>
 
+#include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
 
@@ -22,6 +24,34 @@ LineSettings LineSettingsOf(const SettingsStore& settings) {
     return line;
 }
 
+std::string DescribeLineFault(const LineFault& fault) {
+    using Kind = LineFault::Kind;
+    const std::string value = std::to_string(fault.value);
+    switch (fault.kind) {
+    case Kind::None:
+        return {};
+    case Kind::Speed:
+        return FormatResource(Msg::LineBadSpeed, {value});
+    case Kind::DataBits:
+        return FormatResource(Msg::LineBadDataBits, {value});
+    case Kind::OneAndAHalfStopBits:
+        return std::string(ResourceString(Msg::LineOneAndAHalfStopBits));
+    case Kind::StopBits:
+        return FormatResource(Msg::LineBadStopBits, {value});
+    case Kind::Parity:
+        return FormatResource(Msg::LineBadParity, {value});
+    case Kind::FlowControl:
+        return FormatResource(Msg::LineBadFlowControl, {value});
+    case Kind::SettingsRefused:
+        return FormatResource(Msg::LineSettingsRefused, {value});
+    case Kind::SpeedRefused:
+        return FormatResource(Msg::LineSpeedRefused, {value});
+    case Kind::Device:
+        return std::strerror(fault.value);
+    }
+    return {};
+}
+
 CLineTransport::CLineTransport(TransportHost& host, TransportType type) : CTransport(host, type) {}
 
 CSerialPort::OpenResult CLineTransport::OpenLine(const std::string& device,
@@ -29,8 +59,9 @@ CSerialPort::OpenResult CLineTransport::OpenLine(const std::string& device,
     std::lock_guard lock(lineMutex_);
     const CSerialPort::OpenResult result = port_.Open(device, reason);
     if (result != CSerialPort::OpenResult::Opened) return result;
-    reason = port_.Configure(line);
-    if (reason.empty()) return result;
+    const LineFault fault = port_.Configure(line);
+    if (!fault) return result;
+    reason = DescribeLineFault(fault);
     port_.Close();
     return CSerialPort::OpenResult::Failed;
 }
@@ -38,7 +69,7 @@ CSerialPort::OpenResult CLineTransport::OpenLine(const std::string& device,
 std::string CLineTransport::Reconfigure(const LineSettings& line) {
     std::lock_guard lock(lineMutex_);
     if (!port_.IsOpen()) return {};
-    return port_.Configure(line);
+    return DescribeLineFault(port_.Configure(line));
 }
 
 void CLineTransport::Close() {

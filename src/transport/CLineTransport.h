@@ -66,5 +66,7 @@ private:
 };
 
 LineSettings LineSettingsOf(const SettingsStore& settings);
+// The user's text for why a line cannot be set up.
+std::string DescribeLineFault(const LineFault& fault);
 
 } // namespace tamsivane

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
 #include "session/UserNotifier.h"
@@ -15,9 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kNoModem = "Modem doesn't exist or driver version not supported.";
-constexpr const char* kNotAvailable = "Modem not available.";
-constexpr const char* kInvalidAddress = "Invalid dialing address.";
 constexpr std::string_view kDialCharacters = "0123456789,()-. ";
 // The call failed: 1 the modem did not answer a command, 2 it answered
 // ERROR, 3 dialling brought no result in time.
@@ -54,9 +52,9 @@ CModemTransport::CModemTransport(TransportHost& host)
 CModemTransport::~CModemTransport() { Shutdown(); }
 
 bool CModemTransport::Connect(const SettingsStore& settings) {
-    ShowText("Dialing...");
-    if (!modem_ || modem_->device.empty()) return Fail(kNoModem);
-    if (callInProgress.exchange(true)) return Fail(kNotAvailable);
+    ShowText(ResourceString(Msg::Dialing));
+    if (!modem_ || modem_->device.empty()) return Fail(Msg::NoModemDriver);
+    if (callInProgress.exchange(true)) return Fail(Msg::ModemNotAvailable);
     ownsCall_ = true;
     LineSettings line;
     line.speed = modem_->speed;
@@ -66,14 +64,14 @@ bool CModemTransport::Connect(const SettingsStore& settings) {
     case CSerialPort::OpenResult::Opened:
         break;
     case CSerialPort::OpenResult::Missing:
-        return Fail(kNoModem);
+        return Fail(Msg::NoModemDriver);
     case CSerialPort::OpenResult::Busy:
-        return Fail(kNotAvailable);
+        return Fail(Msg::ModemNotAvailable);
     case CSerialPort::OpenResult::Failed:
         return Fail(reason);
     }
     const std::string& number = settings.GetString(P::HostName);
-    if (!IsDialable(number)) return Fail(kInvalidAddress);
+    if (!IsDialable(number)) return Fail(Msg::BadDialingAddress);
     if (!Command("ATZ")) return false;
     if (!modem_->init.empty() && !Command(modem_->init)) return false;
     return Dial(number);
@@ -88,7 +86,7 @@ bool CModemTransport::Dial(const std::string& number) {
         switch (ReadReply(deadline, line)) {
         case Reply::Connect: {
             connected_ = true;
-            ShowText("\n\rConnected.\r\n");
+            ShowText("\n\r" + std::string(ResourceString(Msg::CallConnected)) + "\r\n");
             // The line end after CONNECT is not data.
             if (!input_.empty() && input_.front() == '\n') input_.erase(0, 1);
             {
@@ -101,12 +99,12 @@ bool CModemTransport::Dial(const std::string& number) {
             return true;
         }
         case Reply::Ringing:
-            ShowText("\r\nRingback");
+            ShowText("\r\n" + std::string(ResourceString(Msg::Ringback)));
             break;
         // The modem has put the line down by itself.
         case Reply::Busy:
             callOpen_ = false;
-            return Fail("Busy");
+            return Fail(Msg::LineBusy);
         case Reply::Failed:
         case Reply::Error:
             callOpen_ = false;
@@ -116,7 +114,7 @@ bool CModemTransport::Dial(const std::string& number) {
         case Reply::Stopped:
             return false;
         case Reply::Gone:
-            return Fail(kNotAvailable);
+            return Fail(Msg::ModemNotAvailable);
         case Reply::Ok:
         case Reply::Other:
             break;
@@ -139,7 +137,7 @@ bool CModemTransport::Command(const std::string& command) {
         case Reply::Stopped:
             return false;
         case Reply::Gone:
-            return Fail(kNotAvailable);
+            return Fail(Msg::ModemNotAvailable);
         default:
             break;
         }
@@ -193,10 +191,12 @@ bool CModemTransport::Fail(const std::string& text) {
     return false;
 }
 
+bool CModemTransport::Fail(int message) { return Fail(std::string(ResourceString(message))); }
+
 bool CModemTransport::FailCall(int error) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Failed to make a call. (Err# %X)", error);
-    return Fail(text);
+    char code[16];
+    std::snprintf(code, sizeof code, "%X", static_cast<unsigned>(error));
+    return Fail(FormatResource(Msg::CallFailed, {code}));
 }
 
 bool CModemTransport::LineUp() {

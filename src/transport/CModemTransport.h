@@ -43,8 +43,10 @@ private:
     // The next result line from the modem (echoed commands skipped) and
     // what it means, or why there is none before deadline.
     Reply ReadReply(std::chrono::steady_clock::time_point deadline, std::string& line);
-    // Shows why the call failed; false.
+    // Shows why the call failed (a text, or a string number); false.
     bool Fail(const std::string& text);
+    bool Fail(int message);
+    // "Failed to make a call." with the error's number.
     bool FailCall(int error);
     void HangUp();
 

@@ -24,5 +24,10 @@ TEST(ResourceStrings, ZeroPaddedNumbers) {
               "Script Error:\n\na.wbq (Line 3) : E12345 Text");
 }
 
+TEST(ResourceStrings, HexadecimalPlacesTakeTheirValueAsGiven) {
+    EXPECT_EQ(FormatResource(Msg::CallFailed, {"1F"}), "Failed to make a call. (Err# 1F)");
+    EXPECT_EQ(FormatResource(Msg::CallFailed, {}), "Failed to make a call. (Err# %X)");
+}
+
 } // namespace
 } // namespace tamsivane

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "SerialPeers.h"
@@ -226,7 +228,7 @@ TEST(SerialLineRequest, DataBitsParityAndFlowControlAreAskedFor) {
         t.c_iflag = ICRNL | IXON | ISTRIP;
         t.c_lflag = ICANON | ECHO;
         LineSettings line{19200, c.dataBits, c.parity, 0, c.flow};
-        ASSERT_EQ(MakeLineRequest(line, t), "");
+        ASSERT_FALSE(MakeLineRequest(line, t));
         EXPECT_EQ(t.c_cflag & CSIZE, c.size);
         EXPECT_EQ(t.c_cflag & (PARENB | PARODD | CMSPAR), c.parityBits);
         EXPECT_EQ((t.c_iflag & (IXON | IXOFF)) != 0, c.flow == 1);
@@ -238,18 +240,29 @@ TEST(SerialLineRequest, DataBitsParityAndFlowControlAreAskedFor) {
 }
 
 TEST(SerialLineRequest, SettingsNoLineCanTakeAreRefusedWithTheirReason) {
+    using Kind = LineFault::Kind;
     const std::pair<LineSettings, std::string> refused[] = {
-        {{9600, 8, 0, 1, 0}, "1.5 stop bits"},     {{9600, 5, 0, 0, 0}, "5 data bits"},
-        {{9600, 9, 0, 0, 0}, "9 data bits"},       {{0, 8, 0, 0, 0}, "Invalid baud rate: 0"},
-        {{-300, 8, 0, 0, 0}, "Invalid baud rate"}, {{9600, 8, 5, 0, 0}, "parity"},
-        {{9600, 8, 0, 3, 0}, "stop bits"},         {{9600, 8, 0, 0, 3}, "flow control"},
+        {{9600, 8, 0, 1, 0}, "1.5 stop bits are not supported by this line."},
+        {{9600, 5, 0, 0, 0}, "5 data bits are not supported; the line takes 6, 7 or 8."},
+        {{9600, 9, 0, 0, 0}, "9 data bits are not supported; the line takes 6, 7 or 8."},
+        {{0, 8, 0, 0, 0}, "Invalid baud rate: 0."},
+        {{-300, 8, 0, 0, 0}, "Invalid baud rate: -300."},
+        {{9600, 8, 5, 0, 0}, "Invalid parity setting: 5."},
+        {{9600, 8, 0, 3, 0}, "Invalid stop bits setting: 3."},
+        {{9600, 8, 0, 0, 3}, "Invalid flow control setting: 3."},
     };
     for (const auto& [line, reason] : refused) {
         termios2 t{};
         t.c_cflag = CS7 | B300;
-        EXPECT_NE(MakeLineRequest(line, t).find(reason), std::string::npos) << reason;
+        const LineFault fault = MakeLineRequest(line, t);
+        EXPECT_NE(fault.kind, Kind::None) << reason;
+        EXPECT_EQ(DescribeLineFault(fault), reason);
         EXPECT_EQ(t.c_cflag, tcflag_t{CS7 | B300});
     }
+    EXPECT_EQ(DescribeLineFault({Kind::SpeedRefused, 7}),
+              "The device refuses the speed of 7 bit/s.");
+    EXPECT_EQ(DescribeLineFault({Kind::Device, EIO}), std::strerror(EIO));
+    EXPECT_EQ(DescribeLineFault({}), "");
 }
 
 TEST_F(SerialTransportTest, RefusedSettingsFailTheConnectionWithTheReasonOnScreen) {
