@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
 #include "platform/PollRetrying.h"
@@ -23,32 +24,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kUnknownHostQuestion =
-    "The authenticity of host %s can't be established.\n%s key fingerprint is %s.\n"
-    "Do you want to connect and remember this host?";
-constexpr const char* kChangedHostKey =
-    "The host key of %s has changed. The connection was refused; if the change is expected, "
-    "remove the old key from %s.";
-constexpr const char* kAuthenticationFailed = "Authentication failed.";
 // Rounds of keyboard-interactive questions before giving up.
 constexpr int kMaxQuestionRounds = 8;
 // Largest single write into the channel.
 constexpr size_t kWritePiece = 32768;
-
-// printf-style with %s only, for the fixed texts above.
-std::string Fill(const char* format, std::initializer_list<std::string> values) {
-    std::string text;
-    auto next = values.begin();
-    for (const char* p = format; *p; ++p) {
-        if (p[0] == '%' && p[1] == 's' && next != values.end()) {
-            text += *next++;
-            ++p;
-        } else {
-            text += *p;
-        }
-    }
-    return text;
-}
 
 // "ED25519", "RSA", "ECDSA" from the protocol's key type names.
 std::string KeyTypeLabel(const char* name) {
@@ -102,16 +81,15 @@ bool CSshTransport::Connect(const SettingsStore& settings) {
     const int port = settings.GetNumber(P::Port) == 0 ? kDefaultPort : settings.GetNumber(P::Port);
     hostLabel_ = port == kDefaultPort ? host : "[" + host + "]:" + std::to_string(port);
     CTcpSocket socket(Doorbell());
-    const CTcpSocket::ConnectResult result =
-        socket.Connect(host, port, [this] { return StopRequested(); }, kStepTimeout);
+    const CTcpSocket::ConnectResult result = socket.Connect(
+        host, port, [this] { return StopRequested(); }, kStepTimeout);
     if (result != CTcpSocket::ConnectResult::Connected) {
         failure_ = CTelnetTransport::DescribeFailure(host, port, result);
         return false;
     }
     int fd = socket.TakeDescriptor();
-    const std::string user = settings.GetString(P::SshUser).empty()
-                                 ? LoginName()
-                                 : settings.GetString(P::SshUser);
+    const std::string user =
+        settings.GetString(P::SshUser).empty() ? LoginName() : settings.GetString(P::SshUser);
     // The user's own files, named from HOME, so that a HOME set for the
     // program is what counts.
     const std::string keyFolder = HomeFolder() + "/.ssh";
@@ -153,8 +131,9 @@ int CSshTransport::Drive(const std::function<int()>& call, int again) {
         }
         const Clock::time_point now = Clock::now();
         if (StopRequested() || now >= deadline) return SSH_ERROR;
-        WaitOnConnection(true, std::min(kWaitTick, std::chrono::ceil<std::chrono::milliseconds>(
-                                                       deadline - now)));
+        WaitOnConnection(
+            true,
+            std::min(kWaitTick, std::chrono::ceil<std::chrono::milliseconds>(deadline - now)));
     }
 }
 
@@ -191,23 +170,27 @@ bool CSshTransport::VerifyHostKey() {
         known = ssh_session_is_known_server(ssh_);
         ssh_key key = nullptr;
         if (known != SSH_KNOWN_HOSTS_OK && ssh_get_server_publickey(ssh_, &key) == SSH_OK) {
-            question = Fill(kUnknownHostQuestion,
-                            {hostLabel_, KeyTypeLabel(ssh_key_type_to_char(ssh_key_type(key))),
-                             Fingerprint(key)});
+            question =
+                FormatResource(Msg::UnknownHostKey,
+                               {hostLabel_, KeyTypeLabel(ssh_key_type_to_char(ssh_key_type(key))),
+                                Fingerprint(key)});
         }
         ssh_key_free(key);
     }
     switch (known) {
-    case SSH_KNOWN_HOSTS_OK: return true;
+    case SSH_KNOWN_HOSTS_OK:
+        return true;
     case SSH_KNOWN_HOSTS_CHANGED:
     case SSH_KNOWN_HOSTS_OTHER:
         // Never offered a way around: the user removes the old key himself.
-        failure_ = Fill(kChangedHostKey, {hostLabel_, knownHosts_});
+        failure_ = FormatResource(Msg::ChangedHostKey, {hostLabel_, knownHosts_});
         failureLeads_ = true;
         return false;
     case SSH_KNOWN_HOSTS_NOT_FOUND:
-    case SSH_KNOWN_HOSTS_UNKNOWN: break;
-    default: return Failed(hostLabel_);
+    case SSH_KNOWN_HOSTS_UNKNOWN:
+        break;
+    default:
+        return Failed(hostLabel_);
     }
     if (question.empty()) return Failed(hostLabel_);
     if (!Host().ConfirmHostKey(question, [this] { return StopRequested(); })) {
@@ -217,7 +200,8 @@ bool CSshTransport::VerifyHostKey() {
     mkdir(knownHosts_.substr(0, knownHosts_.rfind('/')).c_str(), 0700);
     std::lock_guard lock(sshMutex_);
     if (ssh_session_update_known_hosts(ssh_) != SSH_OK) {
-        Host().Notifier().ShowMessage(0, "The host key could not be stored in " + knownHosts_ + ".");
+        Host().Notifier().ShowMessage(Msg::HostKeyNotStored,
+                                      FormatResource(Msg::HostKeyNotStored, {knownHosts_}));
     }
     return true;
 }
@@ -247,9 +231,10 @@ bool CSshTransport::Authenticate(const SettingsStore& settings) {
         if (!password && !asked) {
             asked = true;
             const std::string& stored = settings.GetString(P::SshPassword);
-            password = stored.empty() ? Host().AskPassword("Password for " + account_ + ":",
-                                                           cancelled)
-                                      : stored;
+            password =
+                stored.empty()
+                    ? Host().AskPassword(FormatResource(Msg::PasswordPrompt, {account_}), cancelled)
+                    : stored;
         }
         return password ? &*password : nullptr;
     };
@@ -264,7 +249,7 @@ bool CSshTransport::Authenticate(const SettingsStore& settings) {
     Forget(password);
     if (accepted) return true;
     if (!StopRequested()) {
-        failure_ = kAuthenticationFailed;
+        failure_ = ResourceString(Msg::AuthenticationFailed);
         failureLeads_ = true;
     }
     return false;
@@ -361,8 +346,8 @@ ptrdiff_t CSshTransport::ReadChannel(size_t room) {
     if (room == 0) return 0;
     // The shell's output, then its error stream.
     for (const int stream : {0, 1}) {
-        const int n = ssh_channel_read_nonblocking(channel_, buffer_, static_cast<uint32_t>(room),
-                                                   stream);
+        const int n =
+            ssh_channel_read_nonblocking(channel_, buffer_, static_cast<uint32_t>(room), stream);
         if (n > 0) {
             StoreReceived(buffer_, static_cast<size_t>(n));
             return n;
