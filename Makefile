@@ -66,12 +66,13 @@ asan: deps
 	cmake --build --preset asan -j$(JOBS)
 	ctest --preset asan -j$(JOBS)
 
-# The tests that run I/O threads.
-TSAN_TESTS := test_transport test_session test_script test_transfer
+# The tests that run I/O threads; the headless program's shell and SSH
+# sessions too.
+TSAN_TESTS := test_transport test_session test_script test_transfer test_cli
 tsan: deps
 	cmake --preset tsan $(CONFIGURE_FLAGS)
 	cmake --build --preset tsan -j$(JOBS) --target $(TSAN_TESTS)
-	ctest --preset tsan -j$(JOBS) -R 'Transport|SessionTest|Script|Lrzsz|HostEnds|UserAbort|DamagedLine'
+	ctest --preset tsan -j$(JOBS) -R 'Transport|SessionTest|Script|Lrzsz|HostEnds|UserAbort|DamagedLine|Ssh|Shell'
 
 # New inputs go to the build folder; the committed seeds stay as they are.
 # $(call run_fuzzer,NAME,SECONDS) runs fuzz_NAME on the seeds in fuzz/corpus/NAME.
