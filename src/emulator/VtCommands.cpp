@@ -22,27 +22,72 @@ int Count(int n) { return std::clamp(n, 0, kMaxCount); }
 constexpr uint8_t kForegroundColours[8] = {0, 9, 10, 12, 11, 13, 14, 7};
 constexpr uint8_t kBackgroundColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
 
-// Writes count printable ASCII bytes into cells with one attribute word,
-// sixteen at a time: the path every plain-text byte takes.
+// Writes count printable ASCII bytes into cells with one attribute word:
+// the path every plain-text byte takes.  Runs are mostly short, so a tail is
+// not written cell by cell (a loop whose length the data decides costs a
+// mispredicted branch per run) but by two stores of 16, 8 or 4 cells that
+// overlap, the second ending at count; nothing past count is touched.
+#if defined(__SSE2__)
+// Cells for sixteen bytes of text.
+inline void WriteSixteenCells(const uint8_t* text, uint16_t* codes, uint16_t* attrs,
+                              __m128i attributes) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + 8), _mm_unpackhi_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs), attributes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + 8), attributes);
+}
+
+// Cells for eight bytes of text.
+inline void WriteEightCells(const uint8_t* text, uint16_t* codes, uint16_t* attrs, __m128i attributes) {
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(text));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(codes), _mm_unpacklo_epi8(v, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs), attributes);
+}
+
+// Cells for four bytes of text.
+inline void WriteFourCells(const uint8_t* text, uint16_t* codes, uint16_t* attrs, __m128i attributes) {
+    int32_t word;
+    std::memcpy(&word, text, sizeof word);
+    const __m128i v = _mm_cvtsi32_si128(word);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(codes), _mm_unpacklo_epi8(v, _mm_setzero_si128()));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(attrs), attributes);
+}
+
 void WritePrintableCells(const uint8_t* text, size_t count, uint16_t* codes, uint16_t* attrs,
                          uint16_t attribute) {
-    size_t n = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
     const __m128i attributes = _mm_set1_epi16(static_cast<short>(attribute));
-    for (; n + 16 <= count; n += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + n));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + n), _mm_unpacklo_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(codes + n + 8), _mm_unpackhi_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + n), attributes);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs + n + 8), attributes);
+    if (count >= 16) {
+        size_t n = 0;
+        for (; n + 16 <= count; n += 16) WriteSixteenCells(text + n, codes + n, attrs + n, attributes);
+        if (n < count) {
+            n = count - 16;
+            WriteSixteenCells(text + n, codes + n, attrs + n, attributes);
+        }
+    } else if (count >= 8) {
+        WriteEightCells(text, codes, attrs, attributes);
+        WriteEightCells(text + count - 8, codes + count - 8, attrs + count - 8, attributes);
+    } else if (count >= 4) {
+        WriteFourCells(text, codes, attrs, attributes);
+        WriteFourCells(text + count - 4, codes + count - 4, attrs + count - 4, attributes);
+    } else if (count > 0) {
+        // One to three cells: first, middle and last cover them all.
+        for (const size_t n : {size_t{0}, count / 2, count - 1}) {
+            codes[n] = text[n];
+            attrs[n] = attribute;
+        }
     }
-#endif
-    for (; n < count; ++n) {
+}
+#else
+void WritePrintableCells(const uint8_t* text, size_t count, uint16_t* codes, uint16_t* attrs,
+                         uint16_t attribute) {
+    for (size_t n = 0; n < count; ++n) {
         codes[n] = text[n];
         attrs[n] = attribute;
     }
 }
+#endif
 
 // A colour landing in the foreground bits: white is bright white while bold.
 CellAttribute SetForegroundBits(CellAttribute a, int colour) {
