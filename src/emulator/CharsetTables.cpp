@@ -279,7 +279,7 @@ const char* Charset::NationalName(int nrc) {
 namespace {
 // The shapes spread over the codes they cover, so that the character writer
 // looks a code up in one step.
-constexpr uint16_t kFirstShapeCode = 0x23BA;
+constexpr uint16_t kFirstShapeCode = kFirstLineDrawingCode;
 constexpr uint16_t kLastShapeCode = 0x256C;
 struct ShapeLookup {
     int8_t shape[kLastShapeCode - kFirstShapeCode + 1];

@@ -42,8 +42,21 @@ uint16_t OutsideSoftFontRange(uint16_t code) {
     return code >= kSoftFontBase && code <= kSoftFontBase + 0xFF ? kReplacement : code;
 }
 
-// Continuation bytes a UTF-8 lead byte announces (0 for a byte that is not a lead).
-int Utf8Continuations(uint8_t lead) { return lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0; }
+// Continuation bytes a UTF-8 lead byte announces (0 for a byte that is not a
+// lead), by its high four bits: a lookup, as leads of two and three bytes mix.
+constexpr uint8_t kUtf8Continuations[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 2, 3};
+int Utf8Continuations(uint8_t lead) { return kUtf8Continuations[lead >> 4]; }
+
+bool IsUtf8Continuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the sequence at data when the block holds all of it, or 0.
+size_t WholeUtf8Sequence(const uint8_t* data, size_t length) {
+    const size_t size = 1 + static_cast<size_t>(Utf8Continuations(data[0]));
+    if (size == 1 || size > length) return 0;
+    for (size_t n = 1; n < size; ++n)
+        if (!IsUtf8Continuation(data[n])) return 0;
+    return size;
+}
 
 // The character of a complete sequence: lead, second (three-byte forms) and
 // last byte.  Four-byte forms (beyond 16 bits), overlong forms and surrogates
@@ -241,23 +254,37 @@ bool CharsetTranslator::GrIsUtf8Decoder() const {
            DoubleByteCodePage() == kUtf8CodePage;
 }
 
-size_t CharsetTranslator::TranslateUtf8Sequence(const uint8_t* data, size_t length,
-                                                uint16_t& code) {
-    // A whole sequence in the block and nothing pending: decoded in one step.
-    const size_t continuations = static_cast<size_t>(Utf8Continuations(data[0]));
-    if (pendingLength_ == 0 && continuations > 0 && continuations < length) {
-        size_t n = 1;
-        while (n <= continuations && (data[n] & 0xC0) == 0x80) ++n;
-        if (n > continuations) {
-            code = OutsideSoftFontRange(Utf8Character(data[0], data[1], data[continuations]));
-            return n;
+size_t CharsetTranslator::TranslateRun(const uint8_t* data, size_t length, uint16_t* codes,
+                                       size_t room, size_t& count) {
+    count = 0;
+    size_t i = 0;
+    if (data[0] >= 0x80 && GrIsUtf8Decoder()) {
+        while (i < length && count < room) {
+            // A whole sequence in the block and nothing pending: decoded in one step.
+            uint16_t code = 0;
+            if (const size_t size = pendingLength_ == 0 ? WholeUtf8Sequence(data + i, length - i) : 0) {
+                code = OutsideSoftFontRange(Utf8Character(data[i], data[i + 1], data[i + size - 1]));
+                i += size;
+            } else {
+                i += DecodeUtf8Bytes(data + i, length - i, code);
+            }
+            if (code) codes[count++] = code;
         }
+        return i;
     }
-    // Otherwise byte by byte, through the decoder's own state.
+    for (; i < length && count < room; ++i)
+        if (const uint16_t code = Translate(data[i])) codes[count++] = code;
+    return i;
+}
+
+// Feeds the decoder's own state the bytes of one sequence at data, up to the
+// code it completes or to a byte that is not its continuation.  Returns the
+// bytes taken (at least one) and the code (0: none).
+size_t CharsetTranslator::DecodeUtf8Bytes(const uint8_t* data, size_t length, uint16_t& code) {
     size_t n = 0;
     do {
         code = DecodeMultibyte(data[n++]);
-    } while (code == 0 && pendingLength_ != 0 && n < length && (data[n] & 0xC0) == 0x80);
+    } while (code == 0 && pendingLength_ != 0 && n < length && IsUtf8Continuation(data[n]));
     return n;
 }
 

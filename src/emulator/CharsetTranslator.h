@@ -31,7 +31,9 @@ int DoubleByteCodePage(int dbcsSet);
 // First code of the private range that carries soft-font characters.
 inline constexpr uint16_t kSoftFontBase = 0xEF00;
 
-// Line-drawing shape 0-15 of a box-drawing code, or -1.
+// Line-drawing shape 0-15 of a box-drawing code, or -1; every code below
+// kFirstLineDrawingCode has none.
+inline constexpr uint16_t kFirstLineDrawingCode = 0x23BA;
 int LineDrawingShape(uint16_t code);
 
 class CharsetTranslator {
@@ -82,13 +84,16 @@ public:
     // Whether bytes of 0x80 and above go to the UTF-8 decoder: a double-byte
     // session decoding UTF-8 with the decoder invoked into GR.
     bool GrIsUtf8Decoder() const;
-    // For GrIsUtf8Decoder: feeds the decoder the bytes of one sequence at data,
-    // up to the code it completes or to a byte that is not its continuation.
-    // Returns the bytes taken (at least one) and the code (0: none).
-    size_t TranslateUtf8Sequence(const uint8_t* data, size_t length, uint16_t& code);
 
     // The code for a received byte; 0 when nothing is to be written yet.
     uint16_t Translate(uint8_t byte);
+    // The codes for a run of graphic bytes, all below 0x80 or all above, as
+    // Translate gives them byte by byte (a byte that completes nothing gives
+    // no code), until the bytes or the room run out.  Returns the bytes
+    // taken, at least one; count is the codes written.  Upper-half UTF-8 is
+    // decoded a whole sequence at a time.
+    size_t TranslateRun(const uint8_t* data, size_t length, uint16_t* codes, size_t room,
+                        size_t& count);
     // Bytes to send for a typed character (empty: cannot be sent).
     std::string Encode(char16_t ch) const;
 
@@ -99,6 +104,7 @@ private:
     Resolved ResolveIndex(int index) const;
     int NationalSet() const;
     int DoubleByteCodePage() const;
+    size_t DecodeUtf8Bytes(const uint8_t* data, size_t length, uint16_t& code);
     uint16_t DecodeMultibyte(uint8_t byte);
     uint16_t DecodeInCodePage(uint8_t byte);
     uint16_t DecodeUtf8(uint8_t byte);

@@ -128,17 +128,6 @@ void VtEmulator::CursorHome() {
 
 // --- the character writer ----------------------------------------------------
 
-// The character class of a translated code, and the code the cell holds:
-// line-drawing glyphs, soft-font characters (stored as their own code) and,
-// in a double-byte session, double-width characters.
-VtEmulator::CellCode VtEmulator::Classify(uint16_t code) const {
-    if (LineDrawingShape(code) >= 0) return {code, CharClass::LineDrawing};
-    if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF)
-        return {static_cast<uint16_t>(code - kSoftFontBase), CharClass::SoftFont};
-    if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) return {code, CharClass::DoubleWidth};
-    return {code, CharClass::Ordinary};
-}
-
 void VtEmulator::WrapIfPending() {
     if (!pendingWrap_) return;
     if (settings_.GetNumber(P::AutoWrap)) {
@@ -187,6 +176,43 @@ void VtEmulator::WriteCharacter(uint16_t code) {
         cursorColumn_ = col + width - 1;
         pendingWrap_ = true;
     }
+}
+
+// Writes translated codes in order: those that stay on the cursor's row
+// straight into its cells, the others through WriteCharacter.
+void VtEmulator::WriteCharacters(const uint16_t* codes, size_t count) {
+    size_t i = 0;
+    while (i < count) {
+        i += WriteOnCursorRow(codes + i, count - i);
+        if (i < count) WriteCharacter(codes[i++]);
+    }
+}
+
+// The codes at the start of codes that WriteCharacter would only write and
+// step past: no wrap is pending or comes of them, no insertion, capture or
+// status line.  Writes them into the row's cells; returns how many.
+size_t VtEmulator::WriteOnCursorRow(const uint16_t* codes, size_t count) {
+    if (pendingWrap_ || insertMode_ || captureOpen_ || statusActive_) return 0;
+    const int limit = RightLimit();
+    int col = cursorColumn_;
+    ScreenBuffer::Cells cells{nullptr, nullptr};
+    size_t i = 0;
+    for (; i < count && codes[i] != 0; ++i) {
+        const CellCode cell = Classify(codes[i]);
+        const int width = cell.cls == CharClass::DoubleWidth ? 2 : 1;
+        if (col + width > limit) break;
+        if (!cells.codes) cells = screen_.ChangeRow(cursorRow_);
+        const uint16_t attribute = attribute_.WithClass(cell.cls).Word();
+        cells.codes[col] = cell.code;
+        cells.attrs[col] = attribute;
+        if (width == 2) {
+            cells.codes[col + 1] = 0;
+            cells.attrs[col + 1] = attribute;
+        }
+        col += width;
+    }
+    cursorColumn_ = col;
+    return i;
 }
 
 // Writes printable ASCII straight into the row, as many characters as fit

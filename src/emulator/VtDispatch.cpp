@@ -2,6 +2,8 @@
 // reported unit (text, control, escape sequence, control sequence,
 // device-control string) does, with its parameters turned into the
 // arguments of the commands.
+#include <iterator>
+
 #include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
@@ -90,23 +92,19 @@ void VtEmulator::DisplayByte(uint8_t byte) {
 }
 
 // Graphic bytes: plain ASCII straight into the row while it stands for
-// itself (the row writer does not capture), a UTF-8 sequence at a time,
-// anything else through the character sets.  Printing changes no character
-// set, so a run's sets are looked at once.
+// itself (the row writer does not capture), anything else translated a
+// batch of codes at a time and written.  Printing changes no character set,
+// so translating ahead of writing gives the same codes.
 void VtEmulator::Print(const uint8_t* bytes, size_t length) {
     size_t i = 0;
-    if (bytes[0] < 0x80) {
-        if (!insertMode_ && !captureOpen_ && charsets_.GlIsPlainAscii()) i = WritePrintableRun(bytes, length);
-    } else if (charsets_.GrIsUtf8Decoder()) {
-        while (i < length) {
-            uint16_t code = 0;
-            i += charsets_.TranslateUtf8Sequence(bytes + i, length - i, code);
-            if (code) WriteCharacter(code);
-        }
-        return;
+    if (bytes[0] < 0x80 && !insertMode_ && !captureOpen_ && charsets_.GlIsPlainAscii())
+        i = WritePrintableRun(bytes, length);
+    uint16_t codes[64];
+    while (i < length) {
+        size_t count = 0;
+        i += charsets_.TranslateRun(bytes + i, length - i, codes, std::size(codes), count);
+        WriteCharacters(codes, count);
     }
-    for (; i < length; ++i)
-        if (const uint16_t code = charsets_.Translate(bytes[i])) WriteCharacter(code);
 }
 
 // The controls that the grammar leaves to the emulator, in their 8-bit and

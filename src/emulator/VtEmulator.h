@@ -131,6 +131,8 @@ private:
     };
     CellCode Classify(uint16_t code) const;
     void WriteCharacter(uint16_t code);
+    void WriteCharacters(const uint16_t* codes, size_t count);
+    size_t WriteOnCursorRow(const uint16_t* codes, size_t count);
     size_t WritePrintableRun(const uint8_t* data, size_t length);
     void WrapIfPending();
     void CaptureCharacter(uint16_t code);
@@ -264,5 +266,19 @@ private:
     int savedMainColumn_ = 0;
     int statusColumn_ = 0;
 };
+
+// The character class of a translated code, and the code the cell holds:
+// line-drawing glyphs, soft-font characters (stored as their own code) and,
+// in a double-byte session, double-width characters.  Asked for every
+// character that is not plain ASCII, so it is inline and settles the codes
+// below the line-drawing ones at once.
+inline VtEmulator::CellCode VtEmulator::Classify(uint16_t code) const {
+    if (code < kFirstLineDrawingCode) return {code, CharClass::Ordinary};
+    if (LineDrawingShape(code) >= 0) return {code, CharClass::LineDrawing};
+    if (code >= kSoftFontBase && code <= kSoftFontBase + 0xFF)
+        return {static_cast<uint16_t>(code - kSoftFontBase), CharClass::SoftFont};
+    if (code >= 0x3000 && settings_.GetNumber(P::DBCS)) return {code, CharClass::DoubleWidth};
+    return {code, CharClass::Ordinary};
+}
 
 } // namespace tamsivane

@@ -90,6 +90,9 @@ std::string RandomStream(std::mt19937& rng, size_t length) {
         "\x1b[", "\x1bP$tx\x1b\\", "\x18", "\x1b[2$~", "\x1b[1$}", "\x1b[0$}",
         "\x1b[5ito the printer\x1b[4i", "\x9b" "5i\x1b[1mprinted\x9b" "4i", "\x1b]0;title\x07",
         "\x1b" "P1{text\x1b\\", "\x1b(0", "\x1b(B", "\x1b" "N", "\x1b*0\x1bn", "\x1b(A",
+        // double-width text in UTF-8 and in Shift-JIS, and lines between Latin letters
+        "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e", "\x93\xfa\x96\x7b\x8c\xea",
+        "\xe2\x94\x82" "caf\xc3\xa9\xe2\x94\x82\xe2\x95\x90",
     };
     std::string out;
     std::uniform_int_distribution<int> kind(0, 3);
