@@ -247,53 +247,49 @@ uint16_t CharsetTranslator::Translate(uint8_t byte) {
     return 0;
 }
 
-bool CharsetTranslator::GrIsUtf8Decoder() const {
-    if (!settings_.GetNumber(P::DBCS) || settings_.GetNumber(P::ForceASCII)) return false;
-    const int index = state_.g[state_.gr];
-    return (index == Charset::DecSupplement || index == Charset::Latin1) &&
-           DoubleByteCodePage() == kUtf8CodePage;
+// Whether bytes of this half go to the double-byte decoder, as Translate
+// chooses the set: ASCII in GL, a set chosen by the user in GR.
+bool CharsetTranslator::HalfIsDecoder(bool upper) const {
+    if (!settings_.GetNumber(P::DBCS)) return false;
+    if (upper) {
+        return settings_.GetNumber(P::ForceASCII) == 0 &&
+               SetInUse(state_.gr, true, true).kind == Resolved::Kind::Decoder;
+    }
+    return !state_.singleShift && SetInUse(state_.gl, false, true).kind == Resolved::Kind::Decoder;
 }
 
 size_t CharsetTranslator::TranslateRun(const uint8_t* data, size_t length, uint16_t* codes,
                                        size_t room, size_t& count) {
     count = 0;
     size_t i = 0;
-    if (data[0] >= 0x80 && GrIsUtf8Decoder()) {
-        while (i < length && count < room) {
-            // A whole sequence in the block and nothing pending: decoded in one step.
-            uint16_t code = 0;
-            if (const size_t size = pendingLength_ == 0 ? WholeUtf8Sequence(data + i, length - i) : 0) {
-                code = OutsideSoftFontRange(Utf8Character(data[i], data[i + 1], data[i + size - 1]));
-                i += size;
-            } else {
-                i += DecodeUtf8Bytes(data + i, length - i, code);
-            }
-            if (code) codes[count++] = code;
-        }
+    if (!HalfIsDecoder(data[0] >= 0x80)) {
+        for (; i < length && count < room; ++i)
+            if (const uint16_t code = Translate(data[i])) codes[count++] = code;
         return i;
     }
-    for (; i < length && count < room; ++i)
-        if (const uint16_t code = Translate(data[i])) codes[count++] = code;
+    // The decoder's sets and code page stay for the run: they are looked up once.
+    const int codePage = DoubleByteCodePage();
+    while (i < length && count < room) {
+        uint16_t code;
+        // A whole UTF-8 sequence in the block and nothing pending: decoded in one step.
+        if (const size_t size = codePage == kUtf8CodePage && pendingLength_ == 0
+                                    ? WholeUtf8Sequence(data + i, length - i)
+                                    : 0) {
+            code = OutsideSoftFontRange(Utf8Character(data[i], data[i + 1], data[i + size - 1]));
+            i += size;
+        } else {
+            code = OutsideSoftFontRange(DecodeInCodePage(data[i++], codePage));
+        }
+        if (code) codes[count++] = code;
+    }
     return i;
 }
 
-// Feeds the decoder's own state the bytes of one sequence at data, up to the
-// code it completes or to a byte that is not its continuation.  Returns the
-// bytes taken (at least one) and the code (0: none).
-size_t CharsetTranslator::DecodeUtf8Bytes(const uint8_t* data, size_t length, uint16_t& code) {
-    size_t n = 0;
-    do {
-        code = DecodeMultibyte(data[n++]);
-    } while (code == 0 && pendingLength_ != 0 && n < length && IsUtf8Continuation(data[n]));
-    return n;
-}
-
 uint16_t CharsetTranslator::DecodeMultibyte(uint8_t byte) {
-    return OutsideSoftFontRange(DecodeInCodePage(byte));
+    return OutsideSoftFontRange(DecodeInCodePage(byte, DoubleByteCodePage()));
 }
 
-uint16_t CharsetTranslator::DecodeInCodePage(uint8_t byte) {
-    const int codePage = DoubleByteCodePage();
+uint16_t CharsetTranslator::DecodeInCodePage(uint8_t byte, int codePage) {
     if (codePage != pendingCodePage_) {
         pendingLength_ = 0;
         pendingCodePage_ = codePage;

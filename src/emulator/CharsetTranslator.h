@@ -81,17 +81,13 @@ public:
         return nrc <= 0 || nrc >= Charset::NationalCount;
     }
 
-    // Whether bytes of 0x80 and above go to the UTF-8 decoder: a double-byte
-    // session decoding UTF-8 with the decoder invoked into GR.
-    bool GrIsUtf8Decoder() const;
-
     // The code for a received byte; 0 when nothing is to be written yet.
     uint16_t Translate(uint8_t byte);
     // The codes for a run of graphic bytes, all below 0x80 or all above, as
     // Translate gives them byte by byte (a byte that completes nothing gives
     // no code), until the bytes or the room run out.  Returns the bytes
-    // taken, at least one; count is the codes written.  Upper-half UTF-8 is
-    // decoded a whole sequence at a time.
+    // taken, at least one; count is the codes written.  UTF-8 is decoded a
+    // whole sequence at a time.
     size_t TranslateRun(const uint8_t* data, size_t length, uint16_t* codes, size_t room,
                         size_t& count);
     // Bytes to send for a typed character (empty: cannot be sent).
@@ -104,9 +100,9 @@ private:
     Resolved ResolveIndex(int index) const;
     int NationalSet() const;
     int DoubleByteCodePage() const;
-    size_t DecodeUtf8Bytes(const uint8_t* data, size_t length, uint16_t& code);
+    bool HalfIsDecoder(bool upper) const;
     uint16_t DecodeMultibyte(uint8_t byte);
-    uint16_t DecodeInCodePage(uint8_t byte);
+    uint16_t DecodeInCodePage(uint8_t byte, int codePage);
     uint16_t DecodeUtf8(uint8_t byte);
     int FindForSending(const Resolved& set, char16_t ch, bool inGr) const;
     std::string EncodeInCodePage(int codePage, char16_t ch) const;
