@@ -96,10 +96,18 @@ public:
         const size_t slot = LineIndex(row);
         return {SlotCodes(slot), SlotAttrs(slot)};
     }
-    // The cells of a row for writing, the row marked changed.
+    // The cells of a row for writing, the row marked changed (the path of
+    // every written character: the row is looked up once).
     Cells ChangeRow(int row) {
-        MarkRowChanged(row);
-        return RowCells(row);
+        row = Clamp(row);
+        if (row == lines_) {
+            statusChanged_ = true;
+            return {statusCodes_, statusAttrs_};
+        }
+        if (Empty()) return {scratchCodes_, scratchAttrs_};
+        const size_t slot = LineIndex(row);
+        lineAttrs_[slot] |= LineSize::Changed;
+        return {SlotCodes(slot), SlotAttrs(slot)};
     }
     void MarkRowChanged(int row) {
         row = Clamp(row);
