@@ -95,27 +95,18 @@ bool CLineTransport::Pause(std::chrono::milliseconds time) const {
     }
 }
 
-bool CLineTransport::Poll() {
-    for (;;) {
-        if (StopRequested()) return false;
-        if (TakeWake()) return true;
-        if (!LineUp()) return false;
-        const size_t room = std::min(ReceiveRoom(), kReadSize);
-        const CSerialPort::Readiness ready = port_.Wait(Doorbell(), room > 0, kWaitTick);
-        gone_ = ready.gone;
-        if (gone_) return false;
-        if (!ready.input) continue;
-        // Read (without waiting) and stored under the session lock, where
-        // echoes are made: a byte typed meanwhile comes after these.
-        std::lock_guard lock(Host().Lock());
-        const ptrdiff_t n = port_.Read(buffer_, room);
-        gone_ = n < 0;
-        if (gone_) return false;
-        if (n > 0) {
-            StoreReceived(buffer_, static_cast<size_t>(n));
-            return true;
-        }
-    }
+CTransport::Input CLineTransport::WaitForInput(bool wantInput) {
+    if (!LineUp()) return Input::Ended;
+    const CSerialPort::Readiness ready = port_.Wait(Doorbell(), wantInput, kWaitTick);
+    gone_ = ready.gone;
+    if (gone_) return Input::Ended;
+    return ready.input ? Input::Ready : Input::None;
+}
+
+ptrdiff_t CLineTransport::ReadInput(uint8_t* buffer, size_t room) {
+    const ptrdiff_t n = port_.Read(buffer, room);
+    gone_ = n < 0;
+    return n;
 }
 
 bool CLineTransport::Write(const uint8_t* bytes, size_t n) {

@@ -17,20 +17,17 @@ namespace tamsivane {
 
 class CLineTransport : public CTransport {
 public:
-    static constexpr size_t kReadSize = 1024;
     static constexpr std::chrono::milliseconds kWriteTimeout{10000};
     static constexpr std::chrono::milliseconds kBreakTime{500};
 
     void Close() override;
     void Abort() override;
-    bool Poll() override;
     // False while the line is not connected, and when the bytes could not all
     // be written within kWriteTimeout.
     bool Write(const uint8_t* bytes, size_t n) override;
     // Holds the break for kBreakTime on the calling thread (less when the
     // session stops meanwhile).
     bool SendBreak() override;
-    std::string ConnectFailure() const override { return failure_; }
 
 protected:
     CLineTransport(TransportHost& host, TransportType type);
@@ -46,8 +43,8 @@ protected:
     bool WriteLine(std::string_view bytes);
     // Sleeps for time unless the session stops first; false when it stopped.
     bool Pause(std::chrono::milliseconds time) const;
-    // I/O thread: whether the line still stands; Poll asks it each time it
-    // wakes.
+    // I/O thread: whether the line still stands; asked before each wait
+    // for input.
     virtual bool LineUp() { return true; }
     // I/O thread: the device went away (hung up, unplugged).
     bool LineGone() const { return gone_; }
@@ -56,13 +53,13 @@ protected:
     // lineMutex_.
     CSerialPort port_;
     std::mutex lineMutex_;
-    // I/O thread: why connecting failed, for the user's message.
-    std::string failure_;
 
 private:
-    EventFd stopBell_;          // rung once by Abort and never drained
-    uint8_t buffer_[kReadSize]; // I/O thread only
-    bool gone_ = false;         // I/O thread only
+    Input WaitForInput(bool wantInput) override;
+    ptrdiff_t ReadInput(uint8_t* buffer, size_t room) override;
+
+    EventFd stopBell_;  // rung once by Abort and never drained
+    bool gone_ = false; // I/O thread only
 };
 
 LineSettings LineSettingsOf(const SettingsStore& settings);

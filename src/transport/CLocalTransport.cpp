@@ -11,12 +11,9 @@ CLocalTransport::~CLocalTransport() { Shutdown(); }
 
 bool CLocalTransport::Connect(const SettingsStore&) { return true; }
 
-bool CLocalTransport::Poll() {
-    for (;;) {
-        if (StopRequested()) return false;
-        if (TakeWake()) return true;
-        Doorbell().Wait(kWaitTick);
-    }
+CTransport::Input CLocalTransport::WaitForInput(bool) {
+    Doorbell().Wait(kWaitTick);
+    return Input::None;
 }
 
 bool CLocalTransport::Write(const uint8_t* bytes, size_t n) {

@@ -13,10 +13,13 @@ public:
 
     bool Connect(const SettingsStore& settings) override;
     void Close() override {}
-    bool Poll() override;
     bool Write(const uint8_t* bytes, size_t n) override;
     bool ApplySettings(const SettingsStore& settings) override;
     std::string GetName(const SettingsStore& settings) const override;
+
+private:
+    // Everything arrives through the ring: only waits for the doorbell.
+    Input WaitForInput(bool wantInput) override;
 };
 
 } // namespace tamsivane

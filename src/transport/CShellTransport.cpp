@@ -1,7 +1,5 @@
 #include "transport/CShellTransport.h"
 
-#include <algorithm>
-
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
 #include "session/UserNotifier.h"
@@ -51,39 +49,27 @@ void CShellTransport::Close() {
     programId_.store(-1);
 }
 
-bool CShellTransport::Poll() {
-    for (;;) {
-        if (StopRequested()) return false;
-        if (TakeWake()) return true;
-        const size_t room = std::min(ReceiveRoom(), kReadSize);
-        const bool waiting = output_.Waiting();
-        const PtyProcess::Readiness ready = program_.Wait(Doorbell(), room > 0, waiting, kWaitTick);
-        if (ready.exited) {
-            TakeLastOutput();
-            return false;
-        }
-        if (waiting && !output_.Flush(ToTerminal())) return false;
-        if (!ready.output) continue;
-        // Read and stored under the session lock, where echoes are made: a
-        // byte typed meanwhile comes after these.
-        std::lock_guard lock(Host().Lock());
-        const ptrdiff_t n = program_.Read(buffer_, room);
-        // Nobody holds the terminal any more: the program has closed it.
-        if (n < 0) return false;
-        if (n > 0) {
-            StoreReceived(buffer_, static_cast<size_t>(n));
-            return true;
-        }
+CTransport::Input CShellTransport::WaitForInput(bool wantInput) {
+    const bool waiting = output_.Waiting();
+    const PtyProcess::Readiness ready = program_.Wait(Doorbell(), wantInput, waiting, kWaitTick);
+    if (ready.exited) {
+        TakeLastOutput();
+        return Input::Ended;
     }
+    if (waiting && !output_.Flush(ToTerminal())) return Input::Ended;
+    return ready.output ? Input::Ready : Input::None;
+}
+
+// Nobody holds the terminal any more (-1): the program has closed it.
+ptrdiff_t CShellTransport::ReadInput(uint8_t* buffer, size_t room) {
+    return program_.Read(buffer, room);
 }
 
 void CShellTransport::TakeLastOutput() {
     std::lock_guard lock(Host().Lock());
+    // Beyond the ring's room too: it waits and is shown as the ring empties.
     for (int i = 0; i < kLastReads; ++i) {
-        const ptrdiff_t n = program_.Read(buffer_, kReadSize);
-        if (n <= 0) return;
-        // Beyond the ring's room too: it waits and is shown as the ring empties.
-        StoreReceived(buffer_, static_cast<size_t>(n));
+        if (ReadAndStore(kReadSize) <= 0) return;
     }
 }
 

@@ -15,7 +15,6 @@ namespace tamsivane {
 
 class CShellTransport final : public CTransport {
 public:
-    static constexpr size_t kReadSize = 1024;
     // How long a hung-up program may take to end before it is killed.
     static constexpr std::chrono::milliseconds kHangupGrace{2000};
 
@@ -24,18 +23,18 @@ public:
 
     bool Connect(const SettingsStore& settings) override;
     void Close() override;
-    bool Poll() override;
     // Never waits: what the terminal does not take at once is written later.
     bool Write(const uint8_t* bytes, size_t n) override;
     bool ApplySettings(const SettingsStore& settings) override;
     void UpdateWindowSize() override;
     std::string GetName(const SettingsStore& settings) const override;
-    std::string ConnectFailure() const override { return failure_; }
 
     // The program's process id while it runs (for tests); -1 before and after.
     pid_t ProgramId() const { return programId_.load(); }
 
 private:
+    Input WaitForInput(bool wantInput) override;
+    ptrdiff_t ReadInput(uint8_t* buffer, size_t room) override;
     OutputBacklog::Sink ToTerminal();
     // I/O thread, once the program has ended: what it left on the terminal.
     void TakeLastOutput();
@@ -43,8 +42,6 @@ private:
     PtyProcess program_;
     OutputBacklog output_;
     std::atomic<pid_t> programId_{-1};
-    uint8_t buffer_[kReadSize]; // I/O thread only
-    std::string failure_;       // I/O thread only: why the program did not start
 };
 
 } // namespace tamsivane

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
@@ -324,32 +325,21 @@ void CSshTransport::Close() {
     }
 }
 
-bool CSshTransport::Poll() {
-    for (;;) {
-        if (StopRequested()) return false;
-        if (TakeWake()) return true;
-        const size_t room = std::min(ReceiveRoom(), kReadSize);
-        const ptrdiff_t got = ReadChannel(room);
-        if (got < 0) return false;
-        if (got > 0) return true;
-        if (output_.Waiting() && !output_.Flush(ToChannel())) return false;
-        WaitOnConnection(room > 0, kWaitTick);
-    }
+CTransport::Input CSshTransport::WaitForInput(bool wantInput) {
+    if (output_.Waiting() && !output_.Flush(ToChannel())) return Input::Ended;
+    if (!std::exchange(readAgain_, false)) WaitOnConnection(wantInput, kWaitTick);
+    return Input::Ready;
 }
 
-ptrdiff_t CSshTransport::ReadChannel(size_t room) {
-    // Read and stored under the session lock, where echoes are made: a byte
-    // typed meanwhile comes after these.
-    std::lock_guard session(Host().Lock());
+ptrdiff_t CSshTransport::ReadInput(uint8_t* buffer, size_t room) {
     std::lock_guard lock(sshMutex_);
     if (!ssh_is_connected(ssh_)) return -1;
     if (room == 0) return 0;
-    // The shell's output, then its error stream.
     for (const int stream : {0, 1}) {
         const int n =
-            ssh_channel_read_nonblocking(channel_, buffer_, static_cast<uint32_t>(room), stream);
+            ssh_channel_read_nonblocking(channel_, buffer, static_cast<uint32_t>(room), stream);
         if (n > 0) {
-            StoreReceived(buffer_, static_cast<size_t>(n));
+            readAgain_ = true;
             return n;
         }
         if (n == SSH_ERROR) return -1;

@@ -22,7 +22,6 @@ namespace tamsivane {
 
 class CSshTransport final : public CTransport {
 public:
-    static constexpr size_t kReadSize = 1024;
     static constexpr int kDefaultPort = 22;
     // The bound of each step of connecting (the TCP connection, the key
     // exchange, each login attempt, opening the shell); the user's answers
@@ -38,7 +37,6 @@ public:
     bool Initialize() override;
     bool Connect(const SettingsStore& settings) override;
     void Close() override;
-    bool Poll() override;
     // Never waits: what the channel does not take at once is written later.
     bool Write(const uint8_t* bytes, size_t n) override;
     bool SendBreak() override;
@@ -46,7 +44,6 @@ public:
     void KeepAlive() override;
     void UpdateWindowSize() override;
     std::string GetName(const SettingsStore& settings) const override;
-    std::string ConnectFailure() const override { return failure_; }
     std::string CannotConnectMessage() const override;
 
 private:
@@ -63,22 +60,24 @@ private:
     bool OpenShell(const SettingsStore& settings);
     // Fails the connection with libssh's reason.
     bool Failed(const std::string& what);
-    // I/O thread: bytes stored (> 0), 0 for none now, -1 when the channel or
+    // Reads again without waiting while reads bring data (libssh may hold
+    // more than the connection shows); otherwise waits on the connection.
+    Input WaitForInput(bool wantInput) override;
+    // The shell's output, then its error stream; -1 when the channel or the
     // connection has ended.
-    ptrdiff_t ReadChannel(size_t room);
+    ptrdiff_t ReadInput(uint8_t* buffer, size_t room) override;
     OutputBacklog::Sink ToChannel();
 
     std::mutex sshMutex_; // around every call into libssh
     ssh_session_struct* ssh_ = nullptr;
     ssh_channel_struct* channel_ = nullptr;
     OutputBacklog output_;
-    uint8_t buffer_[kReadSize]; // I/O thread only
+    bool readAgain_ = true; // I/O thread only: the last read brought data
 
     // I/O thread, while connecting.
-    std::string hostLabel_;  // "host", or "[host]:port" off port 22
-    std::string knownHosts_; // $HOME/.ssh/known_hosts
-    std::string account_;    // "user@host", for the password's prompt
-    std::string failure_;    // why connecting failed
+    std::string hostLabel_;     // "host", or "[host]:port" off port 22
+    std::string knownHosts_;    // $HOME/.ssh/known_hosts
+    std::string account_;       // "user@host", for the password's prompt
     bool failureLeads_ = false; // failure_ comes before "Cannot connect"
 };
 

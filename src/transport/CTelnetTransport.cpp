@@ -45,8 +45,6 @@ bool CTelnetTransport::Connect(const SettingsStore& settings) {
     return socket_.Release(line);
 }
 
-std::string CTelnetTransport::ConnectFailure() const { return failure_; }
-
 std::string CTelnetTransport::DescribeFailure(const std::string& what, int port,
                                               CTcpSocket::ConnectResult result) {
     return what + " port " + std::to_string(port) + ": " + CTcpSocket::Reason(result);
@@ -57,11 +55,12 @@ CTcpSocket::ConnectResult CTelnetTransport::WaitForGreeting() {
     const auto deadline = std::chrono::steady_clock::now() + kGreetingTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
         if (StopRequested()) return Result::Stopped;
-        const size_t room = std::min(ReceiveRoom(), kReceiveSize);
-        const CTcpSocket::Readiness ready = socket_.Wait(room > 0, kWaitTick);
-        if (ready.failed) return Result::Failed;
-        if (!ready.input) continue;
-        const ptrdiff_t stored = ReceiveInto(room);
+        const size_t room = std::min(ReceiveRoom(), kReadSize);
+        const Input input = WaitForInput(room > 0);
+        if (input == Input::Ended) return Result::Failed;
+        if (input == Input::None) continue;
+        std::lock_guard lock(Host().Lock());
+        const ptrdiff_t stored = ReadAndStore(room);
         if (stored < 0) return Result::Failed;
         if (stored > 0) return Result::Connected;
     }
@@ -70,26 +69,16 @@ CTcpSocket::ConnectResult CTelnetTransport::WaitForGreeting() {
 
 void CTelnetTransport::Close() { socket_.Close(); }
 
-bool CTelnetTransport::Poll() {
-    for (;;) {
-        if (StopRequested()) return false;
-        if (TakeWake()) return true;
-        const size_t room = std::min(ReceiveRoom(), kReceiveSize);
-        const CTcpSocket::Readiness ready = socket_.Wait(room > 0, kWaitTick);
-        if (ready.failed || (ready.input && ReceiveInto(room) < 0)) return false;
-        if (ready.input) return true;
-    }
+CTransport::Input CTelnetTransport::WaitForInput(bool wantInput) {
+    const CTcpSocket::Readiness ready = socket_.Wait(wantInput, kWaitTick);
+    if (ready.failed) return Input::Ended;
+    return ready.input ? Input::Ready : Input::None;
 }
 
-ptrdiff_t CTelnetTransport::ReceiveInto(size_t room) {
-    // Received (without waiting), filtered and stored under the session lock,
-    // where echoes are made: a byte typed meanwhile comes after these.
-    std::lock_guard lock(Host().Lock());
-    const ptrdiff_t count = socket_.Receive(buffer_, room);
+ptrdiff_t CTelnetTransport::ReadInput(uint8_t* buffer, size_t room) {
+    const ptrdiff_t count = socket_.Receive(buffer, room);
     if (count < 0) return -1;
-    const size_t n = protocol_.Filter(buffer_, static_cast<size_t>(count));
-    StoreReceived(buffer_, n);
-    return static_cast<ptrdiff_t>(n);
+    return static_cast<ptrdiff_t>(protocol_.Filter(buffer, static_cast<size_t>(count)));
 }
 
 bool CTelnetTransport::Write(const uint8_t* bytes, size_t n) {

@@ -15,7 +15,6 @@ namespace tamsivane {
 
 class CTelnetTransport final : public CTransport, private TelnetProtocol::Peer {
 public:
-    static constexpr size_t kReceiveSize = 1024;
     static constexpr std::chrono::milliseconds kConnectTimeout{30000};
     static constexpr std::chrono::milliseconds kGreetingTimeout{30000};
 
@@ -25,13 +24,11 @@ public:
 
     bool Connect(const SettingsStore& settings) override;
     void Close() override;
-    bool Poll() override;
     bool Write(const uint8_t* bytes, size_t n) override;
     bool ApplySettings(const SettingsStore& settings) override;
     void KeepAlive() override;
     void SetTransferMode(bool on) override;
     std::string GetName(const SettingsStore& settings) const override;
-    std::string ConnectFailure() const override;
     // "what port N: reason", the line that follows "Cannot connect to remote host."
     static std::string DescribeFailure(const std::string& what, int port,
                                        CTcpSocket::ConnectResult result);
@@ -39,21 +36,19 @@ public:
     void UpdateWindowSize() override;
 
 private:
+    Input WaitForInput(bool wantInput) override;
+    // Received data through the Telnet filter: the data bytes, or -1 when
+    // the connection is over.
+    ptrdiff_t ReadInput(uint8_t* buffer, size_t room) override;
     void SendToPeer(std::string_view bytes) override;
     void Capture(std::string_view text) override;
 
     // Waits for the proxy's first bytes, which are shown like received data;
     // Connected once they came.
     CTcpSocket::ConnectResult WaitForGreeting();
-    // Reads what the socket holds (up to room bytes) through the filter
-    // into the ring; the data bytes stored, or -1 when the connection is over.
-    ptrdiff_t ReceiveInto(size_t room);
-
     const bool localOnly_;
     TelnetProtocol protocol_; // session lock
     CTcpSocket socket_;
-    uint8_t buffer_[kReceiveSize]; // I/O thread only
-    std::string failure_;          // I/O thread only: why Connect failed
 };
 
 } // namespace tamsivane

@@ -111,6 +111,27 @@ void CTransport::StoreReceived(const uint8_t* bytes, size_t n) {
     Enqueue(bytes, n, std::numeric_limits<size_t>::max());
 }
 
+bool CTransport::Poll() {
+    for (;;) {
+        if (StopRequested()) return false;
+        if (TakeWake()) return true;
+        const size_t room = std::min(ReceiveRoom(), kReadSize);
+        const Input input = WaitForInput(room > 0);
+        if (input == Input::Ended) return false;
+        if (input == Input::None) continue;
+        std::lock_guard lock(host_.Lock());
+        const ptrdiff_t n = ReadAndStore(room);
+        if (n < 0) return false;
+        if (n > 0) return true;
+    }
+}
+
+ptrdiff_t CTransport::ReadAndStore(size_t room) {
+    const ptrdiff_t n = ReadInput(input_, std::min(room, kReadSize));
+    if (n > 0) StoreReceived(input_, static_cast<size_t>(n));
+    return n;
+}
+
 void CTransport::ShowText(std::string_view text) {
     std::lock_guard lock(host_.Lock());
     host_.Emulator().ReceiveBlock(text);

@@ -36,6 +36,8 @@ class CTransport {
 public:
     static constexpr size_t kRingSize = 8192;
     static constexpr size_t kChunkSize = 2048;
+    // Most bytes taken from the other end at a time.
+    static constexpr size_t kReadSize = 1024;
     static constexpr std::chrono::milliseconds kStopTimeout{30000};
     // Longest single sleep of the I/O thread before it looks at its flags again.
     static constexpr std::chrono::milliseconds kWaitTick{500};
@@ -84,8 +86,10 @@ public:
     // Makes a waiting Poll return.
     virtual void Abort();
     // Waits for input and puts it into the receive ring; false ends the
-    // connection (the other end closed, or a stop was requested).
-    virtual bool Poll() = 0;
+    // connection (the other end closed, or a stop was requested).  True as
+    // well for a Wake.  Runs WaitForInput and ReadInput, which say what is
+    // the transport's own.
+    bool Poll();
     // Makes the I/O thread look at the receive ring now.
     virtual void Wake();
     virtual bool Write(const uint8_t* bytes, size_t n) = 0;
@@ -104,13 +108,36 @@ public:
     virtual std::string GetName(const SettingsStore& settings) const = 0;
     // I/O thread, after Connect failed: what failed and why, in one line for
     // the user ("host port 23: connection refused"); empty when there is no more to say.
-    virtual std::string ConnectFailure() const { return {}; }
+    const std::string& ConnectFailure() const { return failure_; }
     // I/O thread, after Connect failed: the whole message for the user,
     // by default "Cannot connect to remote host." and ConnectFailure() on a
     // line of its own.
     virtual std::string CannotConnectMessage() const;
 
 protected:
+    enum class Input {
+        None,  // nothing yet: Poll looks at its flags and waits again
+        Ready, // ReadInput has something to say (data, or the end)
+        Ended, // the other end has gone
+    };
+    // I/O thread, without the session lock: waits at most kWaitTick for the
+    // other end (for input only when wantInput) or the doorbell, and writes
+    // output that waits for room meanwhile.
+    virtual Input WaitForInput(bool wantInput) = 0;
+    // I/O thread, session lock held: reads at most room bytes (room may be
+    // 0) without waiting.  The count read, 0 for none now, -1 when the
+    // other end has gone.  A transport whose input comes only through the
+    // ring reads nothing.
+    virtual ptrdiff_t ReadInput(uint8_t* buffer, size_t room) {
+        (void)buffer;
+        (void)room;
+        return 0;
+    }
+    // I/O thread, session lock held (where echoes are made, so that a byte
+    // typed meanwhile comes after these): ReadInput into the receive ring,
+    // beyond its room too; as ReadInput's result.
+    ptrdiff_t ReadAndStore(size_t room);
+
     // Stops and joins the I/O thread; concrete destructors call it first.
     void Shutdown();
 
@@ -129,6 +156,8 @@ protected:
     void StoreReceived(const uint8_t* bytes, size_t n);
     // Shows text as received data at once (I/O thread, while connecting).
     void ShowText(std::string_view text);
+
+    std::string failure_; // I/O thread, while connecting: why Connect failed
 
 private:
     void Run();
@@ -155,7 +184,8 @@ private:
     mutable std::mutex inputMutex_; // guards pending_ and the order of Puts
     CRingBuffer ring_;
     std::vector<uint8_t> pending_;
-    uint8_t chunk_[kChunkSize];    // I/O thread only
+    uint8_t chunk_[kChunkSize]; // I/O thread only
+    uint8_t input_[kReadSize];  // I/O thread only
 
     std::thread thread_;
     std::thread::id threadId_;
