@@ -39,7 +39,7 @@ int SendingIndex(int index, bool inGr, int preferredSupplemental) {
 // Decoded text never lands in the range that carries soft-font characters: a
 // private-use code from the host would otherwise be drawn as a loaded glyph.
 uint16_t OutsideSoftFontRange(uint16_t code) {
-    return code >= kSoftFontBase && code <= kSoftFontBase + 0xFF ? kReplacement : code;
+    return static_cast<uint16_t>(code - kSoftFontBase) <= 0xFF ? kReplacement : code;
 }
 
 // Continuation bytes a UTF-8 lead byte announces (0 for a byte that is not a
@@ -50,12 +50,14 @@ int Utf8Continuations(uint8_t lead) { return kUtf8Continuations[lead >> 4]; }
 bool IsUtf8Continuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 // The length of the sequence at data when the block holds all of it, or 0.
+// Its continuation bytes (second, last, and the third of four) are tested
+// together, without a loop whose length varies from one character to the next.
 size_t WholeUtf8Sequence(const uint8_t* data, size_t length) {
     const size_t size = 1 + static_cast<size_t>(Utf8Continuations(data[0]));
     if (size == 1 || size > length) return 0;
-    for (size_t n = 1; n < size; ++n)
-        if (!IsUtf8Continuation(data[n])) return 0;
-    return size;
+    const bool whole = IsUtf8Continuation(data[1]) & IsUtf8Continuation(data[size - 1]) &
+                       IsUtf8Continuation(data[size > 2 ? size - 2 : 1]);
+    return whole ? size : 0;
 }
 
 // The character of a complete sequence: lead, second (three-byte forms) and
