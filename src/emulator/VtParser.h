@@ -165,9 +165,12 @@ public:
                     handler_.Print(data + i, run);
                     i += run;
                 } else if (data[i] == ESC && i + 1 < length && data[i + 1] == '[') {
-                    // ESC [ is by far the most frequent introducer.
+                    // ESC [ is by far the most frequent introducer; its
+                    // parameters are taken at once, not after another turn
+                    // through the state switch.
                     Enter(ParserState::ControlSequence);
                     i += 2;
+                    i += ControlSequenceRun(data + i, length - i);
                 } else {
                     Control(data[i++]);
                 }
