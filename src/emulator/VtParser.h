@@ -171,6 +171,11 @@ public:
                     Enter(ParserState::ControlSequence);
                     i += 2;
                     i += ControlSequenceRun(data + i, length - i);
+                } else if (data[i] == ESC && i + 1 < length) {
+                    // Likewise the byte after any other ESC.
+                    Enter(ParserState::Escape);
+                    EscapeByte(data[i + 1]);
+                    i += 2;
                 } else {
                     Control(data[i++]);
                 }
