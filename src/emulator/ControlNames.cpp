@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "emulator/ControlBytes.h"
+
 namespace tamsivane {
 
 namespace {
@@ -19,15 +21,6 @@ constexpr int kC1Offset = 127 - 32;
 
 constexpr uint8_t kLf = 0x0A;
 constexpr uint8_t kCr = 0x0D;
-constexpr uint8_t kEsc = 0x1B;
-constexpr uint8_t kCsi = 0x9B;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 void AppendName(std::string& out, const char* name) {
     out += '<';

@@ -1,10 +1,10 @@
 #include "emulator/PrinterControllerFilter.h"
 
+#include "emulator/ControlBytes.h"
+
 namespace tamsivane {
 
 namespace {
-constexpr uint8_t kEsc = 0x1B;
-constexpr uint8_t kCsi = 0x9B;
 enum : uint8_t { Idle, AfterEsc, AfterIntroducer, AfterFour, AfterFive };
 } // namespace
 

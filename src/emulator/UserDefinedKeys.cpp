@@ -3,19 +3,14 @@
 #include <algorithm>
 #include <optional>
 
+#include "emulator/ControlBytes.h"
+
 namespace tamsivane {
 
 namespace {
 
 constexpr int kSelectors[UserDefinedKeys::kKeys] = {17, 18, 19, 20, 21, 23, 24, 25,
                                                     26, 28, 29, 31, 32, 33, 34};
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // A selector of one or two decimal digits, or -1.
 int ParseSelector(std::string_view digits) {
