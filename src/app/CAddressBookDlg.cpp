@@ -8,11 +8,10 @@
 #include <QVBoxLayout>
 
 #include "app/CAddressEntryDlg.h"
+#include "app/StdText.h"
 
 namespace tamsivane {
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The list's columns and their widths; the script is there but not shown.
 struct Column {

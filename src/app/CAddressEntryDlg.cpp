@@ -7,10 +7,10 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "app/StdText.h"
+
 namespace tamsivane {
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The script is kept with CR LF line ends and edited with plain line feeds.
 QString ScriptForEditing(const std::string& script) {

@@ -15,6 +15,7 @@
 #include "app/CAddressBookDlg.h"
 #include "app/CModemListDlg.h"
 #include "app/SettingsCommands.h"
+#include "app/StdText.h"
 #include "config/ModemList.h"
 #include "config/RecentList.h"
 #include "config/ResourceStrings.h"
@@ -24,7 +25,6 @@
 namespace tamsivane {
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.trimmed().toStdString(); }
 
 template <size_t N>
