@@ -13,13 +13,13 @@
 namespace tamsivane {
 namespace {
 
-enum Column { kName, kDevice, kInit, kSpeed, kColumns };
+enum ModemColumn { kName, kDevice, kInit, kSpeed, kModemColumns };
 
 } // namespace
 
 CModemListDlg::CModemListDlg(std::vector<Modem> modems, UserNotifier& user, QWidget* parent)
     : QDialog(parent), user_(user), modems_(std::move(modems)),
-      table_(new QTableWidget(0, kColumns, this)) {
+      table_(new QTableWidget(0, kModemColumns, this)) {
     setWindowTitle(tr("Modems"));
     table_->setObjectName("modems");
     table_->setHorizontalHeaderLabels({tr("Name"), tr("Device"), tr("Init"), tr("Speed")});
@@ -56,11 +56,11 @@ CModemListDlg::CModemListDlg(std::vector<Modem> modems, UserNotifier& user, QWid
 void CModemListDlg::AddRow(const Modem& modem) {
     const int row = table_->rowCount();
     table_->insertRow(row);
-    const QString cells[kColumns] = {QString::fromStdString(modem.name),
+    const QString cells[kModemColumns] = {QString::fromStdString(modem.name),
                                      QString::fromStdString(modem.device),
                                      QString::fromStdString(modem.init),
                                      QString::number(modem.speed)};
-    for (int column = 0; column < kColumns; ++column) {
+    for (int column = 0; column < kModemColumns; ++column) {
         table_->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
 }

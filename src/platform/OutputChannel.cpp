@@ -19,7 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kChildPoll = std::chrono::milliseconds(10);
-constexpr auto kGraceAfterTerm = std::chrono::milliseconds(500);
+constexpr auto kWriterGraceAfterTerm = std::chrono::milliseconds(500);
 
 // write() with SIGPIPE held back on this thread: a reader that has gone
 // gives EPIPE, and the signal it raised is taken before it is let through.
@@ -116,7 +116,7 @@ int ProgramInput::Finish(std::chrono::milliseconds limit) {
         if (!ended && Clock::now() >= termAt) {
             ended = true;
             kill(pid, SIGTERM);
-        } else if (ended && Clock::now() >= termAt + kGraceAfterTerm) {
+        } else if (ended && Clock::now() >= termAt + kWriterGraceAfterTerm) {
             kill(pid, SIGKILL);
         }
         std::this_thread::sleep_for(kChildPoll);

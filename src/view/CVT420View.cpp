@@ -30,7 +30,7 @@ constexpr int kWheelNotch = 120;
 constexpr int kUnderlineCursorHeight = 2;
 constexpr int kDragScrollMs = 100;
 
-constexpr const char* kWindowSection = "Window";
+constexpr const char* kProfileWindowSection = "Window";
 
 } // namespace
 
@@ -182,8 +182,8 @@ void CVT420View::Layout(bool fit) {
     const int totalWidth = font_.width * state_.columns;
     const int totalHeight = font_.height * state_.RowCount();
     const AppProfile& profile = host_.Profile();
-    const bool verticalAllowed = profile.GetInt(kWindowSection, "vertscroll", 1) != 0;
-    const bool horizontalAllowed = profile.GetInt(kWindowSection, "horzscroll", 1) != 0;
+    const bool verticalAllowed = profile.GetInt(kProfileWindowSection, "vertscroll", 1) != 0;
+    const bool horizontalAllowed = profile.GetInt(kProfileWindowSection, "horzscroll", 1) != 0;
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
 
     // A bar that the profile hides takes no room, but its range still
@@ -237,7 +237,7 @@ void CVT420View::showEvent(QShowEvent* event) {
     QAbstractScrollArea::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
-    if (host_.Profile().GetInt(kWindowSection, "menu", 1) == 0) host_.HideMenuBar();
+    if (host_.Profile().GetInt(kProfileWindowSection, "menu", 1) == 0) host_.HideMenuBar();
     ReadSessionState();
     MakeFont();
     Layout(true);
@@ -652,7 +652,7 @@ void CVT420View::mousePressEvent(QMouseEvent* event) {
     case Qt::RightButton:
         if (mode != 0) {
             Report(mode, MouseEvent::RightPress, event->buttons(), point);
-        } else if (host_.Profile().GetInt(kWindowSection, "popup", 1) == 1) {
+        } else if (host_.Profile().GetInt(kProfileWindowSection, "popup", 1) == 1) {
             host_.ShowViewPopup(event->globalPosition().toPoint());
         }
         return;

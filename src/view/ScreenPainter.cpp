@@ -11,14 +11,12 @@ namespace tamsivane {
 
 namespace {
 
-constexpr int kColours = CellAttribute::kColours;
-
 // Codes that leave the cell blank: spaces, controls and lone surrogate halves.
 bool HasInk(uint16_t code) {
     return code > 0x20 && !(code >= 0x7F && code <= 0xA0) && !(code >= 0xD800 && code <= 0xDFFF);
 }
 
-QColor PaletteColour(const uint8_t* palette, int index) {
+QColor PaletteEntry(const uint8_t* palette, int index) {
     const uint8_t* rgb = palette + index * 4;
     return QColor(rgb[0], rgb[1], rgb[2]);
 }
@@ -41,8 +39,8 @@ QBitmap SoftGlyphBitmap(const SoftFont::Glyph& glyph, int width, int height) {
 
 void ScreenColours::Read(const SettingsStore& settings) {
     const uint8_t* bytes = settings.GetBlock(P::Palette);
-    for (int i = 0; i < kColours; ++i) palette[i] = PaletteColour(bytes, i);
-    for (int i = 0; i < kColours; ++i) map[i] = settings.MappedColours(i);
+    for (int i = 0; i < CellAttribute::kColours; ++i) palette[i] = PaletteEntry(bytes, i);
+    for (int i = 0; i < CellAttribute::kColours; ++i) map[i] = settings.MappedColours(i);
     darkScreen = settings.GetNumber(P::DarkScreen) != 0;
     blinkText = settings.GetNumber(P::BlinkText) != 0;
 }

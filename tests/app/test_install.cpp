@@ -23,13 +23,13 @@ std::pair<int, std::string> RunShell(const std::string& command) {
     return {pclose(pipe), output};
 }
 
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
+std::string ShellQuoted(const std::string& text) { return "'" + text + "'"; }
 
 TEST(InstallTest, DesktopEntryAndSetupFileTypeWorkFromAPrefix) {
     testing::TempFolder folder;
     const std::string prefix = folder.File("prefix");
     const auto [installed, installLog] =
-        RunShell("cmake --install " + Quote(TAMSIVANE_BUILD_DIR) + " --prefix " + Quote(prefix));
+        RunShell("cmake --install " + ShellQuoted(TAMSIVANE_BUILD_DIR) + " --prefix " + ShellQuoted(prefix));
     ASSERT_EQ(installed, 0) << installLog;
     const std::string share = prefix + "/share";
     EXPECT_TRUE(fs::is_regular_file(prefix + "/bin/tamsivane"));
@@ -37,11 +37,11 @@ TEST(InstallTest, DesktopEntryAndSetupFileTypeWorkFromAPrefix) {
     EXPECT_TRUE(fs::is_regular_file(share + "/tamsivane/default.qzv"));
 
     const std::string entry = share + "/applications/tamsivane.desktop";
-    const auto [valid, validateLog] = RunShell("desktop-file-validate " + Quote(entry));
+    const auto [valid, validateLog] = RunShell("desktop-file-validate " + ShellQuoted(entry));
     EXPECT_EQ(valid, 0) << validateLog;
     EXPECT_EQ(validateLog.find("error"), std::string::npos) << validateLog;
 
-    const auto [updated, updateLog] = RunShell("update-mime-database " + Quote(share + "/mime"));
+    const auto [updated, updateLog] = RunShell("update-mime-database " + ShellQuoted(share + "/mime"));
     ASSERT_EQ(updated, 0) << updateLog;
 
     // A setup file by its name in either case, and one without extension by its magic.
@@ -51,10 +51,10 @@ TEST(InstallTest, DesktopEntryAndSetupFileTypeWorkFromAPrefix) {
     std::ofstream(upper) << "";
     std::ofstream(bare) << '\x14' << "QZV V3.00 Setup File" << std::string(8, '\0');
     std::ofstream(other) << "plain words\n";
-    const std::string environment = "env XDG_DATA_DIRS=" + Quote(share) + " XDG_DATA_HOME=" +
-                                    Quote(folder.File("nothing")) + " ";
+    const std::string environment = "env XDG_DATA_DIRS=" + ShellQuoted(share) + " XDG_DATA_HOME=" +
+                                    ShellQuoted(folder.File("nothing")) + " ";
     const auto typeOf = [&](const char* mode, const std::string& file) {
-        return RunShell(environment + Quote(TAMSIVANE_MIME_TYPE_OF) + " " + mode + " " + Quote(file)).second;
+        return RunShell(environment + ShellQuoted(TAMSIVANE_MIME_TYPE_OF) + " " + mode + " " + ShellQuoted(file)).second;
     };
     EXPECT_EQ(typeOf("name", upper), "application/x-tamsivane-setup\n");
     EXPECT_EQ(typeOf("name", folder.File("lower.qzv")), "application/x-tamsivane-setup\n");
