@@ -55,8 +55,8 @@ bool IsUtf8Continuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 size_t WholeUtf8Sequence(const uint8_t* data, size_t length) {
     const size_t size = 1 + static_cast<size_t>(Utf8Continuations(data[0]));
     if (size == 1 || size > length) return 0;
-    const bool whole = IsUtf8Continuation(data[1]) & IsUtf8Continuation(data[size - 1]) &
-                       IsUtf8Continuation(data[size > 2 ? size - 2 : 1]);
+    const int whole = int{IsUtf8Continuation(data[1])} & int{IsUtf8Continuation(data[size - 1])} &
+                      int{IsUtf8Continuation(data[size > 2 ? size - 2 : 1])};
     return whole ? size : 0;
 }
 
