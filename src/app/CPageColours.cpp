@@ -181,14 +181,20 @@ CPageColorMap::CPageColorMap(CSettingsSheet& sheet)
     rows->addLayout(back);
     showAttribute_->setObjectName("displayAttribute");
     rows->addWidget(showAttribute_);
+    // The "Mapped to:" controls act at once on the selected combinations; a
+    // slider dragged maps where it is let go.
+    for (QSlider* slider : {foreground_, background_}) {
+        connect(slider, &QSlider::valueChanged, this, [this, slider] {
+            if (!slider->isSliderDown()) MapSelected();
+        });
+        connect(slider, &QSlider::sliderReleased, this, &CPageColorMap::MapSelected);
+    }
+    connect(showAttribute_, &QCheckBox::clicked, this, &CPageColorMap::MapSelected);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, &CPageColorMap::ShowSelected);
     auto* buttons = new QHBoxLayout;
-    auto* map = new QPushButton("Map", this);
-    map->setObjectName("map");
     auto* clear = new QPushButton("Clear", this);
     clear->setObjectName("clear");
-    connect(map, &QPushButton::clicked, this, &CPageColorMap::MapSelected);
     connect(clear, &QPushButton::clicked, this, &CPageColorMap::ClearAll);
-    buttons->addWidget(map);
     buttons->addWidget(clear);
     buttons->addStretch(1);
     rows->addLayout(buttons);
@@ -202,31 +208,50 @@ int CPageColorMap::CheckedBits() const {
     return bits;
 }
 
-// Every combination of the checked attributes, drawn in the colours it shows
-// with (unchecked attributes off).
+ColourMapEntry CPageColorMap::ColoursOf(int combination) const {
+    if (const auto mapped = Working().MappedColours(combination)) return *mapped;
+    ColourMapEntry colours{kNormalForeground, kNormalBackground, true};
+    if (combination & 8) std::swap(colours.foreground, colours.background);
+    return colours;
+}
+
+// Every combination of the checked attributes (unchecked attributes off).
 void CPageColorMap::FillList() {
     list_->clear();
     const int checked = CheckedBits();
-    const uint8_t* palette = Working().GetBlock(P::Palette);
-    const uint8_t* mapped = Working().GetBlock(P::Mapped);
-    const uint8_t* foreColours = Working().GetBlock(P::ForeColor);
-    const uint8_t* backColours = Working().GetBlock(P::BackColor);
     for (int combination = 0; combination < kColours; ++combination) {
         if ((combination & ~checked) != 0) continue;
-        int foreground = kNormalForeground;
-        int background = kNormalBackground;
-        if (mapped[combination]) {
-            foreground = foreColours[combination];
-            background = backColours[combination];
-        } else if (combination & 8) {
-            std::swap(foreground, background);
-        }
         auto* item = new QTreeWidgetItem(list_, {CombinationName(combination), " Sample "});
         item->setData(0, Qt::UserRole, combination);
-        item->setForeground(1, PaletteColour(palette, foreground));
-        item->setBackground(1, PaletteColour(palette, background));
     }
+    PaintSamples();
     list_->resizeColumnToContents(1);
+}
+
+// Each sample in the colours its combination shows with.
+void CPageColorMap::PaintSamples() {
+    const uint8_t* palette = Working().GetBlock(P::Palette);
+    for (int row = 0; row < list_->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list_->topLevelItem(row);
+        const ColourMapEntry colours = ColoursOf(item->data(0, Qt::UserRole).toInt());
+        item->setForeground(1, PaletteColour(palette, colours.foreground));
+        item->setBackground(1, PaletteColour(palette, colours.background));
+    }
+}
+
+// The "Mapped to:" controls show the colours of the current selected combination.
+void CPageColorMap::ShowSelected() {
+    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+    if (selected.isEmpty()) return;
+    const QTreeWidgetItem* current = list_->currentItem();
+    const QTreeWidgetItem* shown =
+        current != nullptr && current->isSelected() ? current : selected.front();
+    const ColourMapEntry colours = ColoursOf(shown->data(0, Qt::UserRole).toInt());
+    const QSignalBlocker fore(foreground_);
+    const QSignalBlocker back(background_);
+    foreground_->setValue(colours.foreground);
+    background_->setValue(colours.background);
+    showAttribute_->setChecked(colours.showAttribute);
 }
 
 void CPageColorMap::MapSelected() {
@@ -246,14 +271,15 @@ void CPageColorMap::MapSelected() {
         Working().MapColours(
             pattern, {foreground_->value(), background_->value(), showAttribute_->isChecked()});
     }
-    FillList();
+    PaintSamples();
 }
 
 void CPageColorMap::ClearAll() {
     for (int combination = 0; combination < kColours; ++combination) {
         Working().UnmapColour(combination);
     }
-    FillList();
+    PaintSamples();
+    ShowSelected();
 }
 
 bool CPageColorMap::Exchange(ExchangeDirection direction) {

@@ -138,8 +138,12 @@ protected:
 
 private:
     void FillList();
+    void PaintSamples();
+    void ShowSelected();
+    // Maps the selected combinations to what the "Mapped to:" controls show.
     void MapSelected();
     void ClearAll();
+    ColourMapEntry ColoursOf(int combination) const;
     // Which attribute bits (bold 1, underline 2, blink 4, inverse 8) the list varies.
     int CheckedBits() const;
 

@@ -355,13 +355,31 @@ TEST_F(SheetTest, ColorMapPageMapsTheSelectedCombinations) {
     for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
     EXPECT_EQ(names.join(","), "Normal,Bold,Reverse,Bold  Reverse");
 
-    Click("Map");
+    // The "Mapped to:" controls map at once; with nothing selected they are refused.
+    auto* foreground = Find<QSlider>("foreground");
+    auto* background = Find<QSlider>("background");
+    auto* showAttribute = Find<QCheckBox>("displayAttribute");
+    foreground->setValue(3);
     EXPECT_EQ(LastMessage(), ResourceString(Msg::SelectAttribute));
+    EXPECT_EQ(sheet->Settings().GetBlock(P::Mapped)[0], 0);
 
+    list->topLevelItem(2)->setSelected(true); // Reverse shows swapped colours
+    EXPECT_EQ(foreground->value(), 0);
+    EXPECT_EQ(background->value(), 7);
+    EXPECT_TRUE(showAttribute->isChecked());
+    list->clearSelection();
     list->topLevelItem(1)->setSelected(true); // Bold, not reverse
-    Find<QSlider>("foreground")->setValue(12);
-    Find<QSlider>("background")->setValue(1);
-    Click("Map");
+    const size_t messages = user.Messages().size();
+    foreground->setValue(12);
+    // A drag maps where the slider is let go.
+    background->setSliderDown(true);
+    background->setValue(5);
+    EXPECT_EQ(sheet->Settings().GetBlock(P::BackColor)[1], 0);
+    background->setValue(1);
+    background->setSliderDown(false);
+    EXPECT_EQ(sheet->Settings().GetBlock(P::BackColor)[1], 1);
+    QTest::mouseClick(showAttribute, Qt::LeftButton, {}, QPoint(4, showAttribute->height() / 2));
+    EXPECT_EQ(user.Messages().size(), messages);
     list->clearSelection();
     // The sample of "Bold" is drawn in the mapped colours, "Normal" in the normal ones.
     const auto sampleCorner = [&](int row) {
@@ -379,11 +397,20 @@ TEST_F(SheetTest, ColorMapPageMapsTheSelectedCombinations) {
     }
     EXPECT_EQ(Result().GetBlock(P::ForeColor)[5], 12);
     EXPECT_EQ(Result().GetBlock(P::BackColor)[5], 1);
+    EXPECT_EQ(Result().GetBlock(P::DisplayAttr)[5], 0);
 
     settings.CopyFrom(Result());
     Open();
     Show("Color Map");
+    list = Find<QTreeWidget>("combinations");
+    list->topLevelItem(0)->setSelected(true);
+    EXPECT_EQ(Find<QSlider>("foreground")->value(), 7); // Normal is not mapped
+    Click("Bold");
+    list->topLevelItem(1)->setSelected(true);
+    EXPECT_EQ(Find<QSlider>("foreground")->value(), 12);
+    EXPECT_FALSE(Find<QCheckBox>("displayAttribute")->isChecked());
     Click("Clear");
+    EXPECT_EQ(Find<QSlider>("foreground")->value(), 7);
     EXPECT_EQ(ClickOk(), "");
     for (int index = 0; index < 16; ++index) EXPECT_EQ(Result().GetBlock(P::Mapped)[index], 0);
 }
