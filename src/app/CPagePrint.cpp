@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QGroupBox>
@@ -59,6 +60,7 @@ CPagePrint::CPagePrint(CSettingsSheet& sheet)
         AddFont(right, "Print Font", P::PrintFontName, P::PrintFontSize, P::PrintFontBold);
     fontFace_ = font->findChild<QComboBox*>(Descriptor(P::PrintFontName).key)->lineEdit();
     fontSize_ = font->findChild<QSpinBox*>(Descriptor(P::PrintFontSize).key);
+    fontBold_ = font->findChild<QCheckBox*>(Descriptor(P::PrintFontBold).key);
     auto* selectFont = new QPushButton("Select Font", font);
     font->layout()->addWidget(selectFont);
     connect(selectFont, &QPushButton::clicked, this, &CPagePrint::SelectFont);
@@ -96,14 +98,20 @@ void CPagePrint::ShowPrinter() {
                           : QString::fromStdString(Working().GetString(P::PrinterName)));
 }
 
+// The font dialog starts from the face, size and weight shown and sets all
+// three from the user's choice.
 void CPagePrint::SelectFont() {
-    bool chosen = false;
     QFont current(fontFace_->text(), fontSize_->value());
-    const QFont font =
-        QFontDialog::getFont(&chosen, current, this, "Select Font", QFontDialog::MonospacedFonts);
-    if (!chosen) return;
+    current.setBold(fontBold_->isChecked());
+    // Qt's own dialog: the desktop's would ignore the fixed-pitch filter.
+    QFontDialog dialog(current, this);
+    dialog.setWindowTitle("Select Font");
+    dialog.setOptions(QFontDialog::MonospacedFonts | QFontDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QFont font = dialog.selectedFont();
     fontFace_->setText(font.family());
     if (font.pointSize() > 0) fontSize_->setValue(font.pointSize());
+    fontBold_->setChecked(font.bold());
 }
 
 bool CPagePrint::Exchange(ExchangeDirection direction) {

@@ -124,6 +124,7 @@ private:
     QLineEdit* printer_;
     QLineEdit* fontFace_ = nullptr;
     QSpinBox* fontSize_ = nullptr;
+    QCheckBox* fontBold_ = nullptr;
 };
 
 class CPageColorMap final : public CSettingsPage {

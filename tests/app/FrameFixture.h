@@ -5,16 +5,61 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "GuiApplication.h"
+#include "app/CAddressBookDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "keyboard/CommandIds.h"
 
 namespace tamsivane::testing {
+
+// Runs fill on the next modal dialog of that class once it is shown (from
+// the event loop, while the code that opened it waits in exec()).
+template <typename Dialog = QDialog>
+void WhenModal(std::type_identity_t<std::function<void(Dialog&)>> fill) {
+    QTimer::singleShot(0, [fill] {
+        Dialog* dialog = nullptr;
+        if (!QTest::qWaitFor(
+                [&] {
+                    dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+                    return dialog != nullptr;
+                },
+                5000)) {
+            ADD_FAILURE() << "no " << Dialog::staticMetaObject.className() << " was shown";
+            return;
+        }
+        fill(*dialog);
+    });
+}
+
+// An address book file in folder holding entries, read and saved there.
+inline AddressBookPaths WriteAddressBook(const TempFolder& folder,
+                                         const std::vector<AddressBookEntry>& entries) {
+    const std::string path = folder.File(kAddressBookFile);
+    std::ofstream(path, std::ios::binary) << FormatAddressBook(entries);
+    return AddressBookPaths{path, path};
+}
+
+// Chooses the site in the address book dialog and clicks Connect.
+inline void ConnectSite(CAddressBookDlg& book, const QString& site) {
+    auto* list = book.findChild<QTreeWidget*>("hosts");
+    const QList<QTreeWidgetItem*> found = list->findItems(site, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << site.toStdString();
+    list->setCurrentItem(found.front());
+    QTest::mouseClick(book.findChild<QPushButton*>("connect"), Qt::LeftButton);
+}
 
 inline Templates ShippedTemplates(const std::string& saveFolder) {
     return Templates(TemplateFolders{{TAMSIVANE_TEST_DATA "/../../resources/templates"},

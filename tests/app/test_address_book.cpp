@@ -26,24 +26,6 @@ namespace {
 
 constexpr const char* kSelectSite = "Please select a site name.";
 
-// Runs fill on the next modal dialog once it is shown (from the event loop,
-// while the code that opened it waits in exec()).
-void WhenModal(std::function<void(QDialog&)> fill) {
-    QTimer::singleShot(0, [fill] {
-        QDialog* dialog = nullptr;
-        if (!QTest::qWaitFor(
-                [&] {
-                    dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                    return dialog != nullptr;
-                },
-                5000)) {
-            ADD_FAILURE() << "no dialog was shown";
-            return;
-        }
-        fill(*dialog);
-    });
-}
-
 void FillEntry(QDialog& dialog, const QString& site, const QString& address,
                const QString& script = {}) {
     dialog.findChild<QLineEdit*>("site")->setText(site);

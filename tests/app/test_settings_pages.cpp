@@ -1,10 +1,12 @@
 #include <QCheckBox>
+#include <QFontDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QSlider>
 #include <QTreeWidget>
 
 #include "SheetFixture.h"
+#include "config/RecentList.h"
 #include "config/ResourceStrings.h"
 #include "session/NewConnection.h"
 
@@ -207,6 +209,33 @@ TEST_F(SheetTest, PrintPage) {
     Open();
     Show("Print");
     EXPECT_NE(Button("Redirect to System Printing"), nullptr);
+}
+
+TEST_F(SheetTest, SelectFontTakesFaceSizeAndWeightFromTheFontDialog) {
+    settings.SetString(P::PrintFontName, "DejaVu Sans Mono");
+    settings.SetNumber(P::PrintFontSize, 10);
+    settings.SetNumber(P::PrintFontBold, 0);
+    Open();
+    Show("Print");
+    bool startedFromPage = false;
+    WhenModal<QFontDialog>([&](QFontDialog& dialog) {
+        startedFromPage = dialog.currentFont().family() == "DejaVu Sans Mono" &&
+                          dialog.currentFont().pointSize() == 10 && !dialog.currentFont().bold();
+        QFont chosen("DejaVu Sans Mono", 13);
+        chosen.setBold(true);
+        dialog.setCurrentFont(chosen);
+        dialog.accept();
+    });
+    Click("Select Font");
+    EXPECT_TRUE(startedFromPage);
+    EXPECT_TRUE(Find<QCheckBox>("PrintFontBold")->isChecked());
+    // Cancel keeps what the page shows.
+    WhenModal<QFontDialog>([](QFontDialog& dialog) { dialog.reject(); });
+    Click("Select Font");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetString(P::PrintFontName), "DejaVu Sans Mono");
+    EXPECT_EQ(Result().GetNumber(P::PrintFontSize), 13);
+    EXPECT_EQ(Result().GetNumber(P::PrintFontBold), 1);
 }
 
 TEST_F(SheetTest, FileTransferPage) {
