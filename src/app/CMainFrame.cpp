@@ -706,7 +706,8 @@ SettingsSheetContext CMainFrame::SheetContext() {
     if (!printSetup) {
         printSetup = [](SettingsStore& settings, QWidget* parent) { RunPrintSetup(parent, settings); };
     }
-    return SettingsSheetContext{templates_, user_, profile_, true, std::move(printSetup)};
+    return SettingsSheetContext{templates_, user_, profile_, true, std::move(printSetup),
+                                addressBook_};
 }
 
 // On the active session, or on the "default" template without one.

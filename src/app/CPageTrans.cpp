@@ -1,35 +1,56 @@
 // The Communication page: how the session reaches its host.
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <charconv>
 
+#include "app/CAddressBookDlg.h"
 #include "app/CSettingsSheet.h"
 #include "app/SettingsPages.h"
 #include "config/ModemList.h"
+#include "config/RecentList.h"
 #include "config/ResourceStrings.h"
+#include "config/Templates.h"
+#include "session/AddressBookSession.h"
 #include "session/NewConnection.h"
+#include "transport/CSshTransport.h"
+#include "transport/TransportHost.h"
 #include "transport/ServiceNames.h"
 
 namespace tamsivane {
 namespace {
 
 // The type list, with the HostType each stores and the fields it shows.
-enum TypeIndex { kTelnet, kTelnetProxy, kSerial, kLocal, kModem };
+enum TypeIndex { kTelnet, kTelnetProxy, kSerial, kLocal, kModem, kLocalShell, kSsh };
 struct TransportChoice {
     const char* caption;
     int32_t hostType;
     int fields; // page of the field stack
 };
 constexpr TransportChoice kTypes[] = {
-    {"Telnet", 0, 0}, {"Telnet Proxy", 0, 0}, {"Serial Port", 1, 1},
-    {"Local", 2, 2},  {"Modem", 3, 3},
+    {"Telnet", 0, 0}, {"Telnet Proxy", 0, 0}, {"Serial Port", 1, 1}, {"Local", 2, 2},
+    {"Modem", 3, 3},  {"Local Shell", 7, 4},  {"SSH", 8, 5},
 };
+constexpr int kNoFields = 2;
+// The address book's SSH2 entries open SSH sessions as well.
+constexpr int32_t kSsh2EntryHostType = static_cast<int32_t>(TransportType::Ssh2Entry);
+
+// The list entry for a HostType; -1 for one the list does not offer.
+int TypeIndexOf(int32_t hostType, bool proxy) {
+    if (hostType == kSsh2EntryHostType) return kSsh;
+    if (hostType == 0) return proxy ? kTelnetProxy : kTelnet;
+    for (int i = 0; i < static_cast<int>(std::size(kTypes)); ++i) {
+        if (kTypes[i].hostType == hostType) return i;
+    }
+    return -1;
+}
 
 int32_t LeadingNumber(std::string_view text) {
     int32_t value = 0;
@@ -64,6 +85,7 @@ void ShowIndex(QComboBox* box, int32_t index) {
 }
 
 constexpr const char* kPortNames[] = {"Telnet", "Echo"};
+constexpr const char* kSshPortNames[] = {"SSH"};
 
 } // namespace
 
@@ -73,11 +95,17 @@ CPageTrans::CPageTrans(CSettingsSheet& sheet)
       fields_(new QStackedWidget(this)) {
     auto* rows = new QVBoxLayout(this);
     AddCheck(rows, {P::KeepSession, "Keep Session for Long Idle Time"});
+    auto* typeRow = new QHBoxLayout;
+    rows->addLayout(typeRow);
     auto* typeForm = new QFormLayout;
-    rows->addLayout(typeForm);
+    typeRow->addLayout(typeForm, 1);
     type_->setObjectName("transportType");
     for (const TransportChoice& type : kTypes) type_->addItem(type.caption);
     typeForm->addRow("Transportation Type:", type_);
+    auto* addressBook = new QPushButton("Address Book...", this);
+    addressBook->setObjectName("addressBook");
+    connect(addressBook, &QPushButton::clicked, this, &CPageTrans::UseAddressBook);
+    typeRow->addWidget(addressBook);
     rows->addWidget(fields_);
     rows->addStretch(1);
 
@@ -126,9 +154,31 @@ CPageTrans::CPageTrans(CSettingsSheet& sheet)
     modemForm->addRow("Number:", number_);
     fields_->addWidget(modem);
 
+    auto* shell = new QWidget(fields_);
+    auto* shellForm = new QFormLayout(shell);
+    shellCommand_ = new QLineEdit(shell);
+    shellCommand_->setObjectName("shellCommand");
+    shellCommand_->setPlaceholderText("(your login shell)");
+    shellForm->addRow("Command:", shellCommand_);
+    fields_->addWidget(shell);
+
+    auto* ssh = new QWidget(fields_);
+    auto* sshForm = new QFormLayout(ssh);
+    sshHost_ = Editable(ssh, "sshHost", {});
+    for (const std::string& host : RecentHosts(Sheet().Context().profile).Load()) {
+        sshHost_->addItem(QString::fromStdString(host));
+    }
+    sshPort_ = Editable(ssh, "sshPort", kSshPortNames);
+    sshUser_ = new QLineEdit(ssh);
+    sshUser_->setObjectName("sshUser");
+    sshForm->addRow("Host:", sshHost_);
+    sshForm->addRow("Port:", sshPort_);
+    sshForm->addRow("User:", sshUser_);
+    fields_->addWidget(ssh);
+
     connect(type_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        fields_->setCurrentIndex(index >= 0 ? kTypes[index].fields : kNoFields);
         if (index < 0) return;
-        fields_->setCurrentIndex(kTypes[index].fields);
         proxy_->setEnabled(index == kTelnetProxy);
         proxyPort_->setEnabled(index == kTelnetProxy);
     });
@@ -138,14 +188,8 @@ bool CPageTrans::Exchange(ExchangeDirection direction) {
     SettingsStore& s = Working();
     if (direction == ExchangeDirection::Load) {
         const int32_t hostType = s.GetNumber(P::HostType);
-        int index = kLocal;
-        for (int i = 0; i < static_cast<int>(std::size(kTypes)); ++i) {
-            if (kTypes[i].hostType == hostType) {
-                index = i;
-                break;
-            }
-        }
-        if (index == kTelnet && !s.GetString(P::Proxy).empty()) index = kTelnetProxy;
+        loadedHostType_ = hostType;
+        const int index = TypeIndexOf(hostType, !s.GetString(P::Proxy).empty());
         type_->setCurrentIndex(index);
         const QString hostName = QString::fromStdString(s.GetString(P::HostName));
         host_->setText(hostType == 0 ? hostName : QString());
@@ -164,6 +208,13 @@ bool CPageTrans::Exchange(ExchangeDirection direction) {
         const bool modem = hostType == 3;
         if (modem_->count() > 0) ShowIndex(modem_, modem ? s.GetNumber(P::Port) : 0);
         number_->setText(modem ? hostName : QString());
+        shellCommand_->setText(index == kLocalShell ? hostName : QString());
+        const bool ssh = index == kSsh;
+        sshHost_->setEditText(ssh ? hostName : QString());
+        const int32_t sshPort = ssh ? s.GetNumber(P::Port) : 0;
+        sshPort_->setEditText(
+            QString::fromStdString(PortToText(sshPort > 0 ? sshPort : CSshTransport::kDefaultPort)));
+        sshUser_->setText(ssh ? QString::fromStdString(s.GetString(P::SshUser)) : QString());
         return true;
     }
 
@@ -198,11 +249,50 @@ bool CPageTrans::Exchange(ExchangeDirection direction) {
         s.SetString(P::HostName, number_->text().trimmed().toStdString());
         s.SetNumber(P::Port, std::max(modem_->currentIndex(), 0));
         break;
+    case kLocalShell:
+    case kSsh: {
+        ConnectionEntries entries;
+        entries.shellCommand = shellCommand_->text().toStdString(); // spaces as typed
+        entries.sshHost = sshHost_->currentText().trimmed().toStdString();
+        entries.sshPort = sshPort_->currentText().trimmed().toStdString();
+        entries.sshUser = sshUser_->text().trimmed().toStdString();
+        const auto kind = index == kSsh ? ConnectionKind::Ssh : ConnectionKind::LocalShell;
+        if (const std::optional<int> refusal = SetConnection(kind, entries, s)) {
+            Tell(*refusal);
+            return false;
+        }
+        // An SSH2 entry's session stays one: rewriting its type would be a change.
+        if (index == kSsh && loadedHostType_ == kSsh2EntryHostType) {
+            s.SetNumber(P::HostType, kSsh2EntryHostType);
+        }
+        return true;
+    }
     default:
         break;
     }
     s.SetNumber(P::HostType, kTypes[index].hostType);
     return true;
+}
+
+// The address book's Connect fills the working copy as it would a new
+// session (template, type, address, login script); the page then shows it.
+void CPageTrans::UseAddressBook() {
+    const SettingsSheetContext& context = Sheet().Context();
+    CAddressBookDlg book(context.addressBook, context.templates.Names(), User(), this);
+    if (book.exec() != QDialog::Accepted || !book.Chosen()) return;
+    // On a copy: an entry refused after its template was loaded changes nothing.
+    SettingsStore settings;
+    settings.CopyFrom(Working());
+    KeyMap keys = Sheet().Keys();
+    if (!ApplyAddressBookEntry(*book.Chosen(), context.templates, settings, keys, User())) return;
+    // As Connect would, an entry of a kind without a transport (SSH1) is refused.
+    if (TypeIndexOf(settings.GetNumber(P::HostType), false) < 0) {
+        Tell(Msg::ConnectionNotSupported);
+        return;
+    }
+    Working().CopyFrom(settings);
+    Sheet().Keys() = keys;
+    ExchangeData(ExchangeDirection::Load);
 }
 
 } // namespace tamsivane

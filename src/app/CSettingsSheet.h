@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "config/AddressBook.h"
 #include "config/SessionSettings.h"
 #include "keyboard/KeyMap.h"
 
@@ -30,6 +31,8 @@ struct SettingsSheetContext {
     // The print setup on the working copy ("Setup..." on the Print page);
     // the button is disabled while there is none.
     std::function<void(SettingsStore&, QWidget* parent)> printSetup;
+    // The address book the Communication page fills itself from.
+    AddressBookPaths addressBook = DiscoverAddressBook();
 };
 
 class CSettingsSheet final : public QDialog {

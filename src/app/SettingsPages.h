@@ -186,6 +186,9 @@ protected:
     bool Exchange(ExchangeDirection direction) override;
 
 private:
+    // "Address Book...": an entry chosen with Connect fills the page.
+    void UseAddressBook();
+
     QComboBox* type_;
     QStackedWidget* fields_;
     QLineEdit* host_;
@@ -200,6 +203,11 @@ private:
     QComboBox* flowControl_;
     QComboBox* modem_;
     QLineEdit* number_;
+    QLineEdit* shellCommand_;
+    QComboBox* sshHost_;
+    QComboBox* sshPort_;
+    QLineEdit* sshUser_;
+    int32_t loadedHostType_ = 0;
 };
 
 class CPageButtons final : public CSettingsPage {

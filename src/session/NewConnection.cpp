@@ -54,8 +54,7 @@ std::optional<int32_t> TelnetPort(std::string_view text) {
     return port > 0 ? std::optional<int32_t>(port) : std::nullopt;
 }
 
-std::optional<int> ApplyTelnet(const ConnectionEntries& e, bool proxy, SettingsStore& s,
-                               AppProfile& profile) {
+std::optional<int> SetTelnet(const ConnectionEntries& e, bool proxy, SettingsStore& s) {
     if (proxy ? e.host.empty() || e.proxyHost.empty() : e.host.empty()) {
         return proxy ? Msg::NoProxyHost : Msg::NoHost;
     }
@@ -68,16 +67,10 @@ std::optional<int> ApplyTelnet(const ConnectionEntries& e, bool proxy, SettingsS
     s.SetString(P::Proxy, proxy ? e.proxyHost : std::string());
     if (proxy) s.SetNumber(P::Speed, *proxyPort); // the proxy's port travels in Speed
     s.SetNumber(P::HostType, kTelnet);
-    RecentHosts(profile).Add(e.host);
-    profile.SetString(kSection, "TelnetPort", e.port);
-    if (proxy) {
-        profile.SetString(kSection, "Proxy", e.proxyHost);
-        profile.SetString(kSection, "ProxyPort", e.proxyPort);
-    }
     return std::nullopt;
 }
 
-std::optional<int> ApplySerial(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+std::optional<int> SetSerial(const ConnectionEntries& e, SettingsStore& s) {
     const auto port = ParseCommPort(e.commPort);
     if (!port) return Msg::BadCommPort;
     const auto speed = ParseBaudRate(e.baudRate);
@@ -89,36 +82,19 @@ std::optional<int> ApplySerial(const ConnectionEntries& e, SettingsStore& s, App
     s.SetNumber(P::DataLength, e.dataBits + 6);
     s.SetNumber(P::FlowControl, e.flowControl);
     s.SetNumber(P::HostType, kSerial);
-    profile.SetString(kSection, "CommPort", e.commPort);
-    profile.SetString(kSection, "BaudRate", e.baudRate);
-    profile.SetInt(kSection, "DataLength", e.dataBits);
-    profile.SetInt(kSection, "Parity", e.parity);
-    profile.SetInt(kSection, "StopBits", e.stopBits);
-    profile.SetInt(kSection, "FlowControl", e.flowControl);
     return std::nullopt;
 }
 
-std::optional<int> ApplyModem(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+std::optional<int> SetModem(const ConnectionEntries& e, SettingsStore& s) {
     if (e.modem < 0) return Msg::NoModem;
     if (!IsValidPhoneNumber(e.phoneNumber)) return Msg::BadPhoneNumber;
     s.SetNumber(P::HostType, kModem);
     s.SetNumber(P::Port, e.modem);
     s.SetString(P::HostName, e.phoneNumber);
-    profile.SetInt(kSection, "ModemID", e.modem);
-    profile.SetString(kSection, "PhoneNum", e.phoneNumber);
-    RecentPhoneNumbers(profile).Add(e.phoneNumber);
     return std::nullopt;
 }
 
-std::optional<int> ApplyLocalShell(const ConnectionEntries& e, SettingsStore& s,
-                                   AppProfile& profile) {
-    s.SetString(P::HostName, e.shellCommand);
-    s.SetNumber(P::HostType, kShell);
-    profile.SetString(kSection, "ShellCommand", e.shellCommand);
-    return std::nullopt;
-}
-
-std::optional<int> ApplySsh(const ConnectionEntries& e, SettingsStore& s, AppProfile& profile) {
+std::optional<int> SetSsh(const ConnectionEntries& e, SettingsStore& s) {
     if (e.sshHost.empty()) return Msg::NoHost;
     const auto port = TelnetPort(e.sshPort);
     if (!port) return Msg::BadSshPort;
@@ -126,10 +102,46 @@ std::optional<int> ApplySsh(const ConnectionEntries& e, SettingsStore& s, AppPro
     s.SetNumber(P::Port, *port);
     s.SetString(P::SshUser, e.sshUser);
     s.SetNumber(P::HostType, kSsh);
-    RecentHosts(profile).Add(e.sshHost);
-    profile.SetString(kSection, "SshPort", e.sshPort);
-    profile.SetString(kSection, "SshUser", e.sshUser);
     return std::nullopt;
+}
+
+// The entries the next New Connection dialog starts from.
+void Remember(ConnectionKind kind, const ConnectionEntries& e, AppProfile& profile) {
+    switch (kind) {
+    case ConnectionKind::Telnet:
+    case ConnectionKind::TelnetProxy:
+        RecentHosts(profile).Add(e.host);
+        profile.SetString(kSection, "TelnetPort", e.port);
+        if (kind == ConnectionKind::TelnetProxy) {
+            profile.SetString(kSection, "Proxy", e.proxyHost);
+            profile.SetString(kSection, "ProxyPort", e.proxyPort);
+        }
+        break;
+    case ConnectionKind::Serial:
+        profile.SetString(kSection, "CommPort", e.commPort);
+        profile.SetString(kSection, "BaudRate", e.baudRate);
+        profile.SetInt(kSection, "DataLength", e.dataBits);
+        profile.SetInt(kSection, "Parity", e.parity);
+        profile.SetInt(kSection, "StopBits", e.stopBits);
+        profile.SetInt(kSection, "FlowControl", e.flowControl);
+        break;
+    case ConnectionKind::Modem:
+        profile.SetInt(kSection, "ModemID", e.modem);
+        profile.SetString(kSection, "PhoneNum", e.phoneNumber);
+        RecentPhoneNumbers(profile).Add(e.phoneNumber);
+        break;
+    case ConnectionKind::LocalShell:
+        profile.SetString(kSection, "ShellCommand", e.shellCommand);
+        break;
+    case ConnectionKind::Ssh:
+        RecentHosts(profile).Add(e.sshHost);
+        profile.SetString(kSection, "SshPort", e.sshPort);
+        profile.SetString(kSection, "SshUser", e.sshUser);
+        break;
+    case ConnectionKind::Local:
+    case ConnectionKind::Debug:
+        break;
+    }
 }
 
 } // namespace
@@ -189,25 +201,35 @@ ConnectionEntries LoadLastEntries(const AppProfile& profile) {
     return e;
 }
 
+std::optional<int> SetConnection(ConnectionKind kind, const ConnectionEntries& e,
+                                 SettingsStore& settings) {
+    switch (kind) {
+    case ConnectionKind::Telnet: return SetTelnet(e, false, settings);
+    case ConnectionKind::TelnetProxy: return SetTelnet(e, true, settings);
+    case ConnectionKind::Serial: return SetSerial(e, settings);
+    case ConnectionKind::Modem: return SetModem(e, settings);
+    case ConnectionKind::Local: settings.SetNumber(P::HostType, kLoopback); break;
+    case ConnectionKind::Debug: settings.SetNumber(P::HostType, kDebug); break;
+    case ConnectionKind::LocalShell:
+        settings.SetString(P::HostName, e.shellCommand);
+        settings.SetNumber(P::HostType, kShell);
+        break;
+    case ConnectionKind::Ssh: return SetSsh(e, settings);
+    }
+    return std::nullopt;
+}
+
 std::optional<int> ApplyConnection(const ConnectionEntries& e, SettingsStore& settings,
                                    AppProfile& profile) {
     const auto& offered = OfferedConnectionTypes();
     const bool chosen = e.type >= 0 && e.type < static_cast<int>(offered.size());
-    std::optional<int> message;
     if (chosen) {
-        switch (*ConnectionKindByName(offered[e.type])) {
-        case ConnectionKind::Telnet: message = ApplyTelnet(e, false, settings, profile); break;
-        case ConnectionKind::TelnetProxy: message = ApplyTelnet(e, true, settings, profile); break;
-        case ConnectionKind::Serial: message = ApplySerial(e, settings, profile); break;
-        case ConnectionKind::Modem: message = ApplyModem(e, settings, profile); break;
-        case ConnectionKind::Local: settings.SetNumber(P::HostType, kLoopback); break;
-        case ConnectionKind::Debug: settings.SetNumber(P::HostType, kDebug); break;
-        case ConnectionKind::LocalShell: message = ApplyLocalShell(e, settings, profile); break;
-        case ConnectionKind::Ssh: message = ApplySsh(e, settings, profile); break;
-        }
+        const ConnectionKind kind = *ConnectionKindByName(offered[e.type]);
+        if (const std::optional<int> message = SetConnection(kind, e, settings)) return message;
+        Remember(kind, e, profile);
     }
-    if (!message) profile.SetInt(kSection, "Type", chosen ? e.type : -1);
-    return message;
+    profile.SetInt(kSection, "Type", chosen ? e.type : -1);
+    return std::nullopt;
 }
 
 } // namespace tamsivane

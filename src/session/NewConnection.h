@@ -55,6 +55,12 @@ struct ConnectionEntries {
 // comes from RecentHosts).
 ConnectionEntries LoadLastEntries(const AppProfile& profile);
 
+// Checks the entries of one kind of connection and sets the session's
+// parameters from them; otherwise returns the number of the message for
+// the user and changes nothing.  The profile is not touched.
+std::optional<int> SetConnection(ConnectionKind kind, const ConnectionEntries& entries,
+                                 SettingsStore& settings);
+
 // Checks the chosen type's entries; on success sets the session's
 // parameters, remembers the entries in the profile and returns nullptr,
 // otherwise returns the number of the message for the user and changes

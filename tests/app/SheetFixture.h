@@ -34,7 +34,10 @@ protected:
 
     CSettingsSheet& Open(bool withSession = true) {
         sheet = std::make_unique<CSettingsSheet>(
-            settings, keys, SettingsSheetContext{templates, user, profile, withSession, {}});
+            settings, keys,
+            SettingsSheetContext{templates, user, profile, withSession, {},
+                                 AddressBookPaths{folder.File(kAddressBookFile),
+                                                  folder.File(kAddressBookFile)}});
         sheet->show();
         return *sheet;
     }

@@ -311,6 +311,109 @@ TEST_F(SheetTest, CommunicationPageByTransportType) {
     EXPECT_EQ(Result().GetNumber(P::HostType), 2);
 }
 
+TEST_F(SheetTest, CommunicationPageLocalShellAndSsh) {
+    RecentHosts(profile).Add("recent.example");
+    Open();
+    Show("Communication");
+    Choose("transportType", "SSH");
+    EXPECT_NE(Find<QComboBox>("sshHost")->findText("recent.example"), -1);
+    EXPECT_EQ(Find<QComboBox>("sshPort")->currentText(), "SSH");
+    Find<QComboBox>("sshHost")->setEditText("");
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoHost));
+    Find<QComboBox>("sshHost")->setEditText("example.net");
+    Find<QComboBox>("sshPort")->setEditText("22x");
+    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadSshPort));
+    EXPECT_TRUE(sheet->isVisible());
+    Find<QComboBox>("sshPort")->setEditText("2200");
+    Type("sshUser", "bob");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::HostType), 8);
+    EXPECT_EQ(Result().GetString(P::HostName), "example.net");
+    EXPECT_EQ(Result().GetNumber(P::Port), 2200);
+    EXPECT_EQ(Result().GetString(P::SshUser), "bob");
+
+    Open();
+    Show("Communication");
+    Choose("transportType", "Local Shell");
+    EXPECT_EQ(Find<QLineEdit>("shellCommand")->text(), "");
+    Type("shellCommand", "top -d 1");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::HostType), 7);
+    EXPECT_EQ(Result().GetString(P::HostName), "top -d 1");
+    settings.CopyFrom(Result());
+    Open();
+    Show("Communication");
+    EXPECT_EQ(Find<QComboBox>("transportType")->currentText(), "Local Shell");
+    EXPECT_EQ(Find<QLineEdit>("shellCommand")->text(), "top -d 1");
+}
+
+TEST_F(SheetTest, CommunicationPageKeepsTypesItDoesNotOffer) {
+    // An SSH2 address-book entry's session shows as SSH and stays type 5.
+    settings.SetNumber(P::HostType, 5);
+    settings.SetString(P::HostName, "box");
+    settings.SetNumber(P::Port, 2022);
+    settings.SetString(P::SshUser, "ann");
+    Open();
+    Show("Communication");
+    EXPECT_EQ(Find<QComboBox>("transportType")->currentText(), "SSH");
+    EXPECT_EQ(Find<QComboBox>("sshHost")->currentText(), "box");
+    EXPECT_EQ(Find<QComboBox>("sshPort")->currentText(), "2022");
+    EXPECT_EQ(Find<QLineEdit>("sshUser")->text(), "ann");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::HostType), 5);
+    EXPECT_EQ(Result().GetNumber(P::Port), 2022);
+
+    // SSH1 and Debug have no entry: nothing is shown and nothing changes.
+    for (const int32_t hostType : {4, 6}) {
+        settings.SetNumber(P::HostType, hostType);
+        Open();
+        Show("Communication");
+        EXPECT_EQ(Find<QComboBox>("transportType")->currentIndex(), -1);
+        EXPECT_EQ(ClickOk(), "");
+        EXPECT_EQ(Result().GetNumber(P::HostType), hostType);
+        EXPECT_EQ(Result().GetString(P::HostName), "box");
+    }
+}
+
+TEST_F(SheetTest, CommunicationPageFillsItselfFromTheAddressBook) {
+    SettingsStore saved;
+    saved.SetString(P::Title, "from template");
+    ASSERT_TRUE(templates.Save("lab", saved, KeyMap()));
+    WriteAddressBook(folder, {{"ssh box", "SSH2", "box:2022", "lab", "term.Send('x');\r\n"},
+                              {"dial", "Modem", "555-1234", "", ""},
+                              {"old", "SSH1", "relic", "", ""}});
+    Open();
+    Show("Communication");
+    WhenModal<CAddressBookDlg>([](CAddressBookDlg& book) { ConnectSite(book, "old"); });
+    Click("Address Book...");
+    EXPECT_EQ(LastMessage(), ResourceString(Msg::ConnectionNotSupported));
+    EXPECT_EQ(Find<QComboBox>("transportType")->currentText(), "Telnet");
+
+    WhenModal<CAddressBookDlg>([](CAddressBookDlg& book) { ConnectSite(book, "ssh box"); });
+    Click("Address Book...");
+    EXPECT_EQ(Find<QComboBox>("transportType")->currentText(), "SSH");
+    EXPECT_EQ(Find<QComboBox>("sshHost")->currentText(), "box");
+    EXPECT_EQ(Find<QComboBox>("sshPort")->currentText(), "2022");
+    Show("General"); // the entry's template reached the other pages
+    EXPECT_EQ(Find<QLineEdit>("Title")->text(), "from template");
+    Show("Communication");
+    WhenModal<CAddressBookDlg>([](CAddressBookDlg& book) { book.reject(); });
+    Click("Address Book...");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::HostType), 5);
+    EXPECT_EQ(Result().GetString(P::HostName), "box");
+    EXPECT_EQ(Result().GetNumber(P::Port), 2022);
+    EXPECT_EQ(Result().GetString(P::Script), "term.Send('x');\r\n");
+    EXPECT_EQ(Result().GetNumber(P::LoginScript), 1);
+
+    Open();
+    Show("Communication");
+    WhenModal<CAddressBookDlg>([](CAddressBookDlg& book) { ConnectSite(book, "dial"); });
+    Click("Address Book...");
+    EXPECT_EQ(Find<QComboBox>("transportType")->currentText(), "Modem");
+    EXPECT_EQ(Find<QLineEdit>("number")->text(), "555-1234");
+}
+
 TEST_F(SheetTest, ButtonsPage) {
     Open();
     Show("Buttons");
