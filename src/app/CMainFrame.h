@@ -135,6 +135,9 @@ public:
     // The VT Keyboard tool window while it is open, else nullptr.
     CVtKeyboardWnd* VtKeyboard() const;
 
+    // What a settings sheet opened from this window works with.
+    SettingsSheetContext SheetContext();
+
     AppProfile& Profile() const { return profile_; }
     UserInteraction& User() const { return user_; }
 
@@ -173,7 +176,6 @@ private:
     void RunScriptCommand();
     // Connection: Settings... (the settings sheet).
     void SettingsCommand();
-    SettingsSheetContext SheetContext();
     // Edit: Record Macro (starts recording; the second time saves the macro).
     void RecordMacroCommand();
     void ButtonCommand(int id);

@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "app/CAddressBookDlg.h"
+#include "app/CMainFrame.h"
 #include "app/CModemListDlg.h"
 #include "app/SettingsCommands.h"
 #include "app/StdText.h"
@@ -20,6 +21,7 @@
 #include "config/RecentList.h"
 #include "config/ResourceStrings.h"
 #include "session/AddressBookSession.h"
+#include "config/Templates.h"
 #include "session/CVT420Doc.h"
 
 namespace tamsivane {
@@ -102,8 +104,10 @@ CNewConnectionDlg::CNewConnectionDlg(CVT420Doc& doc, const Templates& templates,
     auto* settings = new QPushButton(tr("&Settings..."), this);
     settings->setObjectName("settings");
     connect(settings, &QPushButton::clicked, this, [this] {
-        EditSessionSettings(doc_, {}, SettingsSheetContext{templates_, user_, profile_, true, {}},
-                            this);
+        EditSessionSettings(
+            doc_, {},
+            SettingsSheetContext{templates_, user_, profile_, true, printSetup_, addressBook_},
+            this);
     });
     auto* addressBook = new QPushButton(tr("&Address Book"), this);
     addressBook->setObjectName("addressBook");
@@ -323,6 +327,21 @@ void CNewConnectionDlg::accept() {
         return;
     }
     QDialog::accept();
+}
+
+void RunNewConnection(CMainFrame& frame, const Templates& templates) {
+    std::shared_ptr<CVT420Doc> doc = frame.CreateDocument();
+    bool loaded;
+    {
+        std::lock_guard lock(doc->Lock());
+        loaded = templates.Load(kDefaultTemplate, doc->Emulator().Settings(), doc->Keys());
+    }
+    if (!loaded) frame.User().Notify(Msg::CannotLoadTemplate);
+    CNewConnectionDlg dialog(*doc, templates, frame.Profile(), frame.User(), &frame);
+    const SettingsSheetContext context = frame.SheetContext();
+    dialog.SetAddressBookFile(context.addressBook);
+    dialog.SetPrintSetup(context.printSetup);
+    if (dialog.exec() == QDialog::Accepted) frame.OpenPreparedSession(std::move(doc));
 }
 
 } // namespace tamsivane

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
 #include "config/AddressBook.h"
@@ -23,6 +24,7 @@ class QStackedWidget;
 
 namespace tamsivane {
 
+class CMainFrame;
 class CVT420Doc;
 
 class CNewConnectionDlg final : public QDialog {
@@ -34,6 +36,10 @@ public:
 
     // Where the address book is kept (found with the program's data unless set).
     void SetAddressBookFile(AddressBookPaths paths) { addressBook_ = std::move(paths); }
+    // The print setup that "Settings..." offers on its Print page.
+    void SetPrintSetup(std::function<void(SettingsStore&, QWidget*)> setup) {
+        printSetup_ = std::move(setup);
+    }
 
     void accept() override;
 
@@ -60,6 +66,7 @@ private:
     AppProfile& profile_;
     UserNotifier& user_;
     AddressBookPaths addressBook_ = DiscoverAddressBook();
+    std::function<void(SettingsStore&, QWidget*)> printSetup_;
 
     QComboBox* type_;
     QStackedWidget* pages_;
@@ -83,5 +90,9 @@ private:
     QComboBox* sshPort_ = nullptr;
     QLineEdit* sshUser_ = nullptr;
 };
+
+// Connection: New...: a session from the "default" template, the dialog on
+// it, then the session's window in frame (nothing after Cancel).
+void RunNewConnection(CMainFrame& frame, const Templates& templates);
 
 } // namespace tamsivane

@@ -64,22 +64,6 @@ void ShowRecentFiles(CMainFrame& frame, AppProfile& profile) {
     frame.SetRecentFiles(paths);
 }
 
-// Connection: New...: the "default" template, the New Connection dialog on
-// it, then the session.
-void NewConnection(CMainFrame& frame, const Templates& templates, AppProfile& profile,
-                   UserInteraction& user) {
-    std::shared_ptr<CVT420Doc> doc = frame.CreateDocument();
-    bool loaded;
-    {
-        std::lock_guard lock(doc->Lock());
-        loaded = templates.Load(kDefaultTemplate, doc->Emulator().Settings(), doc->Keys());
-    }
-    if (!loaded) user.Notify(Msg::CannotLoadTemplate);
-    CNewConnectionDlg dialog(*doc, templates, profile, user, &frame);
-    dialog.SetAddressBookFile(frame.AddressBookFile());
-    if (dialog.exec() == QDialog::Accepted) frame.OpenPreparedSession(std::move(doc));
-}
-
 // The session the command line asks for; the session of a setup file, whose
 // window state the main window takes, or nullptr.
 CVT420Doc* OpenRequested(CMainFrame& frame, const StartupRequest& request) {
@@ -177,7 +161,7 @@ int RunDesktop(const QStringList& arguments) {
         RecentFiles(profile).Add(ToLocal(path));
         ShowRecentFiles(frame, profile);
     });
-    frame.SetNewConnectionHandler([&] { NewConnection(frame, templates, profile, user); });
+    frame.SetNewConnectionHandler([&] { RunNewConnection(frame, templates); });
     DefaultHandlers(XdgFolders::FromEnvironment())
         .ClaimUnset(kDesktopEntry, {"application/x-tamsivane-setup", "x-scheme-handler/telnet"});
 

@@ -178,6 +178,55 @@ TEST_F(SettingsSessionTest, SaveSettingsAsTemplateRefusesNamesOutsideTheFolder) 
     EXPECT_TRUE(std::filesystem::exists(folder.File("mine.qzv")));
 }
 
+TEST_F(SettingsSessionTest, PrintSetupWorksOnTheWorkingCopy) {
+    CChildFrame* child = OpenLoopback();
+    ASSERT_NE(child, nullptr);
+    CVT420Doc& doc = child->Document();
+    const auto sessionPrinter = [&] {
+        std::lock_guard lock(doc.Lock());
+        return doc.Emulator().Settings().GetString(P::PrinterName);
+    };
+    QWidget* setupParent = nullptr;
+    frame->SetPrintSetup([&](SettingsStore& working, QWidget* parent) {
+        setupParent = parent;
+        working.SetNumber(P::DefaultPrinter, 0);
+        working.SetString(P::PrinterName, "Lab");
+    });
+    RunSettingsCommand([&](CSettingsSheet& sheet) {
+        Show(sheet, "Print");
+        Click(sheet, "Setup...");
+        EXPECT_EQ(setupParent, sheet.Page("Print"));
+        EXPECT_EQ(sheet.Page("Print")->findChild<QLineEdit*>("printer")->text(), "Lab");
+        EXPECT_NE(sessionPrinter(), "Lab"); // not before OK
+        Close(sheet, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(sessionPrinter(), "Lab");
+    std::lock_guard lock(doc.Lock());
+    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::DefaultPrinter), 0);
+}
+
+TEST_F(SettingsSessionTest, AnotherTransportOnALiveSessionAsksForAReconnect) {
+    CChildFrame* child = OpenLoopback();
+    ASSERT_NE(child, nullptr);
+    CVT420Doc& doc = child->Document();
+    RunSettingsCommand([&](CSettingsSheet& sheet) {
+        Show(sheet, "Communication");
+        Close(sheet, QDialogButtonBox::Ok);
+    });
+    EXPECT_TRUE(user.Messages().empty()); // nothing changed, nothing to say
+    RunSettingsCommand([&](CSettingsSheet& sheet) {
+        Show(sheet, "Communication");
+        auto* type = sheet.Page("Communication")->findChild<QComboBox*>("transportType");
+        type->setCurrentIndex(type->findText("Local Shell"));
+        Close(sheet, QDialogButtonBox::Ok);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !user.Messages().empty(); }, 5000));
+    EXPECT_EQ(user.Messages().back(), ResourceString(Msg::RestartForSettings));
+    EXPECT_EQ(doc.ConnectionState(), TransportState::Connected);
+    std::lock_guard lock(doc.Lock());
+    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::HostType), 7);
+}
+
 // A shell behind telnetd, changed through the sheet while it runs.
 TEST_F(SettingsSessionTest, ChangesReachTheHostOfALiveTelnetSession) {
     ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
