@@ -69,6 +69,8 @@ protected:
         EXPECT_EQ(session.Messages(), std::vector<int>{Msg::CannotConnect});
         EXPECT_NE(session.ScreenText().find(reason), std::string::npos) << session.ScreenText();
         EXPECT_NE(session.LastMessage().find("\n" + reason), std::string::npos);
+        // The end is reported after the state has changed: wait for it, then once only.
+        EXPECT_TRUE(session.WaitFor([&] { return session.EndCount() > 0; }));
         EXPECT_EQ(session.EndCount(), 1);
     }
 
