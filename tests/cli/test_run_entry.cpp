@@ -2,15 +2,13 @@
 // beside the program, as the desktop's Connect opens it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
+#include "RunCli.h"
 #include "ScopedVariable.h"
 #include "SshPeers.h"
 #include "TempFolder.h"
@@ -33,22 +31,9 @@ protected:
     void WriteBook(const std::string& text) {
         std::ofstream(folder_.File("AddrBook.Txt"), std::ios::binary) << text;
     }
-    struct Result {
-        int status;
-        std::string output;
-        std::string errors;
-    };
-    Result Run(const std::string& arguments) {
-        const std::string out = folder_.File("out.txt");
-        const std::string err = folder_.File("err.txt");
-        const int status = std::system((folder_.File("tamsivane-cli") + " run " + arguments + " >" +
-                                        out + " 2>" + err + " </dev/null")
-                                           .c_str());
-        const auto read = [](const std::string& path) {
-            std::ifstream in(path, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        };
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(out), read(err)};
+    CliResult Run(const std::string& arguments) {
+        return RunCliWithErrors("run " + arguments, folder_.File("err.txt"),
+                                folder_.File("tamsivane-cli"));
     }
 
     TempFolder folder_;
@@ -56,7 +41,7 @@ protected:
 
 TEST_F(RunEntryTest, AnUnknownNameIsAUsageError) {
     WriteBook("known\r\nTelnet\r\nhost\r\n\r\n##No Script\r\n");
-    const Result result = Run("--entry 'no such host' --dump none");
+    const CliResult result = Run("--entry 'no such host' --dump none");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.errors, "No address book entry named no such host.\n");
 }
@@ -68,7 +53,7 @@ TEST_F(RunEntryTest, AnEntryConnectsAndRunsItsLoginScript) {
     WriteBook("login host\r\nTELNET\r\n127.0.0.1:" + std::to_string(server.Port()) +
               "\r\n\r\n##Start Script\r\nterm.Wait('login:');\r\nterm.Send('alice<CR>');\r\n"
               "term.Wait('Password:');\r\nterm.Send('secret<CR>');\r\n##End Script\r\n");
-    const Result result = Run("--entry 'login host' --timeout 20");
+    const CliResult result = Run("--entry 'login host' --timeout 20");
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.output.find("Welcome"), std::string::npos) << result.output;
 }
@@ -87,7 +72,7 @@ TEST_F(RunEntryTest, AnSshTwoEntryOpensAnSshSession) {
     ASSERT_TRUE(server.Start()) << server.Log();
     WriteBook("secure\r\nSSH2\r\n127.0.0.1:" + std::to_string(server.Port()) +
               "\r\n\r\n##No Script\r\n");
-    const Result result =
+    const CliResult result =
         Run("--entry secure --ssh-accept-new --send 'echo entry-$((6*7)); exit<CR>' --timeout 30");
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.output.find("entry-42"), std::string::npos) << result.output;
@@ -95,7 +80,7 @@ TEST_F(RunEntryTest, AnSshTwoEntryOpensAnSshSession) {
 
 TEST_F(RunEntryTest, AnSshOneEntryIsNotSupported) {
     WriteBook("old\r\nSSH1\r\nhost\r\n\r\n##No Script\r\n");
-    const Result result = Run("--entry old --dump none");
+    const CliResult result = Run("--entry old --dump none");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.errors, "This kind of connection is not supported.\n");
 }

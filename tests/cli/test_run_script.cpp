@@ -17,23 +17,13 @@ namespace {
 
 class RunScriptTest : public ::testing::Test {
 protected:
-    struct Result {
-        int status;
-        std::string output;
-        std::string errors;
-    };
-
     std::string WriteScript(const std::string& text) {
         const std::string path = folder_.File("script" + std::to_string(++scripts_) + ".wbq");
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    Result Run(const std::string& arguments) {
-        const std::string errors = folder_.File("stderr.txt");
-        const CliResult cli = RunCli("run " + arguments + " 2>" + errors + " </dev/null");
-        std::ifstream in(errors, std::ios::binary);
-        return {cli.status, cli.output,
-                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
+    CliResult Run(const std::string& arguments) {
+        return RunCliWithErrors("run " + arguments, folder_.File("stderr.txt"));
     }
     static std::string Target(const ListeningProgram& server) {
         return "--host 127.0.0.1 --port " + std::to_string(server.Port());
@@ -58,7 +48,7 @@ TEST_F(RunScriptTest, AutomatesAShellOnTheTelnetServer) {
         "page = term.Screen(1, 1, 24, 80);\n"
         "if (page.Find('sum=42') < 0) fail = 1 / 0;\n"
         "term.Send('exit<CR>');\n");
-    const Result result = Run(Target(server) + " --script " + script + " --timeout 30");
+    const CliResult result = Run(Target(server) + " --script " + script + " --timeout 30");
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.output.find("sum=42"), std::string::npos) << result.output;
     EXPECT_EQ(result.errors, "");
@@ -66,7 +56,7 @@ TEST_F(RunScriptTest, AutomatesAShellOnTheTelnetServer) {
 
 TEST_F(RunScriptTest, AScriptErrorExitsWithThree) {
     const std::string script = WriteScript("term.Send('a');\nx = 1 / 0;\n");
-    const Result result = Run("--loopback --dump none --timeout 10 --script " + script);
+    const CliResult result = Run("--loopback --dump none --timeout 10 --script " + script);
     EXPECT_EQ(result.status, 3);
     EXPECT_EQ(result.errors,
               "Script Error:\n\n" + script +
@@ -75,28 +65,28 @@ TEST_F(RunScriptTest, AScriptErrorExitsWithThree) {
 
 TEST_F(RunScriptTest, TheTimeOutCancelsTheScript) {
     const std::string script = WriteScript("term.Wait('never');");
-    const Result result = Run("--loopback --dump none --timeout 0.5 --script " + script);
+    const CliResult result = Run("--loopback --dump none --timeout 0.5 --script " + script);
     EXPECT_EQ(result.status, 5);
     EXPECT_EQ(result.errors, "Script timed out.\n");
 }
 
 TEST_F(RunScriptTest, ScriptEndsTheRunAndTheScreenIsPrinted) {
     const std::string script = WriteScript("term.Send('done<CR><LF>');\nterm.Wait('<LF>');");
-    const Result result = Run("--loopback --timeout 30 --script " + script);
+    const CliResult result = Run("--loopback --timeout 30 --script " + script);
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(result.output.rfind("done\n", 0), 0u) << result.output;
 }
 
 TEST_F(RunScriptTest, ACommandsOutputStaysOutOfTheScreenPrint) {
     const std::string script = WriteScript("sys.System('echo from-command');");
-    const Result result = Run("--loopback --timeout 10 --script " + script);
+    const CliResult result = Run("--loopback --timeout 10 --script " + script);
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(result.output.find("from-command"), std::string::npos) << result.output;
     EXPECT_EQ(result.errors, "from-command\n");
 }
 
 TEST_F(RunScriptTest, AFileThatCannotBeReadIsReported) {
-    const Result result = Run("--loopback --dump none --timeout 5 --script /nonexistent.wbq");
+    const CliResult result = Run("--loopback --dump none --timeout 5 --script /nonexistent.wbq");
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.errors, "Cannot load script file.\n");
 }
@@ -105,9 +95,9 @@ TEST_F(RunScriptTest, LoginScriptRunsUnderRun) {
     ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
     ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", TAMSIVANE_FAKE_LOGIN});
     ASSERT_GT(server.Port(), 0);
-    const Result result = Run(Target(server) +
-                              " --set LoginScript=1 --set UserID=alice --set Password=secret"
-                              " --timeout 20");
+    const CliResult result = Run(Target(server) +
+                                    " --set LoginScript=1 --set UserID=alice --set Password=secret"
+                                    " --timeout 20");
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.output.find("Welcome"), std::string::npos) << result.output;
 }
