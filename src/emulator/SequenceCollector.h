@@ -1,12 +1,13 @@
 // Parameters and intermediates of an escape sequence, control sequence or
 // device control string as the parser collects them.  Bounded: at most 16
 // distinct intermediates and 32 parameters; further ones are ignored, and
-// parameter values saturate instead of overflowing.
+// parameter values saturate instead of overflowing.  A colon is kept as an
+// intermediate and also separates parameters: those after it are
+// sub-parameters of the one before (the colon form of extended colours).
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <span>
 
 namespace tamsivane {
 
@@ -22,35 +23,27 @@ public:
         intermediateCount_ = 0;
         parameterCount_ = 0;
         fresh_ = true;
+        colonBefore_ = false;
     }
 
-    // A byte of 0x20-0x3F: digit, semicolon, or an intermediate/private marker.
+    // A byte of 0x20-0x3F: digit, semicolon, colon, or an intermediate/private marker.
     void Collect(uint8_t byte) {
         if (byte >= '0' && byte <= '9') {
             if (fresh_) {
                 fresh_ = false;
-                if (parameterCount_ < kMaxParameters) {
-                    values_[parameterCount_] = 0;
-                    omitted_[parameterCount_] = false;
-                }
-                ++parameterCount_;
+                StartParameter(false);
             }
             if (parameterCount_ <= kMaxParameters) {
                 int32_t& v = values_[parameterCount_ - 1];
                 v = v < kSaturateFrom ? v * 10 + (byte - '0') : kMaxValue;
             }
-        } else if (byte == ';') {
-            if (fresh_) {
-                if (parameterCount_ < kMaxParameters) {
-                    values_[parameterCount_] = 0;
-                    omitted_[parameterCount_] = true;
-                }
-                ++parameterCount_;
-            } else {
-                fresh_ = true;
-            }
-        } else if (!Has(byte) && intermediateCount_ < kMaxIntermediates) {
-            intermediates_[intermediateCount_++] = byte;
+        } else if (byte == ';' || byte == ':') {
+            if (fresh_) StartParameter(true);
+            fresh_ = true;
+            colonBefore_ = byte == ':';
+            if (colonBefore_ && !Has(byte)) AddIntermediate(byte);
+        } else if (!Has(byte)) {
+            AddIntermediate(byte);
         }
         // Keep the count from growing without bound on endless parameter lists.
         if (parameterCount_ > kMaxParameters) parameterCount_ = kMaxParameters + 1;
@@ -76,20 +69,31 @@ public:
         return values_[i];
     }
     bool Omitted(int i) const { return i < 0 || i >= Count() || omitted_[i]; }
+    // The parameter followed a colon: it belongs to the one before.
+    bool IsSubParameter(int i) const { return i >= 0 && i < Count() && sub_[i]; }
     int Count() const { return parameterCount_ < kMaxParameters ? parameterCount_ : kMaxParameters; }
-    // The parameters from `first` on, an empty one as 0.
-    std::span<const int32_t> Values(int first = 0) const {
-        if (first >= Count()) return {};
-        return {values_ + first, static_cast<size_t>(Count() - first)};
-    }
 
 private:
+    void StartParameter(bool omitted) {
+        if (parameterCount_ < kMaxParameters) {
+            values_[parameterCount_] = 0;
+            omitted_[parameterCount_] = omitted;
+            sub_[parameterCount_] = colonBefore_;
+        }
+        ++parameterCount_;
+    }
+    void AddIntermediate(uint8_t byte) {
+        if (intermediateCount_ < kMaxIntermediates) intermediates_[intermediateCount_++] = byte;
+    }
+
     uint8_t intermediates_[kMaxIntermediates] = {};
     int intermediateCount_ = 0;
     int32_t values_[kMaxParameters] = {};
     bool omitted_[kMaxParameters] = {};
+    bool sub_[kMaxParameters] = {};
     int parameterCount_ = 0;
     bool fresh_ = true;
+    bool colonBefore_ = false; // the separator before the next parameter was a colon
 };
 
 } // namespace tamsivane

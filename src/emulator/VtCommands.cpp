@@ -9,6 +9,7 @@
 #endif
 
 #include "emulator/EmulatorHost.h"
+#include "emulator/ExtendedColours.h"
 #include "emulator/VtEmulator.h"
 
 namespace tamsivane {
@@ -18,9 +19,10 @@ namespace {
 constexpr int kMaxCount = 1000;
 int Count(int n) { return std::clamp(n, 0, kMaxCount); }
 
-// Colour indexes of SGR 30-37 and 40-47.
+// Colour indexes of SGR 30-37, 40-47, and of the bright 90-97 and 100-107.
 constexpr uint8_t kForegroundColours[8] = {0, 9, 10, 12, 11, 13, 14, 7};
 constexpr uint8_t kBackgroundColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
+constexpr uint8_t kBrightColours[8] = {8, 9, 10, 12, 11, 13, 14, 15};
 
 // Writes count printable ASCII bytes into cells with one attribute word:
 // the path every plain-text byte takes.  Runs are mostly short, so a tail is
@@ -653,24 +655,56 @@ CellAttribute VtEmulator::ApplySgr(CellAttribute a, int p) {
     case 24: return a.Without(A::Underline);
     case 25: return a.Without(A::Blink);
     case 27: return a.Has(A::Inverse) ? a.ColoursExchanged().Without(A::Inverse) : a;
+    case 39: return WithColour(a, 7, true);
+    case 49: return WithColour(a, 0, false);
     default: break;
     }
-    int colour = -1;
-    bool foreground = true;
-    if (p >= 30 && p <= 37) colour = kForegroundColours[p - 30];
-    if (p == 39) colour = 7;
-    if (p >= 40 && p <= 47) colour = kBackgroundColours[p - 40], foreground = false;
-    if (p == 49) colour = 0, foreground = false;
-    if (colour < 0) return a;
-    // While inverse, the colours sit exchanged in the word.
+    if (p >= 30 && p <= 37) return WithColour(a, kForegroundColours[p - 30], true);
+    if (p >= 40 && p <= 47) return WithColour(a, kBackgroundColours[p - 40], false);
+    if (p >= 90 && p <= 97) return WithColour(a, kBrightColours[p - 90], true);
+    if (p >= 100 && p <= 107) return WithColour(a, kBrightColours[p - 100], false);
+    return a;
+}
+
+// While inverse, the colours sit exchanged in the word.
+CellAttribute VtEmulator::WithColour(CellAttribute a, int colour, bool foreground) {
     if (foreground != a.Has(CellAttribute::Inverse)) return SetForegroundBits(a, colour);
     return a.WithBackground(colour);
 }
 
+// The SGR parameters from `first` on, applied in order.  SGR 38 and 48 take
+// their colour arguments with them: the first sixteen indexes act as the
+// basic and bright colour parameters, any other colour becomes the nearest
+// palette entry.  Sub-parameters of other renditions are skipped, except
+// that 4:0 means no underline.
+CellAttribute VtEmulator::ApplyRenditions(CellAttribute a, const SequenceCollector& s, int first) const {
+    for (int i = first; i < s.Count();) {
+        const int p = s.Parameter(i, 0);
+        int next = i + 1;
+        if (p == 38 || p == 48) {
+            const bool foreground = p == 38;
+            if (const auto colour = ReadExtendedColour(s, i, next)) {
+                const int basic = colour->basicIndex;
+                if (basic >= 0)
+                    a = ApplySgr(a, (foreground ? 30 : 40) + (basic < 8 ? basic : 60 + basic - 8));
+                else
+                    a = WithColour(a, NearestPaletteColour(settings_.GetBlock(P::Palette), colour->rgb),
+                                   foreground);
+            }
+        } else {
+            const bool off = p == 4 && s.IsSubParameter(next) && s.Parameter(next, 0) == 0;
+            a = ApplySgr(a, off ? 24 : p);
+            while (s.IsSubParameter(next)) ++next;
+        }
+        i = next;
+    }
+    return a;
+}
+
 // No parameter counts as 0.
-void VtEmulator::SelectGraphicRendition(std::span<const int32_t> parameters) {
-    if (parameters.empty()) attribute_ = ApplySgr(attribute_, 0);
-    for (const int32_t p : parameters) attribute_ = ApplySgr(attribute_, p);
+void VtEmulator::SelectGraphicRendition(const SequenceCollector& sequence) {
+    if (sequence.Count() == 0) attribute_ = ApplySgr(attribute_, 0);
+    attribute_ = ApplyRenditions(attribute_, sequence, 0);
 }
 
 void VtEmulator::SelectCharacterProtection(bool on) {

@@ -383,7 +383,7 @@ void VtEmulator::ControlSequence(const SequenceCollector& sequence, uint8_t fina
         {'h', CsiWhen::Always, 0, [](E& e, const Sequence& s) { modes(e, s, true); }},
         {'l', CsiWhen::Always, 0, [](E& e, const Sequence& s) { modes(e, s, false); }},
         {'i', CsiWhen::Always, 0, [](E& e, const Sequence& s) { e.MediaCopy(n0(s), s.Has('?')); }},
-        {'m', CsiWhen::Always, 0, [](E& e, const Sequence& s) { e.SelectGraphicRendition(s.Values()); }},
+        {'m', CsiWhen::Always, 0, [](E& e, const Sequence& s) { e.SelectGraphicRendition(s); }},
         {'n', CsiWhen::Always, 0, // DSR: only the cursor position is reported
          [](E& e, const Sequence& s) { if (!s.Has('?') && n0(s) == 6) e.CursorPositionReport(); }},
         {'p', CsiWhen::With, '!', [](E& e, const Sequence&) { e.SoftResetState(); }}, // DECSTR
@@ -391,13 +391,13 @@ void VtEmulator::ControlSequence(const SequenceCollector& sequence, uint8_t fina
          [](E& e, const Sequence& s) { e.SelectCharacterProtection(n0(s) == 1); }},
         {'q', CsiWhen::With, '*', [](E& e, const Sequence&) { e.SoftResetState(); }},
         {'r', CsiWhen::With, '$', // DECCARA
-         [](E& e, const Sequence& s) { e.ChangeAttributesInRectangle(area(s, 0), s.Values(4)); }},
+         [](E& e, const Sequence& s) { e.ChangeAttributesInRectangle(area(s, 0), s, 4); }},
         {'r', CsiWhen::NoIntermediate, 0, // DECSTBM
          [](E& e, const Sequence& s) { e.SetScrollingRegion(s.Given(0), s.Given(1)); }},
         {'s', CsiWhen::Always, 0, // DECSLRM
          [](E& e, const Sequence& s) { e.SetHorizontalMargins(n0(s), s.Parameter(1, 0)); }},
         {'t', CsiWhen::With, '$', // DECRARA
-         [](E& e, const Sequence& s) { e.ReverseAttributesInRectangle(area(s, 0), s.Values(4)); }},
+         [](E& e, const Sequence& s) { e.ReverseAttributesInRectangle(area(s, 0), s, 4); }},
         {'t', CsiWhen::NoIntermediate, 0, [](E& e, const Sequence& s) { e.SetLinesPerPage(s.Given(0)); }},
         {'v', CsiWhen::With, '$', // DECCRA
          [](E& e, const Sequence& s) {
@@ -415,6 +415,10 @@ void VtEmulator::ControlSequence(const SequenceCollector& sequence, uint8_t fina
         {'~', CsiWhen::With, '$', [](E& e, const Sequence& s) { e.SelectStatusDisplayType(n1(s)); }},
     };
     static constexpr FinalIndex kIndex = IndexFinals(kTable);
+    // Colons separate sub-parameters, which only renditions have; any other
+    // sequence holding one is malformed and ignored.
+    if (sequence.Has(':') && final != 'm' && !(sequence.Has('$') && (final == 'r' || final == 't')))
+        return;
     const int first = kIndex.first[final & 0x7F];
     for (int i = first; i < first + kIndex.count[final & 0x7F]; ++i) {
         const Entry& e = kTable[i];

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -174,7 +173,7 @@ private:
     void EraseCharacters(int count);
     void TabClear(int mode);
     void MediaCopy(int mode, bool dec);
-    void SelectGraphicRendition(std::span<const int32_t> parameters);
+    void SelectGraphicRendition(const SequenceCollector& sequence);
     void SoftResetState();
     void SelectCharacterProtection(bool on);
     void SetScrollingRegion(std::optional<int> top, std::optional<int> bottom);
@@ -194,6 +193,8 @@ private:
     void ShiftCells(int firstRow, int rows, int count, bool insert);
     void SetMode(int mode, bool dec, bool set);
     static CellAttribute ApplySgr(CellAttribute attribute, int parameter);
+    static CellAttribute WithColour(CellAttribute attribute, int colour, bool foreground);
+    CellAttribute ApplyRenditions(CellAttribute attribute, const SequenceCollector& sequence, int first) const;
     void SetPageArrangement(int columns, int lines);
     void DisplayPage(int page);
     void StepPage(int delta, bool home);
@@ -208,8 +209,9 @@ private:
                              Value value);
     void ReplaceAttributesInSpan(int row, int left, int right, CellAttribute attribute);
     void ToggleFlagsInSpan(int row, int left, int right, uint16_t flags);
-    void ChangeAttributesInRectangle(const AreaArgument& area, std::span<const int32_t> rendition);
-    void ReverseAttributesInRectangle(const AreaArgument& area, std::span<const int32_t> rendition);
+    // The renditions are the sequence's parameters from `first` on.
+    void ChangeAttributesInRectangle(const AreaArgument& area, const SequenceCollector& rendition, int first);
+    void ReverseAttributesInRectangle(const AreaArgument& area, const SequenceCollector& rendition, int first);
     void CopyRectangle(const AreaArgument& area, const CopyTarget& target);
     void FillRectangle(int character, const AreaArgument& area);
     void EraseRectangle(const AreaArgument& area);

@@ -45,22 +45,19 @@ void VtEmulator::ToggleFlagsInSpan(int row, int left, int right, uint16_t flags)
     if (left <= right) screen_.ToggleRectFlags(row, left, row, right, flags);
 }
 
-void VtEmulator::ChangeAttributesInRectangle(const AreaArgument& area,
-                                             std::span<const int32_t> rendition) {
+void VtEmulator::ChangeAttributesInRectangle(const AreaArgument& area, const SequenceCollector& rendition,
+                                             int first) {
     Rect rect{};
     if (!ResolveArea(area, rect, !rectangleExtent_)) return;
-    CellAttribute attribute;
-    for (const int32_t p : rendition) attribute = ApplySgr(attribute, p);
+    const CellAttribute attribute = ApplyRenditions(CellAttribute(), rendition, first);
     ForEachAffectedSpan(rect, &VtEmulator::ReplaceAttributesInSpan, attribute);
 }
 
-void VtEmulator::ReverseAttributesInRectangle(const AreaArgument& area,
-                                              std::span<const int32_t> rendition) {
+void VtEmulator::ReverseAttributesInRectangle(const AreaArgument& area, const SequenceCollector& rendition,
+                                              int first) {
     Rect rect{};
     if (!ResolveArea(area, rect, !rectangleExtent_)) return;
-    CellAttribute renditions = CellAttribute::Empty();
-    for (const int32_t p : rendition) renditions = ApplySgr(renditions, p);
-    const uint16_t flags = renditions.RenditionFlags();
+    const uint16_t flags = ApplyRenditions(CellAttribute::Empty(), rendition, first).RenditionFlags();
     if (flags) ForEachAffectedSpan(rect, &VtEmulator::ToggleFlagsInSpan, flags);
 }
 

@@ -14,7 +14,8 @@
 //   esc [I] F               escape sequence: intermediates in brackets (left
 //                           out when none), final
 //   csi [I] P F             control sequence: markers and intermediates, the
-//                           parameters ("_" for an empty one), final
+//                           parameters ("_" for an empty one, ":" before a
+//                           sub-parameter), final
 //   dcs [I] P F "data"      completed device-control string
 //   printer "bytes"         printer-controller data (adjacent runs joined)
 //   printer end
@@ -81,7 +82,7 @@ private:
         if (s.Count() == 0) return {};
         std::string text = " ";
         for (int i = 0; i < s.Count(); ++i) {
-            if (i > 0) text += ';';
+            if (i > 0) text += s.IsSubParameter(i) ? ':' : ';';
             text += s.Omitted(i) ? "_" : std::to_string(s.Parameter(i, 0));
         }
         return text;
