@@ -64,6 +64,7 @@ struct RunOptions {
     std::vector<std::string> zmodemSends; // one batch, after the texts
     std::optional<std::string> sshUser;   // from ssh://USER@HOST
     bool acceptNewHostKeys = false;
+    bool hostScripts = false; // scripts the host starts may run
     double timeout = kDefaultTimeout;
 };
 
@@ -87,6 +88,10 @@ public:
     }
 
     void ShowMessage(int id, std::string_view text) override {
+        if (id == Msg::HostScriptRefused) {
+            console_.ShowMessage(id, std::string(text) + " " + kHostScriptsHint);
+            return;
+        }
         {
             std::lock_guard lock(mutex_);
             if (id == Msg::CannotConnect && holding_) {
@@ -124,6 +129,8 @@ public:
     }
 
 private:
+    static constexpr const char* kHostScriptsHint = "Run with --host-scripts to allow them.";
+
     const bool acceptNewHostKeys_;
     HeadlessUser console_;
     std::mutex mutex_;
@@ -255,6 +262,10 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         }
         if (arg == "--ssh-accept-new") {
             options.acceptNewHostKeys = true;
+            return 0;
+        }
+        if (arg == "--host-scripts") {
+            options.hostScripts = true;
             return 0;
         }
         bool taken = false;
@@ -390,6 +401,8 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     SessionWatch watch;
     TransferProgress progress;
     CVT420Doc session(user);
+    session.SetHostScriptPolicy(options.hostScripts ? HostScriptPolicy::Allow
+                                                    : HostScriptPolicy::Refuse);
     if (printing) session.SetPrintBackend(std::move(printing));
     session.AddObserver(&watch);
     session.AddObserver(&progress);

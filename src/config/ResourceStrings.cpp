@@ -131,6 +131,14 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::EvaluationTooDeep, "evaluation nested deeper than %d levels"},
     {Msg::NestingTooDeep, "nesting deeper than %d levels"},
     {Msg::ScriptOutOfMemory, "out of memory"},
+    {Msg::HostScriptRefused, "The host asked to run a script; it was refused."},
+    {Msg::HostScriptBusy,
+     "The host asked to run a script while one was running; the request was dropped."},
+    {Msg::HostScriptTimeLimit, "The host's script ran out of time and was stopped."},
+    {Msg::HostScriptQuestion, "The host wants to run a script"},
+    {Msg::HostScriptsDropped, "%d more requests dropped"},
+    // A message and how often it came.
+    {Msg::RepeatedMessage, "%s (%d times)"},
     // Why a serial line cannot be set up; the refused setting's value.
     {Msg::LineBadSpeed, "Invalid baud rate: %d."},
     {Msg::LineBadDataBits, "%d data bits are not supported; the line takes 6, 7 or 8."},

@@ -79,6 +79,13 @@ enum : int {
     EvaluationTooDeep = 9215,
     NestingTooDeep = 9216,
     ScriptOutOfMemory = 9217,
+    // Scripts the host starts.
+    HostScriptRefused = 9230,
+    HostScriptBusy = 9231,
+    HostScriptTimeLimit = 9232,
+    HostScriptQuestion = 9233,
+    HostScriptsDropped = 9234,
+    RepeatedMessage = 9235,
     // Connections: the serial line, the modem, SSH.
     LineBadSpeed = 9300,
     LineBadDataBits = 9301,

@@ -54,6 +54,14 @@ CScriptObject* CScript::Adopt(std::unique_ptr<CScriptObject> object) {
     return objects_.back().get();
 }
 
+void CScript::Report(int stringId, std::string_view text) {
+    if (fromHost_) {
+        host_.ShowHostMessage(stringId, text);
+    } else {
+        host_.ShowMessage(text);
+    }
+}
+
 void CScript::DefineFunction(std::unique_ptr<CScriptFunction> function) {
     global_.variables[function->name] = CScriptValue::Function(function.get());
     functions_.push_back(std::move(function));
@@ -67,7 +75,7 @@ void CScript::CheckCancelled() {
 
 CScript::Outcome CScript::Run() {
     // Everything the run makes goes before the count does.
-    const ScriptMemory::Scope memory;
+    const ScriptMemory::Scope memory(fromHost_ ? kHostMemoryLimit : ScriptMemory::kLimit);
     Outcome outcome = Outcome::Finished;
     try {
         parser_ = std::make_unique<ScriptParser>(

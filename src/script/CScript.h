@@ -32,6 +32,8 @@ public:
     static constexpr int kMaxEvaluationDepth = 4096;
     // Objects names (before the first ".") are shorter than this.
     static constexpr size_t kMaxObjectName = 64;
+    // What the values of a script the host started may hold.
+    static constexpr size_t kHostMemoryLimit = 8u << 20;
 
     enum class Outcome { Finished, Failed, Cancelled };
 
@@ -59,6 +61,9 @@ public:
     const std::string& Name() const { return name_; }
     bool FromHost() const { return fromHost_; }
     ScriptHost& Host() { return host_; }
+    // A message about this script for the user; the host's scripts' go the
+    // way of everything else the host's bytes cause.
+    void Report(int stringId, std::string_view text);
 
     // For the built-ins, on the script thread.
     // Calls a script function with the arguments; parent: the frame its

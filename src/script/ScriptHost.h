@@ -72,6 +72,11 @@ public:
                                                 const std::function<bool()>& cancelled) = 0;
     // Script errors and other messages for the user.
     virtual void ShowMessage(std::string_view text) = 0;
+    // The same for a script the host started: what its bytes caused.
+    virtual void ShowHostMessage(int stringId, std::string_view text) {
+        (void)stringId;
+        ShowMessage(text);
+    }
 };
 
 } // namespace tamsivane

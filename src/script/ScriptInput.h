@@ -25,13 +25,18 @@ public:
     // Any thread.
     void Push(uint8_t byte);
     void Cancel();
+    // Cancelled, or past the time limit.
     bool Cancelled() const;
+    // Before the script runs: from then on it counts as cancelled.
+    void SetTimeLimit(Clock::time_point endBy) { endBy_ = endBy; }
+    // Ended by the time limit rather than by Cancel.
+    bool TimedOut() const;
     // No more bytes will come: once the queue is empty, waits and sleeps end
     // at once as if their time had passed (for running untrusted text).
     void EndOfInput();
 
     // Script thread: the oldest byte, waiting for one until the deadline
-    // (none: no limit) or the cancel.
+    // (none: no limit), the time limit or the cancel.
     Taken Take(uint8_t& byte, std::optional<Clock::time_point> deadline);
     // Script thread: false when cancelled before the time was up.
     bool SleepFor(Clock::duration duration);
@@ -44,6 +49,7 @@ private:
     // Set under the mutex, so that waits see it; read without it.
     std::atomic<bool> cancelled_{false};
     bool ended_ = false;
+    std::optional<Clock::time_point> endBy_;
 };
 
 } // namespace tamsivane

@@ -1,5 +1,7 @@
 #include "script/ScriptList.h"
 
+#include <algorithm>
+
 #include "config/ResourceStrings.h"
 #include "platform/SafeFile.h"
 #include "script/ScriptHost.h"
@@ -52,6 +54,9 @@ std::shared_ptr<ScriptRun> ScriptList::RunFile(std::string path, bool fromHost) 
 
 std::shared_ptr<ScriptRun> ScriptList::Start(std::unique_ptr<Entry> entry) {
     std::shared_ptr<ScriptRun> run = entry->run;
+    if (entry->script.FromHost()) {
+        entry->script.Input().SetTimeLimit(std::chrono::steady_clock::now() + hostTimeLimit_);
+    }
     std::lock_guard lock(mutex_);
     Entry& started = *entry;
     entries_.push_back(std::move(entry));
@@ -69,27 +74,40 @@ void ScriptList::Body(Entry& entry) {
         loaded = text.has_value();
         if (loaded) entry.script.SetSource(std::move(*text));
     }
+    CScript& script = entry.script;
+    ScriptRun::State state = ScriptRun::State::NotLoaded;
+    int messageId = 0; // what the user is told of the end, if anything
+    std::string message;
     if (!loaded) {
-        host_.ShowMessage(ResourceString(Msg::CannotLoadScript));
-        entry.run->End(ScriptRun::State::NotLoaded);
+        messageId = Msg::CannotLoadScript;
+        message = ResourceString(messageId);
     } else {
-        switch (entry.script.Run()) {
+        switch (script.Run()) {
         case CScript::Outcome::Finished:
-            entry.run->End(ScriptRun::State::Finished);
+            state = ScriptRun::State::Finished;
             break;
         case CScript::Outcome::Cancelled:
-            entry.run->End(ScriptRun::State::Cancelled);
+            state = ScriptRun::State::Cancelled;
+            if (script.Input().TimedOut()) {
+                messageId = Msg::HostScriptTimeLimit;
+                message = ResourceString(messageId);
+            }
             break;
-        case CScript::Outcome::Failed: {
-            std::string report = entry.script.Error()->Report();
-            host_.ShowMessage(report);
-            entry.run->End(ScriptRun::State::Failed, std::move(report));
+        case CScript::Outcome::Failed:
+            state = ScriptRun::State::Failed;
+            messageId = Msg::ScriptErrorReport;
+            message = script.Error()->Report();
             break;
-        }
         }
     }
-    std::lock_guard lock(mutex_);
-    entry.finished = true;
+    {
+        // Before the message, so that a host that hears of the end may start
+        // the next script at once.  The entry lives until its thread is joined.
+        std::lock_guard lock(mutex_);
+        entry.finished = true;
+    }
+    if (messageId != 0) script.Report(messageId, message);
+    entry.run->End(state, state == ScriptRun::State::Failed ? std::move(message) : std::string());
 }
 
 void ScriptList::ReapFinished() {
@@ -117,6 +135,13 @@ bool ScriptList::Offer(uint8_t byte) {
         any = true;
     }
     return any;
+}
+
+bool ScriptList::HostScriptRunning() {
+    std::lock_guard lock(mutex_);
+    return std::any_of(entries_.begin(), entries_.end(), [](const auto& entry) {
+        return entry->script.FromHost() && !entry->finished;
+    });
 }
 
 void ScriptList::CancelAll() {

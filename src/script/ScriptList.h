@@ -2,7 +2,9 @@
 // every running script (under the session lock: offering only queues); a
 // script file is read on its script's thread.  Every thread is joined: a
 // new script's thread joins those that have finished, and the list joins
-// the rest when it is cancelled or destroyed.
+// the rest when it is cancelled or destroyed.  A script the host started
+// runs with a small memory bound and a time limit of its own; the session
+// decides how many of them run.
 #pragma once
 
 #include <chrono>
@@ -45,6 +47,8 @@ class ScriptList {
 public:
     // Host-started script files are regular files of at most this size.
     static constexpr size_t kMaxHostScriptFile = 1 << 20;
+    // A script the host started ends, reported, after this long.
+    static constexpr std::chrono::seconds kHostTimeLimit{300};
 
     explicit ScriptList(ScriptHost& host) : host_(host) {}
     // Cancels and joins every script.
@@ -61,6 +65,10 @@ public:
 
     // A host byte for every running script; false when none runs.
     bool Offer(uint8_t byte);
+    // Whether a script the host started is still running.
+    bool HostScriptRunning();
+    // For the scripts the host starts from now on.
+    void SetHostTimeLimit(std::chrono::milliseconds limit) { hostTimeLimit_ = limit; }
     // Session lock not held: cancels every script and joins the threads.
     void CancelAll();
 
@@ -82,6 +90,7 @@ private:
     void ReapFinished();
 
     ScriptHost& host_;
+    std::chrono::milliseconds hostTimeLimit_ = kHostTimeLimit;
     std::mutex mutex_;
     std::vector<std::unique_ptr<Entry>> entries_;
 };

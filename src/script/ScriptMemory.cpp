@@ -11,35 +11,38 @@ namespace {
 struct Count {
     uint64_t id = 0; // the running scope; 0: none
     size_t used = 0;
+    size_t limit = ScriptMemory::kLimit;
 };
 thread_local Count tCount;
 std::atomic<uint64_t> gNextScope{1};
 
 [[noreturn]] void TooMuch() {
-    RaiseScriptError(
-        ScriptErr::NotSupported,
-        FormatResource(Msg::ScriptMemoryFull, {std::to_string(ScriptMemory::kLimit >> 20)}));
+    RaiseScriptError(ScriptErr::NotSupported,
+                     FormatResource(Msg::ScriptMemoryFull, {std::to_string(tCount.limit >> 20)}));
 }
 
 } // namespace
 
 namespace ScriptMemory {
 
-Scope::Scope() : outerId_(tCount.id), outerUsed_(tCount.used) {
+Scope::Scope(size_t limit)
+    : outerId_(tCount.id), outerUsed_(tCount.used), outerLimit_(tCount.limit) {
     tCount.id = gNextScope.fetch_add(1);
     tCount.used = 0;
+    tCount.limit = limit;
 }
 
 Scope::~Scope() {
     tCount.id = outerId_;
     tCount.used = outerUsed_;
+    tCount.limit = outerLimit_;
 }
 
 } // namespace ScriptMemory
 
 void MemoryCharge::Take(size_t bytes) {
     if (tCount.id == 0) return;
-    if (bytes > ScriptMemory::kLimit - tCount.used) TooMuch();
+    if (bytes > tCount.limit - tCount.used) TooMuch();
     tCount.used += bytes;
     bytes_ = bytes;
     scope_ = tCount.id;
@@ -69,7 +72,7 @@ void MemoryCharge::Change(size_t bytes) {
         return;
     }
     if (bytes > bytes_) {
-        if (bytes - bytes_ > ScriptMemory::kLimit - tCount.used) TooMuch();
+        if (bytes - bytes_ > tCount.limit - tCount.used) TooMuch();
         tCount.used += bytes - bytes_;
     } else {
         tCount.used -= bytes_ - bytes;

@@ -13,10 +13,10 @@ namespace ScriptMemory {
 inline constexpr size_t kLimit = 128u << 20;
 
 // Values made on this thread while a scope lives are counted (one script's
-// run); values made outside any scope are not.
+// run) against its limit; values made outside any scope are not.
 class Scope {
 public:
-    Scope();
+    explicit Scope(size_t limit = kLimit);
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
@@ -24,6 +24,7 @@ public:
 private:
     uint64_t outerId_;
     size_t outerUsed_;
+    size_t outerLimit_;
 };
 
 } // namespace ScriptMemory

@@ -1,6 +1,7 @@
 // "term": the session the script runs in.
 #include <optional>
 
+#include "config/ResourceStrings.h"
 #include "script/BuiltinObjects.h"
 #include "script/CScript.h"
 #include "script/ScriptHost.h"
@@ -124,7 +125,7 @@ void CTermObject::RunCallback(CScriptFunction& callback, char byte) {
         script_.CallFunction(callback, std::move(arguments), script_.GlobalFrame());
     } catch (const CScriptException& error) {
         // The callback's error ends only this call; the wait goes on.
-        host_.ShowMessage(error.CallbackReport());
+        script_.Report(Msg::ScriptCallbackError, error.CallbackReport());
     }
 }
 

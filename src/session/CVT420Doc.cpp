@@ -452,10 +452,54 @@ std::shared_ptr<ScriptRun> CVT420Doc::RunScriptFile(std::string path) {
 }
 
 void CVT420Doc::RunHostScript(std::string_view data, bool isFileName) {
+    HostScriptRequest request{std::string(data), isFileName};
+    switch (hostScripts_.Request(request, scripts_.HostScriptRunning())) {
+    case HostScriptGate::Verdict::Run:
+        StartHostScript(std::move(request));
+        break;
+    case HostScriptGate::Verdict::Ask:
+    case HostScriptGate::Verdict::Dropped:
+        ForEachObserver([](SessionObserver& o) { o.HostScriptQuestionChanged(); });
+        break;
+    case HostScriptGate::Verdict::Refused:
+        ReportFromHost(Msg::HostScriptRefused, ResourceString(Msg::HostScriptRefused));
+        break;
+    case HostScriptGate::Verdict::Busy:
+        ReportFromHost(Msg::HostScriptBusy, ResourceString(Msg::HostScriptBusy));
+        break;
+    }
+}
+
+void CVT420Doc::StartHostScript(HostScriptRequest request) {
     StartScript([&] {
-        return isFileName ? scripts_.RunFile(std::string(data), true)
-                          : scripts_.RunText(std::string(data), true);
+        return request.isFileName ? scripts_.RunFile(std::move(request.data), true)
+                                  : scripts_.RunText(std::move(request.data), true);
     });
+}
+
+void CVT420Doc::SetHostScriptPolicy(HostScriptPolicy policy) {
+    std::lock_guard lock(lock_);
+    hostScripts_.SetPolicy(policy);
+}
+
+std::optional<HostScriptGate::Question> CVT420Doc::PendingHostScript() const {
+    std::lock_guard lock(lock_);
+    return hostScripts_.Pending();
+}
+
+void CVT420Doc::AnswerHostScript(HostScriptAnswer answer) {
+    std::lock_guard lock(lock_);
+    std::optional<HostScriptRequest> request = hostScripts_.Answer(answer);
+    ForEachObserver([](SessionObserver& o) { o.HostScriptQuestionChanged(); });
+    // No host script runs while one waits for an answer.
+    if (request) StartHostScript(std::move(*request));
+}
+
+void CVT420Doc::ReportFromHost(int stringId, std::string_view text) {
+    const int count = hostNotice_.Add(text);
+    bool shown = false;
+    ForEachObserver([&](SessionObserver& o) { shown = o.HostNoticeChanged() || shown; });
+    if (!shown && count == 1) user_.ShowMessage(stringId, text);
 }
 
 bool CVT420Doc::OfferToScripts(uint8_t byte) { return scripts_.Offer(byte); }

@@ -26,6 +26,8 @@
 #include "script/MacroRecorder.h"
 #include "script/ScriptList.h"
 #include "session/CaptureFile.h"
+#include "session/HostNotice.h"
+#include "session/HostScriptGate.h"
 #include "session/SessionLock.h"
 #include "session/SessionObserver.h"
 #include "session/SessionScriptHost.h"
@@ -231,6 +233,26 @@ public:
     // Cancels every running script and waits for it to end.
     void CancelScripts() { scripts_.CancelAll(); }
 
+    // --- what the host starts and causes (any thread, session lock not held)
+    //
+    // What becomes of the scripts the host asks to run; a new session
+    // refuses them.
+    void SetHostScriptPolicy(HostScriptPolicy policy);
+    // The request that waits for the user's answer, if any.
+    std::optional<HostScriptGate::Question> PendingHostScript() const;
+    // The user's answer to it; running answers start it.
+    void AnswerHostScript(HostScriptAnswer answer);
+    // For the scripts the host starts from now on.
+    void SetHostScriptTimeLimit(std::chrono::milliseconds limit) {
+        scripts_.SetHostTimeLimit(limit);
+    }
+    // A message the host's bytes caused: merged into the session's notice
+    // (HostNotice), which a view shows; without one, each distinct text is
+    // shown to the user once.
+    void ReportFromHost(int stringId, std::string_view text);
+    std::string HostNoticeText() const { return hostNotice_.Text(); }
+    void DismissHostNotice() { hostNotice_.Clear(); }
+
     // --- views
     void AddObserver(SessionObserver* observer);
     // After it returns, the observer is called no more.
@@ -301,6 +323,7 @@ private:
     // Starts a script and has the emulator offer it the host's bytes.
     template <typename Start>
     std::shared_ptr<ScriptRun> StartScript(Start start);
+    void StartHostScript(HostScriptRequest request); // session lock held
 
     UserInteraction& user_;
     mutable SessionLock lock_;
@@ -328,6 +351,8 @@ private:
     std::vector<SessionObserver*> observers_;
 
     MacroRecorder recorder_;
+    HostScriptGate hostScripts_; // session lock
+    HostNotice hostNotice_;
 
     // Last, so that the scripts go first: they reach everything above.
     SessionScriptHost scriptHost_{*this, user_};

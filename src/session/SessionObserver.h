@@ -39,6 +39,15 @@ public:
     // A transfer began (sending: files go to the host), before its first
     // report.  Session lock held.
     virtual void TransferStarted(bool sending) { (void)sending; }
+
+    // A host script's request waits for the user's answer, has come again
+    // (counted), or has been answered: the session's PendingHostScript says
+    // which.  Session lock held.
+    virtual void HostScriptQuestionChanged() {}
+    // The session's notice of what the host caused has changed; true when
+    // this observer shows it to the user.  Any thread, maybe under the
+    // session lock.
+    virtual bool HostNoticeChanged() { return false; }
 };
 
 } // namespace tamsivane

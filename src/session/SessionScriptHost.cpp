@@ -100,4 +100,8 @@ std::optional<std::string> SessionScriptHost::InputBox(std::string_view prompt,
 
 void SessionScriptHost::ShowMessage(std::string_view text) { user_.ShowMessage(0, text); }
 
+void SessionScriptHost::ShowHostMessage(int stringId, std::string_view text) {
+    session_.ReportFromHost(stringId, text);
+}
+
 } // namespace tamsivane

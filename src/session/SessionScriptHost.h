@@ -36,6 +36,7 @@ public:
                                         InputStyle style,
                                         const std::function<bool()>& cancelled) override;
     void ShowMessage(std::string_view text) override;
+    void ShowHostMessage(int stringId, std::string_view text) override;
 
 private:
     CVT420Doc& session_;

@@ -8,6 +8,7 @@
 
 #include "ScriptTestHost.h"
 #include "script/CScript.h"
+#include "script/ScriptList.h"
 #include "script/WaitMatcher.h"
 
 namespace tamsivane {
@@ -121,6 +122,36 @@ INSTANTIATE_TEST_SUITE_P(Blocked, ScriptCancel,
                                          "Sleep(100000);", "while (1) {}", "term.Get(5);",
                                          "sys.System(\"sleep 100\");",
                                          "function f() { while (1) { x = 1; } } f();"));
+
+// A script the host started has a small memory bound and a time limit of
+// its own; both end it with a message.  The user's scripts have neither.
+TEST(HostScriptBounds, MemoryAndTimeAreBoundedAndReported) {
+    ScriptTestHost host;
+    ScriptList list(host);
+    list.SetHostTimeLimit(300ms);
+    const auto ended = [](const std::shared_ptr<ScriptRun>& run) {
+        return run->WaitUntilEnded(std::chrono::steady_clock::now() + 20s);
+    };
+    const std::shared_ptr<ScriptRun> greedy =
+        list.RunText("s = 'abcdefgh'; while (1) s = s + s;", true);
+    ASSERT_TRUE(ended(greedy));
+    EXPECT_EQ(greedy->Result(), ScriptRun::State::Failed);
+    EXPECT_NE(greedy->ErrorReport().find("script memory above 8 MiB"), std::string::npos)
+        << greedy->ErrorReport();
+
+    const std::shared_ptr<ScriptRun> mine = list.RunText("term.Wait('go'); send('mine');", false);
+    const std::shared_ptr<ScriptRun> waiting = list.RunText("term.Wait('never');", true);
+    EXPECT_TRUE(list.HostScriptRunning());
+    ASSERT_TRUE(ended(waiting));
+    EXPECT_EQ(waiting->Result(), ScriptRun::State::Cancelled);
+    EXPECT_FALSE(list.HostScriptRunning());
+    for (const char c : std::string("go")) list.Offer(static_cast<uint8_t>(c));
+    ASSERT_TRUE(ended(mine));
+    EXPECT_EQ(mine->Result(), ScriptRun::State::Finished);
+    std::lock_guard lock(host.mutex);
+    EXPECT_EQ(host.messages.back(), "The host's script ran out of time and was stopped.");
+    EXPECT_EQ(host.sent, "mine");
+}
 
 } // namespace
 } // namespace tamsivane

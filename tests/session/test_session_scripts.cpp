@@ -3,6 +3,7 @@
 // the Telnet server, and cancelled when the session closes.
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -26,6 +27,7 @@ std::string ProtectedError(std::string_view name) {
 
 class SessionScriptTest : public SessionTest {
 protected:
+    SessionScriptTest() { session.SetHostScriptPolicy(HostScriptPolicy::Allow); }
     bool WaitForMessage(const std::string& text) {
         return WaitFor([&] {
             for (const std::string& message : user.Messages()) {
@@ -108,15 +110,74 @@ TEST_F(SessionScriptTest, HostScriptFilesAreRegularFilesOfAtMostOneMebibyte) {
     const std::string small = folder.File("small.wbq");
     std::ofstream(small) << "term.Send('small');";
 
-    session.ReceiveLocally(HostScriptFile(fifo));
-    session.ReceiveLocally(HostScriptFile(big));
-    session.ReceiveLocally(HostScriptFile(folder.File("missing.wbq")));
-    EXPECT_TRUE(WaitFor([&] { return user.Messages().size() == 3; }));
-    for (const std::string& message : user.Messages())
-        EXPECT_EQ(message, "Cannot load script file.");
+    // One at a time; the failures merge into one notice, shown to a user
+    // without windows once.
+    int count = 0;
+    for (const std::string& path : {fifo, big, folder.File("missing.wbq")}) {
+        session.ReceiveLocally(HostScriptFile(path));
+        const std::string expected =
+            "Cannot load script file." +
+            (++count == 1 ? std::string() : " (" + std::to_string(count) + " times)");
+        EXPECT_TRUE(WaitFor([&] { return session.HostNoticeText() == expected; }))
+            << session.HostNoticeText();
+    }
+    EXPECT_EQ(user.Messages(), std::vector<std::string>{"Cannot load script file."});
     session.ReceiveLocally(HostScriptFile(small));
     EXPECT_TRUE(WaitForSent("small"));
     EXPECT_EQ(view.Sent().find("big"), std::string::npos);
+}
+
+size_t ThreadCount() {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                             std::filesystem::directory_iterator()));
+}
+
+// A host that asks and asks: one script runs, the others are dropped into
+// one notice, and none of them gets a thread.
+TEST_F(SessionScriptTest, OneHostScriptAtATime) {
+    OpenLoopback();
+    const size_t threads = ThreadCount();
+    std::string flood;
+    for (int i = 0; i < 3000; ++i) flood += HostScriptText("sys.Sleep(600000);");
+    session.ReceiveLocally(flood);
+    EXPECT_LE(ThreadCount(), threads + 1);
+    EXPECT_EQ(session.HostNoticeText(),
+              "The host asked to run a script while one was running; the request was dropped. "
+              "(2999 times)");
+    EXPECT_EQ(user.Messages().size(), 1u);
+}
+
+// With the user asked: one request waits for the answer, those that come
+// meanwhile are counted and dropped, and the answer decides.
+TEST_F(SessionScriptTest, AskedHostScriptsWaitForTheAnswer) {
+    session.SetHostScriptPolicy(HostScriptPolicy::Ask);
+    OpenLoopback();
+    const auto ask = [&](const std::string& name) {
+        session.ReceiveLocally(HostScriptText("\r\n  term.Send('" + name + "');\r\nx = 1;"));
+        const std::optional<HostScriptGate::Question> question = session.PendingHostScript();
+        EXPECT_TRUE(question && question->summary == "term.Send('" + name + "');");
+    };
+    ask("once");
+    session.ReceiveLocally(HostScriptText("term.Send('dropped');") + HostScriptFile("/x"));
+    EXPECT_EQ(session.PendingHostScript()->dropped, 2);
+    session.AnswerHostScript(HostScriptAnswer::RunOnce);
+    EXPECT_FALSE(session.PendingHostScript());
+    EXPECT_TRUE(WaitForSent("once"));
+
+    ask("refused");
+    session.AnswerHostScript(HostScriptAnswer::Refuse);
+    ask("session");
+    session.AnswerHostScript(HostScriptAnswer::AllowSession);
+    EXPECT_TRUE(WaitForSent("session"));
+    session.ReceiveLocally(HostScriptText("term.Send('unasked');"));
+    EXPECT_FALSE(session.PendingHostScript());
+    EXPECT_TRUE(WaitForSent("unasked"));
+    EXPECT_EQ(view.Sent().find("refused"), std::string::npos);
+    EXPECT_EQ(view.Sent().find("dropped"), std::string::npos);
+
+    EXPECT_EQ(HostScriptSummary({"/tmp/a\x1b]0;x\x07.wbq", true}), "/tmp/a\\x1B]0;x\\x07.wbq");
+    EXPECT_EQ(HostScriptSummary({std::string(500, 'x'), false}).size(),
+              HostScriptGate::kSummaryLimit + 3);
 }
 
 TEST_F(SessionScriptTest, ScriptsSeeTheScreenAndWaitForHostText) {
