@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/HarmlessText.h"
 #include "cli/ParameterValues.h"
 #include "cli/ScreenDump.h"
 #include "config/SettingsStore.h"
@@ -200,7 +201,8 @@ int LoadOfflineSession(std::string_view command, CVT420Doc& session,
 }
 
 void HeadlessUser::ShowMessage(int, std::string_view text) {
-    std::string line(text);
+    // Messages carry names and texts from the host's side.
+    std::string line = HarmlessText(text);
     line += '\n';
     std::fputs(line.c_str(), stderr);
 }

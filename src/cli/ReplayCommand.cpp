@@ -8,6 +8,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/HarmlessText.h"
 #include "cli/PrintOutput.h"
 #include "emulator/VtEmulator.h"
 #include "print/PrintingHost.h"
@@ -34,7 +35,7 @@ class ReplySink : public PrintingHost {
 public:
     ReplySink(bool keep, std::shared_ptr<PrintBackend> printing)
         : PrintingHost([](int, std::string_view text) {
-              std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+              std::fprintf(stderr, "%s\n", HarmlessText(text).c_str());
           }),
           keep_(keep) {
         Printer().SetBackend(std::move(printing));

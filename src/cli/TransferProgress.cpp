@@ -1,10 +1,14 @@
 #include "cli/TransferProgress.h"
 
+#include "cli/HarmlessText.h"
+
 namespace tamsivane {
 
 void TransferProgress::TransferReport(const TransferStatus& status) {
     std::lock_guard lock(mutex_);
-    const char* name = status.name.c_str();
+    // The names and error texts come from the other end.
+    const std::string shownName = HarmlessText(status.name);
+    const char* name = shownName.c_str();
     const long long value = static_cast<long long>(status.value);
     switch (status.code) {
     case TransferStatusCode::FileSize:
@@ -23,7 +27,7 @@ void TransferProgress::TransferReport(const TransferStatus& status) {
         std::fprintf(out_, "zmodem: %s finished\n", name);
         break;
     case TransferStatusCode::Error:
-        std::fprintf(out_, "zmodem: error: %s\n", status.text.c_str());
+        std::fprintf(out_, "zmodem: error: %s\n", HarmlessText(status.text).c_str());
         break;
     default:
         return;

@@ -177,7 +177,10 @@ bool ReadWords(std::span<const std::string> words,
         return true;
     }
     // A bare target: a setup file when one exists (the extension may be left
-    // out, in either case), else a Telnet address.
+    // out, in either case), else a Telnet address.  A "telnet:" link is
+    // always an address: a link from a web page or a mail must not open a
+    // setup file that happens to lie in the working folder.
+    if (IsTelnetLink(target)) return ReadTelnetAddress(target, portWord, request);
     for (const std::string& candidate : {target, target + ".QZV", target + ".qzv"}) {
         if (isFile(candidate)) {
             request.open = StartupRequest::Open::SetupFile;

@@ -2,6 +2,7 @@
 
 #include <libssh/libssh.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,17 @@ std::string Fingerprint(ssh_key key) {
     return fingerprint;
 }
 
+// Whether the first bytes of a server could begin what an SSH server sends
+// first: its version line, or lines of text before it.  Another protocol's
+// binary greeting (a Telnet server's option requests) cannot.
+bool CouldBeSshGreeting(std::string_view bytes) {
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F ||
+               byte == 0xC0 || byte == 0xC1 || byte >= 0xF5;
+    });
+}
+
 // Overwrites a password before its memory goes.
 void Forget(std::optional<std::string>& secret) {
     if (!secret) return;
@@ -89,6 +101,11 @@ bool CSshTransport::Connect(const SettingsStore& settings) {
         return false;
     }
     int fd = socket.TakeDescriptor();
+    if (!AwaitGreeting(fd)) {
+        close(fd);
+        failure_ = NoGreeting(host, port);
+        return false;
+    }
     const std::string user =
         settings.GetString(P::SshUser).empty() ? LoginName() : settings.GetString(P::SshUser);
     // The user's own files, named from HOME, so that a HOME set for the
@@ -118,7 +135,16 @@ bool CSshTransport::Connect(const SettingsStore& settings) {
         ssh_options_set(ssh_, SSH_OPTIONS_FD, &fd);
         ssh_set_blocking(ssh_, 0);
     }
-    if (Drive([this] { return ssh_connect(ssh_); }, SSH_AGAIN) != SSH_OK) return Failed(host);
+    if (Drive([this] { return ssh_connect(ssh_); }, SSH_AGAIN) != SSH_OK) {
+        // Text that never became a version line is no SSH server either.
+        bool greeted;
+        {
+            std::lock_guard lock(sshMutex_);
+            greeted = ssh_get_serverbanner(ssh_) != nullptr;
+        }
+        if (!greeted) failure_ = NoGreeting(host, port);
+        return Failed(host);
+    }
     return VerifyHostKey() && Authenticate(settings) && OpenShell(settings);
 }
 
@@ -136,6 +162,28 @@ int CSshTransport::Drive(const std::function<int()>& call, int again) {
             true,
             std::min(kWaitTick, std::chrono::ceil<std::chrono::milliseconds>(deadline - now)));
     }
+}
+
+bool CSshTransport::AwaitGreeting(int fd) {
+    const Clock::time_point deadline = Clock::now() + kStepTimeout;
+    while (!StopRequested()) {
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) return false;
+        pollfd entries[2] = {{Doorbell().Fd(), POLLIN, 0}, {fd, POLLIN, 0}};
+        const auto wait =
+            std::min(kWaitTick, std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
+        PollRetrying(entries, 2, static_cast<int>(wait.count()));
+        if (entries[0].revents & POLLIN) Doorbell().Drain();
+        if (entries[1].revents == 0) continue;
+        char first[64];
+        const ssize_t n = recv(fd, first, sizeof first, MSG_PEEK | MSG_DONTWAIT);
+        return n > 0 && CouldBeSshGreeting(std::string_view(first, static_cast<size_t>(n)));
+    }
+    return false;
+}
+
+std::string CSshTransport::NoGreeting(const std::string& host, int port) {
+    return "no SSH greeting from " + host + " port " + std::to_string(port);
 }
 
 void CSshTransport::WaitOnConnection(bool wantInput, std::chrono::milliseconds timeout) {

@@ -54,6 +54,13 @@ private:
     // Waits at most timeout for the connection (input only when wantInput)
     // or the doorbell.
     void WaitOnConnection(bool wantInput, std::chrono::milliseconds timeout);
+    // Waits at most kStepTimeout for the server's first bytes, which an SSH
+    // server sends at once; false on stop, at the time-out, when the peer
+    // closes, or when the bytes cannot begin an SSH greeting.  Leaves them
+    // unread.
+    bool AwaitGreeting(int fd);
+    // The failure of a peer that is no SSH server.
+    static std::string NoGreeting(const std::string& host, int port);
     bool VerifyHostKey();
     bool Authenticate(const SettingsStore& settings);
     bool KeyboardInteractive(const std::function<const std::string*()>& password);

@@ -19,8 +19,10 @@ struct Case {
     const char* script;
 };
 
-// Files that exist for the table: "session.qzv", "site.QZV", "notes".
-const std::set<std::string> kFiles = {"session.qzv", "site.QZV", "notes"};
+// Files that exist for the table: "session.qzv", "site.QZV", "notes" and
+// setup files named like links.
+const std::set<std::string> kFiles = {"session.qzv", "site.QZV", "notes", "telnet:evil.qzv",
+                                      "TELNET:evil"};
 
 const Case kCases[] = {
     {"", false, Open::Nothing, "", 23, false, ""},
@@ -30,6 +32,8 @@ const Case kCases[] = {
     {"telnet://myhost:2323/", false, Open::Telnet, "myhost", 2323, false, ""},
     {"TELNET://myhost/", false, Open::Telnet, "myhost", 23, false, ""},
     {"Telnet:myhost:7", false, Open::Telnet, "myhost", 7, false, ""},
+    {"telnet:evil", false, Open::Telnet, "evil", 23, false, ""},
+    {"TELNET:evil", false, Open::Telnet, "evil", 23, false, ""},
     {"telnet://[::1]:2323/", false, Open::Telnet, "::1", 2323, false, ""},
     {"-H myhost 2323 -S login.scr", false, Open::Telnet, "myhost", 2323, false, "login.scr"},
     {"-h myhost", false, Open::Telnet, "myhost", 23, false, ""},
