@@ -22,7 +22,7 @@ class FuzzHost final : public ScriptHost {
 public:
     FuzzHost() { emulator_.Start(); }
 
-    bool Send(std::string_view) override { return true; }
+    bool Send(std::string_view, const std::function<bool()>&) override { return true; }
     std::string ScreenText(int top, int left, int bottom, int right) override {
         return ScreenRectangleText(emulator_, top, left, bottom, right);
     }

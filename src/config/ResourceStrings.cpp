@@ -105,6 +105,7 @@ constexpr ResourceEntry kStrings[] = {
     {ScriptError(1081), "Cannot set property: invalid name or index"},
     {ScriptError(1082), "term.Get: invalid length"},
     {ScriptError(1083), "term.DoMenu: menu item not found"},
+    {ScriptError(1084), "term.Send: the host did not take the text"},
     {ScriptError(1090), "Cannot open file"},
     {ScriptError(1091), "Protected script function disabled"},
     {ScriptError(1092), "Invalid parameter(s)"},

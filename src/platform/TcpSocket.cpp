@@ -183,6 +183,11 @@ bool CTcpSocket::Send(const uint8_t* data, size_t length) {
     return true;
 }
 
+bool CTcpSocket::Waiting() const {
+    std::lock_guard lock(mutex_);
+    return BacklogSizeLocked() > 0;
+}
+
 bool CTcpSocket::Release(std::string_view first) {
     bool drained = false;
     bool ok;

@@ -66,6 +66,8 @@ public:
     bool Send(std::string_view text) {
         return Send(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     }
+    // Any thread: whether output waits to be written.
+    bool Waiting() const;
     // I/O thread, once connected: sends `first`, then what was queued meanwhile.
     bool Release(std::string_view first = {});
 
@@ -83,7 +85,7 @@ private:
     size_t BacklogSizeLocked() const { return backlog_.size() - backlogStart_; }
 
     const EventFd& doorbell_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     int fd_ = -1; // written by the I/O thread under mutex_
     bool released_ = false;
     bool closed_ = false;

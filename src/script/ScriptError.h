@@ -35,6 +35,7 @@ enum : int {
     CannotSetProperty = 1081,
     InvalidGetLength = 1082,
     MenuItemNotFound = 1083,
+    SendFailed = 1084,
     CannotOpenFile = 1090,
     ProtectedFunction = 1091,
     InvalidParameters = 1092,

@@ -36,7 +36,9 @@ public:
     virtual ~ScriptHost() = default;
 
     // --- the session ("term")
-    virtual bool Send(std::string_view bytes) = 0;
+    // Waits, until stop() turns true, for room to queue the bytes for the
+    // host; false when they could not all be queued.
+    virtual bool Send(std::string_view bytes, const std::function<bool()>& stop) = 0;
     // The rectangle of the displayed page, 1-based inclusive, clipped to the
     // page; rows joined by LF CR.
     virtual std::string ScreenText(int top, int left, int bottom, int right) = 0;

@@ -170,7 +170,11 @@ CScriptValue CTermObject::Get(const ScriptArgs& args) {
 }
 
 CScriptValue CTermObject::Send(const ScriptArgs& args) {
-    host_.Send(args.String(0));
+    ScriptInput& input = script_.Input();
+    if (!host_.Send(args.String(0), [&input] { return input.Cancelled(); })) {
+        if (input.Cancelled()) throw ScriptCancelled();
+        RaiseScriptError(ScriptErr::SendFailed);
+    }
     return CScriptValue::String({});
 }
 

@@ -30,6 +30,11 @@ std::string FileTitle(std::string_view path) {
     return std::string(name);
 }
 
+// A script's text goes to the connection this much at a time.
+constexpr size_t kScriptSendPiece = 64 * 1024;
+// How often a script waiting for the connection looks whether to stop.
+constexpr std::chrono::milliseconds kDrainTick{50};
+
 const uint8_t* Bytes(std::string_view text) {
     return reinterpret_cast<const uint8_t*>(text.data());
 }
@@ -285,12 +290,40 @@ ChangeSet CVT420Doc::ApplySettings(const SettingsStore& settings, const KeyMap& 
 
 bool CVT420Doc::Send(std::string_view bytes) {
     recorder_.Record(bytes);
-    return SendFromScript(bytes);
-}
-
-bool CVT420Doc::SendFromScript(std::string_view bytes) {
     std::lock_guard lock(lock_);
     return transport_ && transport_->Send(Bytes(bytes), bytes.size());
+}
+
+bool CVT420Doc::SendFromScript(std::string_view bytes, const std::function<bool()>& stop) {
+    while (!bytes.empty()) {
+        const std::shared_ptr<CTransport> transport = CurrentTransport();
+        if (!transport || !WaitForOutputRoom(*transport, stop)) return false;
+        const std::string_view piece = bytes.substr(0, kScriptSendPiece);
+        {
+            std::lock_guard lock(lock_);
+            if (transport_ != transport || !transport->Send(Bytes(piece), piece.size()))
+                return false;
+        }
+        bytes.remove_prefix(piece.size());
+    }
+    return true;
+}
+
+bool CVT420Doc::WaitForOutputRoom(const CTransport& transport, const std::function<bool()>& stop) {
+    // OutputDrained takes the mutex before it wakes the waiter, so no wake-up
+    // falls between the test and the wait; the tick looks at stop() and
+    // the connection's end.
+    std::unique_lock lock(drainMutex_);
+    while (transport.OutputWaiting()) {
+        if (stop() || transport.State() == TransportState::Closed) return false;
+        drained_.wait_for(lock, kDrainTick);
+    }
+    return true;
+}
+
+void CVT420Doc::OutputDrained() {
+    { std::lock_guard lock(drainMutex_); }
+    drained_.notify_all();
 }
 
 void CVT420Doc::EchoLocally(std::string_view bytes) {

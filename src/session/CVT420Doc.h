@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -125,8 +126,11 @@ public:
     // What the user sends (keys, paste, buttons, chat line): recorded while a
     // macro is recorded.
     bool Send(std::string_view bytes);
-    // What a script sends: never recorded.
-    bool SendFromScript(std::string_view bytes);
+    // What a script sends: never recorded.  Cut into pieces, each queued
+    // once the connection has written what waited before it, so a slow host
+    // holds the script up rather than losing its text; false when the
+    // connection refused a piece or stop() turned true while waiting.
+    bool SendFromScript(std::string_view bytes, const std::function<bool()>& stop);
     void EchoLocally(std::string_view bytes);
     // Bytes shown and offered to the scripts as if the host had sent them.
     void ReceiveLocally(std::string_view bytes);
@@ -277,6 +281,7 @@ public:
     }
     LineDevices Lines() const override { return lines_; }
     void SentBytes(const uint8_t* data, size_t length) override;
+    void OutputDrained() override;
     void StateChanged(TransportState state) override;
     void ConnectionEnded() override;
     // TransportHost and EmulatorHost: capture output, session lock held.
@@ -308,6 +313,9 @@ private:
     bool CreateTransportLocked(bool resetEmulator, Connect connect); // control mutex held
     std::shared_ptr<CTransport> CurrentTransport() const;
     void HistoryCleared(); // session lock held
+    // Until the transport has written what waited; false when stop() turned
+    // true or the connection ended first.
+    bool WaitForOutputRoom(const CTransport& transport, const std::function<bool()>& stop);
     // Sets the title and tells the views.
     void PublishTitle(std::string title);
     KeyboardModes CurrentKeyboardModes() const; // session lock held
@@ -346,6 +354,10 @@ private:
     std::string title_;
     std::string path_;
     std::atomic<bool> modified_{false};
+
+    // Wakes scripts that wait for the connection to write what waits.
+    std::mutex drainMutex_;
+    std::condition_variable drained_;
 
     std::mutex observersMutex_;
     std::vector<SessionObserver*> observers_;

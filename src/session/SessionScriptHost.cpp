@@ -6,7 +6,9 @@
 
 namespace tamsivane {
 
-bool SessionScriptHost::Send(std::string_view bytes) { return session_.SendFromScript(bytes); }
+bool SessionScriptHost::Send(std::string_view bytes, const std::function<bool()>& stop) {
+    return session_.SendFromScript(bytes, stop);
+}
 
 std::string SessionScriptHost::ScreenText(int top, int left, int bottom, int right) {
     std::lock_guard lock(session_.Lock());

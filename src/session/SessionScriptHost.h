@@ -14,7 +14,7 @@ class SessionScriptHost final : public ScriptHost {
 public:
     SessionScriptHost(CVT420Doc& session, UserInteraction& user) : session_(session), user_(user) {}
 
-    bool Send(std::string_view bytes) override;
+    bool Send(std::string_view bytes, const std::function<bool()>& stop) override;
     std::string ScreenText(int top, int left, int bottom, int right) override;
     int CursorRow() override;
     int CursorColumn() override;

@@ -25,6 +25,7 @@ public:
     void Close() override;
     // Never waits: what the terminal does not take at once is written later.
     bool Write(const uint8_t* bytes, size_t n) override;
+    bool OutputWaiting() const override { return output_.Waiting(); }
     bool ApplySettings(const SettingsStore& settings) override;
     void UpdateWindowSize() override;
     std::string GetName(const SettingsStore& settings) const override;

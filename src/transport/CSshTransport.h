@@ -39,6 +39,7 @@ public:
     void Close() override;
     // Never waits: what the channel does not take at once is written later.
     bool Write(const uint8_t* bytes, size_t n) override;
+    bool OutputWaiting() const override { return output_.Waiting(); }
     bool SendBreak() override;
     bool ApplySettings(const SettingsStore& settings) override;
     void KeepAlive() override;

@@ -25,6 +25,7 @@ public:
     bool Connect(const SettingsStore& settings) override;
     void Close() override;
     bool Write(const uint8_t* bytes, size_t n) override;
+    bool OutputWaiting() const override { return socket_.Waiting(); }
     bool ApplySettings(const SettingsStore& settings) override;
     void KeepAlive() override;
     void SetTransferMode(bool on) override;

@@ -93,6 +93,8 @@ public:
     // Makes the I/O thread look at the receive ring now.
     virtual void Wake();
     virtual bool Write(const uint8_t* bytes, size_t n) = 0;
+    // Output that was handed over and waits for room at the other end.
+    virtual bool OutputWaiting() const { return false; }
     virtual bool SendBreak() { return false; }
     // After the user changed communication settings; true when handled.
     virtual bool ApplySettings(const SettingsStore& settings) = 0;

@@ -17,7 +17,7 @@ class ScriptTestHost final : public ScriptHost {
 public:
     ScriptTestHost() { emulator.Start(); }
 
-    bool Send(std::string_view bytes) override {
+    bool Send(std::string_view bytes, const std::function<bool()>&) override {
         std::lock_guard lock(mutex);
         sent.append(bytes);
         return true;

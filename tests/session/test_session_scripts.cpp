@@ -3,6 +3,7 @@
 // the Telnet server, and cancelled when the session closes.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -178,6 +179,49 @@ TEST_F(SessionScriptTest, AskedHostScriptsWaitForTheAnswer) {
     EXPECT_EQ(HostScriptSummary({"/tmp/a\x1b]0;x\x07.wbq", true}), "/tmp/a\\x1B]0;x\\x07.wbq");
     EXPECT_EQ(HostScriptSummary({std::string(500, 'x'), false}).size(),
               HostScriptGate::kSummaryLimit + 3);
+}
+
+// A long text for a host that reads slowly arrives whole: the script waits
+// for room rather than losing it.  A text the connection cannot take any
+// more is a script error.
+TEST_F(SessionScriptTest, SendWaitsForASlowReaderAndFailsLoudly) {
+    Listener host;
+    Configure([&](SettingsStore& s) {
+        s.SetNumber(P::HostType, 0);
+        s.SetString(P::HostName, "127.0.0.1");
+        s.SetNumber(P::Port, host.Port());
+    });
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
+    ASSERT_TRUE(host.Accept());
+    const std::shared_ptr<ScriptRun> run = session.RunScriptText(
+        "s = 'abcdefgh'; while (s.Length < 1048576) s = s + s;"
+        "n = 0; while (n < 20) { term.Send(s); n = n + 1; } term.Send('END');");
+    // The text, then "END"; before it only the Telnet options.
+    const size_t expected = (20u << 20) + 3;
+    size_t text = 0;
+    std::string last;
+    while (text < expected) {
+        const std::string chunk = host.Read(std::min<size_t>(65536, expected - text));
+        if (chunk.empty()) break;
+        text += static_cast<size_t>(std::count_if(chunk.begin(), chunk.end(), [](char c) {
+            return (c >= 'a' && c <= 'h') || c == 'E' || c == 'N' || c == 'D';
+        }));
+        last += chunk;
+        if (last.size() > 4) last.erase(0, last.size() - 4);
+        std::this_thread::sleep_for(1ms); // the reader's own pace
+    }
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(last.substr(last.size() - 4), "hEND");
+    ASSERT_TRUE(run->WaitUntilEnded(std::chrono::steady_clock::now() + 20s));
+    EXPECT_EQ(run->Result(), ScriptRun::State::Finished);
+
+    host.CloseConnection();
+    ASSERT_TRUE(WaitForState(TransportState::Closed));
+    const std::shared_ptr<ScriptRun> late = session.RunScriptText("term.Send('late');");
+    ASSERT_TRUE(late->WaitUntilEnded(std::chrono::steady_clock::now() + 20s));
+    EXPECT_NE(late->ErrorReport().find("E1084 term.Send: the host did not take the text"),
+              std::string::npos)
+        << late->ErrorReport();
 }
 
 TEST_F(SessionScriptTest, ScriptsSeeTheScreenAndWaitForHostText) {
