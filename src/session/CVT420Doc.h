@@ -345,7 +345,8 @@ private:
     std::shared_ptr<CTransport> transport_;
     std::mutex controlMutex_; // one transport change at a time
     // Replaced under the session lock.  Finished transfers wait in retired_
-    // until a thread that may join them (never their own) takes them out.
+    // until their workers are over or a thread that may join them (never
+    // their own) takes them out.
     std::shared_ptr<CZModemTransfer> transfer_;
     std::vector<std::shared_ptr<CZModemTransfer>> retired_;
     std::atomic<int> failedTransfers_{0};

@@ -3,6 +3,7 @@
 // its reports to the observers, and ending it before the connection goes.
 #include <chrono>
 #include <utility>
+#include <vector>
 
 #include "config/ResourceStrings.h"
 #include "emulator/ControlNames.h"
@@ -17,6 +18,9 @@ template <typename Make>
 bool CVT420Doc::StartTransferLocked(Make make, bool sending) {
     if (!transport_ || (transfer_ && transfer_->Running())) return false;
     if (transfer_) retired_.push_back(std::move(transfer_));
+    // Those whose workers are over go now, so that a host starting transfer
+    // after transfer cannot make them pile up; the rest go with the next.
+    std::erase_if(retired_, [](const auto& transfer) { return transfer->Over(); });
     transfer_ = make(emulator_.Settings());
     transport_->SetTransferMode(true);
     ForEachObserver([&](SessionObserver& o) { o.TransferStarted(sending); });

@@ -39,13 +39,9 @@ void CZModemReceiver::ProcessByte(uint8_t byte) {
     CZModemTransfer::ProcessByte(byte);
 }
 
-void CZModemReceiver::OnConnectionLost() {
-    // After ZFIN the sender may go without its "OO": every file is in.
-    if (expect_ == Expect::Goodbye) {
-        End(Outcome::Completed);
-    } else {
-        CZModemTransfer::OnConnectionLost();
-    }
+bool CZModemReceiver::Delivered() const {
+    // The sender's ZFIN came after every file was taken.
+    return expect_ == Expect::Goodbye;
 }
 
 void CZModemReceiver::OnEvent(Event event) {
@@ -94,7 +90,9 @@ void CZModemReceiver::OnHeader() {
         break;
     case ZDATA:
         if (fd_ < 0) {
-            Fail("data arrived for no file");
+            // The sender is behind (it answered a stale ZRPOS after its
+            // ZEOF): the file is done, which ZRINIT tells it again.
+            SendInit();
         } else if (DataPosition(data) != written_) {
             if (!discarding_) Resync();
         } else {
@@ -194,6 +192,12 @@ void CZModemReceiver::OpenFile() {
         const long long value = std::strtoll(text, &after, 10);
         if (after != text && errno == 0 && value >= 0) size = value;
     }
+    if (fd_ >= 0 && sent == sentName_) {
+        // The sender did not hear our answer (its ZFILE and our ZRPOS
+        // crossed): the same file goes on from where it is.
+        SendHexHeader(ZRPOS, PositionData(written_));
+        return;
+    }
     if (fd_ >= 0) CloseFile(); // the sender moved on: the old file stays incomplete
     const std::string name = ReceiveFolder::SafeName(sent);
     if (name.empty()) {
@@ -202,13 +206,15 @@ void CZModemReceiver::OpenFile() {
         return;
     }
     std::string error;
-    fd_ = folder_.Create(name, error);
+    std::string created;
+    fd_ = folder_.Create(name, created, error);
     if (fd_ < 0) {
         SendHexHeader(ZFERR, {});
         Fail(error);
         return;
     }
-    name_ = name;
+    name_ = created;
+    sentName_ = sent;
     size_ = size;
     written_ = 0;
     discarding_ = false;
@@ -221,6 +227,17 @@ void CZModemReceiver::OpenFile() {
 void CZModemReceiver::WriteData() {
     if (discarding_) return;
     const std::vector<uint8_t>& data = reader_.Payload();
+    // Positions are 32 bits; a file may grow a little while it is sent, but
+    // one that goes on past its size is stopped, kept as it is.
+    const uint64_t limit =
+        size_ < 0 ? UINT32_MAX
+                  : std::min<uint64_t>(UINT32_MAX, static_cast<uint64_t>(size_) + kGrowthAllowance);
+    if (written_ + data.size() > limit) {
+        CloseFile();
+        Fail(name_ + " went on past " + std::to_string(limit) + " bytes; kept as received (" +
+             std::to_string(written_) + " bytes)");
+        return;
+    }
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);

@@ -15,6 +15,8 @@ public:
     static constexpr int kMaxFailures = 10;
     // How long the final "OO" is awaited after our ZFIN.
     static constexpr std::chrono::milliseconds kGoodbyeWait{1000};
+    // How far a file may grow past the size announced for it.
+    static constexpr uint64_t kGrowthAllowance = 64 * 1024;
 
     CZModemReceiver(TransferLink& link, std::string folder, TransferTiming timing = {});
     ~CZModemReceiver() override;
@@ -27,7 +29,7 @@ private:
     void OnTimeout() override;
     void OnEnd(Outcome outcome) override;
     void ProcessByte(uint8_t byte) override;
-    void OnConnectionLost() override;
+    bool Delivered() const override;
 
     void OnHeader();
     void OnData();
@@ -44,7 +46,8 @@ private:
     Expect expect_ = Expect::Header;
     bool escapeRequested_ = false;
     int fd_ = -1;
-    std::string name_;
+    std::string name_;     // as written
+    std::string sentName_; // as the sender gave it
     int64_t size_ = -1;
     uint32_t written_ = 0;
     bool discarding_ = false; // after a ZRPOS, until a ZDATA at the right position

@@ -312,13 +312,9 @@ void CZModemSender::OnTimeout() {
     }
 }
 
-void CZModemSender::OnConnectionLost() {
-    // Every file was acknowledged before ZFIN went out.
-    if (state_ == State::WaitFin) {
-        End(Outcome::Completed);
-    } else {
-        CZModemTransfer::OnConnectionLost();
-    }
+bool CZModemSender::Delivered() const {
+    // ZFIN goes out only after the receiver has taken the last file.
+    return state_ == State::WaitFin;
 }
 
 void CZModemSender::OnEnd(Outcome outcome) {

@@ -37,7 +37,7 @@ private:
     void OnTimeout() override;
     bool Pump() override;
     void OnEnd(Outcome outcome) override;
-    void OnConnectionLost() override;
+    bool Delivered() const override;
 
     void OnHeader();
     void TakeReceiverOptions();

@@ -18,7 +18,10 @@ CZModemTransfer::~CZModemTransfer() { Shutdown(); }
 
 void CZModemTransfer::Start() {
     if (started_.exchange(true)) return;
-    worker_ = std::thread([this] { Run(); });
+    worker_ = std::thread([this] {
+        Run();
+        over_.store(true);
+    });
 }
 
 bool CZModemTransfer::Feed(const uint8_t* bytes, size_t n) {
@@ -98,7 +101,7 @@ void CZModemTransfer::Run() {
             break;
         }
         batch.clear();
-        if (stop == Stop::Lost) OnConnectionLost();
+        if (stop == Stop::Lost) End(Outcome::Failed, "the connection was lost");
         if (stop != Stop::None) break;
         if (abort && !abortStarted) {
             abortStarted = true;
@@ -247,15 +250,20 @@ void CZModemTransfer::Fail(const std::string& text) {
 void CZModemTransfer::End(Outcome outcome, const std::string& text) {
     if (Ended() || ending_) return;
     ending_ = true;
+    // Whatever cut the closing exchange short, every file is in.
+    const bool delivered = Delivered();
+    if (delivered) outcome = Outcome::Completed;
     // Files are closed first: one that did not arrive whole fails the transfer.
     OnEnd(outcome);
     if (outcome == Outcome::Completed && hadError_) outcome = Outcome::Failed;
-    if (!text.empty()) {
-        std::lock_guard lock(errorMutex_);
-        errorText_ = text;
-    }
-    if (outcome == Outcome::Failed && !text.empty()) {
-        link_.ReportStatus({TransferStatusCode::Error, {}, 1, text, sending_});
+    if (!text.empty() && !delivered) {
+        {
+            std::lock_guard lock(errorMutex_);
+            errorText_ = text;
+        }
+        if (outcome == Outcome::Failed) {
+            link_.ReportStatus({TransferStatusCode::Error, {}, 1, text, sending_});
+        }
     }
     outcome_.store(outcome);
 }

@@ -50,6 +50,9 @@ public:
     bool Feed(const uint8_t* bytes, size_t n);
     // From Start until the end has been reported.
     bool Running() const { return !finished_.load(); }
+    // The worker has made its last report: joining it no longer waits, so the
+    // transfer may be destroyed under any lock.
+    bool Over() const { return over_.load(); }
     // The user's abort: the cancel sequence goes out, "Aborting ..." is
     // shown, and the transfer ends soon after (at the latest after abortLimit).
     void Abort();
@@ -81,7 +84,11 @@ protected:
     virtual void OnEnd(Outcome outcome) { (void)outcome; }
     // Every received byte; the receiver watches for the last "OO" here.
     virtual void ProcessByte(uint8_t byte);
-    virtual void OnConnectionLost() { End(Outcome::Failed, "the connection was lost"); }
+    // Every file has been written and acknowledged; only the closing
+    // exchange is left.  From then on the transfer has succeeded, however
+    // it ends: the session may close, or the connection go, before the
+    // other end's last bytes are read.
+    virtual bool Delivered() const { return false; }
 
     // --- for the directions (worker thread)
     void Send(const std::string& bytes);
@@ -100,6 +107,7 @@ protected:
     bool Retry();
     // Ends with a local failure: the cancel sequence tells the other end.
     void Fail(const std::string& text);
+    // The outcome is Completed instead once everything was delivered.
     void End(Outcome outcome, const std::string& text = {});
     bool Ended() const { return outcome_.load() != Outcome::Running; }
     bool Aborting() const { return aborting_.load(); }
@@ -133,6 +141,7 @@ private:
     bool abortRequested_ = false; // inputMutex_
 
     std::atomic<bool> finished_{false};
+    std::atomic<bool> over_{false};
     std::atomic<Outcome> outcome_{Outcome::Running};
     std::atomic<bool> aborting_{false};
     mutable std::mutex errorMutex_;

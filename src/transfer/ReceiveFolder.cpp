@@ -1,14 +1,13 @@
 #include "transfer/ReceiveFolder.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/Paths.h"
+#include "platform/UserAccount.h"
 
 namespace tamsivane {
 
@@ -18,14 +17,12 @@ std::string ResolveReceiveFolder(std::string_view setting) {
         if (c == '\\') c = '/';
     }
     if (folder.empty()) folder = "Received";
-    if (folder == "~" || folder.starts_with("~/")) {
-        const char* home = std::getenv("HOME");
-        return std::string(home ? home : "") + folder.substr(1);
-    }
     if (folder.front() == '/') return folder;
-    const std::string program = ProgramFolder();
-    const std::string base = IsWritableFolder(program) ? program : UserDataFolder();
-    return base + "/" + folder;
+    // Never the program's own folder, where its templates and plug-ins lie.
+    const std::string home = HomeFolder();
+    if (home.empty() || home.front() != '/') return {};
+    if (folder == "~") return home;
+    return home + "/" + (folder.starts_with("~/") ? folder.substr(2) : folder);
 }
 
 std::string ReceiveFolder::SafeName(std::string_view sent) {
@@ -38,7 +35,8 @@ std::string ReceiveFolder::SafeName(std::string_view sent) {
     return std::string(name);
 }
 
-int ReceiveFolder::Create(const std::string& name, std::string& error) const {
+int ReceiveFolder::Create(const std::string& name, std::string& created,
+                          std::string& error) const {
     if (!MakeFolders(path_)) {
         error = "cannot create the folder " + path_;
         return -1;
@@ -48,23 +46,17 @@ int ReceiveFolder::Create(const std::string& name, std::string& error) const {
         error = "cannot open the folder " + path_ + ": " + std::strerror(errno);
         return -1;
     }
-    // Not non-blocking, a FIFO planted under the name would hang the open.
-    const int fd =
-        ::openat(folder, name.c_str(),
-                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    const int openError = errno;
+    // O_EXCL makes a new file or fails: a planted link, FIFO or earlier
+    // file of the name is left alone and the next number tried.
+    int fd = -1;
+    int openError = EEXIST;
+    for (int number = 0; fd < 0 && openError == EEXIST && number <= kMaxNumber; ++number) {
+        created = number == 0 ? name : name + "." + std::to_string(number);
+        fd = ::openat(folder, created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        openError = errno;
+    }
     ::close(folder);
-    if (fd < 0) {
-        error = "cannot create " + name + ": " + std::strerror(openError);
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = "cannot create " + name + ": not a regular file";
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (fd < 0) error = "cannot create " + name + ": " + std::strerror(openError);
     return fd;
 }
 

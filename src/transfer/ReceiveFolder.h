@@ -1,6 +1,6 @@
 // Where received files go.  Names the other end sends are cut to their last
-// component and checked, and files are created only inside the folder,
-// never through a symbolic link, and only as regular files.
+// component and checked, and files are created only inside the folder, each
+// as a new regular file: nothing there is ever replaced or followed.
 #pragma once
 
 #include <string>
@@ -8,23 +8,25 @@
 
 namespace tamsivane {
 
-// The folder the RecvDir setting names: "/" and "\" both separate, "~/" is the
-// home folder, and a relative one lies beside the program when the program's
-// folder is writable, else in the user's data folder.
+// The folder the RecvDir setting names: "/" and "\" both separate, and a
+// relative one, like "~/...", lies in the user's home folder ("" without one).
 std::string ResolveReceiveFolder(std::string_view setting);
 
 class ReceiveFolder {
 public:
+    // The highest number put after a name that exists.
+    static constexpr int kMaxNumber = 999;
+
     explicit ReceiveFolder(std::string path) : path_(std::move(path)) {}
 
     // The last component of a name (split at "/" and "\"); "" when that is
     // empty, "." or "..", or holds a control character.
     static std::string SafeName(std::string_view sent);
 
-    // Makes the folder and its missing parents, then creates (or truncates)
-    // the file name in it for writing.  The descriptor, or -1 with the
-    // reason in error.
-    int Create(const std::string& name, std::string& error) const;
+    // Makes the folder and its missing parents, then creates a new file for
+    // writing: name, or when that exists name.1, name.2, ...  The descriptor
+    // and the name it got, or -1 with the reason in error.
+    int Create(const std::string& name, std::string& created, std::string& error) const;
 
     const std::string& Path() const { return path_; }
 

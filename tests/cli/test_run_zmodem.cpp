@@ -1,12 +1,15 @@
 // Whole sessions moving files by ZModem: tamsivane-cli run against the Telnet
 // server, whose shell runs sz or rz.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "RunCli.h"
 #include "TempFolder.h"
@@ -32,6 +35,31 @@ std::string Awkward(size_t n) {
     bytes.resize(n);
     return bytes;
 }
+
+// Busy processes beside the test, so that the threads of a run and the
+// processes of the host are scheduled late and in any order; killed at the end.
+class CpuHogs {
+public:
+    explicit CpuHogs(int count) {
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::execl("/bin/sh", "sh", "-c", "while :; do :; done", static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            if (pid > 0) pids_.push_back(pid);
+        }
+    }
+    ~CpuHogs() {
+        for (const pid_t pid : pids_) ::kill(pid, SIGKILL);
+        for (const pid_t pid : pids_) ::waitpid(pid, nullptr, 0);
+    }
+    CpuHogs(const CpuHogs&) = delete;
+    CpuHogs& operator=(const CpuHogs&) = delete;
+
+private:
+    std::vector<pid_t> pids_;
+};
 
 class RunZModemTest : public ::testing::Test {
 protected:
@@ -74,6 +102,23 @@ TEST_F(RunZModemTest, ReceivesWhatTheHostSendsWithProgressLines) {
     EXPECT_NE(errors_.find("zmodem: receiving empty 0\nzmodem: empty finished\n"),
               std::string::npos)
         << errors_;
+}
+
+// The transfer, the host's shell and the connection end close together, in
+// any order under load: every file arrived, so every run exits with 0.
+TEST_F(RunZModemTest, EveryReceiveSucceedsUnderLoad) {
+    const std::string small = Awkward(3000);
+    std::ofstream(host_ + "/small.bin", std::ios::binary) << small;
+    std::ofstream(host_ + "/empty", std::ios::binary) << "";
+    const CpuHogs hogs(2);
+    for (int run = 0; run < 50; ++run) {
+        const std::string into = received_ + std::to_string(run);
+        const CliResult result = Run("--recv-dir " + into + " --send 'cd " + host_ +
+                                     " && sz small.bin empty; exit<CR>' --timeout 60 --dump none");
+        ASSERT_EQ(result.status, 0) << "run " << run << ": " << errors_;
+        ASSERT_TRUE(Slurp(into + "/small.bin") == small) << "run " << run;
+        ASSERT_EQ(access((into + "/empty").c_str(), F_OK), 0) << "run " << run;
+    }
 }
 
 TEST_F(RunZModemTest, SendsABatchToRz) {

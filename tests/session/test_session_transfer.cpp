@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
 
 #include "SessionFixture.h"
 
@@ -69,6 +70,32 @@ TEST_F(TransferSessionTest, HostStartsATransferAndCancelsIt) {
     EXPECT_NE(ReadUntil(host, "after").find("after"), std::string::npos);
     host.Write("shown again");
     EXPECT_TRUE(WaitForScreen("shown again"));
+}
+
+// The process's address space in KiB: a thread left unjoined keeps its stack.
+long VirtualSize() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with("VmSize:")) return std::stol(line.substr(7));
+    }
+    return -1;
+}
+
+TEST_F(TransferSessionTest, TransfersStartedAndCancelledDoNotPileUp) {
+    Listener host;
+    ConnectTo(host);
+    long before = 0;
+    for (int i = 0; i < 200; ++i) {
+        if (i == 10) before = VirtualSize();
+        host.Write(kZrqinit);
+        ASSERT_TRUE(WaitFor([&] { return session.TransferActive(); })) << i;
+        host.Write(std::string(6, '\x18'));
+        ASSERT_TRUE(WaitFor([&] { return !session.TransferActive(); })) << i;
+        if (i % 50 == 0) host.ReadFor(1ms);
+    }
+    EXPECT_LT(VirtualSize() - before, 128 * 1024);
+    EXPECT_TRUE(WaitFor([&] { return session.FailedTransfers() == 200; }));
 }
 
 TEST_F(TransferSessionTest, ALostConnectionEndsTheTransfer) {

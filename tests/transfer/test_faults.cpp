@@ -2,6 +2,7 @@
 // folder, follow a planted link, report a damaged file as received, or wait
 // forever.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -40,9 +41,9 @@ TEST(ReceiveFolderSetting, SeparatorsHomeAndRelativeFolders) {
     ::setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(ResolveReceiveFolder("~/in\\box"), "/home/someone/in/box");
     EXPECT_EQ(ResolveReceiveFolder("/srv\\files"), "/srv/files");
-    const std::string relative = ResolveReceiveFolder("Received");
-    EXPECT_TRUE(relative.ends_with("/Received"));
-    EXPECT_EQ(relative.front(), '/');
+    // Relative folders lie in the home folder, never beside the program.
+    EXPECT_EQ(ResolveReceiveFolder("in\\box"), "/home/someone/in/box");
+    EXPECT_EQ(ResolveReceiveFolder("~"), "/home/someone");
 }
 
 TEST(LrzszNames, PathsFromTheSenderLandInsideTheFolder) {
@@ -66,18 +67,54 @@ TEST(LrzszNames, PathsFromTheSenderLandInsideTheFolder) {
     EXPECT_EQ(top, (std::vector<std::string>{"abs", "host", "received"}));
 }
 
-TEST(LrzszNames, APlantedLinkIsNotFollowed) {
+// A name that exists as a file, a planted link or a FIFO is never replaced,
+// followed or opened: each file arrives under the next free number.
+TEST(LrzszNames, ExistingNamesAreNeverReplaced) {
     Folders folders;
     fs::create_directory(folders.received);
     WriteFile(folders.root.File("target"), "keep");
-    fs::create_symlink(folders.root.File("target"), folders.received + "/data");
-    WriteFile(folders.host + "/data", "payload");
-    const Reception result = ReceiveFrom(folders, {"sz", "data"});
+    WriteFile(folders.received + "/a", "old");
+    WriteFile(folders.received + "/a.1", "older");
+    fs::create_symlink(folders.root.File("target"), folders.received + "/b");
+    ASSERT_EQ(mkfifo((folders.received + "/c").c_str(), 0600), 0);
+    for (const char* name : {"a", "b", "c"}) WriteFile(folders.host + "/" + name, name);
+    const Reception result = ReceiveFrom(folders, {"sz", "a", "b", "c"});
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.finished, (std::vector<std::string>{"a.2", "b.1", "c.1"}));
+    EXPECT_EQ(ReadFile(folders.received + "/a"), "old");
+    EXPECT_EQ(ReadFile(folders.received + "/a.1"), "older");
+    EXPECT_EQ(ReadFile(folders.received + "/a.2"), "a");
+    EXPECT_EQ(ReadFile(folders.received + "/b.1"), "b");
+    EXPECT_EQ(ReadFile(folders.received + "/c.1"), "c");
+    EXPECT_EQ(ReadFile(folders.root.File("target")), "keep");
+    EXPECT_TRUE(fs::is_symlink(folders.received + "/b"));
+    EXPECT_TRUE(fs::is_fifo(folders.received + "/c"));
+}
+
+// A sender that goes on past the size it announced is stopped a little
+// beyond it; what arrived stays, and the transfer fails.
+TEST(HostEnds, AFileGrowingPastItsSizeIsStopped) {
+    Folders folders;
+    zmodem::Encoder encoder;
+    std::string frames;
+    const std::string info = std::string("grows\0", 6) + "10" + std::string(1, '\0');
+    encoder.AppendBinaryHeader(frames, zmodem::ZFILE, zmodem::FlagsData(zmodem::kFileBinary), true);
+    encoder.AppendSubpacket(frames, reinterpret_cast<const uint8_t*>(info.data()), info.size(),
+                            zmodem::kCrcW, true);
+    encoder.AppendBinaryHeader(frames, zmodem::ZDATA, zmodem::PositionData(0), true);
+    const std::string block(1024, 'g');
+    for (int i = 0; i < 100; ++i) {
+        encoder.AppendSubpacket(frames, reinterpret_cast<const uint8_t*>(block.data()),
+                                block.size(), zmodem::kCrcG, true);
+    }
+    WriteFile(folders.host + "/frames", frames);
+    const Reception result =
+        ReceiveFrom(folders, {"sh", "-c", "cat frames; sleep 1"});
     EXPECT_EQ(result.outcome, Outcome::Failed);
     EXPECT_TRUE(HasError(result.statuses));
     EXPECT_TRUE(result.finished.empty());
-    EXPECT_EQ(ReadFile(folders.root.File("target")), "keep");
-    EXPECT_TRUE(fs::is_symlink(folders.received + "/data"));
+    // The whole blocks that fit in the allowance.
+    EXPECT_EQ(fs::file_size(folders.received + "/grows"), 64u * 1024);
 }
 
 TEST(LrzszNames, AFolderElementThatIsAFileRefusesTheFile) {
@@ -169,6 +206,30 @@ TEST(HostEnds, SixCanCancelTheReceiver) {
     ASSERT_TRUE(peer.WaitFinished(4s));
     EXPECT_EQ(receiver.Result(), Outcome::Cancelled);
     EXPECT_EQ(peer.Statuses().back().code, TransferStatusCode::Closed);
+}
+
+// Once the sender's ZFIN is answered every file is in: the session closing,
+// or the connection going, before the last "OO" is read is no failure.
+TEST(HostEnds, AfterTheLastFileEveryEndIsASuccess) {
+    for (const bool lost : {false, true}) {
+        Folders folders;
+        PeerProgram peer({"sh", "-c", "printf '**\\030B0800000000022d\\r\\212'; exec cat >got"},
+                         folders.host);
+        CZModemReceiver receiver(peer, folders.received);
+        peer.Run(receiver);
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (ReadFile(folders.host + "/got").find("B0800000000022d") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(5ms);
+        }
+        if (lost) {
+            receiver.ConnectionLost();
+        } else {
+            receiver.Finish();
+        }
+        ASSERT_TRUE(peer.WaitFinished(5s));
+        EXPECT_EQ(receiver.Result(), Outcome::Completed) << (lost ? "lost" : "closed");
+    }
 }
 
 TEST(HostEnds, SilenceEndsAfterTenRequests) {
