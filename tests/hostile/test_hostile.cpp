@@ -7,7 +7,7 @@
 //   peer telnetd                 the Telnet server with a shell, on ${PORT}
 //   peer sends BYTES             a listener on ${PORT} that sends BYTES to the
 //                                program and keeps the connection open
-//   file PATH BYTES              writes a file
+//   file PATH BYTES              writes a file (and its missing folders)
 //   setup PATH KEY=VALUE ...     writes a setup file with those settings
 //   run tamsivane-cli WORDS      runs the headless program, or the desktop
 //   run tamsivane WORDS          program (offscreen); at most two minutes
@@ -138,6 +138,7 @@ protected:
             sender_ = std::make_unique<SendingPeer>(Decoded(rest()));
             port_ = sender_->Port();
         } else if (verb == "file") {
+            std::filesystem::create_directories(std::filesystem::path(Path(first)).parent_path());
             std::ofstream(Path(first), std::ios::binary) << Decoded(rest());
         } else if (verb == "setup") {
             SettingsStore settings;

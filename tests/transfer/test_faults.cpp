@@ -46,27 +46,6 @@ TEST(ReceiveFolderSetting, SeparatorsHomeAndRelativeFolders) {
     EXPECT_EQ(ResolveReceiveFolder("~"), "/home/someone");
 }
 
-TEST(LrzszNames, PathsFromTheSenderLandInsideTheFolder) {
-    Folders folders;
-    fs::create_directory(folders.host + "/sub");
-    WriteFile(folders.host + "/x", "outside");
-    WriteFile(folders.root.File("abs"), "absolute");
-    // sz -f sends the name as given: "../x" and an absolute path.
-    PeerProgram peer({"sz", "-f", "../x", folders.root.File("abs")}, folders.host + "/sub");
-    CZModemReceiver receiver(peer, folders.received);
-    peer.Run(receiver);
-    ASSERT_TRUE(peer.WaitFinished());
-    EXPECT_EQ(receiver.Result(), Outcome::Completed);
-    EXPECT_EQ(ReadFile(folders.received + "/x"), "outside");
-    EXPECT_EQ(ReadFile(folders.received + "/abs"), "absolute");
-    std::vector<std::string> top;
-    for (const auto& entry : fs::directory_iterator(folders.root.Path())) {
-        top.push_back(entry.path().filename().string());
-    }
-    std::sort(top.begin(), top.end());
-    EXPECT_EQ(top, (std::vector<std::string>{"abs", "host", "received"}));
-}
-
 // A name that exists as a file, a planted link or a FIFO is never replaced,
 // followed or opened: each file arrives under the next free number.
 TEST(LrzszNames, ExistingNamesAreNeverReplaced) {
