@@ -742,14 +742,14 @@ bool CVT420View::HandleCommand(int id) {
     case Command::LargerFont:
     case Command::SmallerFont: {
         if (!IsCommandEnabled(id)) return true;
-        int size;
+        FontChoice choice;
         {
             std::lock_guard lock(document_.Lock());
-            size = ApplicableFont(document_.Emulator().Settings()).points;
+            choice = ApplicableFont(document_.Emulator().Settings());
         }
-        ChangeFontSize(
-            std::clamp(size + (id == Command::LargerFont ? 1 : -1), kMenuFontMin, kMenuFontMax),
-            true);
+        ChangeFontSize(NextFontSize(choice.face, choice.bold, logicalDpiY(), choice.points,
+                                    id == Command::LargerFont ? 1 : -1, kMenuFontMin, kMenuFontMax),
+                       true);
         std::lock_guard lock(document_.Lock());
         document_.Emulator().Settings().SetNumber(P::FitFont, 0);
         return true;

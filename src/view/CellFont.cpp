@@ -70,4 +70,15 @@ int FitFontSize(const QString& face, bool bold, int dpi, int columns, int rows, 
     return kFitFloor;
 }
 
+int NextFontSize(const QString& face, bool bold, int dpi, int points, int direction, int lowest,
+                 int highest) {
+    const int bound = direction > 0 ? highest : lowest;
+    const int from = std::clamp(points, lowest, highest);
+    const int height = MakeCellFont(face, from, bold, dpi).height;
+    for (int size = from + direction; size != bound + direction; size += direction) {
+        if (MakeCellFont(face, size, bold, dpi).height != height) return size;
+    }
+    return bound;
+}
+
 } // namespace tamsivane

@@ -44,4 +44,12 @@ CellFont MakeCellFont(const QString& face, int points, bool bold, int dpi);
 int FitFontSize(const QString& face, bool bold, int dpi, int columns, int rows, int width,
                 int height);
 
+// The size after `points` in `direction` (+1 larger, -1 smaller) within
+// lowest-highest whose cell height differs from that of `points`: a face
+// rounds neighbouring sizes to the same pixel height, and a step that shows
+// no change looks broken.  The bound itself when no size within reach
+// changes the height.
+int NextFontSize(const QString& face, bool bold, int dpi, int points, int direction, int lowest,
+                 int highest);
+
 } // namespace tamsivane

@@ -11,6 +11,11 @@
 
 namespace tamsivane::testing {
 
+// The face that view and printing tests ask for by name, so that their
+// measures do not follow the machine's preferred fixed-pitch font; the
+// project's package list installs it.
+inline constexpr const char* kTestFace = "DejaVu Sans Mono";
+
 inline void EnsureApplication() {
     if (QApplication::instance() != nullptr) return;
     static TempFolder home;

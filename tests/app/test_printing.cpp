@@ -73,7 +73,7 @@ protected:
             GTEST_SKIP() << "poppler-utils are not installed";
         }
         frame->show();
-        child_ = OpenLoopback();
+        child_ = OpenLoopback([](SettingsStore& s) { s.SetString(P::PrintFontName, kTestFace); });
         doc_ = &child_->Document();
         auto backend = std::make_shared<QtPrintBackend>(PrintDevices{});
         backend->PrintToPdf(QString::fromStdString(pdf_), SixtyLinePage());
@@ -83,15 +83,14 @@ protected:
         doc_->ReceiveLocally(text);
     }
 
-    // Sixty lines of the default print font on a page, and 90 columns.
+    // Sixty lines of the print font at its default size on a page, and 90
+    // columns.
     static QPageSize SixtyLinePage() {
         QPrinter probe(QPrinter::HighResolution);
         probe.setOutputFormat(QPrinter::PdfFormat);
         const int dpi = probe.resolution();
-        const SettingsStore defaults;
         const CellFont font =
-            MakeCellFont(QString::fromStdString(defaults.GetString(P::PrintFontName)),
-                         defaults.GetNumber(P::PrintFontSize), false, dpi);
+            MakeCellFont(kTestFace, SettingsStore().GetNumber(P::PrintFontSize), false, dpi);
         const double height = 60 * font.height + font.height / 2.0;
         const double width = 90 * font.width;
         return QPageSize(QSizeF(width * 25.4 / dpi, height * 25.4 / dpi), QPageSize::Millimeter,

@@ -55,7 +55,16 @@ public:
 
 class ViewTest : public SessionTest {
 protected:
-    ViewTest() { EnsureApplication(); }
+    ViewTest() {
+        EnsureApplication();
+        UseFace(kTestFace);
+    }
+    void UseFace(const QString& face) {
+        Configure([&](SettingsStore& s) {
+            s.SetString(P::FontName, face.toStdString());
+            s.SetString(P::FontName132, face.toStdString());
+        });
+    }
     // A loop-back session shown in a view of the given size.
     void Open(QSize size = QSize(900, 500)) {
         OpenLoopback();

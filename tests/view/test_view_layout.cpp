@@ -1,5 +1,6 @@
 // The cell font's rules, fitting, scroll bars, scrolling and the commands the
 // view carries out.
+#include <QFontDatabase>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -31,44 +32,70 @@ TEST(CellFontTest, SizesAreClampedAndCellsNeverEmpty) {
     EXPECT_EQ(FitFontSize("DejaVu Sans Mono", false, 96, 132, 24, 200, 500), 5);
 }
 
-TEST_F(ViewTest, FitFontFillsTheWindowAnd132ColumnsUseTheirOwnSize) {
+// The layout rules hold for any fixed-pitch face: faces differ in width and
+// in how their sizes round to pixels.  Each installed face takes its turn.
+class FaceLayoutTest : public ViewTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        if (!QFontDatabase::hasFamily(GetParam())) GTEST_SKIP() << GetParam() << " is not installed";
+        UseFace(GetParam());
+    }
+    int FontSize() { return Setting(session, P::FontSize); }
+};
+
+TEST_P(FaceLayoutTest, FitFontFillsTheWindowAnd132ColumnsUseTheirOwnSize) {
     SetNumber(P::FontUse80, 0);
     Open(QSize(1000, 600));
-    const int size80 = Setting(session, P::FontSize);
+    EXPECT_EQ(view->Font().font.family(), GetParam());
+    const int size80 = FontSize();
     EXPECT_LE(view->Font().width * 80, view->viewport()->width());
+    EXPECT_LE(view->Font().height * 24, view->viewport()->height());
     EXPECT_GT(size80, 9) << "fitted to the larger window";
     EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(view->verticalScrollBar()->isVisible());
 
     Host("\x1b[?3hW", "W");
-    EXPECT_EQ(Setting(session, P::FontSize), size80);
+    EXPECT_EQ(FontSize(), size80);
     const int size132 = Setting(session, P::FontSize132);
     EXPECT_LT(size132, size80);
     EXPECT_GE(size132, 6);
     EXPECT_LE(view->Font().width * 132, view->viewport()->width());
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
     EXPECT_EQ(Differences(Cell(Grab(), 0, 0), Reference("W", Palette(7), Palette(0))), 0);
 
-    // Too narrow even for 6 points: 5, and a horizontal bar.
-    view->resize(300, 600);
+    // Too narrow even for 5 points of this face: 5, and a horizontal bar.
+    const int frame = view->width() - view->viewport()->width();
+    const int narrow = MakeCellFont(GetParam(), 5, false, view->logicalDpiY()).width * 132 - 1;
+    view->resize(narrow + frame, 600);
     QCoreApplication::processEvents();
     EXPECT_EQ(Setting(session, P::FontSize132), 5);
     EXPECT_TRUE(view->horizontalScrollBar()->isVisible());
 }
 
-TEST_F(ViewTest, LargerAndSmallerFontStayWithinSixToThirtyTwo) {
-    SetNumber(P::FontSize, 31);
-    SetNumber(P::FitFont, 0);
+TEST_P(FaceLayoutTest, LargerAndSmallerFontChangeTheCellWithinSixToThirtyTwo) {
+    SetNumber(P::FontSize, 6);
+    SetNumber(P::FitFont, 1);
     SetNumber(P::FontUse80, 0);
     Open();
-    const int height = view->Font().height;
-    ASSERT_TRUE(view->IsCommandEnabled(Command::LargerFont));
-    EXPECT_TRUE(view->HandleCommand(Command::LargerFont));
-    EXPECT_EQ(Setting(session, P::FontSize), 32);
-    EXPECT_EQ(Setting(session, P::FitFont), 0);
-    EXPECT_GT(view->Font().height, height);
-    EXPECT_FALSE(view->IsCommandEnabled(Command::LargerFont));
-
-    view->ChangeFontSize(6, true);
-    EXPECT_FALSE(view->IsCommandEnabled(Command::SmallerFont));
+    // Every step shows a different cell; only the step onto the bound may
+    // not, when the bound rounds to the height of the size before it.
+    const auto sign = [](int value) { return (value > 0) - (value < 0); };
+    for (const auto& [command, direction, bound] :
+         {std::tuple{Command::LargerFont, 1, 32}, std::tuple{Command::SmallerFont, -1, 6}}) {
+        SCOPED_TRACE(command);
+        for (int steps = 0; view->IsCommandEnabled(command); ++steps) {
+            ASSERT_LT(steps, 26);
+            const int size = FontSize();
+            const int height = view->Font().height;
+            EXPECT_TRUE(view->HandleCommand(command));
+            EXPECT_EQ(Setting(session, P::FitFont), 0);
+            EXPECT_EQ(sign(FontSize() - size), direction) << size;
+            if (FontSize() != bound) {
+                EXPECT_EQ(sign(view->Font().height - height), direction) << size;
+            }
+        }
+        EXPECT_EQ(FontSize(), bound);
+    }
     EXPECT_TRUE(view->IsCommandEnabled(Command::LargerFont));
 
     // In 132 columns the commands change the 132-column size, but their
@@ -76,14 +103,24 @@ TEST_F(ViewTest, LargerAndSmallerFontStayWithinSixToThirtyTwo) {
     SetNumber(P::FontSize, 20);
     SetNumber(P::FontSize132, 32);
     Host("\x1b[?3hX", "X");
+    const int height = view->Font().height;
     EXPECT_TRUE(view->IsCommandEnabled(Command::LargerFont));
     view->HandleCommand(Command::LargerFont);
     EXPECT_EQ(Setting(session, P::FontSize132), 32);
     view->HandleCommand(Command::SmallerFont);
-    EXPECT_EQ(Setting(session, P::FontSize132), 31);
-    EXPECT_EQ(Setting(session, P::FontSize), 20);
+    EXPECT_LT(Setting(session, P::FontSize132), 32);
+    EXPECT_LT(view->Font().height, height);
+    EXPECT_EQ(FontSize(), 20);
     EXPECT_FALSE(view->HandleCommand(Command::Exit));
 }
+
+INSTANTIATE_TEST_SUITE_P(Faces, FaceLayoutTest,
+                         ::testing::Values("DejaVu Sans Mono", "Noto Sans Mono", "Liberation Mono"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, ' ');
+                             return name;
+                         });
 
 TEST_F(ViewTest, ScrollingHistoryCommandsWheelAndReturnToTheLivePage) {
     Open(QSize(900, 500));
