@@ -29,8 +29,13 @@ public:
     // The view must recompute its layout (status line shown or hidden, page size).
     virtual void LayoutChanged() {}
 
-    // CAN "B00" with AutoRecv on: the host started a file transfer.
-    virtual void StartFileReceive() {}
+    // CAN "B00" with AutoRecv on: the host started a file transfer.  following
+    // holds the rest of the received block; true when a transfer started and
+    // took them, false to show them.
+    virtual bool StartFileReceive(const uint8_t* following, size_t n) {
+        (void)following; (void)n;
+        return false;
+    }
     // DCS $ t (script text) and DCS $ s (the name of a script file, which
     // the session reads itself, outside the session lock).
     virtual void RunHostScript(std::string_view data, bool isFileName) {

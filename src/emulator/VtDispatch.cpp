@@ -3,6 +3,8 @@
 // device-control string) does, with its parameters turned into the
 // arguments of the commands.
 #include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
@@ -31,23 +33,87 @@ constexpr FinalIndex IndexFinals(const Entry (&table)[N]) {
     }
     return index;
 }
+
+// What a host sends to start a file transfer: ZPAD bytes, then CAN "B00".
+constexpr char kTransferPad = '*';
+constexpr std::string_view kTransferStart = "\x18"
+                                            "B00";
+
+// The "*" right before the first CAN "B00" in data that has any: where they
+// begin and how many; (length, 0) when there are none.
+std::pair<size_t, size_t> PaddedTransferStart(const uint8_t* data, size_t length) {
+    const std::string_view text(reinterpret_cast<const char*>(data), length);
+    for (size_t can = text.find(kTransferStart); can != std::string_view::npos;
+         can = text.find(kTransferStart, can + 1)) {
+        size_t pads = can;
+        while (pads > 0 && text[pads - 1] == kTransferPad) --pads;
+        if (pads < can) return {pads, can - pads};
+    }
+    return {length, 0};
+}
+
 } // namespace
 
 // The byte hooks are looked at before each stretch the parser takes; the
 // parser stops early when one of them is switched (a host-started script
-// may start watching mid-block).
+// may start watching mid-block).  A transfer that starts takes the rest of
+// the block, and the "*" that began its header are held until then, so that
+// nothing of it is left on the page.
 void VtEmulator::ReceiveBlock(const uint8_t* data, size_t length) {
     size_t i = 0;
+    size_t searched = 0;   // transfer starts before this were looked for
+    std::string_view held; // shown only if no transfer starts
     while (i < length) {
-        if (ByteHooksActive())
-            ReceiveByte(data[i++]);
-        else
-            i += parser_.Parse(data + i, length - i);
+        size_t end = length;
+        size_t pads = 0;
+        if (held.empty() && searched < length && DetectsTransferStart()) {
+            const auto [at, count] = PaddedTransferStart(data + searched, length - searched);
+            end = searched + at;
+            pads = count;
+            searched = end + count + 1;
+        }
+        i = TakeUntilTransferStart(data, i, end);
+        if (transferStarting_) {
+            transferStarting_ = false;
+            if (host_->StartFileReceive(data + i, length - i)) {
+                held = {};
+                break;
+            }
+            parser_.Parse(reinterpret_cast<const uint8_t*>(held.data()), held.size());
+            held = {};
+        } else if (pads > 0 && i == end) {
+            // From the ground state CAN "B00" is certain to start a transfer.
+            if (!ByteHooksActive() && parser_.State() == ParserState::Ground) {
+                held = std::string_view(reinterpret_cast<const char*>(data + i), pads);
+                i += pads;
+            } else {
+                i = TakeUntilTransferStart(data, i, i + pads);
+            }
+        }
     }
+    parser_.Parse(reinterpret_cast<const uint8_t*>(held.data()), held.size());
     UpdateViews();
 }
 
+size_t VtEmulator::TakeUntilTransferStart(const uint8_t* data, size_t i, size_t end) {
+    while (i < end && !transferStarting_) {
+        if (ByteHooksActive())
+            TakeByte(data[i++]);
+        else
+            i += parser_.Parse(data + i, end - i);
+    }
+    return i;
+}
+
 void VtEmulator::ReceiveByte(uint8_t byte) {
+    TakeByte(byte);
+    if (transferStarting_) {
+        transferStarting_ = false;
+        host_->StartFileReceive(nullptr, 0);
+    }
+}
+
+void VtEmulator::TakeByte(uint8_t byte) {
     if (scriptWatch_) scriptWatch_ = host_->OfferToScripts(byte);
     if (captureOpen_ && settings_.GetNumber(P::CaptureDebug)) CaptureDebugByte(byte);
     if (settings_.GetNumber(P::Interpret) == 0) {
@@ -139,7 +205,11 @@ void VtEmulator::Execute(uint8_t control) {
 }
 
 bool VtEmulator::DetectsTransferStart() const { return settings_.GetNumber(P::AutoRecv) != 0; }
-void VtEmulator::TransferStart() { host_->StartFileReceive(); }
+void VtEmulator::TransferStart() {
+    // Handed over once the parser has returned, with the rest of the block.
+    transferStarting_ = true;
+    parser_.Interrupt();
+}
 void VtEmulator::PrinterData(std::string_view bytes) { host_->PrinterControllerData(bytes); }
 void VtEmulator::PrinterControllerEnded() { host_->PrinterControllerEnded(); }
 

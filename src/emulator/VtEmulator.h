@@ -119,6 +119,11 @@ private:
     void DisplayByte(uint8_t byte);
     void CaptureDebugByte(uint8_t byte);
     bool ByteHooksActive() const;
+    // One byte through the hooks and the parser (ReceiveByte without the
+    // hand-over to a transfer).
+    void TakeByte(uint8_t byte);
+    // data[i, end) until a transfer starts; where it stopped.
+    size_t TakeUntilTransferStart(const uint8_t* data, size_t i, size_t end);
     void Designate(const SequenceCollector& sequence, int setIndex);
     void DesignateNational(const SequenceCollector& sequence, int nrc);
     void DesignateSoftFont(const SequenceCollector& sequence);
@@ -243,6 +248,7 @@ private:
     VtParser<VtEmulator> parser_{*this};
     bool captureOpen_ = false;
     bool scriptWatch_ = false;
+    bool transferStarting_ = false; // the parser saw a transfer start
 
     // Geometry, from the settings.
     int columns_ = 80;

@@ -296,7 +296,7 @@ public:
     bool OfferToScripts(uint8_t byte) override;
     void CommunicationChanged() override;
     void PageSizeChanged(int columns, int lines) override;
-    void StartFileReceive() override;
+    bool StartFileReceive(const uint8_t* following, size_t n) override;
 
 private:
     // TransferLink

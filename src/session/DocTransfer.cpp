@@ -108,9 +108,12 @@ void CVT420Doc::TransferReceive(const uint8_t* data, size_t length) {
     if (!transfer_ || !transfer_->Feed(data, length)) emulator_.ReceiveBlock(data, length);
 }
 
-void CVT420Doc::StartFileReceive() {
-    // The emulator saw the host start a send (AutoRecv is on).
-    StartReceiveLocked();
+bool CVT420Doc::StartFileReceive(const uint8_t* following, size_t n) {
+    // The emulator saw the host start a send (AutoRecv is on); the rest of
+    // the block is the transfer's.
+    if (!StartReceiveLocked()) return false;
+    if (n > 0) transfer_->Feed(following, n);
+    return true;
 }
 
 bool CVT420Doc::WriteToHost(const uint8_t* bytes, size_t n) {

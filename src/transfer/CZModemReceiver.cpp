@@ -39,6 +39,12 @@ void CZModemReceiver::ProcessByte(uint8_t byte) {
     CZModemTransfer::ProcessByte(byte);
 }
 
+bool CZModemReceiver::AtHostOutput(uint8_t byte) const {
+    // After our ZFIN only the rest of the sender's and its "OO" belong to
+    // the transfer; a pty may drop the "OO" when the sender resets the line.
+    return expect_ == Expect::Goodbye && byte != 'O' && !(goodbye_ == 0 && reader_.IsTrailer(byte));
+}
+
 bool CZModemReceiver::Delivered() const {
     // The sender's ZFIN came after every file was taken.
     return expect_ == Expect::Goodbye;

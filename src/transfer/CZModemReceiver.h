@@ -29,6 +29,7 @@ private:
     void OnTimeout() override;
     void OnEnd(Outcome outcome) override;
     void ProcessByte(uint8_t byte) override;
+    bool AtHostOutput(uint8_t byte) const override;
     bool Delivered() const override;
 
     void OnHeader();

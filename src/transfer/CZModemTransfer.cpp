@@ -89,13 +89,21 @@ void CZModemTransfer::Run() {
         }
         if (!batch.empty()) lastByte_ = Clock::now();
         size_t used = 0;
-        while (used < batch.size() && !Ended()) ProcessByte(batch[used++]);
+        while (used < batch.size() && !Ended()) {
+            if (AtHostOutput(batch[used])) {
+                End(Outcome::Completed);
+            } else {
+                ProcessByte(batch[used++]);
+            }
+        }
         FlushShown();
         if (Ended()) {
-            // The rest of a cancel sequence is no text for the screen.
-            while (peerCancelled_ && used < batch.size() &&
-                   (batch[used] == kCan || batch[used] == 8)) {
-                ++used;
+            // The rest of a cancel sequence or of the last header is no text
+            // for the screen.
+            while (used < batch.size() &&
+                   ((peerCancelled_ && (batch[used] == kCan || batch[used] == 8)) ||
+                    reader_.IsTrailer(batch[used]))) {
+                reader_.Put(batch[used++]);
             }
             leftovers.assign(batch.begin() + static_cast<ptrdiff_t>(used), batch.end());
             break;

@@ -84,6 +84,12 @@ protected:
     virtual void OnEnd(Outcome outcome) { (void)outcome; }
     // Every received byte; the receiver watches for the last "OO" here.
     virtual void ProcessByte(uint8_t byte);
+    // After the last frame: the byte is the host's own output again, which
+    // ends the transfer and goes to the screen.
+    virtual bool AtHostOutput(uint8_t byte) const {
+        (void)byte;
+        return false;
+    }
     // Every file has been written and acknowledged; only the closing
     // exchange is left.  From then on the transfer has succeeded, however
     // it ends: the session may close, or the connection go, before the

@@ -129,6 +129,10 @@ public:
     void Reset();
     // Between frames: the last byte started nothing.
     bool Idle() const { return state_ == State::Idle; }
+    // The byte is the CR or LF still due after a hex header.
+    bool IsTrailer(uint8_t byte) const {
+        return trailer_ > 0 && ((byte & 0x7F) == '\r' || (byte & 0x7F) == '\n');
+    }
 
     uint8_t Type() const { return type_; }
     const HeaderData& Data() const { return data_; }

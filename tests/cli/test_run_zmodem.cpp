@@ -121,6 +121,28 @@ TEST_F(RunZModemTest, EveryReceiveSucceedsUnderLoad) {
     }
 }
 
+// What the host writes after the transfer reaches the screen, and nothing of
+// the header that started it stays there: in a local shell, where the pty
+// often drops the sender's last "OO", and over Telnet.
+TEST_F(RunZModemTest, TheHostsOutputAfterwardsIsShown) {
+    std::ofstream(host_ + "/f.txt") << "text\n";
+    const std::string send = " --send 'cd " + host_ + "; sz f.txt; echo DO\"\"NE; exit<CR>'";
+    for (const bool telnet : {false, true}) {
+        const std::string into = received_ + (telnet ? "-telnet" : "-shell");
+        const std::string arguments =
+            "--recv-dir " + into + send + " --timeout 30 --dump text";
+        const CliResult result =
+            telnet ? Run(arguments)
+                   : RunCliWithErrors("run --local-shell " + arguments, folder_.File("errors"));
+        EXPECT_EQ(result.status, 0) << result.output;
+        EXPECT_EQ(Slurp(into + "/f.txt"), "text\n");
+        const size_t done = result.output.find("\nDONE\n");
+        ASSERT_NE(done, std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("**"), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("000000"), std::string::npos) << result.output;
+    }
+}
+
 TEST_F(RunZModemTest, SendsABatchToRz) {
     const std::string one = Awkward(1025);
     const std::string two = Awkward(300000);

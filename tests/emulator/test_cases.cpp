@@ -61,7 +61,10 @@ class RecordingHost : public EmulatorHost {
 public:
     void SendToHost(std::string_view bytes) override { sent.append(bytes); }
     void Bell() override { ++bells; }
-    void StartFileReceive() override { ++receives; }
+    bool StartFileReceive(const uint8_t*, size_t) override {
+        ++receives;
+        return false;
+    }
     void RunHostScript(std::string_view, bool) override { ++scripts; }
 
     std::string sent;

@@ -54,6 +54,7 @@ TEST_F(TransferSessionTest, HostStartsATransferAndCancelsIt) {
     EXPECT_NE(opening.find(kZrinit), std::string::npos);
     ASSERT_TRUE(session.TransferActive());
     EXPECT_TRUE(WaitForScreen("before"));
+    EXPECT_EQ(ScreenText().find("**"), std::string::npos); // nothing of the header
     EXPECT_FALSE(session.StartReceive());
 
     // Typed bytes are dropped while it runs.
