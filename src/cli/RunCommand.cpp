@@ -49,6 +49,9 @@ constexpr auto kConnectLimit =
     std::chrono::seconds(5);
 // How long what has arrived may take to reach the screen before it is printed.
 constexpr auto kShowLimit = std::chrono::seconds(10);
+// Printing gives up on a printer that stops taking data by itself; this
+// bound only guards that.
+constexpr auto kPrintLimit = std::chrono::seconds(60);
 
 struct RunOptions {
     SessionOptions session;
@@ -468,6 +471,7 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     // texts with a short time limit), so it is shown first.
     session.WaitUntilShown(Clock::now() + kShowLimit);
     session.Disconnect(CVT420Doc::Confirm::Silently);
+    session.WaitUntilPrinted(Clock::now() + kPrintLimit);
 
     const std::string replies =
         options.session.dump == DumpFormat::Json ? watch.Sent() : std::string();

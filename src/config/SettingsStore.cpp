@@ -406,17 +406,20 @@ void SettingsStore::SetPrinter(const PrinterChoice& choice) {
 }
 
 // An all-zero device-mode block means none was chosen and is handed out as empty.
-PrinterChoice SettingsStore::GetPrinter(std::string_view defaultPrinterEntry) const {
+PrinterChoice DefaultPrinterChoice(std::string_view defaultPrinterEntry) {
     PrinterChoice choice;
-    if (numbers_[P::DefaultPrinter] != 0) {
-        const size_t deviceEnd = defaultPrinterEntry.find(',');
-        choice.deviceName = std::string(defaultPrinterEntry.substr(0, deviceEnd));
-        if (deviceEnd != std::string_view::npos) {
-            const std::string_view rest = defaultPrinterEntry.substr(deviceEnd + 1);
-            choice.driverName = std::string(rest.substr(0, rest.find(',')));
-        }
-        return choice;
+    const size_t deviceEnd = defaultPrinterEntry.find(',');
+    choice.deviceName = std::string(defaultPrinterEntry.substr(0, deviceEnd));
+    if (deviceEnd != std::string_view::npos) {
+        const std::string_view rest = defaultPrinterEntry.substr(deviceEnd + 1);
+        choice.driverName = std::string(rest.substr(0, rest.find(',')));
     }
+    return choice;
+}
+
+PrinterChoice SettingsStore::GetPrinter(std::string_view defaultPrinterEntry) const {
+    if (numbers_[P::DefaultPrinter] != 0) return DefaultPrinterChoice(defaultPrinterEntry);
+    PrinterChoice choice;
     choice.isDefault = false;
     choice.driverName = values_[P::DriverName].text;
     choice.deviceName = values_[P::PrinterName].text;

@@ -93,6 +93,9 @@ struct PrinterChoice {
     std::vector<uint8_t> deviceMode; // empty, or kPrinterParamSize bytes
 };
 
+// The system's default printer from its "device,driver,port" entry.
+PrinterChoice DefaultPrinterChoice(std::string_view defaultPrinterEntry);
+
 // What accepted changes affect (SessionSettings fills it).
 struct ChangeSet;
 

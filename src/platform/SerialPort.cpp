@@ -170,8 +170,9 @@ void CSerialPort::Close() {
 }
 
 CSerialPort::Readiness CSerialPort::Wait(const EventFd& doorbell, bool wantInput,
-                                         std::chrono::milliseconds timeout) {
-    pollfd entries[2] = {{fd_, static_cast<short>(wantInput ? POLLIN : 0), 0},
+                                         std::chrono::milliseconds timeout, bool wantOutput) {
+    const short events = static_cast<short>((wantInput ? POLLIN : 0) | (wantOutput ? POLLOUT : 0));
+    pollfd entries[2] = {{fd_, events, 0},
                          {doorbell.Fd(), POLLIN, 0}};
     const nfds_t count = doorbell.Fd() >= 0 ? 2 : 1;
     Readiness ready;
@@ -190,6 +191,15 @@ ptrdiff_t CSerialPort::Read(uint8_t* buffer, size_t capacity) {
         if (n > 0) return n;
         // A terminal reads 0 only once it has been hung up.
         if (n == 0) return -1;
+        if (errno == EINTR) continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+}
+
+ptrdiff_t CSerialPort::WriteSome(const uint8_t* data, size_t n) {
+    for (;;) {
+        const ssize_t written = write(fd_, data, n);
+        if (written >= 0) return written;
         if (errno == EINTR) continue;
         return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
     }

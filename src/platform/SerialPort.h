@@ -75,11 +75,16 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     void Close();
 
-    // Waits at most timeout for input (only when wantInput), the device going
-    // away, or the doorbell, which it drains.
-    Readiness Wait(const EventFd& doorbell, bool wantInput, std::chrono::milliseconds timeout);
+    // Waits at most timeout for input (only when wantInput), room for output
+    // (only when wantOutput), the device going away, or the doorbell, which
+    // it drains.
+    Readiness Wait(const EventFd& doorbell, bool wantInput, std::chrono::milliseconds timeout,
+                   bool wantOutput = false);
     // Bytes read (> 0), 0 when nothing is waiting, -1 when the device is gone.
     ptrdiff_t Read(uint8_t* buffer, size_t capacity);
+    // Writes what the line takes now: the count (0 when it is full), or -1
+    // when the device failed.
+    ptrdiff_t WriteSome(const uint8_t* data, size_t n);
     // Writes all n bytes within limit.  False when the device fails, the
     // limit passes first, or stopFd becomes readable while it waits.
     bool Write(const uint8_t* data, size_t n, std::chrono::milliseconds limit, int stopFd);

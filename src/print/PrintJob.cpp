@@ -54,7 +54,7 @@ bool PrintJob::Open(PrintBackend& backend, const PrintSettings& settings, std::s
     return true;
 }
 
-void PrintJob::Put(std::string_view bytes, const Translate& translate) {
+void PrintJob::Put(std::string_view bytes, std::u16string_view characters) {
     if (!open_) return;
     switch (destination_) {
     case PrintDestination::Spooler:
@@ -69,12 +69,15 @@ void PrintJob::Put(std::string_view bytes, const Translate& translate) {
         WriteRaw(bytes);
         break;
     case PrintDestination::Driver:
-        for (const char byte : bytes) PutText(static_cast<uint8_t>(byte), translate);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<uint8_t>(bytes[i]);
+            PutText(byte, i < characters.size() ? characters[i] : char16_t{byte});
+        }
         break;
     }
 }
 
-void PrintJob::PutText(uint8_t byte, const Translate& translate) {
+void PrintJob::PutText(uint8_t byte, char16_t character) {
     if (byte == kLineFeed) {
         EndTextLine();
     } else if (byte == kFormFeed) {
@@ -82,12 +85,11 @@ void PrintJob::PutText(uint8_t byte, const Translate& translate) {
         if (EnsurePage()) EndPage();
         lineOnPage_ = 0;
     } else if (byte >= 0x20) {
-        const uint16_t character = translate ? translate(byte) : byte;
         if (character == 0) return;
         // A full line wraps when more follows, so that a line as wide as
         // the paper and its LF make one line, not two.
         if (static_cast<int>(line_.size()) >= metrics_.charactersPerLine) EndTextLine();
-        line_ += static_cast<char16_t>(character);
+        line_ += character;
     }
 }
 
@@ -147,7 +149,7 @@ void PrintJob::Close() {
         break;
     case PrintDestination::Port:
     case PrintDestination::Spooler:
-        if (formFeedAtEnd_) Put(std::string_view("\f", 1), {});
+        if (formFeedAtEnd_) Put("\f");
         Flush();
         if (!open_) return; // the failure is reported
         if (raw_->Close() != 0) {

@@ -19,9 +19,6 @@ using PrintMessages = std::function<void(int id, std::string_view text)>;
 
 class PrintJob {
 public:
-    // A received byte as a character (0: none yet, as within a multibyte sequence).
-    using Translate = std::function<uint16_t(uint8_t)>;
-
     explicit PrintJob(PrintMessages messages) : messages_(std::move(messages)) {}
     ~PrintJob() { Close(); }
     PrintJob(const PrintJob&) = delete;
@@ -34,8 +31,10 @@ public:
     bool IsOpen() const { return open_; }
     PrintDestination Destination() const { return destination_; }
 
-    // Bytes of the controller stream, the end sequence already removed.
-    void Put(std::string_view bytes, const Translate& translate);
+    // Bytes of the controller stream, the end sequence already removed;
+    // characters: what each byte stands for (0: none yet, as within a
+    // multibyte sequence), or empty when each byte stands for itself.
+    void Put(std::string_view bytes, std::u16string_view characters = {});
     // Ends the pending line (the spooler's buffer goes out).
     void Flush();
     // Ends the job: the form feed when asked for, the page and document or
@@ -43,7 +42,7 @@ public:
     void Close();
 
 private:
-    void PutText(uint8_t byte, const Translate& translate);
+    void PutText(uint8_t byte, char16_t character);
     void EndTextLine();
     bool EnsurePage();
     void EndPage();

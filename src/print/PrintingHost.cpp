@@ -8,11 +8,8 @@ namespace tamsivane {
 PrintingHost::PrintingHost(PrintMessages messages, std::unique_ptr<JobClock> clock)
     : printer_(std::move(messages), std::move(clock)) {}
 
-PrintSettings PrintingHost::Settings() const {
-    const std::shared_ptr<PrintBackend> backend = printer_.Backend();
-    return ReadPrintSettings(emulator_->Settings(),
-                             backend ? backend->DefaultPrinterEntry() : std::string());
-}
+// The system's default printer is resolved later, on the print worker.
+PrintSettings PrintingHost::Settings() const { return ReadPrintSettings(emulator_->Settings(), {}); }
 
 int PrintingHost::PageFirstLine() const { return emulator_->Screen().HistoryCount(); }
 
@@ -30,14 +27,16 @@ PrintingHost::PrintRequest PrintingHost::RequestLines(int first, int last) const
 
 void PrintingHost::PrintPage() {
     const int first = PageFirstLine();
-    const PrintRequest request = RequestLines(first, first + emulator_->Screen().Lines() - 1);
-    printer_.PrintLines(request.settings, request.title, request.lines);
+    PrintRequest request = RequestLines(first, first + emulator_->Screen().Lines() - 1);
+    printer_.PrintLines(std::move(request.settings), std::move(request.title),
+                        std::move(request.lines));
 }
 
 void PrintingHost::PrintCursorLine(int row) {
     const int line = PageFirstLine() + row;
-    const PrintRequest request = RequestLines(line, line);
-    printer_.PrintLines(request.settings, request.title, request.lines);
+    PrintRequest request = RequestLines(line, line);
+    printer_.PrintLines(std::move(request.settings), std::move(request.title),
+                        std::move(request.lines));
 }
 
 void PrintingHost::SetAutoPrint(bool on) {
@@ -50,9 +49,9 @@ void PrintingHost::SetAutoPrint(bool on) {
 
 void PrintingHost::AutoPrintLine(int row) {
     const int line = PageFirstLine() + row;
-    const std::vector<std::u16string> text =
+    std::vector<std::u16string> text =
         RowsText(emulator_->Screen(), line, line, emulator_->Settings().GetNumber(P::Columns));
-    if (!text.empty()) printer_.AutoPrintLine(text.front());
+    if (!text.empty()) printer_.AutoPrintLine(std::move(text.front()));
 }
 
 void PrintingHost::PrinterControllerStarted() { printer_.ControllerStarted(Settings(), title_); }

@@ -23,7 +23,8 @@ public:
     SessionPrinter& Printer() { return printer_; }
     const SessionPrinter& Printer() const { return printer_; }
 
-    // EmulatorHost, session lock held (the emulator's thread).
+    // EmulatorHost, session lock held (the emulator's thread): each hands a
+    // snapshot to the printer and returns without waiting for it.
     void PrintPage() override;
     void PrintCursorLine(int row) override;
     void SetAutoPrint(bool on) override;

@@ -431,25 +431,26 @@ std::string CVT420Doc::CursorPositionText() const {
 
 // --- printing -----------------------------------------------------------------
 
-bool CVT420Doc::PrintScreenPage() {
+void CVT420Doc::PrintScreenPage() {
     int first, last;
     {
         std::lock_guard lock(lock_);
         first = PageFirstLine();
         last = first + emulator_.Screen().Lines() - 1;
     }
-    return PrintLines(first, last);
+    PrintLines(first, last);
 }
 
-bool CVT420Doc::PrintAllLines() { return PrintLines(0, std::numeric_limits<int>::max()); }
+void CVT420Doc::PrintAllLines() { PrintLines(0, std::numeric_limits<int>::max()); }
 
-bool CVT420Doc::PrintLines(int first, int last) {
+void CVT420Doc::PrintLines(int first, int last) {
     PrintRequest request;
     {
         std::lock_guard lock(lock_);
         request = RequestLines(first, last);
     }
-    return Printer().PrintLines(request.settings, request.title, request.lines);
+    Printer().PrintLines(std::move(request.settings), std::move(request.title),
+                         std::move(request.lines));
 }
 
 void CVT420Doc::TogglePrintingMode() {

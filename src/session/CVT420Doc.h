@@ -188,8 +188,9 @@ public:
     std::string CursorPositionText() const;
 
     // --- printing (the thread that drives the session, session lock not
-    // held); failures are shown to the user.  The media copy requests of the
-    // host and the printer controller print through the same printer.
+    // held); the printer works on its own thread and shows failures to the
+    // user.  The media copy requests of the host and the printer controller
+    // print through the same printer.
     //
     // Where output goes: a printer driver's documents and the system's
     // spooler and ports, or a file.
@@ -199,9 +200,14 @@ public:
     PrintMode PrintingMode() const { return Printer().Mode(); }
     // The rows of the page (Print Page), every shown row with the history
     // (Print All), or display lines first..last (history first).
-    bool PrintScreenPage();
-    bool PrintAllLines();
-    bool PrintLines(int first, int last);
+    void PrintScreenPage();
+    void PrintAllLines();
+    void PrintLines(int first, int last);
+    // Until everything asked of the printer so far has been printed (or has
+    // failed); false at the deadline.
+    bool WaitUntilPrinted(std::chrono::steady_clock::time_point deadline) const {
+        return Printer().WaitUntilPrinted(deadline);
+    }
     // Printing Mode: starts auto print unless it is on, otherwise ends it.
     void TogglePrintingMode();
 
@@ -282,6 +288,7 @@ public:
     LineDevices Lines() const override { return lines_; }
     void SentBytes(const uint8_t* data, size_t length) override;
     void OutputDrained() override;
+    bool InputWaits() const override { return Printer().Behind(); }
     void StateChanged(TransportState state) override;
     void ConnectionEnded() override;
     // TransportHost and EmulatorHost: capture output, session lock held.

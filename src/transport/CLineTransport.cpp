@@ -52,7 +52,10 @@ std::string DescribeLineFault(const LineFault& fault) {
     return {};
 }
 
-CLineTransport::CLineTransport(TransportHost& host, TransportType type) : CTransport(host, type) {}
+CLineTransport::CLineTransport(TransportHost& host, TransportType type)
+    : CTransport(host, type), output_(Doorbell()) {
+    output_.SetDrainedCallback([this] { Host().OutputDrained(); });
+}
 
 CSerialPort::OpenResult CLineTransport::OpenLine(const std::string& device,
                                                  const LineSettings& line, std::string& reason) {
@@ -73,6 +76,7 @@ std::string CLineTransport::Reconfigure(const LineSettings& line) {
 }
 
 void CLineTransport::Close() {
+    output_.Close();
     std::lock_guard lock(lineMutex_);
     port_.Close();
 }
@@ -97,10 +101,43 @@ bool CLineTransport::Pause(std::chrono::milliseconds time) const {
 
 CTransport::Input CLineTransport::WaitForInput(bool wantInput) {
     if (!LineUp()) return Input::Ended;
-    const CSerialPort::Readiness ready = port_.Wait(Doorbell(), wantInput, kWaitTick);
+    const bool waiting = output_.Waiting();
+    const CSerialPort::Readiness ready = port_.Wait(Doorbell(), wantInput, kWaitTick, waiting);
     gone_ = ready.gone;
     if (gone_) return Input::Ended;
+    if (waiting && (!output_.Flush(ToLine()) || OutputStalled(output_.Waiting()))) {
+        return Input::Ended;
+    }
     return ready.input ? Input::Ready : Input::None;
+}
+
+bool CLineTransport::OutputStalled(bool waiting) {
+    if (!waiting) {
+        watchingOutput_ = false;
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const uint64_t written = written_.load();
+    if (!watchingOutput_ || written != writtenSeen_) {
+        watchingOutput_ = true;
+        writtenSeen_ = written;
+        lastProgress_ = now;
+        return false;
+    }
+    return now - lastProgress_ >= kWriteTimeout;
+}
+
+OutputBacklog::Sink CLineTransport::ToLine() {
+    return [this](const uint8_t* data, size_t length) -> ptrdiff_t {
+        // The I/O thread's own commands or a change of settings hold the
+        // line only briefly: the output waits for the next try meanwhile.
+        std::unique_lock lock(lineMutex_, std::try_to_lock);
+        if (!lock.owns_lock()) return 0;
+        if (!port_.IsOpen()) return -1;
+        const ptrdiff_t n = port_.WriteSome(data, length);
+        if (n > 0) written_.fetch_add(static_cast<uint64_t>(n));
+        return n;
+    };
 }
 
 ptrdiff_t CLineTransport::ReadInput(uint8_t* buffer, size_t room) {
@@ -111,13 +148,7 @@ ptrdiff_t CLineTransport::ReadInput(uint8_t* buffer, size_t room) {
 
 bool CLineTransport::Write(const uint8_t* bytes, size_t n) {
     if (State() != TransportState::Connected) return false;
-    if (n == 0) return true;
-    {
-        std::lock_guard lock(lineMutex_);
-        if (!port_.IsOpen() || !port_.Write(bytes, n, kWriteTimeout, stopBell_.Fd())) return false;
-    }
-    Host().OutputDrained();
-    return true;
+    return n == 0 || output_.Send(bytes, n, ToLine());
 }
 
 bool CLineTransport::WriteLine(std::string_view bytes) {
@@ -128,10 +159,13 @@ bool CLineTransport::WriteLine(std::string_view bytes) {
 
 bool CLineTransport::SendBreak() {
     if (State() != TransportState::Connected) return false;
-    std::lock_guard lock(lineMutex_);
-    if (!port_.IsOpen() || !port_.SetBreak(true)) return false;
+    {
+        std::lock_guard lock(lineMutex_);
+        if (!port_.IsOpen() || !port_.SetBreak(true)) return false;
+    }
     Pause(kBreakTime);
-    port_.SetBreak(false);
+    std::lock_guard lock(lineMutex_);
+    if (port_.IsOpen()) port_.SetBreak(false);
     return true;
 }
 

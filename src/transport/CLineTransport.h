@@ -1,15 +1,20 @@
 // What the serial and modem transports share: a serial device read by the
 // I/O thread (up to 1024 bytes at a time, ending the session when the device
-// goes away), written by the sending thread within 10 s, a 500 ms break, and
-// texts shown on the screen while the line is being set up.
+// goes away); output that the line does not take at once waits in order and
+// the I/O thread writes it as the line takes it, so that no sender ever
+// waits for a slow or stopped line (a line that takes nothing for 10 s
+// while output waits ends the session); a 500 ms break; and texts shown on
+// the screen while the line is being set up.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <string_view>
 
 #include "platform/EventFd.h"
+#include "platform/OutputBacklog.h"
 #include "platform/SerialPort.h"
 #include "transport/CTransport.h"
 
@@ -17,16 +22,18 @@ namespace tamsivane {
 
 class CLineTransport : public CTransport {
 public:
+    // How long waiting output may go without the line taking any of it.
     static constexpr std::chrono::milliseconds kWriteTimeout{10000};
     static constexpr std::chrono::milliseconds kBreakTime{500};
 
     void Close() override;
     void Abort() override;
-    // False while the line is not connected, and when the bytes could not all
-    // be written within kWriteTimeout.
+    // Never waits.  False while the line is not connected, and when the
+    // output waiting would pass OutputBacklog::kLimit.
     bool Write(const uint8_t* bytes, size_t n) override;
+    bool OutputWaiting() const override { return output_.Waiting(); }
     // Holds the break for kBreakTime on the calling thread (less when the
-    // session stops meanwhile).
+    // session stops meanwhile); the line stays free for others meanwhile.
     bool SendBreak() override;
 
 protected:
@@ -39,7 +46,8 @@ protected:
     // Re-applies line settings to the open device (session lock held); the
     // reason when it fails.
     std::string Reconfigure(const LineSettings& line);
-    // Writes while connecting (the I/O thread's own commands to the device).
+    // Writes while connecting and hanging up (the I/O thread's own commands
+    // to the device), waiting up to kWriteTimeout for the line.
     bool WriteLine(std::string_view bytes);
     // Sleeps for time unless the session stops first; false when it stopped.
     bool Pause(std::chrono::milliseconds time) const;
@@ -57,9 +65,20 @@ protected:
 private:
     Input WaitForInput(bool wantInput) override;
     ptrdiff_t ReadInput(uint8_t* buffer, size_t room) override;
+    // Writes to the device without waiting for the line or its lock.
+    OutputBacklog::Sink ToLine();
+    // I/O thread: whether waiting output has gone kWriteTimeout without the
+    // line taking any of it.
+    bool OutputStalled(bool waiting);
 
     EventFd stopBell_;  // rung once by Abort and never drained
     bool gone_ = false; // I/O thread only
+    OutputBacklog output_;
+    std::atomic<uint64_t> written_{0}; // bytes the line has taken
+    // I/O thread only: the watch on waiting output.
+    bool watchingOutput_ = false;
+    uint64_t writtenSeen_ = 0;
+    std::chrono::steady_clock::time_point lastProgress_{};
 };
 
 LineSettings LineSettingsOf(const SettingsStore& settings);

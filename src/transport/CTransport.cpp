@@ -115,6 +115,8 @@ bool CTransport::Poll() {
     for (;;) {
         if (StopRequested()) return false;
         if (TakeWake()) return true;
+        // Input left waiting for the session goes on once it can take it.
+        if (inputHeldBack_ && !host_.InputWaits()) return true;
         const size_t room = std::min(ReceiveRoom(), kReadSize);
         const Input input = WaitForInput(room > 0);
         if (input == Input::Ended) return false;
@@ -192,7 +194,7 @@ void CTransport::RunConnection() {
     // The other end has finished; what it sent is still shown, once the
     // screen is released.
     while (!StopRequested() && Waiting() > 0) {
-        if (held_.load()) {
+        if (held_.load() || host_.InputWaits()) {
             doorbell_.Wait(kWaitTick);
         } else {
             Deliver();
@@ -222,6 +224,8 @@ void CTransport::Deliver() {
     for (;;) {
         MovePendingIntoRing();
         if (held_.load() || StopRequested()) break;
+        inputHeldBack_ = host_.InputWaits();
+        if (inputHeldBack_) break;
         const size_t n = ring_.Get(chunk_, kChunkSize);
         if (n == 0) break;
         std::lock_guard lock(host_.Lock());

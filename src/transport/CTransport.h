@@ -186,6 +186,7 @@ private:
     mutable std::mutex inputMutex_; // guards pending_ and the order of Puts
     CRingBuffer ring_;
     std::vector<uint8_t> pending_;
+    bool inputHeldBack_ = false; // I/O thread only: Deliver left input for the session
     uint8_t chunk_[kChunkSize]; // I/O thread only
     uint8_t input_[kReadSize];  // I/O thread only
 

@@ -60,6 +60,10 @@ public:
     // All output handed to the connection so far has been written.  Any
     // thread, possibly under the session lock: must not block.
     virtual void OutputDrained() {}
+    // Any thread, without locks: whether received data should wait before
+    // it goes on (the session's printer is behind).  Meanwhile the transport
+    // keeps it and reads no more, so the other end is held back instead.
+    virtual bool InputWaits() const { return false; }
 
     // Bytes that Send wrote, for the macro recorder (session lock held).
     virtual void SentBytes(const uint8_t* data, size_t length) {

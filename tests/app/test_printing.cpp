@@ -100,7 +100,13 @@ protected:
     std::vector<std::vector<std::string>> Print(int command) {
         std::remove(pdf_.c_str());
         EXPECT_TRUE(frame->Execute(command));
+        WaitUntilPrinted();
         return PdfPages(pdf_);
+    }
+
+    // The printer works on a thread of its own.
+    void WaitUntilPrinted() {
+        ASSERT_TRUE(doc_->WaitUntilPrinted(std::chrono::steady_clock::now() + std::chrono::seconds(30)));
     }
 
     std::string pdf_ = folder.File("out.pdf");
@@ -158,6 +164,7 @@ TEST_F(PrintingTest, AutoPrintPrintsEachLineTheCursorLeaves) {
     // The document has been open since auto print began: no Print() here,
     // which removes the file first.
     ASSERT_TRUE(frame->Execute(Command::PrintingMode));
+    WaitUntilPrinted();
     const auto pages = PdfPages(pdf_);
     EXPECT_EQ(doc_->PrintingMode(), PrintMode::None);
     ASSERT_EQ(pages.size(), 1u);

@@ -28,6 +28,15 @@ protected:
         printer_->ControllerStarted(settings_, "session");
         printer_->ControllerData(bytes, {});
         printer_->ControllerEnded();
+        Printed();
+    }
+    // What was asked so far is printed on the printer's own thread.
+    void Printed() {
+        ASSERT_TRUE(printer_->WaitUntilPrinted(std::chrono::steady_clock::now() + 10s));
+    }
+    void Advance(std::chrono::milliseconds by) {
+        clock_->Advance(by);
+        Printed();
     }
 
     std::shared_ptr<KeepingBackend> backend_ = std::make_shared<KeepingBackend>();
@@ -41,13 +50,13 @@ TEST_F(PrintJobTest, StreamsInsideTheTimeOutMakeOneJobThatClosesAfterIt) {
     settings_.destination = PrintDestination::Spooler;
     settings_.jobTimeoutSeconds = 5;
     Stream("first\r\n");
-    clock_->Advance(3s);
+    Advance(3s);
     Stream("second\r\n");
-    clock_->Advance(4s); // 7 s after the first end, 4 s after the second
+    Advance(4s); // 7 s after the first end, 4 s after the second
     ASSERT_EQ(backend_->jobs.size(), 1u);
     EXPECT_FALSE(backend_->jobs[0]->closed);
     EXPECT_EQ(backend_->jobs[0]->bytes, "first\r\nsecond\r\n"); // each end flushes
-    clock_->Advance(1s);
+    Advance(1s);
     EXPECT_TRUE(backend_->jobs[0]->closed);
     EXPECT_FALSE(printer_->JobOpen());
     Stream("third");
@@ -61,13 +70,14 @@ TEST_F(PrintJobTest, AStreamStillRunningAtTheTimeOutKeepsTheJob) {
     Stream("a");
     printer_->ControllerStarted(settings_, "session");
     EXPECT_EQ(printer_->Mode(), PrintMode::Controller);
-    clock_->Advance(5s);
+    Advance(5s);
     printer_->ControllerData("b", {});
     printer_->ControllerEnded();
     EXPECT_EQ(printer_->Mode(), PrintMode::None);
+    Printed();
     ASSERT_EQ(backend_->jobs.size(), 1u);
     EXPECT_FALSE(backend_->jobs[0]->closed);
-    clock_->Advance(1s);
+    Advance(1s);
     EXPECT_TRUE(backend_->jobs[0]->closed);
     EXPECT_EQ(backend_->jobs[0]->bytes, "ab");
 }
@@ -110,6 +120,7 @@ TEST_F(PrintJobTest, TextJobsTranslateBytesToCharacters) {
     printer_->ControllerStarted(settings_, "session");
     printer_->ControllerData("caf\xC3\xA9\n", translate);
     printer_->ControllerEnded();
+    Printed();
     EXPECT_EQ(backend_->pages, "caf\xC3\xA9\n");
 }
 
@@ -138,6 +149,7 @@ TEST_F(PrintJobTest, OutputThatFailsIsReportedOnceAndEndsTheJob) {
     printer_->ControllerStarted(settings_, "session"); // opens a new job
     printer_->ControllerData("two", {});
     printer_->ControllerEnded();
+    Printed();
     const auto messages = log_.Messages();
     ASSERT_EQ(messages.size(), 2u); // one per job
     EXPECT_EQ(messages[0].text, "Cannot start printer job.");
@@ -157,9 +169,11 @@ TEST_F(PrintJobTest, LongSpoolerStreamsGoOutInBufferfuls) {
     const std::string big(5000, 'x');
     printer_->ControllerStarted(settings_, "session");
     printer_->ControllerData(big, {});
+    Printed();
     ASSERT_EQ(backend_->jobs.size(), 1u);
     EXPECT_EQ(backend_->jobs[0]->bytes.size(), 4096u); // the last 904 wait for the line's end
     printer_->ControllerEnded();
+    Printed();
     EXPECT_EQ(backend_->jobs[0]->bytes, big);
 }
 
@@ -168,13 +182,17 @@ TEST_F(PrintJobTest, AutoPrintFillsPagesAndEjectsTheLastAtItsEnd) {
     printer_->StartAutoPrint(settings_, "session");
     EXPECT_EQ(printer_->Mode(), PrintMode::AutoPrint);
     for (const char16_t* line : {u"one", u"two", u"three"}) printer_->AutoPrintLine(line);
+    Printed();
     EXPECT_EQ(backend_->pages, "one\ntwo\n");
     printer_->EndAutoPrint();
     EXPECT_EQ(printer_->Mode(), PrintMode::None);
+    Printed();
     EXPECT_EQ(backend_->pages, "one\ntwo\n\fthree\n");
 
+    // The mode goes once the document turns out not to start.
     backend_->documentFailure = DocumentFailure::CannotStart;
     printer_->StartAutoPrint(settings_, "session");
+    Printed();
     EXPECT_EQ(printer_->Mode(), PrintMode::None);
     ASSERT_EQ(log_.Messages().size(), 1u);
     EXPECT_EQ(log_.Messages()[0].text, "Cannot start printer job.");
