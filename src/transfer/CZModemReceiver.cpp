@@ -1,5 +1,6 @@
 #include "transfer/CZModemReceiver.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -189,15 +190,22 @@ void CZModemReceiver::OpenFile() {
     const std::vector<uint8_t>& info = reader_.Payload();
     const auto end = std::find(info.begin(), info.end(), uint8_t{0});
     const std::string sent(info.begin(), end);
-    int64_t size = -1;
+    // After the name: the size, then the modification time and the mode in
+    // octal; each may be missing.
+    int64_t details[3] = {-1, -1, -1};
     if (end != info.end()) {
         const std::string rest(end + 1, info.end());
         const char* text = rest.c_str();
-        char* after = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text, &after, 10);
-        if (after != text && errno == 0 && value >= 0) size = value;
+        for (int i = 0; i < 3; ++i) {
+            char* after = nullptr;
+            errno = 0;
+            const long long value = std::strtoll(text, &after, i == 0 ? 10 : 8);
+            if (after == text || errno != 0 || value < 0) break;
+            details[i] = value;
+            text = after;
+        }
     }
+    const int64_t size = details[0];
     if (fd_ >= 0 && sent == sentName_) {
         // The sender did not hear our answer (its ZFILE and our ZRPOS
         // crossed): the same file goes on from where it is.
@@ -213,7 +221,10 @@ void CZModemReceiver::OpenFile() {
     }
     std::string error;
     std::string created;
-    fd_ = folder_.Create(name, created, error);
+    // The sender's permission bits (the umask applies), always readable and
+    // writable by the user, never set-user or set-group.
+    const mode_t mode = details[2] > 0 ? (static_cast<mode_t>(details[2]) & 0777) | 0600 : 0644;
+    fd_ = folder_.Create(name, mode, created, error);
     if (fd_ < 0) {
         SendHexHeader(ZFERR, {});
         Fail(error);
@@ -222,6 +233,7 @@ void CZModemReceiver::OpenFile() {
     name_ = created;
     sentName_ = sent;
     size_ = size;
+    modified_ = details[1];
     written_ = 0;
     discarding_ = false;
     failures_ = 0;
@@ -276,6 +288,10 @@ void CZModemReceiver::EndOfFile(uint32_t position) {
         return;
     }
     ReportProgress(name_, written_, true);
+    if (modified_ > 0) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified_), 0}};
+        ::futimens(fd_, times);
+    }
     if (!CloseFile()) {
         SendHexHeader(ZFERR, {});
         ReportError("cannot write " + name_ + ": " + std::strerror(errno));

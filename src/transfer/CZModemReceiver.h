@@ -50,6 +50,7 @@ private:
     std::string name_;     // as written
     std::string sentName_; // as the sender gave it
     int64_t size_ = -1;
+    int64_t modified_ = -1; // seconds since 1970, as the sender gave it
     uint32_t written_ = 0;
     bool discarding_ = false; // after a ZRPOS, until a ZDATA at the right position
     uint32_t failedAt_ = 0;

@@ -35,7 +35,7 @@ std::string ReceiveFolder::SafeName(std::string_view sent) {
     return std::string(name);
 }
 
-int ReceiveFolder::Create(const std::string& name, std::string& created,
+int ReceiveFolder::Create(const std::string& name, mode_t mode, std::string& created,
                           std::string& error) const {
     if (!MakeFolders(path_)) {
         error = "cannot create the folder " + path_;
@@ -52,7 +52,7 @@ int ReceiveFolder::Create(const std::string& name, std::string& created,
     int openError = EEXIST;
     for (int number = 0; fd < 0 && openError == EEXIST && number <= kMaxNumber; ++number) {
         created = number == 0 ? name : name + "." + std::to_string(number);
-        fd = ::openat(folder, created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        fd = ::openat(folder, created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         openError = errno;
     }
     ::close(folder);

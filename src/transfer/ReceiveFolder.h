@@ -3,6 +3,8 @@
 // as a new regular file: nothing there is ever replaced or followed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -24,9 +26,11 @@ public:
     static std::string SafeName(std::string_view sent);
 
     // Makes the folder and its missing parents, then creates a new file for
-    // writing: name, or when that exists name.1, name.2, ...  The descriptor
-    // and the name it got, or -1 with the reason in error.
-    int Create(const std::string& name, std::string& created, std::string& error) const;
+    // writing with mode (less the umask): name, or when that exists name.1,
+    // name.2, ...  The descriptor and the name it got, or -1 with the reason
+    // in error.
+    int Create(const std::string& name, mode_t mode, std::string& created,
+               std::string& error) const;
 
     const std::string& Path() const { return path_; }
 

@@ -1,6 +1,7 @@
 // The transfer engine against the real sz and rz, both directions, through a
 // socket standing where the connection stands.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,9 +49,21 @@ TEST(LrzszBatch, ThreeFilesFromSzThenToRz) {
     for (size_t i = 0; i < names.size(); ++i) {
         WriteFile(folders.host + "/" + names[i], AwkwardBytes(3000 * i + 7));
     }
+    // The sender's modification time and permission bits come along, never
+    // a set-user bit.
+    const std::string a = folders.host + "/a";
+    ASSERT_EQ(::chmod(a.c_str(), 04751), 0);
+    const timespec when[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), when, 0), 0);
     const Reception in = ReceiveFrom(folders, {"sz", "a", "b", "c"});
     EXPECT_EQ(in.outcome, Outcome::Completed);
     EXPECT_EQ(in.finished, names);
+    struct stat got {};
+    ASSERT_EQ(::stat((folders.received + "/a").c_str(), &got), 0);
+    EXPECT_EQ(got.st_mtim.tv_sec, 1000000000);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(got.st_mode & 07777, 0751 & ~mask);
 
     // What arrived goes back out as one batch.
     Folders back;
@@ -63,6 +76,8 @@ TEST(LrzszBatch, ThreeFilesFromSzThenToRz) {
     for (const std::string& name : names) {
         EXPECT_EQ(ReadFile(back.host + "/" + name), ReadFile(folders.host + "/" + name));
     }
+    ASSERT_EQ(::stat((back.host + "/a").c_str(), &got), 0);
+    EXPECT_EQ(got.st_mtim.tv_sec, 1000000000);
 }
 
 // sz -8 sends 8 KiB subpackets, -e escapes every control character after
