@@ -185,7 +185,7 @@ TEST_F(SessionTest, AbortingAConnectionStillBeingMade) {
     EXPECT_EQ(session.ConnectionState(), TransportState::Connecting);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(session.Disconnect(CVT420Doc::Confirm::Ask));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kPromptLimit);
     EXPECT_EQ(session.ConnectionState(), TransportState::Closed);
     ASSERT_EQ(user.Questions().size(), 2u);
     EXPECT_EQ(user.Questions()[1].text, ResourceString(Msg::AbortConnectingQuestion));
@@ -215,7 +215,7 @@ TEST_F(SessionTest, ReconnectAfterTheHostClosedKeepsTheScreen) {
     host.Write("second visit");
     EXPECT_TRUE(WaitForScreen("first visit\nsecond visit")) << ScreenText();
     ASSERT_TRUE(session.Send("hi"));
-    EXPECT_NE(host.Read(2, 5s).find("hi"), std::string::npos);
+    EXPECT_NE(host.Read(2).find("hi"), std::string::npos);
     // Only an ended connection is replaced.
     EXPECT_FALSE(session.Reconnect());
     EXPECT_TRUE(user.Messages().empty());

@@ -64,6 +64,11 @@ private:
 // A port on 127.0.0.1 where nothing listens.
 int UnusedPort();
 
+// How long a step that must not wait for a silent peer or program (a stop,
+// a refusal) may take on a loaded machine: generous, and still far below
+// the 30 s time-outs such a step must never wait for.
+inline constexpr std::chrono::seconds kPromptLimit{10};
+
 // Polls condition every few milliseconds; false when limit passes first.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
 

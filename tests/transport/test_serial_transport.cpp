@@ -309,7 +309,7 @@ TEST_F(SerialTransportTest, AMissingOrBusyDeviceFailsTheConnection) {
 TEST_F(SerialTransportTest, TheDeviceGoingAwayEndsTheSessionQuietly) {
     OpenPair();
     ptys->Unplug();
-    EXPECT_TRUE(session.WaitForState(TransportState::Closed, 5s));
+    EXPECT_TRUE(session.WaitForState(TransportState::Closed));
     EXPECT_EQ(session.States(), (std::vector{TransportState::Connecting, TransportState::Connected,
                                              TransportState::Closing, TransportState::Closed}));
     EXPECT_TRUE(session.Messages().empty());

@@ -10,6 +10,7 @@
 
 #include "ScopedVariable.h"
 #include "TempFolder.h"
+#include "TestPeers.h"
 #include "TestSession.h"
 #include "config/ResourceStrings.h"
 #include "config/SettingsStore.h"
@@ -110,7 +111,7 @@ TEST_F(ShellTransportTest, AProgramIgnoringTheHangupIsKilledAndReaped) {
     ASSERT_GT(pid, 0);
     const Clock::time_point before = Clock::now();
     EXPECT_TRUE(session.Transport().Stop());
-    EXPECT_LT(Clock::now() - before, CShellTransport::kHangupGrace + 3s);
+    EXPECT_LT(Clock::now() - before, CShellTransport::kHangupGrace + kPromptLimit);
     EXPECT_EQ(session.Transport().State(), TransportState::Closed);
     // Reaped: not even a zombie is left.
     EXPECT_FALSE(ProcessExists(pid));

@@ -166,7 +166,7 @@ TEST_F(TelnetTransportTest, StopDuringASlowNameLookupIsPrompt) {
     ASSERT_TRUE(WaitUntil([] { return gNameServerAsked.load(); }));
     const auto before = std::chrono::steady_clock::now();
     session.Transport().Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, kPromptLimit);
     EXPECT_EQ(session.Transport().State(), TransportState::Closed);
     EXPECT_TRUE(session.Messages().empty());
     gNameServerReleased = true;
@@ -208,7 +208,7 @@ TEST_F(TelnetTransportTest, StopWhileWaitingForTheProxyReturnsPromptly) {
     ASSERT_TRUE(silent.Accept());
     const auto before = std::chrono::steady_clock::now();
     session.Transport().Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, kPromptLimit);
     EXPECT_EQ(session.Transport().State(), TransportState::Closed);
     // A cancelled connection is not reported as a failure.
     EXPECT_TRUE(session.Messages().empty());
@@ -254,9 +254,12 @@ TEST_F(TelnetTransportTest, ReceivedDataIsNeverDroppedWhileHeldEvenWhenTheServer
     std::thread writer([&] { server.Write(wire); });
     writer.join();
     server.CloseConnection();
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(session.TransferBytes(), "");
-    EXPECT_EQ(session.Transport().State(), TransportState::Connected);
+    EXPECT_FALSE(session.WaitFor(
+        [&] {
+            return !session.TransferBytes().empty() ||
+                   session.Transport().State() != TransportState::Connected;
+        },
+        200ms));
     session.Transport().SetHold(false);
     ExpectCleanEnd();
     EXPECT_TRUE(session.TransferBytes() == expected);
