@@ -76,11 +76,11 @@ asan: deps
 
 # The tests that run I/O threads; the headless program's shell and SSH
 # sessions too.
-TSAN_TESTS := test_transport test_session test_script test_transfer test_cli
+TSAN_TESTS := test_transport test_session test_script test_transfer test_cli test_print
 tsan: deps
 	cmake --preset tsan $(CONFIGURE_FLAGS)
 	cmake --build --preset tsan -j$(JOBS) --target $(TSAN_TESTS)
-	ctest --preset tsan $(CTEST_FLAGS) -R 'Transport|SessionTest|Script|Lrzsz|HostEnds|UserAbort|DamagedLine|Ssh|Shell'
+	ctest --preset tsan $(CTEST_FLAGS) -R 'Transport|SessionTest|Script|Lrzsz|HostEnds|UserAbort|DamagedLine|Ssh|Shell|PrintJob|SystemPrinting|FifoPort'
 
 # New inputs go to the build folder; the committed seeds stay as they are.
 # $(call run_fuzzer,NAME,SECONDS) runs fuzz_NAME on the seeds in fuzz/corpus/NAME.

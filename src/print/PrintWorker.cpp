@@ -29,11 +29,6 @@ bool PrintWorker::Behind() const {
     return waiting_ > kRoom;
 }
 
-bool PrintWorker::WaitForRoom(Clock::time_point deadline) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_until(lock, deadline, [this] { return waiting_ <= kRoom; });
-}
-
 bool PrintWorker::WaitUntilIdle(Clock::time_point deadline) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_until(lock, deadline, [this] { return waiting_ == 0; });

@@ -37,8 +37,6 @@ public:
     bool Post(Task task, size_t bytes = 0);
     // Whether the waiting work has passed kRoom.
     bool Behind() const;
-    // Until the waiting work is back under kRoom; false at the deadline.
-    bool WaitForRoom(Clock::time_point deadline) const;
     // Until every task posted so far has run; false at the deadline.
     bool WaitUntilIdle(Clock::time_point deadline) const;
     // Runs what was handed over (each piece of it bounded), then joins the

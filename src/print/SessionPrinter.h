@@ -74,12 +74,8 @@ public:
     bool WaitUntilPrinted(PrintWorker::Clock::time_point deadline) const {
         return worker_.WaitUntilIdle(deadline);
     }
-    // Whether printing is behind, so that received data should wait; and
-    // the wait for it to catch up (false at the deadline).
+    // Whether printing is behind, so that received data should wait.
     bool Behind() const { return worker_.Behind(); }
-    bool WaitForRoom(PrintWorker::Clock::time_point deadline) const {
-        return worker_.WaitForRoom(deadline);
-    }
 
 private:
     // Hands work to the worker; refused work is reported once per job.

@@ -5,6 +5,7 @@
 
 #include "PrintTestKit.h"
 #include "config/ResourceStrings.h"
+#include "print/PrintWorker.h"
 #include "print/SessionPrinter.h"
 
 namespace tamsivane {
@@ -196,6 +197,30 @@ TEST_F(PrintJobTest, AutoPrintFillsPagesAndEjectsTheLastAtItsEnd) {
     EXPECT_EQ(printer_->Mode(), PrintMode::None);
     ASSERT_EQ(log_.Messages().size(), 1u);
     EXPECT_EQ(log_.Messages()[0].text, "Cannot start printer job.");
+}
+
+TEST(PrintWorker, WorkPastItsRoomHoldsBackAndPastItsLimitIsRefused) {
+    PrintWorker worker;
+    std::mutex gate;
+    std::unique_lock closed(gate);
+    ASSERT_TRUE(worker.Post([&] { std::lock_guard wait(gate); }));
+    const std::string chunk(64 * 1024, 'x');
+    std::string printed;
+    const auto print = [&] { printed += chunk; };
+    size_t posted = 0;
+    while (!worker.Behind()) {
+        ASSERT_TRUE(worker.Post(print, chunk.size()));
+        ++posted;
+    }
+    EXPECT_EQ(posted, PrintWorker::kRoom / chunk.size());
+    while (worker.Post(print, chunk.size())) ++posted;
+    EXPECT_LT(posted * chunk.size(), PrintWorker::kLimit);
+    EXPECT_FALSE(worker.WaitUntilIdle(std::chrono::steady_clock::now()));
+    // What was taken is all done, in order, once the printer goes on.
+    closed.unlock();
+    ASSERT_TRUE(worker.WaitUntilIdle(std::chrono::steady_clock::now() + 10s));
+    EXPECT_FALSE(worker.Behind());
+    EXPECT_EQ(printed.size(), posted * chunk.size());
 }
 
 } // namespace
