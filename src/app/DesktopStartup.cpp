@@ -24,6 +24,7 @@
 #include "platform/FaultHandler.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "platform/UserLocale.h"
 #include "session/CVT420Doc.h"
 #include "session/StartupArgs.h"
 
@@ -147,6 +148,8 @@ int RunDesktop(const QStringList& arguments) {
     const StartupCommandLine line = ParseStartupWords(words, RegularFileExists);
     if (!line.desktop.faultReport.empty()) return ShowFaultReport(line.desktop.faultReport);
     InstallFaultReporting();
+    // New sessions read and write text as the user's other programs do.
+    SetUtf8ByDefault(UserLocaleIsUtf8());
 
     QSettingsProfile profile;
     DesktopUser user;

@@ -41,6 +41,12 @@ class CPageIntl final : public CSettingsPage {
     Q_OBJECT
 public:
     explicit CPageIntl(CSettingsSheet& sheet);
+
+protected:
+    bool Exchange(ExchangeDirection direction) override;
+
+private:
+    QButtonGroup* encoding_;
 };
 
 class CPageTerminal final : public CSettingsPage {

@@ -56,20 +56,20 @@ constexpr CheckRule kGeneralChecks[] = {
 // the 8-bit sets (the 94-character sets serve only for designations).
 constexpr int32_t kUpperHalfSets[] = {1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
-constexpr ChoiceRule kIntlChoices[] = {
-    {P::DBCS,
-     nullptr,
-     {{{"Single Byte Character Set", 0},
-       {"Double Byte Character Set\n(For Chinese/Japanese/Korean)", 1}}}},
-    {P::DBCSSet,
-     "Double Byte Character Set",
-     {{{"Use Workstation's Default", 0},
-       {"Chinese Simplified", 1},
-       {"Chinese Traditional", 2},
-       {"Japanese", 3},
-       {"Korean", 4},
-       {"UTF-8", 5}}}},
-};
+// How the host's text is encoded: one choice on the page, kept in DBCS and
+// DBCSSet (UTF-8 is the double-byte decoder with the UTF-8 set), so that
+// stored files mean what they meant.
+enum Encoding : int { SingleByte, Utf8, DoubleByte };
+constexpr const char* kEncodings[] = {"Single Byte Character Set", "UTF-8",
+                                      "Double Byte Character Set\n(For Chinese/Japanese/Korean)"};
+
+constexpr ChoiceRule kDoubleByteSets = {P::DBCSSet,
+                                        "Double Byte Character Set",
+                                        {{{"Use Workstation's Default", 0},
+                                          {"Chinese Simplified", 1},
+                                          {"Chinese Traditional", 2},
+                                          {"Japanese", 3},
+                                          {"Korean", 4}}}};
 
 // --- Terminal ----------------------------------------------------------------------
 
@@ -183,10 +183,19 @@ void CPageGeneral::UseTemplate(const QString& name) {
 
 // --- International ---------------------------------------------------------------
 
-CPageIntl::CPageIntl(CSettingsSheet& sheet) : CSettingsPage(sheet, "International") {
+CPageIntl::CPageIntl(CSettingsSheet& sheet)
+    : CSettingsPage(sheet, "International"), encoding_(new QButtonGroup(this)) {
     QVBoxLayout *left, *right;
     Columns(this, left, right);
-    AddChoice(left, kIntlChoices[0]);
+    auto* box = new QGroupBox(this);
+    box->setObjectName("encoding");
+    auto* buttons = new QVBoxLayout(box);
+    for (int i = 0; i < static_cast<int>(std::size(kEncodings)); ++i) {
+        auto* button = new QRadioButton(kEncodings[i], box);
+        buttons->addWidget(button);
+        encoding_->addButton(button, i);
+    }
+    left->addWidget(box);
     std::vector<const char*> sets;
     for (const int32_t set : kUpperHalfSets) sets.push_back(Charset::Name(set));
     AddList(left, P::PrimarySet, "Primary Character Set:", sets, kUpperHalfSets);
@@ -196,8 +205,40 @@ CPageIntl::CPageIntl(CSettingsSheet& sheet) : CSettingsPage(sheet, "Internationa
         national.push_back(Charset::NationalName(nrc));
     AddList(left, P::NRC, "National Replacement Set:", national);
     AddCheck(left, {P::ForceASCII, "Force Incoming Data to 7-bit"});
-    AddChoice(right, kIntlChoices[1]);
+    QGroupBox* doubleByte = AddChoice(right, kDoubleByteSets);
+    // The East Asian sets matter only to a double-byte host.
+    connect(encoding_, &QButtonGroup::idToggled, doubleByte,
+            [this, doubleByte] { doubleByte->setEnabled(encoding_->checkedId() == DoubleByte); });
     Finish(left, right);
+}
+
+bool CPageIntl::Exchange(ExchangeDirection direction) {
+    SettingsStore& settings = Working();
+    if (direction == ExchangeDirection::Load) {
+        const bool utf8 = settings.GetNumber(P::DBCSSet) == kDbcsSetUtf8;
+        const int encoding = settings.GetNumber(P::DBCS) == 0 ? SingleByte
+                             : utf8                           ? Utf8
+                                                              : DoubleByte;
+        encoding_->button(encoding)->setChecked(true);
+        return true;
+    }
+    switch (encoding_->checkedId()) {
+    case SingleByte:
+        settings.SetNumber(P::DBCS, 0);
+        break;
+    case Utf8:
+        settings.SetNumber(P::DBCS, 1);
+        settings.SetNumber(P::DBCSSet, kDbcsSetUtf8);
+        break;
+    case DoubleByte:
+        settings.SetNumber(P::DBCS, 1);
+        // No East Asian set chosen yet: the workstation's own.
+        if (settings.GetNumber(P::DBCSSet) == kDbcsSetUtf8) settings.SetNumber(P::DBCSSet, 0);
+        break;
+    default:
+        break;
+    }
+    return true;
 }
 
 // --- Terminal --------------------------------------------------------------------

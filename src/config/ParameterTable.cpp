@@ -220,6 +220,7 @@ constexpr const char* kTerminalTypeNames[] = {"vt420", "vt320", "vt220", "vt102"
 constexpr int kTerminalTypeCount = static_cast<int>(std::size(kTerminalTypeNames));
 
 std::atomic<int> systemAnsiCodePage{1252};
+std::atomic<bool> utf8ByDefault{false};
 
 } // namespace
 
@@ -253,5 +254,9 @@ int SystemAnsiCodePage() { return systemAnsiCodePage.load(std::memory_order_rela
 void SetSystemAnsiCodePage(int codePage) {
     systemAnsiCodePage.store(codePage, std::memory_order_relaxed);
 }
+
+bool Utf8ByDefault() { return utf8ByDefault.load(std::memory_order_relaxed); }
+
+void SetUtf8ByDefault(bool on) { utf8ByDefault.store(on, std::memory_order_relaxed); }
 
 } // namespace tamsivane

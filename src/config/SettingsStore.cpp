@@ -87,6 +87,11 @@ void SettingsStore::ResetToDefaults() {
         numbers_[P::PrimarySet] = 4;
         numbers_[P::DBCS] = 1;
     }
+    // Where the user's programs write UTF-8, the host does too.
+    if (Utf8ByDefault()) {
+        numbers_[P::DBCS] = 1;
+        numbers_[P::DBCSSet] = kDbcsSetUtf8;
+    }
 }
 
 // --- by number ---------------------------------------------------------------

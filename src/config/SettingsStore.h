@@ -78,6 +78,13 @@ const char* TerminalTypeName(int termId);
 // Application-wide "system ANSI code page" (default 1252).
 int SystemAnsiCodePage();
 void SetSystemAnsiCodePage(int codePage);
+// The DBCSSet value whose decoder is UTF-8 (with DBCS on).
+inline constexpr int32_t kDbcsSetUtf8 = 5;
+
+// Application-wide: new settings speak UTF-8 (the user's locale does); off
+// unless the program sets it, so stored files and tests see the same defaults.
+bool Utf8ByDefault();
+void SetUtf8ByDefault(bool on);
 
 // A value handed to the by-name interface (the script engine's values).
 struct SettingValue {

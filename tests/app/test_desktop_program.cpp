@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "GuiApplication.h"
@@ -198,6 +199,19 @@ TEST_F(DesktopProgramTest, ReplayShowsWhatTheHeadlessProgramShows) {
                               .c_str()),
               0);
     EXPECT_EQ(ReadFile(Dump()), ReadFile(expected));
+}
+
+// A new session reads UTF-8 where the locale is UTF-8, Latin-1 elsewhere.
+TEST_F(DesktopProgramTest, NewSessionsFollowTheLocalesCharacterSet) {
+    const std::string text = folder_.File("accent.vt");
+    std::ofstream(text) << "h\xc3\xa9llo\r\n";
+    for (const auto& [locale, shown] :
+         {std::pair{"C.UTF-8", "h\xc3\xa9llo"}, std::pair{"C", "h\xc3\x83\xc2\xa9llo"}}) {
+        const Outcome outcome = Run("--replay " + Quote(text) + " " + SupportOptions("2"),
+                                    std::string("QT_QPA_PLATFORM=offscreen LC_ALL=") + locale);
+        ASSERT_EQ(outcome.status, 0) << outcome.errors;
+        EXPECT_EQ(ReadFile(Dump()).substr(0, ReadFile(Dump()).find('\n')), shown) << locale;
+    }
 }
 
 TEST_F(DesktopProgramTest, WithoutADisplayItNamesTheHeadlessProgram) {

@@ -135,16 +135,21 @@ TEST_F(SheetTest, KeyboardPageAndFunctionKeyActions) {
 }
 
 TEST_F(SheetTest, InternationalPageMapsListPositionsToSets) {
+    settings.SetNumber(P::DBCSSet, 3);
     Open();
     Show("International");
     EXPECT_EQ(Find<QComboBox>("PrimarySet")->count(), 14);
     EXPECT_EQ(Find<QComboBox>("NRC")->count(), 15);
+    EXPECT_TRUE(Button("Single Byte Character Set")->isChecked());
+    EXPECT_FALSE(Find<QWidget>("DBCSSet")->isEnabled()) << "East Asian sets only for double byte";
     Click("Double Byte Character Set\n(For Chinese/Japanese/Korean)");
+    EXPECT_TRUE(Button("Japanese")->isChecked());
     Choose("PrimarySet", "IBM PC; DOS; CP437");
     Choose("SecondarySet", "DEC Supplement Set");
     Choose("NRC", "ISO German");
     Click("Force Incoming Data to 7-bit");
     Click("UTF-8");
+    EXPECT_FALSE(Find<QWidget>("DBCSSet")->isEnabled());
     EXPECT_EQ(ClickOk(), "");
     const SettingsStore& r = Result();
     EXPECT_EQ(r.GetNumber(P::DBCS), 1);
@@ -153,6 +158,19 @@ TEST_F(SheetTest, InternationalPageMapsListPositionsToSets) {
     EXPECT_EQ(r.GetNumber(P::NRC), 6);
     EXPECT_EQ(r.GetNumber(P::ForceASCII), 1);
     EXPECT_EQ(r.GetNumber(P::DBCSSet), 5);
+}
+
+// UTF-8 is a choice of its own, kept as the double-byte decoder's UTF-8 set.
+TEST_F(SheetTest, InternationalPageShowsUtf8AndLeavesItForADoubleByteSet) {
+    settings.SetNumber(P::DBCS, 1);
+    settings.SetNumber(P::DBCSSet, 5);
+    Open();
+    Show("International");
+    EXPECT_TRUE(Button("UTF-8")->isChecked());
+    Click("Double Byte Character Set\n(For Chinese/Japanese/Korean)");
+    EXPECT_EQ(ClickOk(), "");
+    EXPECT_EQ(Result().GetNumber(P::DBCS), 1);
+    EXPECT_EQ(Result().GetNumber(P::DBCSSet), 0) << "the workstation's default";
 }
 
 TEST_F(SheetTest, GeneralPageAndASettingsTemplate) {

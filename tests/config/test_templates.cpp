@@ -114,21 +114,35 @@ TEST_F(TemplatesTest, BadNamesAndBrokenTemplatesFail) {
     EXPECT_EQ(settings.GetNumber(P::TermID), 4);
 }
 
-TEST(ShippedTemplateTest, DefaultTemplateHoldsTheDefaults) {
+// The shipped template leaves the character set out, so that a new session
+// takes the program's own choice (UTF-8 where the user's locale is UTF-8).
+TEST(ShippedTemplateTest, DefaultTemplateHoldsTheDefaultsButNotTheCharacterSet) {
     const fs::path file = fs::path(TAMSIVANE_TEST_DATA) / "../../resources/templates/default.qzv";
-    SettingsStore settings;
-    settings.SetNumber(P::TermID, 0);
-    KeyMap keys;
-    keys.ApplyTemplate(1);
-    const SetupFileResult result = LoadSetupFile(file.string(), settings, keys);
-    ASSERT_TRUE(result.ok) << result.message;
-    const SettingsStore defaults;
-    for (int param = 0; param < kParameterCount; ++param) {
-        EXPECT_TRUE(settings.Equals(param, defaults)) << Descriptor(param).key;
+    for (const bool utf8 : {false, true}) {
+        SetUtf8ByDefault(utf8);
+        SettingsStore settings;
+        settings.SetNumber(P::TermID, 0);
+        KeyMap keys;
+        keys.ApplyTemplate(1);
+        const SetupFileResult result = LoadSetupFile(file.string(), settings, keys);
+        ASSERT_TRUE(result.ok) << result.message;
+        const SettingsStore defaults;
+        for (int param = 0; param < kParameterCount; ++param) {
+            EXPECT_TRUE(settings.Equals(param, defaults)) << Descriptor(param).key;
+        }
+        EXPECT_EQ(settings.GetNumber(P::DBCS), utf8 ? 1 : 0);
+        EXPECT_EQ(settings.GetNumber(P::DBCSSet), utf8 ? kDbcsSetUtf8 : 0);
+        EXPECT_EQ(keys, KeyMap());
     }
-    EXPECT_EQ(keys, KeyMap());
-    EXPECT_EQ(Contents(file), EncodeSetupFile(defaults, KeyMap()))
-        << "the defaults changed: write EncodeSetupFile(SettingsStore(), KeyMap()) to " << file;
+    SetUtf8ByDefault(false);
+    // DBCS and DBCSSet follow each other in the file, both 0 by default.
+    std::string expected = EncodeSetupFile(SettingsStore(), KeyMap());
+    const std::string charset("\x06\x07\x00\x00\x00\x00\x00\x07\x07\x00\x00\x00\x00\x00", 14);
+    expected.erase(expected.find(charset), charset.size());
+    EXPECT_EQ(Contents(file), expected)
+        << "the defaults changed: write EncodeSetupFile(SettingsStore(), KeyMap()) without the "
+           "DBCS and DBCSSet records to "
+        << file;
 }
 
 // Sets an environment variable until the end of the scope.
