@@ -113,8 +113,16 @@ bool CVT420Doc::CreateTransportLocked(bool resetEmulator, Connect connect) {
     std::shared_ptr<CTransport> replaced;
     {
         std::lock_guard lock(lock_);
-        created = MakeTransport(emulator_.Settings().GetNumber(P::HostType), *this);
+        SettingsStore& settings = emulator_.Settings();
+        const int32_t hostType = settings.GetNumber(P::HostType);
+        created = MakeTransport(hostType, *this);
         if (!created) return false;
+        // A local shell and an SSH channel end at a terminal line that makes
+        // a new line of CR itself: there the automatic new-line mode, which
+        // sends CR LF until the host's first CR, would give an extra line.
+        if (IsTerminalLine(hostType) && settings.GetNumber(P::NewLine) == 2) {
+            settings.SetNumber(P::NewLine, 0);
+        }
         if (resetEmulator && !emulator_.Start()) return false;
         replaced = std::exchange(transport_, created);
     }

@@ -15,6 +15,7 @@ namespace {
 struct TransportKind {
     TransportType type;
     std::unique_ptr<CTransport> (*make)(TransportHost& host);
+    bool terminalLine; // the host reads through a terminal line of its own (a tty)
 };
 
 template <typename T>
@@ -23,14 +24,21 @@ std::unique_ptr<CTransport> Make(TransportHost& host) {
 }
 
 constexpr TransportKind kTransportKinds[] = {
-    {TransportType::Telnet, &Make<CTelnetTransport>},
-    {TransportType::Serial, &Make<CSerialTransport>},
-    {TransportType::Local, &Make<CLocalTransport>},
-    {TransportType::Modem, &Make<CModemTransport>},
-    {TransportType::Ssh2Entry, &Make<CSshTransport>},
-    {TransportType::Shell, &Make<CShellTransport>},
-    {TransportType::Ssh, &Make<CSshTransport>},
+    {TransportType::Telnet, &Make<CTelnetTransport>, false},
+    {TransportType::Serial, &Make<CSerialTransport>, false},
+    {TransportType::Local, &Make<CLocalTransport>, false},
+    {TransportType::Modem, &Make<CModemTransport>, false},
+    {TransportType::Ssh2Entry, &Make<CSshTransport>, true},
+    {TransportType::Shell, &Make<CShellTransport>, true},
+    {TransportType::Ssh, &Make<CSshTransport>, true},
 };
+
+const TransportKind* KindOf(int32_t hostType) {
+    for (const TransportKind& kind : kTransportKinds) {
+        if (static_cast<int32_t>(kind.type) == hostType) return &kind;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -40,10 +48,13 @@ std::string NoTransportMessage(int32_t hostType) {
 }
 
 std::unique_ptr<CTransport> MakeTransport(int32_t hostType, TransportHost& host) {
-    for (const TransportKind& kind : kTransportKinds) {
-        if (static_cast<int32_t>(kind.type) == hostType) return kind.make(host);
-    }
-    return nullptr;
+    const TransportKind* kind = KindOf(hostType);
+    return kind != nullptr ? kind->make(host) : nullptr;
+}
+
+bool IsTerminalLine(int32_t hostType) {
+    const TransportKind* kind = KindOf(hostType);
+    return kind != nullptr && kind->terminalLine;
 }
 
 } // namespace tamsivane

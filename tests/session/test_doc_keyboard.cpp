@@ -1,5 +1,6 @@
 // Keys through a connected loop-back session: what reaches the host, what
 // the view is asked to do.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,35 @@ class DocKeyboardTest : public SessionTest {
 protected:
     RecordingActions actions;
 };
+
+// A terminal line makes a new line of CR itself, so its sessions start with
+// the new-line mode off; Telnet keeps the automatic mode, and a choice of
+// the user's own stays.
+TEST_F(DocKeyboardTest, TerminalLinesStartWithoutTheAutomaticNewLine) {
+    for (const auto& [hostType, before, after] :
+         {std::array{8, 2, 0}, std::array{0, 2, 2}, std::array{7, 1, 1}}) {
+        Configure([&](SettingsStore& s) {
+            s.SetNumber(P::HostType, hostType);
+            s.SetNumber(P::NewLine, before);
+        });
+        ASSERT_TRUE(session.CreateTransport(true, CVT420Doc::Connect::Later));
+        std::lock_guard lock(session.Lock());
+        EXPECT_EQ(session.Emulator().Settings().GetNumber(P::NewLine), after) << hostType;
+    }
+    // The first Enter in a new local shell is a CR alone.
+    Configure([](SettingsStore& s) {
+        s.SetNumber(P::HostType, 7);
+        s.SetNumber(P::NewLine, 2);
+        s.SetString(P::HostName,
+                    "stty raw -echo; echo ready; dd bs=1 count=2 2>/dev/null | od -An -tx1");
+    });
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
+    ASSERT_TRUE(WaitForScreen("ready"));
+    session.KeyDown(Press(0x0D), actions);
+    session.KeyDown(Press('X'), actions);
+    session.KeyCharacter(U'x', actions);
+    EXPECT_TRUE(WaitForScreen("0d 78")) << ScreenText();
+}
 
 TEST_F(DocKeyboardTest, KeysAndTheirCharactersReachTheHost) {
     OpenLoopback();
