@@ -3,7 +3,9 @@
 // the soft reset.
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -23,6 +25,23 @@ int Count(int n) { return std::clamp(n, 0, kMaxCount); }
 constexpr uint8_t kForegroundColours[8] = {0, 9, 10, 12, 11, 13, 14, 7};
 constexpr uint8_t kBackgroundColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
 constexpr uint8_t kBrightColours[8] = {8, 9, 10, 12, 11, 13, 14, 15};
+
+// The DEC private modes by which a host asks for mouse tracking.
+struct TrackingMode {
+    int mode;
+    MouseTracking tracking;
+};
+constexpr TrackingMode kTrackingModes[] = {
+    {1000, MouseTracking::Buttons},
+    {1002, MouseTracking::Drags},
+    {1003, MouseTracking::Motion},
+};
+
+std::optional<MouseTracking> TrackingOfMode(int mode) {
+    for (const TrackingMode& t : kTrackingModes)
+        if (t.mode == mode) return t.tracking;
+    return std::nullopt;
+}
 
 // Writes count printable ASCII bytes into cells with one attribute word:
 // the path every plain-text byte takes.  Runs are mostly short, so a tail is
@@ -630,8 +649,31 @@ void VtEmulator::SetMode(int mode, bool dec, bool set) {
     case 25: SetParameter(P::CursorVisible, set ? 1 : 0); break;
     case 66: SetParameter(P::NumericKeypad, set ? 0 : 1); break;
     case 67: SetParameter(P::BackArrow, set ? 0 : 1); break;
-    default: break;
+    case 1006: inputModes_.sgrEncoding = set; break;
+    case 2004: inputModes_.bracketedPaste = set; break;
+    default:
+        // Tracking modes exclude each other; resetting any of them ends
+        // tracking, so a program never leaves the mouse half taken.
+        if (const std::optional<MouseTracking> tracking = TrackingOfMode(mode)) {
+            inputModes_.tracking = set ? *tracking : MouseTracking::Off;
+        }
+        break;
     }
+}
+
+void VtEmulator::ReportDecMode(int mode) {
+    std::optional<bool> on;
+    if (mode == 1006) {
+        on = inputModes_.sgrEncoding;
+    } else if (mode == 2004) {
+        on = inputModes_.bracketedPaste;
+    } else if (const std::optional<MouseTracking> tracking = TrackingOfMode(mode)) {
+        on = inputModes_.tracking == *tracking;
+    }
+    if (!on) return; // not a mode this report knows
+    char reply[32];
+    const int n = std::snprintf(reply, sizeof reply, "\x1b[?%d;%d$y", mode, *on ? 1 : 2);
+    Send(std::string_view(reply, static_cast<size_t>(n)));
 }
 
 // --- attributes -------------------------------------------------------------------
@@ -832,6 +874,7 @@ void VtEmulator::SoftResetState() {
     attribute_ = CellAttribute();
     ResetMargins();
     parser_.Reset();
+    inputModes_ = HostInputModes{};
 }
 
 void VtEmulator::SoftReset() {

@@ -249,7 +249,7 @@ enum class EscWhen : uint8_t { Always, With, WithAnyOf, AnyIntermediate, NoInter
 enum class EscDo : uint8_t {
     Ignore, Designate, DesignateNational, DesignatePreferred, LineSize, BackIndex, SaveCursor,
     RestoreCursor, Alignment, ForwardIndex, KeypadMode, Index, NextLine, TabSet, ReverseIndex,
-    SingleShift, Identify, LockShiftGL, LockShiftGR,
+    SingleShift, Identify, LockShiftGL, LockShiftGR, ResetInputModes,
 };
 
 struct EscapeEntry {
@@ -302,6 +302,7 @@ constexpr EscapeEntry kEscapeTable[] = {
     {'Z', EscWhen::NoIntermediate, nullptr, EscDo::Identify, 0},
     {'Z', EscWhen::AnyIntermediate, nullptr, EscDo::DesignateNational, 11}, // Spanish
     {'`', EscWhen::Always, nullptr, EscDo::DesignateNational, 9},           // Norwegian/Danish
+    {'c', EscWhen::NoIntermediate, nullptr, EscDo::ResetInputModes, 0},     // RIS
     {'n', EscWhen::Always, nullptr, EscDo::LockShiftGL, 2},                 // LS2
     {'o', EscWhen::NoIntermediate, nullptr, EscDo::LockShiftGL, 3},         // LS3
     {'|', EscWhen::Always, nullptr, EscDo::LockShiftGR, 3},                 // LS3R
@@ -382,6 +383,10 @@ void VtEmulator::Escape(const SequenceCollector& sequence, uint8_t final) {
         case EscDo::Identify: PrimaryDeviceAttributes(); break;
         case EscDo::LockShiftGL: charsets_.LockShiftGL(e.argument); break;
         case EscDo::LockShiftGR: charsets_.LockShiftGR(e.argument); break;
+        // A full reset keeps the screen and settings; it gives the mouse
+        // and pasting back to the user, which a program that ended without
+        // its own reset would otherwise keep.
+        case EscDo::ResetInputModes: inputModes_ = HostInputModes{}; break;
         }
         return;
     }
@@ -457,6 +462,8 @@ void VtEmulator::ControlSequence(const SequenceCollector& sequence, uint8_t fina
         {'n', CsiWhen::Always, 0, // DSR: only the cursor position is reported
          [](E& e, const Sequence& s) { if (!s.Has('?') && n0(s) == 6) e.CursorPositionReport(); }},
         {'p', CsiWhen::With, '!', [](E& e, const Sequence&) { e.SoftResetState(); }}, // DECSTR
+        {'p', CsiWhen::With, '$', // DECRQM
+         [](E& e, const Sequence& s) { if (s.Has('?')) e.ReportDecMode(n0(s)); }},
         {'q', CsiWhen::With, '"', // DECSCA
          [](E& e, const Sequence& s) { e.SelectCharacterProtection(n0(s) == 1); }},
         {'q', CsiWhen::With, '*', [](E& e, const Sequence&) { e.SoftResetState(); }},

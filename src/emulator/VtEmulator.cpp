@@ -50,6 +50,7 @@ void VtEmulator::ResetState() {
     ResetMargins();
     cursorRow_ = 0;
     cursorColumn_ = 0;
+    inputModes_ = HostInputModes{};
 }
 
 void VtEmulator::UpdateViews() {
@@ -66,6 +67,31 @@ void VtEmulator::ClearScreen() {
     cursorColumn_ = 0;
     pendingWrap_ = false;
     UpdateViews();
+}
+
+std::string VtEmulator::PasteBytes(std::u16string_view text) {
+    static constexpr std::string_view kStart = "\x1b[200~";
+    static constexpr std::string_view kEnd = "\x1b[201~";
+    const bool newLine = settings_.GetNumber(P::NewLine) != 0;
+    const bool bracketed = inputModes_.bracketedPaste;
+    std::string bytes(bracketed ? kStart : std::string_view());
+    const size_t start = bytes.size();
+    for (const char16_t c : text) {
+        if (c == u'\n' && !newLine) continue;
+        // Halves of characters beyond one UTF-16 unit have no place in the
+        // host's sets.
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        bytes += charsets_.Encode(c);
+        // An end bracket inside would end the paste early and run the rest
+        // as typed commands; taking it out as it completes also catches
+        // one that only the removal of another brings together.
+        if (bracketed && bytes.size() - start >= kEnd.size() && bytes.ends_with(kEnd)) {
+            bytes.resize(bytes.size() - kEnd.size());
+        }
+    }
+    if (bytes.size() == start) return {};
+    if (bracketed) bytes += kEnd;
+    return bytes;
 }
 
 void VtEmulator::ApplySettings(const SettingsStore& source) {

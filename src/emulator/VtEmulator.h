@@ -11,6 +11,7 @@
 
 #include "config/SessionSettings.h"
 #include "emulator/CharsetTranslator.h"
+#include "emulator/HostInputModes.h"
 #include "emulator/ScreenBuffer.h"
 #include "emulator/SequenceCollector.h"
 #include "emulator/SoftFont.h"
@@ -80,6 +81,14 @@ public:
     int RightMargin() const { return right_; } // 0-based column
     bool StatusLineActive() const { return statusActive_; }
     CellAttribute CurrentAttribute() const { return attribute_; }
+    const HostInputModes& InputModes() const { return inputModes_; }
+
+    // Pasted text as the host receives it: each character in the host's
+    // character set, line feeds left out unless NewLine (so CR LF line ends
+    // arrive as CR), and, when the host asked for bracketed paste, between
+    // its brackets with any end bracket in the text taken out.  Empty when
+    // nothing of the text can be sent.
+    std::string PasteBytes(std::u16string_view text);
 
 private:
     struct SavedCursor {
@@ -197,6 +206,7 @@ private:
     void EraseLines(int firstRow, int count, bool selective);
     void ShiftCells(int firstRow, int rows, int count, bool insert);
     void SetMode(int mode, bool dec, bool set);
+    void ReportDecMode(int mode); // DECRQM for the modes of HostInputModes
     static CellAttribute ApplySgr(CellAttribute attribute, int parameter);
     static CellAttribute WithColour(CellAttribute attribute, int colour, bool foreground);
     CellAttribute ApplyRenditions(CellAttribute attribute, const SequenceCollector& sequence, int first) const;
@@ -268,6 +278,8 @@ private:
     int right_ = 79;
     bool absolute_ = true;
     SavedCursor saved_;
+
+    HostInputModes inputModes_;
 
     bool statusActive_ = false;
     int savedMainRow_ = 0;

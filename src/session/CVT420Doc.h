@@ -135,9 +135,8 @@ public:
     // Bytes shown and offered to the scripts as if the host had sent them.
     void ReceiveLocally(std::string_view bytes);
     bool SendBreak();
-    // Pasted text, sent once as typed: each character in the host's
-    // character set, line feeds left out unless NewLine (so CR LF line
-    // ends arrive as CR).  False when nothing could be sent.
+    // Pasted text, sent once as the emulator's PasteBytes gives it.  False
+    // when nothing could be sent.
     bool PasteText(std::u16string_view text);
     // Hold Screen: received data waits in the transport while held.
     void SetHold(bool on);

@@ -111,14 +111,7 @@ bool CVT420Doc::PasteText(std::u16string_view text) {
     std::string bytes;
     {
         std::lock_guard lock(lock_);
-        const bool newLine = emulator_.Settings().GetNumber(P::NewLine) != 0;
-        for (const char16_t c : text) {
-            if (c == u'\n' && !newLine) continue;
-            // Halves of characters beyond one UTF-16 unit have no place in
-            // the host's sets.
-            if (c >= 0xD800 && c <= 0xDFFF) continue;
-            bytes += emulator_.Charsets().Encode(c);
-        }
+        bytes = emulator_.PasteBytes(text);
     }
     return !bytes.empty() && Send(bytes);
 }

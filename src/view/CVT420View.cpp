@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 #include "config/SessionSettings.h"
@@ -266,12 +267,22 @@ void CVT420View::scrollContentsBy(int, int) {
     cursorRect_ = CursorRect();
 }
 
+// Each notch scrolls a row, or is one report to a host that tracks the mouse.
 void CVT420View::wheelEvent(QWheelEvent* event) {
+    event->accept();
     wheelRemainder_ += event->angleDelta().y();
     const int notches = wheelRemainder_ / kWheelNotch;
     wheelRemainder_ -= notches * kWheelNotch;
-    if (notches != 0) SetVerticalPosition(VerticalPosition() - notches);
-    event->accept();
+    if (notches == 0) return;
+    const MouseReporting reporting = CurrentMouseReporting();
+    const MouseInput input =
+        MouseInputAt(notches > 0 ? MouseAction::WheelUp : MouseAction::WheelDown, *event,
+                     event->position().toPoint());
+    if (!reporting.Takes(input)) {
+        SetVerticalPosition(VerticalPosition() - notches);
+        return;
+    }
+    for (int i = 0; i < std::abs(notches); ++i) Report(reporting, input);
 }
 
 void CVT420View::BringIntoView(int row, int column) {
@@ -610,54 +621,74 @@ void CVT420View::EndDrag() {
 
 // --- mouse ----------------------------------------------------------------------
 
-int CVT420View::MouseReportMode() const {
+MouseReporting CVT420View::CurrentMouseReporting() const {
     std::lock_guard lock(document_.Lock());
-    return document_.Emulator().Settings().GetNumber(P::MouseSupport);
+    const VtEmulator& emulator = document_.Emulator();
+    return MouseReporting{emulator.InputModes(), emulator.Settings().GetNumber(P::MouseSupport)};
 }
 
-void CVT420View::Report(int mode, MouseEvent event, Qt::MouseButtons buttons, const QPoint& point) {
-    // Page cells only: not the history, not the status line.
-    if (point.x() < 0 || point.y() < 0) return;
-    const CellPosition cell{point.y() / font_.height + VerticalPosition() - state_.history,
-                            point.x() / font_.width + HorizontalPosition()};
-    if (cell.row >= state_.lines || cell.column >= state_.columns) return;
-    if (event == MouseEvent::Move) {
-        if (cell == lastReported_) return;
-        lastReported_ = cell;
+MouseInput CVT420View::MouseInputAt(MouseAction action, const QSinglePointEvent& event,
+                                    const QPoint& point) const {
+    const Qt::MouseButtons held = event.buttons();
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    MouseInput input;
+    input.action = action;
+    switch (event.button()) {
+    case Qt::LeftButton:
+        input.button = MouseButton::Left;
+        break;
+    case Qt::MiddleButton:
+        input.button = MouseButton::Middle;
+        break;
+    case Qt::RightButton:
+        input.button = MouseButton::Right;
+        break;
+    default:
+        break;
     }
-    const int held = ((buttons & Qt::LeftButton) ? MouseButtons::Left : 0) |
-                     ((buttons & Qt::RightButton) ? MouseButtons::Right : 0);
-    const std::string bytes = MouseReportBytes(mode, event, held, cell.row, cell.column);
+    input.held = ((held & Qt::LeftButton) ? MouseButtons::Left : 0) |
+                 ((held & Qt::MiddleButton) ? MouseButtons::Middle : 0) |
+                 ((held & Qt::RightButton) ? MouseButtons::Right : 0);
+    input.shift = (modifiers & Qt::ShiftModifier) != 0;
+    input.alt = (modifiers & Qt::AltModifier) != 0;
+    input.ctrl = (modifiers & Qt::ControlModifier) != 0;
+    input.row = point.y() < 0 ? -1 : point.y() / font_.height + VerticalPosition() - state_.history;
+    input.column = point.x() < 0 ? -1 : point.x() / font_.width + HorizontalPosition();
+    return input;
+}
+
+void CVT420View::Report(const MouseReporting& reporting, const MouseInput& input) {
+    if (input.row < 0 || input.column < 0 || input.row >= state_.lines ||
+        input.column >= state_.columns) {
+        return;
+    }
+    const std::string bytes = mouseReporter_.Report(reporting, input);
     if (!bytes.empty()) document_.Send(bytes);
 }
 
 void CVT420View::mousePressEvent(QMouseEvent* event) {
     event->accept();
     const QPoint point = event->position().toPoint();
-    const int mode = MouseReportMode();
+    if (event->button() == Qt::LeftButton) ClearSelection();
+    const MouseReporting reporting = CurrentMouseReporting();
+    const MouseInput input = MouseInputAt(MouseAction::Press, *event, point);
+    if (reporting.Takes(input)) {
+        Report(reporting, input);
+        return;
+    }
     switch (event->button()) {
-    case Qt::LeftButton: {
-        ClearSelection();
-        const Qt::KeyboardModifiers modifiers = event->modifiers();
-        const bool select = (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) != 0;
-        if (mode != 0 && !select) {
-            Report(mode, MouseEvent::LeftPress, event->buttons(), point);
-            return;
-        }
-        selection_.BeginDrag(CellAt(point), (modifiers & Qt::ControlModifier) != 0);
+    case Qt::LeftButton:
+        selection_.BeginDrag(CellAt(point), input.ctrl);
         lastMouse_ = point;
         dragTimer_.start();
         return;
-    }
     case Qt::RightButton:
-        if (mode != 0) {
-            Report(mode, MouseEvent::RightPress, event->buttons(), point);
-        } else if (host_.Profile().GetInt(kProfileWindowSection, "popup", 1) == 1) {
+        if (host_.Profile().GetInt(kProfileWindowSection, "popup", 1) == 1) {
             host_.ShowViewPopup(event->globalPosition().toPoint());
         }
         return;
     case Qt::MiddleButton:
-        if (mode == 0) Paste(QClipboard::Selection);
+        Paste(QClipboard::Selection);
         return;
     default:
         return;
@@ -671,9 +702,9 @@ void CVT420View::mouseMoveEvent(QMouseEvent* event) {
         if (event->buttons() & Qt::LeftButton) DragStep(point);
         return;
     }
-    if (const int mode = MouseReportMode(); mode != 0) {
-        Report(mode, MouseEvent::Move, event->buttons(), point);
-    }
+    const MouseReporting reporting = CurrentMouseReporting();
+    const MouseInput input = MouseInputAt(MouseAction::Move, *event, point);
+    if (reporting.Takes(input)) Report(reporting, input);
 }
 
 void CVT420View::mouseReleaseEvent(QMouseEvent* event) {
@@ -682,13 +713,10 @@ void CVT420View::mouseReleaseEvent(QMouseEvent* event) {
         EndDrag();
         return;
     }
-    const int mode = MouseReportMode();
-    if (mode == 0) return;
-    if (event->button() == Qt::LeftButton) {
-        Report(mode, MouseEvent::LeftRelease, event->buttons(), event->position().toPoint());
-    } else if (event->button() == Qt::RightButton) {
-        Report(mode, MouseEvent::RightRelease, event->buttons(), event->position().toPoint());
-    }
+    const MouseReporting reporting = CurrentMouseReporting();
+    const MouseInput input =
+        MouseInputAt(MouseAction::Release, *event, event->position().toPoint());
+    if (reporting.Takes(input)) Report(reporting, input);
 }
 
 // --- find -----------------------------------------------------------------------

@@ -18,15 +18,17 @@
 #include <memory>
 #include <string>
 
+#include "emulator/MouseReport.h"
 #include "keyboard/KeyActions.h"
 #include "view/CellFont.h"
-#include "view/MouseReport.h"
 #include "view/ScreenPainter.h"
 #include "view/TextSearch.h"
 #include "view/TextSelection.h"
 #include "view/ViewClipboard.h"
 #include "view/ViewKeyboard.h"
 #include "view/ViewUpdateBridge.h"
+
+class QSinglePointEvent;
 
 namespace tamsivane {
 
@@ -178,10 +180,15 @@ private:
     void DragStep(const QPoint& point);
     void DragTick();
     void EndDrag();
-    // MouseSupport, or 0 when the host has not asked for reports.
-    int MouseReportMode() const;
-    // Sends a report of an event at a viewport point inside the page.
-    void Report(int mode, MouseEvent event, Qt::MouseButtons buttons, const QPoint& point);
+    // What the host asked for and MouseSupport, read under the session lock.
+    MouseReporting CurrentMouseReporting() const;
+    // A mouse event at a viewport point, on the page cell there (row or
+    // column -1 left of or above the viewport).
+    MouseInput MouseInputAt(MouseAction action, const QSinglePointEvent& event,
+                            const QPoint& point) const;
+    // Sends the report of an event inside the page (not the history, not
+    // the status line).
+    void Report(const MouseReporting& reporting, const MouseInput& input);
     // The selection is offered as the primary selection.
     void OfferPrimarySelection();
     void ShowFindDialog();
@@ -200,7 +207,7 @@ private:
     ViewClipboard* clipboard_ = &systemClipboard_;
     FindRequest find_;
     QPoint lastMouse_;                  // the last point a drag reached
-    CellPosition lastReported_{-1, -1}; // the page cell of the last move reported
+    MouseReporter mouseReporter_;
 
     bool inLayout_ = false;
     bool shownOnce_ = false;

@@ -27,6 +27,15 @@
 //   bells N                 BEL beeps so far
 //   receives N              file receives started so far
 //   scripts N               host-started scripts (DCS $ t, DCS $ s) so far
+//   mouse EVENT R C [MOD]...  the user's mouse on page cell R C, as the view
+//                           hands it on: EVENT is "press BUTTON", "release
+//                           BUTTON", "move", "wheelup" or "wheeldown" (BUTTON
+//                           left, middle, right; presses and releases change
+//                           the buttons a move holds); MOD shift, alt, ctrl.
+//                           A report joins the bytes sent; an event the host
+//                           does not take (the view's own) sends nothing
+//   paste <notation>        the user pastes the text, each byte one character
+//                           (U+0000-U+00FF)
 //
 // Input is the user-string notation: "<ESC>", "<CSI>", any control name in
 // angle brackets, "^X" for control characters, "\xNN" bytes, "\\", "\<", "\^".
@@ -43,12 +52,15 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "CaseFiles.h"
 #include "config/SettingsStore.h"
 #include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
+#include "emulator/MouseReport.h"
 #include "emulator/VtEmulator.h"
 #include "platform/Utf8.h"
 
@@ -166,6 +178,8 @@ private:
         if (k == "bells") return CheckCount(d.argument, host_.bells, "bells");
         if (k == "receives") return CheckCount(d.argument, host_.receives, "file receives");
         if (k == "scripts") return CheckCount(d.argument, host_.scripts, "host scripts");
+        if (k == "mouse") return Mouse(d.argument);
+        if (k == "paste") return Paste(d.argument);
         return Malformed("unknown directive \"" + k + "\"");
     }
 
@@ -194,6 +208,58 @@ private:
         default:
             return Malformed(key + " is not a number or string parameter");
         }
+    }
+
+    bool Mouse(const std::string& argument) {
+        static constexpr std::pair<std::string_view, MouseAction> kActions[] = {
+            {"press", MouseAction::Press},
+            {"release", MouseAction::Release},
+            {"move", MouseAction::Move},
+            {"wheelup", MouseAction::WheelUp},
+            {"wheeldown", MouseAction::WheelDown}};
+        static constexpr std::tuple<std::string_view, MouseButton, int> kButtons[] = {
+            {"left", MouseButton::Left, MouseButtons::Left},
+            {"middle", MouseButton::Middle, MouseButtons::Middle},
+            {"right", MouseButton::Right, MouseButtons::Right}};
+        std::istringstream words(argument);
+        std::string word;
+        words >> word;
+        MouseInput input;
+        const auto action = std::find_if(std::begin(kActions), std::end(kActions),
+                                         [&](const auto& a) { return a.first == word; });
+        if (action == std::end(kActions)) return Malformed("unknown mouse event " + word);
+        input.action = action->second;
+        if (input.action == MouseAction::Press || input.action == MouseAction::Release) {
+            words >> word;
+            const auto button = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                             [&](const auto& b) { return std::get<0>(b) == word; });
+            if (button == std::end(kButtons)) return Malformed("unknown mouse button " + word);
+            input.button = std::get<1>(*button);
+            const int bit = std::get<2>(*button);
+            held_ = input.action == MouseAction::Press ? held_ | bit : held_ & ~bit;
+        }
+        input.held = held_;
+        if (!(words >> input.row >> input.column)) return Malformed("mouse needs a cell R C");
+        while (words >> word) {
+            bool& modifier = word == "shift" ? input.shift : word == "alt" ? input.alt : input.ctrl;
+            if (word != "shift" && word != "alt" && word != "ctrl") {
+                return Malformed("unknown modifier " + word);
+            }
+            modifier = true;
+        }
+        const MouseReporting reporting{emulator_.InputModes(),
+                                       emulator_.Settings().GetNumber(P::MouseSupport)};
+        if (reporting.Takes(input)) host_.sent += mouse_.Report(reporting, input);
+        return true;
+    }
+
+    bool Paste(std::string_view notation) {
+        std::string bytes;
+        if (!Decode(notation, bytes)) return false;
+        std::u16string text;
+        for (const char c : bytes) text += static_cast<char16_t>(static_cast<unsigned char>(c));
+        host_.sent += emulator_.PasteBytes(text);
+        return true;
     }
 
     bool Input(std::string_view notation, int times) {
@@ -432,6 +498,8 @@ private:
     RecordingHost host_;
     VtEmulator emulator_;
     std::string pending_;
+    MouseReporter mouse_;
+    int held_ = 0; // the mouse buttons pressed and not released
     size_t chunk_ = 2048;
     bool started_ = false;
     int line_ = 0;

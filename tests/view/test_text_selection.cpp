@@ -1,11 +1,10 @@
 // The selection without a widget: anchors, what a drag step repaints, the
-// text a selection yields, finding text, and the bytes of mouse reports.
+// text a selection yields and finding text.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "emulator/ScreenBuffer.h"
-#include "view/MouseReport.h"
 #include "view/TextSearch.h"
 #include "view/TextSelection.h"
 
@@ -174,28 +173,6 @@ TEST_F(SelectionTest, FindMatchesOnlyWithinThePageWidthAndWholeWordsWhenAsked) {
     request.down = true;
     EXPECT_EQ(FindInRows(screen, request, {H + 6, 0}, H + 6, 80), std::nullopt)
         << "a letter beyond ASCII joins a word too";
-}
-
-TEST(MouseReportTest, ModeOneSendsButtonAndCellAsBytes) {
-    EXPECT_EQ(MouseReportBytes(1, MouseEvent::LeftPress, MouseButtons::Left, 0, 0), "\x1b[M#!!");
-    EXPECT_EQ(MouseReportBytes(1, MouseEvent::RightPress, MouseButtons::Right, 2, 9), "\x1b[M!*#");
-    EXPECT_EQ(MouseReportBytes(1, MouseEvent::LeftRelease, 0, 23, 131),
-              std::string("\x1b[M \xa4", 5) + static_cast<char>(23 + 33));
-    EXPECT_EQ(MouseReportBytes(1, MouseEvent::RightRelease, 0, 0, 0), "\x1b[M !!");
-    EXPECT_EQ(MouseReportBytes(1, MouseEvent::Move, MouseButtons::Left, 0, 0), "");
-}
-
-TEST(MouseReportTest, ModeTwoSendsEventButtonsRowAndColumn) {
-    EXPECT_EQ(MouseReportBytes(2, MouseEvent::Move, MouseButtons::Left, 4, 9), "\x1b[1;4;5;10&w");
-    EXPECT_EQ(MouseReportBytes(2, MouseEvent::LeftPress, MouseButtons::Left, 0, 0),
-              "\x1b[2;4;1;1&w");
-    EXPECT_EQ(MouseReportBytes(2, MouseEvent::RightRelease, MouseButtons::Left, 143, 131),
-              "\x1b[7;4;144;132&w");
-    EXPECT_EQ(
-        MouseReportBytes(2, MouseEvent::RightPress, MouseButtons::Left | MouseButtons::Right, 1, 1),
-        "\x1b[6;5;2;2&w");
-    EXPECT_EQ(MouseReportBytes(0, MouseEvent::LeftPress, MouseButtons::Left, 0, 0), "");
-    EXPECT_EQ(MouseReportBytes(3, MouseEvent::LeftPress, MouseButtons::Left, 0, 0), "");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "ViewFixture.h"
 #include "config/SessionSettings.h"
@@ -267,6 +268,39 @@ TEST_F(SelectionViewTest, MouseReportsInModeTwoSkipTheSameCellAndTheStatusLine) 
     Move(At(24, 0)); // the status line
     Release(At(5, 9));
     EXPECT_TRUE(WaitForSent("\x1b[2;4;5;10&w\x1b[1;4;6;10&w\x1b[3;0;6;10&w")) << Sent();
+}
+
+// A host that tracks the mouse hears of clicks, drags and the wheel whatever
+// MouseSupport says; with Shift the mouse still selects, and once the host
+// ends tracking the mouse is the view's again.
+TEST_F(SelectionViewTest, HostTrackingTakesTheMouseAndShiftStillSelects) {
+    Open();
+    Host("\x1b[?1002;1006hready", "ready");
+    const auto wheel = [&](QPoint point) {
+        QWheelEvent event(point, view->viewport()->mapToGlobal(point), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    Press(At(0, 0));
+    Move(At(1, 2));
+    Release(At(1, 2));
+    wheel(At(0, 0));
+    const std::string reports = "\x1b[<0;1;1M\x1b[<32;3;2M\x1b[<0;3;2m\x1b[<64;1;1M";
+    EXPECT_TRUE(WaitForSent(reports)) << Sent();
+    EXPECT_FALSE(view->HasSelection());
+
+    Press(At(0, 0), Qt::ShiftModifier);
+    Move(At(0, 3));
+    Release(At(0, 3));
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 0, 0, 2));
+
+    Host("\x1b[?1002lgone", "gone");
+    const std::string before = SessionTest::view.Sent();
+    Drag(At(0, 0), At(0, 2));
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 0, 0, 1));
+    wheel(At(0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(SessionTest::view.Sent(), before) << "the view's own mouse sends nothing";
 }
 
 TEST_F(SelectionViewTest, TheRightButtonOpensThePopUpUnlessTheProfileSaysNo) {
