@@ -81,33 +81,38 @@ bool CZModemSender::Pump() {
         return false;
     }
     if (state_ != State::Streaming) return false;
-    if (sent_ - acked_ >= kWindow) {
-        state_ = State::WaitAck;
-        return false;
-    }
-    const size_t n = std::min<size_t>(kBlock, size_ - sent_);
-    ssize_t got;
-    do {
-        got = ::pread(fd_, block_.data(), n, sent_);
-    } while (got < 0 && errno == EINTR);
-    if (got != static_cast<ssize_t>(n)) {
-        Fail("cannot read " + name_);
-        return false;
-    }
-    const uint32_t after = sent_ + static_cast<uint32_t>(n);
-    uint8_t end = kCrcG;
-    if (after == size_) {
-        end = kCrcE;
-    } else if (receiverBuffer_ != 0 && after - segment_ >= receiverBuffer_) {
-        end = kCrcW;
-    } else if (after / kAckInterval != sent_ / kAckInterval) {
-        end = kCrcQ;
-    }
+    // Several subpackets go out in one write; what the receiver says is
+    // looked at between writes.
     std::string out;
-    out.reserve(n * 2 + 16);
-    encoder_.AppendSubpacket(out, block_.data(), n, end, crc32_);
-    Send(out);
-    sent_ = after;
+    uint8_t end = kCrcG;
+    while (out.size() < kWriteSize && (end == kCrcG || end == kCrcQ)) {
+        if (sent_ - acked_ >= kWindow) {
+            state_ = State::WaitAck;
+            break;
+        }
+        const size_t n = std::min<size_t>(kBlock, size_ - sent_);
+        ssize_t got;
+        do {
+            got = ::pread(fd_, block_.data(), n, sent_);
+        } while (got < 0 && errno == EINTR);
+        if (got != static_cast<ssize_t>(n)) {
+            Fail("cannot read " + name_);
+            return false;
+        }
+        const uint32_t after = sent_ + static_cast<uint32_t>(n);
+        if (after == size_) {
+            end = kCrcE;
+        } else if (receiverBuffer_ != 0 && after - segment_ >= receiverBuffer_) {
+            end = kCrcW;
+        } else if (after / kAckInterval != sent_ / kAckInterval) {
+            end = kCrcQ;
+        } else {
+            end = kCrcG;
+        }
+        encoder_.AppendSubpacket(out, block_.data(), n, end, crc32_);
+        sent_ = after;
+    }
+    if (!out.empty()) Send(out);
     ReportProgress(name_, sent_, false);
     if (end == kCrcE) {
         SendEof();
@@ -118,7 +123,7 @@ bool CZModemSender::Pump() {
         Heard();
         return false;
     }
-    return true;
+    return state_ == State::Streaming;
 }
 
 void CZModemSender::OnEvent(Event event) {

@@ -19,6 +19,8 @@ public:
     // Data not yet acknowledged, at most; and how often an acknowledgement is asked for.
     static constexpr uint32_t kWindow = 128 * 1024;
     static constexpr uint32_t kAckInterval = 16 * 1024;
+    // Subpackets are written together up to about this many bytes.
+    static constexpr size_t kWriteSize = 16 * 1024;
 
     // initText is typed first (the receiving program's command); ZRQINIT
     // follows pause later unless the receiver has spoken by then.
