@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "app/ButtonBar.h"
 #include "app/CMainFrame.h"
+#include "app/HostBars.h"
 #include "app/TransferMonitor.h"
 #include "view/CVT420View.h"
 
@@ -16,14 +18,24 @@ CChildFrame::CChildFrame(CMainFrame& mainFrame, std::shared_ptr<CVT420Doc> doc)
       transfers_(main_.TransferMonitorFor(*doc_)),
       view_(new CVT420View(*doc_, *this, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWidget(view_);
+    // The host's bars above the terminal.
+    auto* body = new QWidget(this);
+    auto* rows = new QVBoxLayout(body);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(new HostBars(*doc_, body));
+    rows->addWidget(view_, 1);
+    body->setFocusProxy(view_);
+    setWidget(body);
     setWindowTitle(QString::fromStdString(doc_->Title()));
 }
 
 CChildFrame::~CChildFrame() {
-    // The view watches the session: it must stop before the session may go.
+    // The view and the bars watch the session: they must stop before the
+    // session may go.
+    QWidget* body = widget();
     setWidget(nullptr);
-    delete view_;
+    delete body;
 }
 
 void CChildFrame::SetButtonPage(int page) {

@@ -28,6 +28,7 @@
 #include "app/CommandActions.h"
 #include "app/DesktopUser.h"
 #include "app/HelpFiles.h"
+#include "app/HostBars.h"
 #include "app/PrintCommands.h"
 #include "app/QtPrinting.h"
 #include "app/SessionInput.h"
@@ -176,6 +177,7 @@ void CMainFrame::CreateStatusBar(const ProfileWindowValues& values) {
 
 std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
     auto doc = std::make_shared<CVT420Doc>(user_);
+    doc->SetHostScriptPolicy(ReadHostScriptPolicy(profile_));
     doc->SetPrintBackend(std::make_shared<QtPrintBackend>(ReadPrintDevices(profile_)));
     return doc;
 }
@@ -715,14 +717,17 @@ void CMainFrame::SettingsCommand() {
     CChildFrame* active = ActiveFrame();
     if (active == nullptr) {
         EditDefaultSettings(SheetContext(), this);
-        return;
+    } else {
+        const std::shared_ptr<CVT420Doc> doc = active->SharedDocument();
+        std::vector<CVT420View*> views;
+        for (CChildFrame* frame : SessionFrames()) {
+            if (frame->SharedDocument() == doc) views.push_back(frame->View());
+        }
+        EditSessionSettings(*doc, views, SheetContext(), this);
     }
-    const std::shared_ptr<CVT420Doc> doc = active->SharedDocument();
-    std::vector<CVT420View*> views;
-    for (CChildFrame* frame : SessionFrames()) {
-        if (frame->SharedDocument() == doc) views.push_back(frame->View());
-    }
-    EditSessionSettings(*doc, views, SheetContext(), this);
+    // The sheet may have changed the standing choice for host scripts.
+    const HostScriptPolicy policy = ReadHostScriptPolicy(profile_);
+    for (CChildFrame* frame : SessionFrames()) frame->Document().SetHostScriptPolicy(policy);
 }
 
 void CMainFrame::RunScriptCommand() {

@@ -32,9 +32,16 @@ class CPageGeneral final : public CSettingsPage {
 public:
     explicit CPageGeneral(CSettingsSheet& sheet);
 
+protected:
+    // The standing choice for host scripts belongs to the application, not
+    // to the session: it is kept in the profile.
+    bool Exchange(ExchangeDirection direction) override;
+
 private:
     void EditLoginScript();
     void UseTemplate(const QString& name);
+
+    QComboBox* hostScripts_;
 };
 
 class CPageIntl final : public CSettingsPage {

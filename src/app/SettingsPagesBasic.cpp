@@ -13,6 +13,7 @@
 
 #include "app/CScriptDialogs.h"
 #include "app/CSettingsSheet.h"
+#include "app/HostBars.h"
 #include "app/SettingsPages.h"
 #include "config/PageGeometry.h"
 #include "config/Templates.h"
@@ -143,6 +144,12 @@ CPageGeneral::CPageGeneral(CSettingsSheet& sheet) : CSettingsPage(sheet, "Genera
     QVBoxLayout *left, *right;
     Columns(this, left, right);
     AddChecks(left, kGeneralChecks);
+    hostScripts_ = new QComboBox(this);
+    hostScripts_->setObjectName("hostScriptPolicy");
+    // In the order of HostScriptPolicy.
+    hostScripts_->addItems({"Ask", "Always refuse", "Always allow"});
+    left->addWidget(new QLabel("Scripts started by the host:", this));
+    left->addWidget(hostScripts_);
     AddText(right, P::Title, "Session Title:");
     auto* login = new QPushButton("Login Script ...", this);
     login->setObjectName("loginScript");
@@ -159,6 +166,16 @@ CPageGeneral::CPageGeneral(CSettingsSheet& sheet) : CSettingsPage(sheet, "Genera
     right->addWidget(new QLabel("Use Settings Template:", this));
     right->addWidget(templates);
     Finish(left, right);
+}
+
+bool CPageGeneral::Exchange(ExchangeDirection direction) {
+    AppProfile& profile = Sheet().Context().profile;
+    if (direction == ExchangeDirection::Load) {
+        hostScripts_->setCurrentIndex(static_cast<int>(ReadHostScriptPolicy(profile)));
+    } else {
+        WriteHostScriptPolicy(profile, static_cast<HostScriptPolicy>(hostScripts_->currentIndex()));
+    }
+    return true;
 }
 
 void CPageGeneral::EditLoginScript() {

@@ -118,10 +118,17 @@ void TransferMonitor::OpenWindow(bool sending) {
 void TransferMonitor::ShowError(const std::string& detail) {
     if (aborting_ || errorShown_) return;
     errorShown_ = true;
+    if (errorBox_ == nullptr) errors_.Clear();
+    errors_.Add(detail);
+    const QString text = QString::fromStdString(errors_.Text());
+    if (errorBox_ != nullptr) {
+        errorBox_->setInformativeText(text);
+        return;
+    }
     auto* box = new QMessageBox(QMessageBox::Warning, "File Transfer Status", "Error!",
                                 QMessageBox::Ok, owner_.data());
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setInformativeText(QString::fromStdString(detail));
+    box->setInformativeText(text);
     box->setModal(false);
     box->show();
     errorBox_ = box;

@@ -70,7 +70,10 @@ private:
     // GUI thread.
     std::chrono::steady_clock::time_point lastDelivery_;
     QPointer<CTransferStatusDlg> window_;
+    // One error box at a time, however many transfers the host starts and
+    // fails: later errors are merged into the open one.
     QPointer<QMessageBox> errorBox_;
+    HostNotice errors_;
     bool sending_ = false;
     bool aborting_ = false;
     bool errorShown_ = false;

@@ -537,6 +537,11 @@ void CVT420Doc::AnswerHostScript(HostScriptAnswer answer) {
     if (request) StartHostScript(std::move(*request));
 }
 
+void CVT420Doc::DismissHostNotice() {
+    hostNotice_.Clear();
+    ForEachObserver([](SessionObserver& o) { o.HostNoticeChanged(); });
+}
+
 void CVT420Doc::ReportFromHost(int stringId, std::string_view text) {
     const int count = hostNotice_.Add(text);
     bool shown = false;

@@ -260,7 +260,7 @@ public:
     // shown to the user once.
     void ReportFromHost(int stringId, std::string_view text);
     std::string HostNoticeText() const { return hostNotice_.Text(); }
-    void DismissHostNotice() { hostNotice_.Clear(); }
+    void DismissHostNotice();
 
     // --- views
     void AddObserver(SessionObserver* observer);

@@ -225,6 +225,14 @@ TEST_F(TransferWindowTest, AFileThatCannotBeWrittenShowsError) {
     EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(frame->findChildren<QMessageBox*>().size(), 1);
     EXPECT_TRUE(opener.opened.isEmpty());
+    // A second failure while the box is up goes into it, not into a box of its own.
+    child->Document().Send("sleep 0.5 && sz data\r");
+    EXPECT_TRUE(frame->Execute(Command::ReceiveZModem));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 2; }, 5000));
+    ASSERT_TRUE(WaitForEnd(*child));
+    EXPECT_EQ(frame->findChildren<QMessageBox*>().size(), 1);
+    EXPECT_TRUE(box->informativeText().endsWith("(2 times)"))
+        << box->informativeText().toStdString();
     box->close();
 }
 

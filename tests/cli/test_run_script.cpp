@@ -102,31 +102,5 @@ TEST_F(RunScriptTest, LoginScriptRunsUnderRun) {
     EXPECT_NE(result.output.find("Welcome"), std::string::npos) << result.output;
 }
 
-// Text shown by the host that would start a script: refused unless
-// --host-scripts is given, and the refusal is said once.
-TEST_F(RunScriptTest, HostScriptsRunOnlyWhenAllowed) {
-    ASSERT_EQ(access(TAMSIVANE_TELNETD, X_OK), 0) << "the Telnet server is not installed";
-    ListeningProgram server({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
-    ASSERT_GT(server.Port(), 0);
-    const std::string ran = WriteScript("") + ".ran";
-    const std::string shown = WriteScript("\x1bP$tterm.Send('touch " + ran + "; exit<CR>');\x1b\\");
-
-    CliResult result = Run(Target(server) + " --dump none --timeout 20 --send 'cat " + shown +
-                           "; cat " + shown + "; exit<CR>'");
-    EXPECT_EQ(result.status, 0) << result.errors;
-    EXPECT_EQ(result.errors,
-              "The host asked to run a script; it was refused. Run with "
-              "--host-scripts to allow them.\n");
-    EXPECT_NE(access(ran.c_str(), F_OK), 0);
-
-    ListeningProgram next({TAMSIVANE_ACCEPT_EXEC, TAMSIVANE_TELNETD, "-E", "/bin/sh"});
-    ASSERT_GT(next.Port(), 0);
-    result = Run(Target(next) + " --host-scripts --dump none --timeout 20 --send 'cat " + shown +
-                 "<CR>'");
-    EXPECT_EQ(result.status, 0) << result.errors;
-    EXPECT_EQ(result.errors, "");
-    EXPECT_EQ(access(ran.c_str(), F_OK), 0);
-}
-
 } // namespace
 } // namespace tamsivane::testing
