@@ -38,11 +38,15 @@
 #include "config/LineDevices.h"
 #include "config/ResourceStrings.h"
 #include "keyboard/CommandIds.h"
+#include "keyboard/CommandTable.h"
+#include "keyboard/PcKeys.h"
 #include "script/MacroTargets.h"
 #include "session/AddressBookSession.h"
+#include "session/NewConnection.h"
 #include "session/TransportFactory.h"
 #include "view/CVT420View.h"
 #include "view/CVtKeyboardWnd.h"
+#include "view/QtKeyTranslator.h"
 #include "view/ViewHost.h"
 
 namespace tamsivane {
@@ -222,6 +226,7 @@ bool CMainFrame::OpenConnection(CVT420Doc& doc, CVT420Doc::Connect connect,
     // The devices as configured now (the New Connection dialog may have
     // changed the modems).
     doc.SetLineDevices(ReadLineDevices(profile_));
+    doc.SetTerminalName(ChosenTerminalName(profile_));
     if (doc.OpenConnection(connect)) return true;
     if (noTransportMessage != 0) {
         user_.Notify(noTransportMessage);
@@ -452,7 +457,24 @@ bool CMainFrame::Execute(int id) {
         chatLine_->SendOrFocus();
         return true;
     }
+    if (id == Command::OpenMenuBar) {
+        if (menuBar()->isHidden() || menuBar()->actions().isEmpty()) return false;
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(menuBar()->actions().first());
+        return true;
+    }
     return commands_->Execute(id);
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+    // Keys that no session view takes (no session yet, or the focus on a
+    // bar) still run the menus' shortcuts.
+    const PcKeyPress press = QtKeyTranslator().Translate(*event);
+    const uint8_t key = NormalizeKey(press.virtualKey, press.extended);
+    const int command =
+        ShortcutCommand(key, ModifierState(key, press.alt, press.ctrl, press.shift, false));
+    if (command != 0 && Execute(command)) return;
+    QMainWindow::keyPressEvent(event);
 }
 
 void CMainFrame::PostCommand(int id) {
@@ -603,6 +625,7 @@ void CMainFrame::InstallHandlers() {
                  {[this] {
                       if (CVT420Doc* doc = ActiveDocument()) {
                           doc->SetLineDevices(ReadLineDevices(profile_));
+                          doc->SetTerminalName(ChosenTerminalName(profile_));
                           doc->Reconnect();
                       }
                   },
@@ -653,6 +676,13 @@ void CMainFrame::InstallHandlers() {
     c.SetHandler(Command::StatusBar, toggleBar(statusBar()));
     c.SetHandler(Command::ButtonPalette, toggleBar(buttonDock_));
     c.SetHandler(Command::ChatLine, toggleBar(chatDock_));
+    c.SetHandler(Command::F10OpensMenu,
+                 {[this] {
+                      const bool on = profile_.GetInt(kWindowSection, kF10MenuProfileValue, 0);
+                      profile_.SetInt(kWindowSection, kF10MenuProfileValue, on ? 0 : 1);
+                  },
+                  {},
+                  [this] { return profile_.GetInt(kWindowSection, kF10MenuProfileValue, 0) != 0; }});
     c.SetHandler(Command::VtKeyboard,
                  {[this] { ToggleVtKeyboard(); }, {}, [this] { return !vtKeyboard_.isNull(); }});
 

@@ -149,6 +149,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Follows Caps Lock for the "CAP" pane from every key event.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     friend class CChildFrame;

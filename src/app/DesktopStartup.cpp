@@ -26,6 +26,7 @@
 #include "platform/SafeFile.h"
 #include "platform/UserLocale.h"
 #include "session/CVT420Doc.h"
+#include "platform/Terminfo.h"
 #include "session/StartupArgs.h"
 
 namespace tamsivane {
@@ -167,6 +168,9 @@ int RunDesktop(const QStringList& arguments) {
     frame.SetNewConnectionHandler([&] { RunNewConnection(frame, templates); });
     DefaultHandlers(XdgFolders::FromEnvironment())
         .ClaimUnset(kDesktopEntry, {"application/x-tamsivane-setup", "x-scheme-handler/telnet"});
+    // Started from the build tree: the terminal description goes where
+    // curses programs find it, in and out of our sessions.
+    InstallOwnTerminfoForUser();
 
     if (line.error) user.Notify(Msg::CommandLineError);
     CVT420Doc* setupSession = OpenRequested(frame, line.request);

@@ -88,6 +88,7 @@ private:
     void ShowKeyAction();
     QComboBox* key_;
     QComboBox* action_;
+    QCheckBox* localFunctions_ = nullptr; // F1-F5 all local functions
 };
 
 class CPageKeymap final : public CSettingsPage {

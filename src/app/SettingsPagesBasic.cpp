@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "app/CScriptDialogs.h"
@@ -18,6 +20,7 @@
 #include "config/PageGeometry.h"
 #include "config/Templates.h"
 #include "emulator/CharsetTranslator.h"
+#include "session/NewConnection.h"
 
 namespace tamsivane {
 namespace {
@@ -128,6 +131,10 @@ constexpr ChoiceRule kKeyboardChoices[] = {
 constexpr const char* kFunctionKeys[] = {"Function Key F1", "Function Key F2", "Function Key F3",
                                          "Function Key F4", "Function Key F5"};
 constexpr const char* kFunctionKeyActions[] = {"Local Function", "Send Sequence", "Do Nothing"};
+// The fourth action of F1-F4 (FKeys 3): the PF key of the same number.
+constexpr const char* kPfKeyActions[] = {"Send PF1", "Send PF2", "Send PF3", "Send PF4"};
+// What "local functions" off gives back: PF1-PF4 and F5's sequence.
+constexpr int32_t kSendingFunctionKeys[] = {3, 3, 3, 3, 1};
 
 // --- File Transfer -----------------------------------------------------------------
 
@@ -290,6 +297,19 @@ CPageTerminal::CPageTerminal(CSettingsSheet& sheet)
     AddNumber(left, P::SaveLines, "History Lines:");
 
     AddList(right, P::TermID, "Terminal ID:", kTerminalIds);
+    // Not a session parameter: the profile keeps it for every session, and
+    // only an accepted sheet changes it.
+    auto* terminalName = new QLineEdit(
+        QString::fromStdString(ChosenTerminalName(Sheet().Context().profile)), this);
+    terminalName->setObjectName("terminalName");
+    terminalName->setPlaceholderText("Automatic");
+    terminalName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression("[A-Za-z0-9._+-]{0,64}"), terminalName));
+    right->addWidget(new QLabel("Terminal Name Sent:", this));
+    right->addWidget(terminalName);
+    connect(&sheet, &QDialog::accepted, terminalName, [this, terminalName] {
+        SetChosenTerminalName(Sheet().Context().profile, terminalName->text().toStdString());
+    });
     auto* answerRow = new QHBoxLayout;
     right->addWidget(new QLabel("Answer Back Message:", this));
     right->addLayout(answerRow);
@@ -350,13 +370,16 @@ CPageKeyboard::CPageKeyboard(CSettingsSheet& sheet)
     Columns(this, left, right);
     AddChoices(left, std::span(kKeyboardChoices).first(4));
     AddChoices(right, std::span(kKeyboardChoices).subspan(4));
+    AddCheck(left, {P::AltEscape, "Alt Key Sends ESC"});
 
     auto* keys = new QGroupBox("Function Keys F1-F5", this);
     auto* keyRows = new QVBoxLayout(keys);
+    localFunctions_ = new QCheckBox("Local functions", keys);
+    localFunctions_->setObjectName("localFunctions");
     key_->setObjectName("functionKey");
     action_->setObjectName("functionKeyAction");
     for (const char* key : kFunctionKeys) key_->addItem(key);
-    for (const char* action : kFunctionKeyActions) action_->addItem(action);
+    keyRows->addWidget(localFunctions_);
     keyRows->addWidget(key_);
     keyRows->addWidget(action_);
     right->addWidget(keys);
@@ -364,13 +387,32 @@ CPageKeyboard::CPageKeyboard(CSettingsSheet& sheet)
     // The chosen action is stored at once for the key shown.
     connect(action_, &QComboBox::activated, this, [this](int action) {
         Working().SetArrayNumber(P::FKeys, key_->currentIndex(), action);
+        ShowKeyAction();
+    });
+    // All five keys at once: the VT keyboard's local functions, or sending.
+    connect(localFunctions_, &QCheckBox::clicked, this, [this](bool local) {
+        for (int key = 0; key < static_cast<int>(std::size(kSendingFunctionKeys)); ++key) {
+            Working().SetArrayNumber(P::FKeys, key, local ? 0 : kSendingFunctionKeys[key]);
+        }
+        ShowKeyAction();
     });
     Finish(left, right);
 }
 
 void CPageKeyboard::ShowKeyAction() {
-    const int32_t action = Working().GetArrayNumber(P::FKeys, key_->currentIndex());
+    const int key = key_->currentIndex();
+    action_->clear();
+    for (const char* action : kFunctionKeyActions) action_->addItem(action);
+    if (key >= 0 && key < static_cast<int>(std::size(kPfKeyActions))) {
+        action_->addItem(kPfKeyActions[key]);
+    }
+    const int32_t action = Working().GetArrayNumber(P::FKeys, key);
     action_->setCurrentIndex(action >= 0 && action < action_->count() ? action : -1);
+    bool local = true;
+    for (int i = 0; i < static_cast<int>(std::size(kSendingFunctionKeys)); ++i) {
+        local = local && Working().GetArrayNumber(P::FKeys, i) == 0;
+    }
+    localFunctions_->setChecked(local);
 }
 
 bool CPageKeyboard::Exchange(ExchangeDirection direction) {

@@ -36,10 +36,11 @@ std::string DescribeKeyPress(CVT420Doc& session, const KeyCombination& press) {
     case Kind::SendBreak:
         return "break";
     case Kind::Unmapped: {
-        const char typed = TypedCharacter(press.key, press.modifiers);
-        if (typed == 0) return {};
+        const std::string typed = TypedText(outcome, press.key, press.modifiers);
+        std::string bytes;
         std::lock_guard lock(session.Lock());
-        return EncodeNotation(session.Emulator().Charsets().Encode(static_cast<uint8_t>(typed)));
+        for (const char c : typed) bytes += session.Emulator().Charsets().Encode(static_cast<uint8_t>(c));
+        return EncodeNotation(bytes);
     }
     case Kind::Nothing:
     case Kind::KeypadMode:

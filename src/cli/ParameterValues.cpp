@@ -41,7 +41,7 @@ constexpr int kSwitches[] = {
     P::Maximize,      P::CopySpace,     P::AutoClose,    P::AutoExit,       P::History,
     P::FitFont,       P::LoginScript,   P::CaptureDebug, P::AutoCopy,       P::HostScript,
     P::CantCloseWindow, P::Maximized,   P::ButtonBar,    P::ToolBar,        P::StatusBar,
-    P::ChatLine,      P::AutoRecv,      P::XferOpenRecv,
+    P::ChatLine,      P::AutoRecv,      P::XferOpenRecv, P::AltEscape,
 };
 
 struct CodePageName {

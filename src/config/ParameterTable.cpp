@@ -1,4 +1,4 @@
-// The constant table of the 107 session parameters: file codes, key names, types, defaults
+// The constant table of the 108 session parameters: file codes, key names, types, defaults
 // and the values each number parameter accepts.
 #include "config/SettingsStore.h"
 
@@ -13,6 +13,9 @@ constexpr int kPaletteBytes = 64;
 constexpr int kColourMapBytes = 16;
 constexpr int kFunctionKeys = 5;
 constexpr int kButtons = 32;
+// F1-F4 send PF1-PF4 and F5 its sequence, as the terminal descriptions of
+// the VT keyboards list them.
+constexpr uint8_t kDefaultFunctionKeys[kFunctionKeys] = {3, 3, 3, 3, 1};
 
 bool IsPageLineCount(int32_t value) { return PagesForLines(value) != 0; }
 
@@ -73,8 +76,8 @@ constexpr ParameterDescriptor Block(uint32_t code, const char* key, uint16_t cou
 }
 
 constexpr ParameterDescriptor Array(uint32_t code, const char* key, uint16_t count,
-                                    ElementKind kind) {
-    return {code, key, ParamType::Array, count, kind, 0, nullptr, nullptr, nullptr, nullptr};
+                                    ElementKind kind, const uint8_t* def = nullptr) {
+    return {code, key, ParamType::Array, count, kind, 0, nullptr, def, nullptr, nullptr};
 }
 
 constexpr ParameterDescriptor kTable[kParameterCount + 1] = {
@@ -131,7 +134,8 @@ constexpr ParameterDescriptor kTable[kParameterCount + 1] = {
     Num(0x0506, "BackArrow", 1),
     Num(0x0507, "NumLock", 0),
     Num(0x0508, "KBLayout", 0),
-    Array(0x0509, "FKeys", kFunctionKeys, ElementKind::Numbers),
+    Array(0x0509, "FKeys", kFunctionKeys, ElementKind::Numbers, kDefaultFunctionKeys),
+    Num(0x050a, "AltEscape", 1),
     // Communication
     Str(0x0601, "HostName"),
     Str(0x0602, "Proxy"),

@@ -76,7 +76,11 @@ void SettingsStore::ResetToDefaults() {
             }
             break;
         case ParamType::Array:
-            std::fill(v.numbers.begin(), v.numbers.end(), 0);
+            if (d.defaultBlock) {
+                std::copy_n(d.defaultBlock, d.count, v.numbers.begin());
+            } else {
+                std::fill(v.numbers.begin(), v.numbers.end(), 0);
+            }
             std::fill(v.strings.begin(), v.strings.end(), std::string());
             break;
         }

@@ -1,4 +1,4 @@
-// The session settings store: 107 fixed, table-driven parameters addressed by
+// The session settings store: 108 fixed, table-driven parameters addressed by
 // number and by key name.  The store knows nothing of what a parameter means;
 // a derived class turns accepted changes into actions through OnChange().
 #pragma once
@@ -36,7 +36,7 @@ struct ParameterDescriptor {
     ElementKind elementKind; // arrays only
     int32_t defaultNumber;   // numbers
     const char* defaultText; // strings (nullptr: empty)
-    const uint8_t* defaultBlock; // blocks (nullptr: zeros)
+    const uint8_t* defaultBlock; // blocks, number arrays' elements (nullptr: zeros)
     const ValueRange* range; // numbers (nullptr: any value)
     // Extra rule for values outside a simple range (nullptr: none).
     bool (*accepts)(int32_t value);
@@ -51,7 +51,7 @@ enum : int {
     PrintFontBold, PrintPort, JobTimeout, Interpret, AutoWrap, EightBitChars, TermID, AnswerBack,
     HideABM, Columns, Lines, Pages, SaveLines, MouseSupport, SaveAll, SetHostSize, LFForCR,
     TabList, NewLine, NumericKeypad, CursorKeys, MarginBell, WarningBell, BackArrow, NumLock,
-    KBLayout, FKeys, HostName, Proxy, HostType, Port, Speed, Parity, StopBits, DataLength,
+    KBLayout, FKeys, AltEscape, HostName, Proxy, HostType, Port, Speed, Parity, StopBits, DataLength,
     LocalEcho, Local, FlowControl, SshUser, SshPassword, KeepSession, UPSS, PrimarySet,
     SecondarySet, NRC, ForceASCII, DBCS, DBCSSet, Palette, BackColor, ForeColor, Mapped,
     DisplayAttr, Maximize, CopySpace, AutoClose, AutoExit, History, FitFont, LoginScript, UserID,

@@ -21,5 +21,7 @@ inline constexpr int LastButton = 1181;
 inline constexpr int ButtonPageDown = 1213;
 inline constexpr int ButtonPageUp = 1214;
 inline constexpr int ChatLineSend = 1215;
+// F10 with "F10 Opens the Menu Bar" on: the menu bar takes the keyboard.
+inline constexpr int OpenMenuBar = 1216;
 
 } // namespace tamsivane::Command

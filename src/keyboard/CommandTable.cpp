@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "keyboard/AsciiCase.h"
+#include "keyboard/KeyMap.h"
+#include "keyboard/PcKeys.h"
 
 namespace tamsivane {
 namespace {
@@ -43,6 +46,32 @@ std::string MenuText(std::string_view caption) {
 
 std::string MenuPath(const CommandInfo& command) {
     return MenuText(command.menu) + ": " + MenuText(command.caption);
+}
+
+std::vector<std::string_view> CaptionShortcuts(std::string_view caption) {
+    std::vector<std::string_view> shortcuts;
+    const size_t tab = caption.find('\t');
+    if (tab == std::string_view::npos) return shortcuts;
+    std::string_view rest = caption.substr(tab + 1);
+    for (;;) {
+        const size_t comma = rest.find(", ");
+        shortcuts.push_back(rest.substr(0, comma));
+        if (comma == std::string_view::npos) return shortcuts;
+        rest.remove_prefix(comma + 2);
+    }
+}
+
+int ShortcutCommand(uint8_t key, uint8_t modifiers) {
+    modifiers &= Modifier::kLookupMask;
+    for (const CommandInfo& command : kCommands) {
+        for (const std::string_view shortcut : CaptionShortcuts(command.caption)) {
+            const std::optional<KeyCombination> combination = ParseKeyCombination(shortcut);
+            if (combination && combination->key == key && combination->modifiers == modifiers) {
+                return command.id;
+            }
+        }
+    }
+    return 0;
 }
 
 int FindMenuCommand(std::string_view path) {

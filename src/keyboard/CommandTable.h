@@ -3,9 +3,11 @@
 // of scripts resolve against.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamsivane {
 
@@ -33,5 +35,12 @@ std::string MenuPath(const CommandInfo& command);
 // blanks, is compared case-insensitively with the menu texts; the first match
 // counts.  0 when any part is not found.
 int FindMenuCommand(std::string_view path);
+
+// The accelerator text of a caption, split at ", ": the key combinations
+// that run the command ("Ctrl+Shift+V, Shift+Insert").
+std::vector<std::string_view> CaptionShortcuts(std::string_view caption);
+// The command whose caption lists the PC key with that modifier state among
+// its shortcuts, or 0.
+int ShortcutCommand(uint8_t key, uint8_t modifiers);
 
 } // namespace tamsivane

@@ -70,6 +70,45 @@ constexpr int kKeypadEnter = 108;
 constexpr int kBackspaceKey = 71;
 constexpr int kReturnKey = 72;
 
+// What a few combinations send when the key map leaves them alone.
+struct PlainCombination {
+    uint8_t key;
+    uint8_t modifiers;
+    const char* bytes;
+    size_t length;
+};
+constexpr PlainCombination kPlainCombinations[] = {
+    {PcKey::Tab, Modifier::Shift, "\x1b[Z", 3}, // back tab
+    {PcKey::Space, Modifier::Ctrl, "\0", 1},
+};
+
+// The parameter that says which modifiers went with a cursor or editing key:
+// 1 plus Shift 1, Alt 2, Ctrl 4.
+int ModifierParameter(uint8_t modifiers) {
+    return 1 + ((modifiers & Modifier::Shift) ? 1 : 0) + ((modifiers & Modifier::Alt) ? 2 : 0) +
+           ((modifiers & Modifier::Ctrl) ? 4 : 0);
+}
+
+// A cursor key (CSI 1;m A) or an editing key (CSI n;m ~) with modifiers;
+// "" for other VT keys.
+std::string ModifiedForm(int vtKey, uint8_t modifiers) {
+    const std::string m = std::to_string(ModifierParameter(modifiers));
+    if (vtKey >= kFirstEditingKey && vtKey < kFirstCursorKey) {
+        return std::string{kEsc, '['} + std::to_string(vtKey - kFirstEditingKey + 1) + ';' + m +
+               '~';
+    }
+    if (vtKey >= kFirstCursorKey && vtKey < kFirstPfKey) {
+        return std::string{kEsc, '[', '1', ';'} + m + kCursorFinals[vtKey - kFirstCursorKey];
+    }
+    return {};
+}
+
+// An escape sequence, in either form, rather than a character.
+bool IsSequence(std::string_view bytes) {
+    const auto first = static_cast<uint8_t>(bytes.front());
+    return first == kEsc || (first >= 0x80 && first <= 0x9F);
+}
+
 std::string Csi(int code) { return std::string{kEsc, '['} + std::to_string(code) + '~'; }
 std::string Ss3(char final) { return std::string{kEsc, 'O', final}; }
 
@@ -137,6 +176,14 @@ char TypedCharacter(uint8_t key, uint8_t modifiers) {
     return typed.empty() ? 0 : typed[0];
 }
 
+std::string TypedText(const KeyOutcome& outcome, uint8_t key, uint8_t modifiers) {
+    if (outcome.kind != KeyOutcome::Kind::Unmapped) return {};
+    if (outcome.escapePrefix) modifiers &= static_cast<uint8_t>(~Modifier::Alt);
+    const char typed = TypedCharacter(key, modifiers);
+    if (typed == 0) return {};
+    return outcome.escapePrefix ? std::string{kEsc, typed} : std::string(1, typed);
+}
+
 const char* VtKeyName(int vtKey) {
     return vtKey >= 1 && vtKey <= VtKey::Count ? kVtKeyNames[vtKey - 1] : nullptr;
 }
@@ -183,7 +230,7 @@ KeyOutcome KeyboardInput::KeyDown(uint8_t key, uint8_t modifiers,
     const KeyLookup found = keys_.LookUp(key, modifiers);
     switch (found.action) {
     case KeyAction::None:
-        return Outcome(KeyOutcome::Kind::Unmapped);
+        return Unbound(key, modifiers);
     case KeyAction::Send:
         return SendText(found.text);
     case KeyAction::MenuCommand: {
@@ -210,6 +257,34 @@ KeyOutcome KeyboardInput::KeyDown(uint8_t key, uint8_t modifiers,
     return SendText(outcome.text);
 }
 
+KeyOutcome KeyboardInput::Unbound(uint8_t key, uint8_t modifiers) const {
+    const uint8_t held = modifiers & Modifier::kLookupMask;
+    if (const int command = ShortcutCommand(key, held)) {
+        return Post(KeyOutcome::Kind::PostToMain, command);
+    }
+    for (const PlainCombination& combination : kPlainCombinations) {
+        if (combination.key == key && combination.modifiers == held) {
+            return SendText(std::string_view(combination.bytes, combination.length));
+        }
+    }
+    if (held == 0) return Outcome(KeyOutcome::Kind::Unmapped);
+    // A cursor or editing key of the VT keyboard says which modifiers it had.
+    const std::string form = ModifiedForm(keys_.LookUp(key, 0).action, held);
+    if (!form.empty()) return SendText(form);
+    if (!(held & Modifier::Alt)) return Outcome(KeyOutcome::Kind::Unmapped);
+    if (!modes_.altSendsEscape) return {};
+    // Alt: ESC, then the character or control the key sends without Alt.
+    KeyOutcome plain = KeyDown(key, static_cast<uint8_t>(modifiers & ~Modifier::Alt));
+    if (plain.kind == KeyOutcome::Kind::Unmapped) {
+        plain.escapePrefix = true;
+        return plain;
+    }
+    if (plain.kind != KeyOutcome::Kind::Send || IsSequence(plain.text)) return {};
+    plain.text.insert(plain.text.begin(), kEsc);
+    plain.marginBell = false;
+    return plain;
+}
+
 KeyOutcome KeyboardInput::SendText(std::string_view bytes) const {
     if (bytes.empty()) return {};
     KeyOutcome outcome = Bytes(ConvertControls(bytes, modes_.eightBit));
@@ -225,6 +300,9 @@ KeyOutcome KeyboardInput::PressVtKey(int vtKey, uint8_t modifiers) const {
             break;
         case 1:
             return Bytes(Csi(kFunctionCodes[vtKey - 1]));
+        case 3:
+            return Bytes(vtKey == VtKey::F5 ? Csi(kFunctionCodes[vtKey - 1])
+                                            : Ss3(static_cast<char>('P' + vtKey - VtKey::F1)));
         default:
             return {};
         }

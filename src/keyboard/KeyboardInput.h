@@ -2,6 +2,9 @@
 // action for the key and its modifiers, the bytes of a VT key in the
 // session's keyboard modes, the local functions of F1-F5, the strings the
 // host programmed into F6-F20, and the 7-bit or 8-bit form of what is sent.
+// Combinations the key map leaves alone run the menus' shortcuts or send
+// what programs on a PC expect of them: Shift+Tab, Ctrl+Space, the cursor
+// and editing keys with modifiers, and Alt as a prefix of ESC.
 #pragma once
 
 #include <array>
@@ -17,7 +20,8 @@ class KeyMap;
 
 // The session's keyboard settings, read under the session lock.
 struct KeyboardModes {
-    // Per F1-F5: 0 a local function, 1 its sequence, 2 nothing.
+    // Per F1-F5: 0 a local function, 1 its sequence, 2 nothing, 3 the PF
+    // key of the same number (F5, which has none, its sequence).
     std::array<int32_t, 5> functionKeys{};
     bool cursorKeysNormal = true;       // CursorKeys 1; application mode when false
     bool numericKeypad = true;          // NumericKeypad 1; application keypad when false
@@ -26,6 +30,7 @@ struct KeyboardModes {
     bool eightBit = false;              // 8BitChars 1
     bool marginBell = false;            // MarginBell
     bool numLockSwitchesKeypad = false; // NumLock 1
+    bool altSendsEscape = true;         // AltEscape: Alt+key sends ESC and the key
     int cursorColumn = 0;               // 0-based
     int rightMargin = 79;               // 0-based
 };
@@ -58,6 +63,9 @@ struct KeyOutcome {
     int command = 0;
     bool numericKeypad = false;
     bool marginBell = false; // with Send: ring the margin bell
+    // With Unmapped: the key's character goes, and it goes after an ESC (Alt
+    // held); without it, a key pressed with Alt types nothing.
+    bool escapePrefix = false;
 
     bool operator==(const KeyOutcome&) const = default;
 };
@@ -80,6 +88,8 @@ public:
 
 private:
     KeyOutcome SendText(std::string_view bytes) const;
+    // A combination the key map does not bind.
+    KeyOutcome Unbound(uint8_t key, uint8_t modifiers) const;
 
     const KeyMap& keys_;
     KeyboardModes modes_;
@@ -93,6 +103,10 @@ std::string ConvertControls(std::string_view bytes, bool eightBit);
 // The character a U.S. keyboard types with a PC key that the key map leaves
 // alone, by the rules of the VT typewriter keys (Esc types ESC); 0 for none.
 char TypedCharacter(uint8_t key, uint8_t modifiers);
+
+// What an Unmapped outcome types with that key: its character, after an ESC
+// when the outcome asks for one; "" for nothing.
+std::string TypedText(const KeyOutcome& outcome, uint8_t key, uint8_t modifiers);
 
 // Whether one typed byte is a printable character landing on the margin-bell
 // column (eight before the right margin) with the bell enabled.

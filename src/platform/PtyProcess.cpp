@@ -111,15 +111,18 @@ PtyCommand ShellCommandLine(const std::string& commandLine) {
     return command;
 }
 
-std::vector<std::string> TerminalEnvironment(const std::string& term) {
+std::vector<std::string> TerminalEnvironment(const std::string& term,
+                                             const std::string& terminfoDirs) {
     std::vector<std::string> environment;
     for (char** entry = environ; entry && *entry; ++entry) {
         const std::string_view variable(*entry);
         const std::string_view name = variable.substr(0, variable.find('='));
         if (name == "TERM" || name == "COLUMNS" || name == "LINES") continue;
+        if (name == "TERMINFO_DIRS" && !terminfoDirs.empty()) continue;
         environment.emplace_back(variable);
     }
     environment.push_back("TERM=" + term);
+    if (!terminfoDirs.empty()) environment.push_back("TERMINFO_DIRS=" + terminfoDirs);
     return environment;
 }
 

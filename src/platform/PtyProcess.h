@@ -32,8 +32,10 @@ PtyCommand LoginShellCommand();
 // A command line run through /bin/sh -c.
 PtyCommand ShellCommandLine(const std::string& commandLine);
 // This process's environment with TERM set to term and the terminal size
-// variables left out (the terminal itself says its size).
-std::vector<std::string> TerminalEnvironment(const std::string& term);
+// variables left out (the terminal itself says its size); TERMINFO_DIRS
+// becomes terminfoDirs when that is not empty.
+std::vector<std::string> TerminalEnvironment(const std::string& term,
+                                             const std::string& terminfoDirs = {});
 
 class PtyProcess {
 public:

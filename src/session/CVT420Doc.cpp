@@ -146,6 +146,17 @@ void CVT420Doc::SetLineDevices(LineDevices lines) {
     lines_ = std::move(lines);
 }
 
+void CVT420Doc::SetTerminalName(std::string_view name) {
+    // Letters, digits and "-._+": what terminal names are made of, and
+    // nothing a Telnet subnegotiation or an environment would misread.
+    const bool plain = name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) ||
+               std::string_view("-._+").find(c) != std::string_view::npos;
+    });
+    std::lock_guard lock(lock_);
+    terminalName_ = plain ? std::string(name) : std::string();
+}
+
 bool CVT420Doc::Reconnect() {
     std::lock_guard control(controlMutex_);
     std::shared_ptr<CTransport> old;

@@ -84,6 +84,10 @@ public:
     bool CreateTransport(bool resetEmulator, Connect connect);
     // Where the serial ports and modems are, for the transports made from now on.
     void SetLineDevices(LineDevices lines);
+    // The terminal name every connection of the session tells the other end
+    // (TERM, the Telnet terminal type, the SSH terminal); "" or a name that
+    // is not a plain word lets each transport choose.
+    void SetTerminalName(std::string_view name);
     // Only when the connection has ended: a new transport on the same screen.
     bool Reconnect();
     bool CanReconnect() const { return ConnectionState() == TransportState::Closed; }
@@ -285,6 +289,7 @@ public:
         return user_.AskPassword(prompt, cancelled);
     }
     LineDevices Lines() const override { return lines_; }
+    std::string TerminalName() const override { return terminalName_; }
     void SentBytes(const uint8_t* data, size_t length) override;
     void OutputDrained() override;
     bool InputWaits() const override { return Printer().Behind(); }
@@ -344,7 +349,9 @@ private:
     VtEmulator emulator_;  // session lock
     KeyMap keys_;          // session lock
     LineDevices lines_;    // session lock
+    std::string terminalName_; // session lock: the user's choice, "" automatic
     bool pendingCharacter_ = false; // session lock: the last key down was left to its character
+    bool pendingEscape_ = false;    // session lock: and its character goes after an ESC (Alt)
     CaptureFile capture_;  // session lock
     // Replaced under the session lock; copies keep a transport alive while it
     // is stopped outside the lock.

@@ -19,6 +19,7 @@ KeyboardModes CVT420Doc::CurrentKeyboardModes() const {
     modes.eightBit = settings.GetNumber(P::EightBitChars) != 0;
     modes.marginBell = settings.GetNumber(P::MarginBell) != 0;
     modes.numLockSwitchesKeypad = settings.GetNumber(P::NumLock) == 1;
+    modes.altSendsEscape = settings.GetNumber(P::AltEscape) != 0;
     modes.cursorColumn = emulator_.Cursor().column;
     modes.rightMargin = emulator_.RightMargin();
     return modes;
@@ -31,7 +32,11 @@ KeyOutcome CVT420Doc::TranslateKey(uint8_t key, uint8_t modifiers, std::optional
     const KeyboardInput input(keys_, modes,
                               [&userKeys](int selector) { return userKeys.Lookup(selector); });
     KeyOutcome outcome = input.KeyDown(key, modifiers, numLockOn);
-    pendingCharacter_ = outcome.kind == KeyOutcome::Kind::Unmapped;
+    // A key pressed with Alt types only as an ESC prefix: its character
+    // would otherwise be a menu mnemonic.
+    pendingCharacter_ = outcome.kind == KeyOutcome::Kind::Unmapped &&
+                        (!(modifiers & Modifier::Alt) || outcome.escapePrefix);
+    pendingEscape_ = outcome.escapePrefix;
     if (outcome.kind == KeyOutcome::Kind::KeypadMode) {
         emulator_.Settings().SetNumber(P::NumericKeypad, outcome.numericKeypad ? 1 : 0);
         ChangeSet changes;
@@ -91,17 +96,24 @@ void CVT420Doc::DeliverKey(const KeyOutcome& outcome, KeyActions& actions) {
 void CVT420Doc::SendTyped(std::u32string_view text, bool onlyAfterUnmappedKey,
                           KeyActions& actions) {
     std::string bytes;
+    size_t prefix = 0;
     KeyboardModes modes;
     {
         std::lock_guard lock(lock_);
         if (onlyAfterUnmappedKey && !pendingCharacter_) return;
         modes = CurrentKeyboardModes();
+        if (onlyAfterUnmappedKey && pendingEscape_) {
+            bytes += '\x1b';
+            prefix = 1;
+            // One ESC for the key, however many characters it types.
+            pendingEscape_ = false;
+        }
         for (const char32_t c : text) {
             // Characters beyond one UTF-16 unit have no place in the host's sets.
             if (c <= 0xFFFF) bytes += emulator_.Charsets().Encode(static_cast<char16_t>(c));
         }
     }
-    if (bytes.empty()) return;
+    if (bytes.size() == prefix) return;
     Send(bytes);
     // Typing is what the margin bell is for, so typed characters ring it too.
     if (RingsMarginBell(bytes, modes)) actions.MarginBell();

@@ -176,6 +176,18 @@ bool IsValidPhoneNumber(std::string_view text) {
     return text.find_first_not_of("0123456789,()-. ") == std::string_view::npos;
 }
 
+std::string ChosenTerminalName(const AppProfile& profile) {
+    return profile.GetString(kSection, "TerminalName", "");
+}
+
+void SetChosenTerminalName(AppProfile& profile, std::string_view name) {
+    if (name.empty()) {
+        profile.Remove(kSection, "TerminalName");
+    } else {
+        profile.SetString(kSection, "TerminalName", name);
+    }
+}
+
 ConnectionEntries LoadLastEntries(const AppProfile& profile) {
     ConnectionEntries e;
     e.type = profile.GetInt(kSection, "Type", e.type);

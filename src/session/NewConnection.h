@@ -68,6 +68,12 @@ std::optional<int> SetConnection(ConnectionKind kind, const ConnectionEntries& e
 std::optional<int> ApplyConnection(const ConnectionEntries& entries, SettingsStore& settings,
                                    AppProfile& profile);
 
+// The terminal name every session tells the other end, kept in the
+// profile's "Transport" section ("TerminalName"); "" lets each connection
+// choose (the program's own name for local shells, the VT name otherwise).
+std::string ChosenTerminalName(const AppProfile& profile);
+void SetChosenTerminalName(AppProfile& profile, std::string_view name);
+
 // A baud rate: decimal digits only, at least 1.
 std::optional<int32_t> ParseBaudRate(std::string_view text);
 // "COM<n>" in any case, n a decimal number other than 0; the port's index n - 1.

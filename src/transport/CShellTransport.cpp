@@ -2,6 +2,7 @@
 
 #include "config/SettingsStore.h"
 #include "emulator/VtEmulator.h"
+#include "platform/Terminfo.h"
 #include "session/UserNotifier.h"
 
 namespace tamsivane {
@@ -31,7 +32,15 @@ OutputBacklog::Sink CShellTransport::ToTerminal() {
 bool CShellTransport::Connect(const SettingsStore& settings) {
     const std::string& commandLine = settings.GetString(P::HostName);
     PtyCommand command = commandLine.empty() ? LoginShellCommand() : ShellCommandLine(commandLine);
-    command.environment = TerminalEnvironment(TerminalTypeName(settings.GetNumber(P::TermID)));
+    // Programs here can read the program's own terminal description, which
+    // says what the emulator does beyond the VT terminal it is set to be.
+    const std::string& chosen = ChosenTerminalName();
+    const TerminfoAccess own =
+        chosen.empty() || chosen == kOwnTerminalName ? FindOwnTerminfo() : TerminfoAccess{};
+    const std::string term = !chosen.empty() ? chosen
+                             : own.found     ? std::string(kOwnTerminalName)
+                                             : TerminalTypeName(settings.GetNumber(P::TermID));
+    command.environment = TerminalEnvironment(term, own.terminfoDirs);
     command.columns = settings.GetNumber(P::Columns);
     command.lines = settings.GetNumber(P::Lines);
     if (StopRequested()) return false;

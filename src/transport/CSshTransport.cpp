@@ -341,7 +341,7 @@ bool CSshTransport::OpenShell(const SettingsStore& settings) {
         channel_ = ssh_channel_new(ssh_);
         if (channel_ == nullptr) return Failed(hostLabel_);
     }
-    const std::string term = TerminalTypeName(settings.GetNumber(P::TermID));
+    const std::string term = TerminalNameFor(settings);
     const int columns = settings.GetNumber(P::Columns);
     const int lines = settings.GetNumber(P::Lines);
     if (Drive([this] { return ssh_channel_open_session(channel_); }, SSH_AGAIN) != SSH_OK ||

@@ -43,6 +43,7 @@ private:
     ptrdiff_t ReadInput(uint8_t* buffer, size_t room) override;
     void SendToPeer(std::string_view bytes) override;
     void Capture(std::string_view text) override;
+    std::string ChosenTerminalType() const override { return ChosenTerminalName(); }
 
     // Waits for the proxy's first bytes, which are shown like received data;
     // Connected once they came.

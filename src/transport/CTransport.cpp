@@ -178,6 +178,7 @@ void CTransport::RunConnection() {
     {
         std::lock_guard lock(host_.Lock());
         settings.CopyFrom(host_.Emulator().Settings());
+        chosenTerminalName_ = host_.TerminalName();
     }
     const bool connected = Connect(settings);
     if (!connected || !AdvanceState(TransportState::Connecting, TransportState::Connected)) {
@@ -211,6 +212,11 @@ std::string CTransport::CannotConnectMessage() const {
     std::string text(ResourceString(Msg::CannotConnect));
     if (const std::string failure = ConnectFailure(); !failure.empty()) text += "\n" + failure;
     return text;
+}
+
+std::string CTransport::TerminalNameFor(const SettingsStore& settings) const {
+    if (!chosenTerminalName_.empty()) return chosenTerminalName_;
+    return TerminalTypeName(settings.GetNumber(P::TermID));
 }
 
 void CTransport::ReportCannotConnect() {

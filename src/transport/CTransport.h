@@ -159,6 +159,12 @@ protected:
     // Shows text as received data at once (I/O thread, while connecting).
     void ShowText(std::string_view text);
 
+    // I/O thread: the terminal name to tell the other end, the user's choice
+    // or else the VT name of TermID.
+    std::string TerminalNameFor(const SettingsStore& settings) const;
+    // I/O thread: the user's choice of terminal name, "" for none.
+    const std::string& ChosenTerminalName() const { return chosenTerminalName_; }
+
     std::string failure_; // I/O thread, while connecting: why Connect failed
 
 private:
@@ -189,6 +195,7 @@ private:
     bool inputHeldBack_ = false; // I/O thread only: Deliver left input for the session
     uint8_t chunk_[kChunkSize]; // I/O thread only
     uint8_t input_[kReadSize];  // I/O thread only
+    std::string chosenTerminalName_; // I/O thread only, taken with the settings
 
     std::thread thread_;
     std::thread::id threadId_;

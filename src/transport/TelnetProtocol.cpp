@@ -191,7 +191,8 @@ void TelnetProtocol::HandleSubnegotiation() {
     std::string reply{char(IAC), char(SB), char(TerminalType)};
     if (subLength_ > 0 && sub_[0] == Telnet::Send) {
         reply += char(Is);
-        reply += TerminalTypeName(settings_.GetNumber(P::TermID));
+        const std::string chosen = peer_.ChosenTerminalType();
+        reply += chosen.empty() ? TerminalTypeName(settings_.GetNumber(P::TermID)) : chosen;
     }
     reply += {char(IAC), char(SE)};
     peer_.SendToPeer(reply);

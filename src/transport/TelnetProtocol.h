@@ -46,6 +46,8 @@ public:
         virtual void SendToPeer(std::string_view bytes) = 0;
         // Notes for the debug capture.
         virtual void Capture(std::string_view text) { (void)text; }
+        // The terminal type to report; "" for the VT name of TermID.
+        virtual std::string ChosenTerminalType() const { return {}; }
     };
 
     TelnetProtocol(SettingsStore& settings, Peer& peer);

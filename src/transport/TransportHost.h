@@ -48,6 +48,9 @@ public:
     virtual UserNotifier& Notifier() = 0;
     // The devices of serial ports and modems (session lock held).
     virtual LineDevices Lines() const { return {}; }
+    // The terminal name the user chose to send for every session (session
+    // lock held); empty: the transport's own choice.
+    virtual std::string TerminalName() const { return {}; }
 
     // Whether a file transfer runs: any thread, without locks.  While it runs,
     // sent bytes are dropped and received chunks go to TransferReceive

@@ -363,9 +363,15 @@ void CVT420View::focusOutEvent(QFocusEvent* event) {
 // --- keyboard -------------------------------------------------------------------
 
 bool CVT420View::event(QEvent* event) {
-    // A key that types a character clears the selection first.
-    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty()) {
-        ClearSelection();
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier &&
+            host_.Profile().GetInt(kProfileWindowSection, kF10MenuProfileValue, 0) != 0) {
+            host_.PostCommand(Command::OpenMenuBar);
+            return true;
+        }
+        // A key that types a character clears the selection first.
+        if (!key->text().isEmpty()) ClearSelection();
     }
     return keyboard_.Event(event) || QAbstractScrollArea::event(event);
 }
@@ -797,6 +803,9 @@ bool CVT420View::HandleCommand(int id) {
     case Command::HoldScreen:
         document_.SetHold(!document_.IsHeld());
         return true;
+    case Command::SendBreak:
+        document_.SendBreak();
+        return true;
     case Command::Copy:
         CopySelection();
         return true;
@@ -831,6 +840,7 @@ bool CVT420View::IsCommandEnabled(int id) const {
     case Command::ScrollToTop:
     case Command::ScrollToBottom:
     case Command::HoldScreen:
+    case Command::SendBreak:
     case Command::SelectAll:
     case Command::Find:
         return true;

@@ -57,4 +57,8 @@ public:
     virtual AppProfile& Profile() = 0;
 };
 
+// The profile value of the "Window" section that lets F10 open the menu bar
+// (0, the default, sends F10 to the host).
+inline constexpr const char* kF10MenuProfileValue = "F10Menu";
+
 } // namespace tamsivane

@@ -44,8 +44,6 @@ void ViewKeyboard::KeyPress(QKeyEvent* event) {
         return;
     }
     session_.KeyDown(press, actions_);
-    // Alt with a key types nothing: its character would be a menu mnemonic.
-    if (press.alt) return;
     for (const char32_t c : text) session_.KeyCharacter(c, actions_);
 }
 

@@ -42,7 +42,7 @@ TEST_F(CommandsTest, MenusInOrderAndEveryPathFindsTheActionShownThere) {
         EXPECT_TRUE(found) << path;
     }
     EXPECT_EQ(frame->Commands().Action(FindMenuCommand("View: Scroll Page Up"))->text(),
-              "Scroll Page &Up\tCTRL-PgUp");
+              "Scroll Page &Up\tCtrl+Page Up, Shift+Page Up");
 }
 
 TEST_F(CommandsTest, NoActionHasAShortcut) {
@@ -101,8 +101,8 @@ TEST_F(CommandsTest, ViewPopupSharesTheMenuActions) {
     for (QAction* action : frame->ViewPopup()->actions()) {
         texts << (action->isSeparator() ? QString("-") : action->text());
     }
-    EXPECT_EQ(texts, QStringList({"&Copy", "&Paste", "-", "&Close", "Se&ttings...",
-                                  "&Print\tCtrl+P", "-", "&Clear Display", "Clear History",
+    EXPECT_EQ(texts, QStringList({"&Copy\tCtrl+Shift+C", "&Paste\tCtrl+Shift+V, Shift+Insert", "-", "&Close", "Se&ttings...",
+                                  "&Print", "-", "&Clear Display", "Clear History",
                                   "Clear All", "&Larger Font", "S&maller Font", "-",
                                   "Capture to file..."}));
     EXPECT_TRUE(frame->ViewPopup()->actions().contains(frame->Commands().Action(Command::Close)));
@@ -142,6 +142,40 @@ TEST_F(CommandsTest, EditCommandsThePopUpAndHistoryCommandsReachTheActiveView) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return view->verticalScrollBar()->maximum() <= scrollable - 17; }, 5000));
     EXPECT_EQ(view->VerticalPosition(), 0);
+}
+
+TEST_F(CommandsTest, ShortcutsRunTheirCommandsWithAndWithoutASession) {
+    frame->show();
+    int asked = 0;
+    frame->SetNewConnectionHandler([&] { ++asked; });
+    // No session: the main window takes the key.
+    QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(asked, 1);
+    // A session: the view's key goes to the command, a plain Ctrl+N to the host.
+    CChildFrame* child = OpenLoopback();
+    CVT420View* view = child->View();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 2; }, 5000));
+    QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier, 0);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(CommandsTest, F10OpensTheMenuBarOnlyWhenTheSettingSaysSo) {
+    frame->show();
+    CChildFrame* child = OpenLoopback();
+    CVT420View* view = child->View();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F10);
+    ASSERT_TRUE(WaitForSent("\x1b[21~"));
+    EXPECT_EQ(frame->menuBar()->activeAction(), nullptr);
+    frame->UpdateCommands();
+    EXPECT_FALSE(frame->Commands().Action(Command::F10OpensMenu)->isChecked());
+    ASSERT_TRUE(frame->Execute(Command::F10OpensMenu));
+    EXPECT_TRUE(frame->Commands().Action(Command::F10OpensMenu)->isChecked());
+    QTest::keyClick(view, Qt::Key_F10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->menuBar()->activeAction() != nullptr; }, 5000));
+    EXPECT_EQ(frame->menuBar()->activeAction()->text(), "&Connection");
 }
 
 TEST_F(CommandsTest, BarTogglesAreCheckedWhileShown) {

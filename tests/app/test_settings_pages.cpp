@@ -65,8 +65,13 @@ TEST_F(SheetTest, TerminalPageStoresGeometryTogetherAndTheAnswerbackDecoded) {
     SetNumber("SaveLines", 2000);
     Choose("MouseSupport", "DEC VT Series");
     Type("AnswerBack", "hi<CR>");
+    // The name sent for the terminal is the profile's, for every session.
+    EXPECT_EQ(Find<QLineEdit>("terminalName")->text(), "");
+    Type("terminalName", "tamsivane");
+    EXPECT_EQ(ChosenTerminalName(profile), "");
     EXPECT_EQ(ClickOk(), "");
     ASSERT_TRUE(Accepted());
+    EXPECT_EQ(ChosenTerminalName(profile), "tamsivane");
     const SettingsStore& r = Result();
     EXPECT_EQ(r.GetNumber(P::TermID), 5);
     EXPECT_EQ(r.GetNumber(P::Columns), 132);
@@ -113,16 +118,23 @@ TEST_F(SheetTest, KeyboardPageAndFunctionKeyActions) {
     Open();
     Show("Keyboard");
     for (const char* caption : {"Application Keypad", "Application Cursor", "New Line",
-                                "Back Space", "Switch Keypad Mode"}) {
+                                "Back Space", "Switch Keypad Mode", "Alt Key Sends ESC"}) {
         Click(caption);
     }
     QComboBox* action = Find<QComboBox>("functionKeyAction");
     EXPECT_EQ(action->currentText(), "Send Sequence"); // F1 shows its element
     Choose("functionKey", "Function Key F3");
-    EXPECT_EQ(action->currentText(), "Local Function");
-    Choose("functionKeyAction", "Do Nothing");
-    Choose("functionKey", "Function Key F1");
+    EXPECT_EQ(action->currentText(), "Send PF3");
+    Choose("functionKey", "Function Key F5");
+    EXPECT_EQ(action->count(), 3); // F5 has no PF key
     EXPECT_EQ(action->currentText(), "Send Sequence");
+    // One click gives all five keys their local functions, another sends again.
+    Click("Local functions");
+    EXPECT_EQ(action->currentText(), "Local Function");
+    Click("Local functions");
+    Choose("functionKey", "Function Key F3");
+    Choose("functionKeyAction", "Do Nothing");
+    EXPECT_FALSE(Find<QCheckBox>("localFunctions")->isChecked());
     EXPECT_EQ(ClickOk(), "");
     const SettingsStore& r = Result();
     EXPECT_EQ(r.GetNumber(P::NumericKeypad), 0);
@@ -130,8 +142,10 @@ TEST_F(SheetTest, KeyboardPageAndFunctionKeyActions) {
     EXPECT_EQ(r.GetNumber(P::NewLine), 1);
     EXPECT_EQ(r.GetNumber(P::BackArrow), 0);
     EXPECT_EQ(r.GetNumber(P::NumLock), 1);
+    EXPECT_EQ(r.GetNumber(P::AltEscape), 0);
+    EXPECT_EQ(r.GetArrayNumber(P::FKeys, 0), 3);
     EXPECT_EQ(r.GetArrayNumber(P::FKeys, 2), 2);
-    EXPECT_EQ(r.GetArrayNumber(P::FKeys, 0), 1);
+    EXPECT_EQ(r.GetArrayNumber(P::FKeys, 4), 1);
 }
 
 TEST_F(SheetTest, InternationalPageMapsListPositionsToSets) {

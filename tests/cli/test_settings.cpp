@@ -20,23 +20,23 @@ TEST(SettingsCommand, NamedParametersWithValueDefaultAndAcceptedValues) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.output,
               "28\tTermID\t0\t2\t0 VT420, 1 VT320, 2 VT220, 3 VT102, 4 VT101, 5 VT100\n"
-              "69\tDBCSSet\t0\t0\t0 the ANSI code page (1252), 1 code page 936 (Chinese "
+              "70\tDBCSSet\t0\t0\t0 the ANSI code page (1252), 1 code page 936 (Chinese "
               "Simplified, GBK), 2 code page 950 (Chinese Traditional, Big5), 3 code page 932 "
               "(Japanese, Shift-JIS), 4 code page 949 (Korean), 5 code page 65001 (UTF-8)\n"
               "32\tLines\t24\t24\t24, 25, 36, 48, 72 or 144\n"
               "34\tSaveLines\t800\t800\t0-100000\n"
-              "57\tLocalEcho\t0\t0\t0 off, 1 on\n"
+              "58\tLocalEcho\t0\t0\t0 off, 1 on\n"
               "2\tDarkScreen\t1\t1\t0 light screen, 1 dark screen\n"
               "39\tTabList\t8,16,24,32,40,48,56,64,72,80,88,96,104,112,120,128\t"
               "8,16,24,32,40,48,56,64,72,80,88,96,104,112,120,128\t"
               "not settable from the command line\n"
-              "70\tPalette\t#000000,#800000,#008000,#000080,#808000,#800080,#008080,#c0c0c0,"
+              "71\tPalette\t#000000,#800000,#008000,#000080,#808000,#800080,#008080,#c0c0c0,"
               "#808080,#ff0000,#00ff00,#0000ff,#ffff00,#ff00ff,#00ffff,#ffffff\t"
               "#000000,#800000,#008000,#000080,#808000,#800080,#008080,#c0c0c0,"
               "#808080,#ff0000,#00ff00,#0000ff,#ffff00,#ff00ff,#00ffff,#ffffff\t"
               "not settable from the command line\n"
-              "48\tFKeys\t3,4,0,0,0\t0,0,0,0,0\t5 numbers, V0,V1,... from the first on\n"
-              "90\tButtonCaption\tnone\tnone\tnot settable from the command line\n"
+              "48\tFKeys\t3,4,3,3,1\t3,3,3,3,1\t5 numbers, V0,V1,... from the first on\n"
+              "91\tButtonCaption\tnone\tnone\tnot settable from the command line\n"
               "29\tAnswerBack\t\"\"\t\"\"\ttext (<CR>, <ESC>, \\xNN ... for controls)\n");
 }
 
@@ -57,9 +57,9 @@ TEST(SettingsCommand, EveryParameterOfASetupFile) {
     int lines = 0;
     for (char c : result.output) lines += c == '\n';
     EXPECT_EQ(lines, kParameterCount);
-    for (const char* line : {"68\tDBCS\t1\t0\t0 off, 1 on\n", "69\tDBCSSet\t3\t0\t",
+    for (const char* line : {"69\tDBCS\t1\t0\t0 off, 1 on\n", "70\tDBCSSet\t3\t0\t",
                              "29\tAnswerBack\t\"hi<CR><ESC>\"\t\"\"\t",
-                             "90\tButtonCaption\t\"\",\"Two\"\tnone\t"}) {
+                             "91\tButtonCaption\t\"\",\"Two\"\tnone\t"}) {
         EXPECT_NE(result.output.find(line), std::string::npos) << line << result.output;
     }
 }

@@ -62,7 +62,9 @@ TEST_F(SettingsStoreTest, ResetClearsEveryKindOfValue) {
     store.ClearAllTabs();
     store.ResetToDefaults();
     EXPECT_EQ(store.GetArrayString(P::ButtonCaption, 3), "");
-    EXPECT_EQ(store.GetArrayNumber(P::FKeys, 1), 0);
+    EXPECT_EQ(store.GetArrayNumber(P::FKeys, 1), 3); // the defaults of number arrays too
+    EXPECT_EQ(store.GetArrayNumber(P::FKeys, 4), 1);
+    EXPECT_EQ(store.GetArrayNumber(P::ButtonAction, 1), 0);
     EXPECT_EQ(store.GetString(P::Title), "");
     EXPECT_TRUE(store.IsTabStop(8));
 }
@@ -151,7 +153,7 @@ TEST_F(SettingsStoreTest, ByNameAccessRules) {
     EXPECT_FALSE(store.SetElementByName("Palette", -1, SettingValue{false, 7, {}}));
     EXPECT_FALSE(store.SetElementByName("Palette", 0, SettingValue{false, 256, {}}));
     EXPECT_FALSE(store.SetElementByName("Palette", 0, SettingValue{true, 0, "1"}));
-    EXPECT_TRUE(store.SetElementByName("FKeys", 4, SettingValue{false, 1, {}}));
+    EXPECT_TRUE(store.SetElementByName("FKeys", 4, SettingValue{false, 2, {}}));
     EXPECT_TRUE(store.SetElementByName("ButtonCaption", 31, SettingValue{true, 0, "Go"}));
     ASSERT_TRUE(store.GetElementByName("ButtonCaption", 31, out));
     EXPECT_TRUE(out.isString);

@@ -224,7 +224,7 @@ TEST_F(SetupFileTest, ReadsAFileBuiltFromTheLayout) {
     EXPECT_EQ(settings.GetBlock(P::Palette)[4], 128); // colour 1 keeps its default
     EXPECT_EQ(settings.GetArrayNumber(P::FKeys, 0), 1);
     EXPECT_EQ(settings.GetArrayNumber(P::FKeys, 1), -1);
-    EXPECT_EQ(settings.GetArrayNumber(P::FKeys, 2), 0);
+    EXPECT_EQ(settings.GetArrayNumber(P::FKeys, 2), 3); // the default
     EXPECT_EQ(settings.GetArrayString(P::ButtonCaption, 0), "Go");
     // Parameters absent from the file keep their values.
     const SettingsStore defaults;

@@ -9,6 +9,8 @@
 //                           name; numbers decimal, strings in the notation below
 //   in <notation>           host bytes (the text after "in " exactly); several
 //                           `in` lines concatenate, no newline is added
+//   cap NAME [ARGS]         host bytes: a capability of the program's terminal
+//                           description with decimal arguments, as tput gives it
 //   repeat N <notation>     host bytes, appended N times
 //   chunk N                 feed the bytes in blocks of N (default 2048)
 //   screen                  followed by "|text" lines: rows 0, 1, 2 ... of the
@@ -17,9 +19,12 @@
 //   cursor R C              0-based cursor row and column
 //   attr R C 0xNNNN         attribute word of one cell
 //   attrs R C1 C2 0xNNNN    the same word in every cell C1..C2
+//   same R1 C1 R2 C2 N      N cells from R1 C1 have the attribute words of the
+//                           N cells from R2 C2
 //   size R N                line size of a row (0, 1, 3, 5)
 //   reply <notation>        every byte sent to the host so far (nothing after
 //                           `reply`: nothing was sent)
+//   capreply NAME [ARGS]    the same, in the form of a capability
 //   history                 followed by "|text" lines: the history, oldest
 //                           first; the count must match
 //   status |text            the status line
@@ -49,6 +54,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -57,6 +63,7 @@
 #include <vector>
 
 #include "CaseFiles.h"
+#include "TerminfoEntry.h"
 #include "config/SettingsStore.h"
 #include "emulator/ControlNames.h"
 #include "emulator/EmulatorHost.h"
@@ -150,6 +157,12 @@ private:
         const std::string& k = d.keyword;
         if (k == "set") return Set(d.argument);
         if (k == "in") return Input(d.argument, 1);
+        if (k == "cap") {
+            const std::optional<std::string> bytes = testing::CapabilityString(d.argument);
+            if (!bytes) return Malformed("the description has no " + d.argument);
+            pending_ += *bytes;
+            return true;
+        }
         if (k == "repeat") {
             std::vector<int> n;
             std::string rest;
@@ -171,8 +184,10 @@ private:
         if (k == "cursor") return CheckCursor(d.argument);
         if (k == "attr") return CheckAttrs(d.argument, false);
         if (k == "attrs") return CheckAttrs(d.argument, true);
+        if (k == "same") return CheckSameAttrs(d.argument);
         if (k == "size") return CheckSize(d.argument);
-        if (k == "reply") return CheckReply(d.argument);
+        if (k == "reply") return CheckReply(d.argument, false);
+        if (k == "capreply") return CheckReply(d.argument, true);
         if (k == "history") return CheckHistory(d);
         if (k == "setting") return CheckSetting(d.argument);
         if (k == "bells") return CheckCount(d.argument, host_.bells, "bells");
@@ -408,6 +423,26 @@ private:
         return true;
     }
 
+    bool CheckSameAttrs(const std::string& argument) {
+        std::vector<int> n;
+        if (!ParseInts(argument, n, 5)) return Malformed("same needs R1 C1 R2 C2 N");
+        DisplayLine first, second;
+        if (n[4] < 0 || n[1] < 0 || n[3] < 0 || n[1] + n[4] > kStride || n[3] + n[4] > kStride ||
+            !RowLine(n[0], first) || !RowLine(n[2], second)) {
+            return Malformed("bad rows or columns");
+        }
+        for (int i = 0; i < n[4]; ++i) {
+            if (first.attrs[n[1] + i] != second.attrs[n[3] + i]) {
+                Fail("attribute of row " + std::to_string(n[0]) + " column " +
+                     std::to_string(n[1] + i) + " is " + Hex(first.attrs[n[1] + i]) + ", of row " +
+                     std::to_string(n[2]) + " column " + std::to_string(n[3] + i) + " " +
+                     Hex(second.attrs[n[3] + i]));
+                break;
+            }
+        }
+        return true;
+    }
+
     bool CheckSize(const std::string& argument) {
         std::vector<int> n;
         if (!ParseInts(argument, n, 2)) return Malformed("size needs R N");
@@ -420,9 +455,15 @@ private:
         return true;
     }
 
-    bool CheckReply(const std::string& argument) {
+    bool CheckReply(const std::string& argument, bool capability) {
         std::string expected;
-        if (!Decode(argument, expected)) return false;
+        if (capability) {
+            const std::optional<std::string> bytes = testing::CapabilityString(argument);
+            if (!bytes) return Malformed("the description has no " + argument);
+            expected = *bytes;
+        } else if (!Decode(argument, expected)) {
+            return false;
+        }
         if (host_.sent != expected) {
             Fail("reply expected \"" + ControlNotation(expected) + "\", actual \"" +
                  ControlNotation(host_.sent) + "\"");
@@ -505,7 +546,7 @@ private:
     int line_ = 0;
 };
 
-class EmulatorCase : public testing::TestWithParam<Case> {};
+class EmulatorCase : public ::testing::TestWithParam<Case> {};
 
 TEST_P(EmulatorCase, Runs) {
     const Case& c = GetParam();
@@ -516,7 +557,7 @@ TEST_P(EmulatorCase, Runs) {
     CaseRunner(c).Run();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EmulatorCase, testing::ValuesIn(LoadCases("cases", ".vtc")), TestName);
+INSTANTIATE_TEST_SUITE_P(Cases, EmulatorCase, ::testing::ValuesIn(LoadCases("cases", ".vtc")), TestName);
 
 } // namespace
 } // namespace tamsivane

@@ -1,11 +1,14 @@
 #include "keyboard/CommandIds.h"
 #include "keyboard/CommandTable.h"
 #include "keyboard/KeyMap.h"
+#include "keyboard/PcKeys.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tamsivane {
 namespace {
@@ -27,7 +30,7 @@ TEST(CommandTableTest, PathsCompareLooselyButWhole) {
     EXPECT_EQ(FindMenuCommand("&View: Scroll Page &Up"), 0);
     EXPECT_EQ(FindMenuCommand("Print: Print Setup"), 57606);
     // The accelerator text is not part of the name; nor is a partial caption.
-    EXPECT_EQ(FindMenuCommand("View: Scroll Page Up\tCTRL-PgUp"), 0);
+    EXPECT_EQ(FindMenuCommand("View: Scroll Page Up\tCtrl+Page Up"), 0);
     EXPECT_EQ(FindMenuCommand("View: Scroll Page"), 0);
     EXPECT_EQ(FindMenuCommand("Edit: Scroll Page Up"), 0);
     EXPECT_EQ(FindMenuCommand("Scroll Page Up"), 0);
@@ -49,10 +52,21 @@ TEST(CommandTableTest, RowsAreWellFormed) {
         EXPECT_TRUE(paths.insert(path).second) << path;
         EXPECT_EQ(FindMenuCommand(path), command.id) << path;
         EXPECT_EQ(FindCommand(command.id), &command);
+        // Every shortcut names a key combination, runs this command alone,
+        // and leaves Ctrl with a letter to the host.
+        for (const std::string_view shortcut : CaptionShortcuts(command.caption)) {
+            const std::optional<KeyCombination> key = ParseKeyCombination(shortcut);
+            ASSERT_TRUE(key) << shortcut;
+            EXPECT_EQ(ShortcutCommand(key->key, key->modifiers), command.id) << shortcut;
+            EXPECT_FALSE(key->modifiers == Modifier::Ctrl && key->key >= 'A' && key->key <= 'Z')
+                << shortcut;
+        }
     }
+    EXPECT_EQ(CaptionShortcuts("&Paste\tCtrl+Shift+V, Shift+Insert"),
+              (std::vector<std::string_view>{"Ctrl+Shift+V", "Shift+Insert"}));
     EXPECT_EQ(FindCommand(0), nullptr);
     EXPECT_EQ(FindCommand(Command::ResetTerminalButton), nullptr);
-    EXPECT_EQ(MenuText("Scroll Page &Up\tCTRL-PgUp"), "Scroll Page Up");
+    EXPECT_EQ(MenuText("Scroll Page &Up\tCtrl+Page Up"), "Scroll Page Up");
 }
 
 } // namespace

@@ -1,9 +1,14 @@
-// Keys through a connected loop-back session: what reaches the host, what
-// the view is asked to do.
+// Keys through a connected session: what reaches the host, what the view
+// is asked to do, what a program on the local terminal makes of them.
+#include <unistd.h>
+
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "ScopedVariable.h"
 #include "SessionFixture.h"
 #include "keyboard/KeyActions.h"
 
@@ -90,11 +95,24 @@ TEST_F(DocKeyboardTest, KeysAndTheirCharactersReachTheHost) {
     // Composed text is typed whatever the last key was; characters outside
     // the host's sets are left out.
     session.ComposedText(U"\u00fc\U0001F600!", actions);
-    EXPECT_EQ(view.Sent(), "\x1b[A8a\xe9\x1b[24~\xfc!");
+    // With Alt the character goes after one ESC.
+    PcKeyPress altB = Press('B');
+    altB.alt = true;
+    session.KeyDown(altB, actions);
+    session.KeyCharacter(U'b', actions);
+    EXPECT_EQ(view.Sent(), "\x1b[A8a\xe9\x1b[24~\xfc!\x1b" "b");
     EXPECT_TRUE(actions.calls.empty());
+    // Unless Alt is to type nothing.
+    Configure([](SettingsStore& s) { s.SetNumber(P::AltEscape, 0); });
+    session.KeyDown(altB, actions);
+    session.KeyCharacter(U'b', actions);
+    EXPECT_EQ(view.Sent(), "\x1b[A8a\xe9\x1b[24~\xfc!\x1b" "b");
 }
 
 TEST_F(DocKeyboardTest, LocalFunctionsMenuEntriesAndScriptsGoToTheView) {
+    Configure([](SettingsStore& s) {
+        for (int key = 0; key < 5; ++key) s.SetArrayNumber(P::FKeys, key, 0);
+    });
     OpenLoopback();
     {
         std::lock_guard lock(session.Lock());
@@ -149,6 +167,46 @@ TEST_F(DocKeyboardTest, TypedCharactersRingTheMarginBell) {
     session.KeyDown(Press('Y'), actions);
     session.KeyCharacter(U'y', actions);
     EXPECT_EQ(actions.calls, std::vector<std::string>{"bell"});
+}
+
+// A curses program on the local terminal reads the keys through the
+// program's own terminal description: Home, End and F1 in vim.
+TEST_F(DocKeyboardTest, VimReadsHomeEndAndF1ThroughTheOwnDescription) {
+    ASSERT_EQ(access("/usr/bin/vim", X_OK), 0) << "vim is not installed";
+    const ScopedVariable terminfo("TERMINFO", std::nullopt);
+    const ScopedVariable home("HOME", folder.Path());
+    const ScopedVariable dirs("TERMINFO_DIRS", TAMSIVANE_TERMINFO);
+    const std::string file = folder.File("text");
+    std::ofstream(file) << "middle\n";
+    Configure([&](SettingsStore& s) {
+        s.SetNumber(P::HostType, 7);
+        s.SetNumber(P::NewLine, 0);
+        s.SetString(P::HostName, "echo \"term=$TERM\"; exec vim -u NONE -i NONE -N -n --cmd 'set "
+                                 "ttimeout ttimeoutlen=100' -c 'nnoremap <F1> :wq<CR>' " + file);
+    });
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
+    ASSERT_TRUE(WaitForScreen("middle")) << ScreenText();
+    const auto type = [&](PcKeyPress press, char32_t character) {
+        session.KeyDown(press, actions);
+        if (character != 0) session.KeyCharacter(character, actions);
+    };
+    const auto insert = [&](char32_t command, char32_t letter) {
+        type(Press(static_cast<int>(command - U'a' + 'A')), command);
+        ASSERT_TRUE(WaitForScreen("-- INSERT --")) << ScreenText();
+        type(Press(static_cast<int>(letter - U'a' + 'A')), letter);
+        type(Press(PcKey::Escape), U'\x1b');
+        ASSERT_TRUE(WaitFor([&] { return ScreenText().find("-- INSERT --") == std::string::npos; }))
+            << ScreenText() << "\nsent: " << view.Sent();
+    };
+    type(Press(PcKey::End, true), 0);
+    insert(U'a', U'e');
+    type(Press(PcKey::Home, true), 0);
+    insert(U'i', U'h');
+    type(Press(PcKey::F1), 0);
+    ASSERT_TRUE(WaitForState(TransportState::Closed)) << ScreenText();
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "hmiddlee\n");
 }
 
 } // namespace

@@ -48,6 +48,8 @@ public:
     void SetTransferRunning(bool on) { transferRunning_ = on; }
     // What Lines() gives a transport made from here on.
     LineDevices lines;
+    // What TerminalName() gives: the user's choice of name, "" for none.
+    std::string terminalName;
     // The user's answers while connecting: to a host key, and the password typed.
     std::atomic<bool> acceptHostKey{false};
     std::optional<std::string> typedPassword; // set before the transport starts
@@ -60,6 +62,7 @@ public:
     VtEmulator& Emulator() override { return emulator_; }
     SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return *this; }
+    std::string TerminalName() const override { return terminalName; }
     LineDevices Lines() const override { return lines; }
     bool ConfirmHostKey(std::string_view question, const std::function<bool()>&) override;
     std::optional<std::string> AskPassword(std::string_view prompt,

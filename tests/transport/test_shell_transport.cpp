@@ -51,22 +51,41 @@ bool ProcessExists(pid_t pid) {
     return stat(("/proc/" + std::to_string(pid)).c_str(), &info) == 0;
 }
 
+// Where curses programs look for terminal descriptions: only folder.
+struct TerminfoFolders {
+    explicit TerminfoFolders(const std::string& folder)
+        : terminfo("TERMINFO", std::nullopt), home("HOME", folder), dirs("TERMINFO_DIRS", folder) {}
+    ScopedVariable terminfo, home, dirs;
+};
+
 TEST_F(ShellTransportTest, TerminalTypeAndSizeReachTheProgram) {
+    // The program's own description, where curses programs look for it.
+    const TerminfoFolders folders(TAMSIVANE_TERMINFO);
     session.Emulator().Settings().SetNumber(P::TermID, 0);
-    Open("tput cols; stty size; echo \"term=$TERM\"");
+    Open("tput cols; stty size; echo \"term=$TERM\"; tput kcbt | od -An -c");
     EXPECT_TRUE(session.WaitForState(TransportState::Closed));
     const std::string screen = session.ScreenText();
-    EXPECT_EQ(screen.rfind("80\n24 80\nterm=vt420", 0), 0u) << screen;
+    EXPECT_EQ(screen.rfind("80\n24 80\nterm=tamsivane\n 033   [   Z", 0), 0u) << screen;
     EXPECT_EQ(session.EndCount(), 1);
     EXPECT_TRUE(session.Messages().empty());
     EXPECT_EQ(shell->GetName(session.Emulator().Settings()),
-              "tput cols; stty size; echo \"term=$TERM\"");
+              "tput cols; stty size; echo \"term=$TERM\"; tput kcbt | od -An -c");
 }
 
-TEST_F(ShellTransportTest, TermIdNamesTheTerminal) {
+TEST_F(ShellTransportTest, TermIdNamesTheTerminalWithoutTheOwnDescription) {
+    TempFolder empty;
+    const TerminfoFolders folders(empty.Path());
     session.Emulator().Settings().SetNumber(P::TermID, 1);
     OpenConnected("echo \"term=$TERM\"; read line");
     EXPECT_TRUE(session.WaitForScreen("term=vt320"));
+}
+
+TEST_F(ShellTransportTest, TheUsersChoiceNamesTheTerminal) {
+    TempFolder empty;
+    const TerminfoFolders folders(empty.Path());
+    session.terminalName = "xterm-mine";
+    OpenConnected("echo \"term=$TERM\"; read line");
+    EXPECT_TRUE(session.WaitForScreen("term=xterm-mine"));
 }
 
 TEST_F(ShellTransportTest, ColumnModeChangeResizesTheTerminal) {

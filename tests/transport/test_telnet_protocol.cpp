@@ -21,6 +21,7 @@ class TelnetProtocolTest : public ::testing::Test, public TelnetProtocol::Peer {
 protected:
     void SendToPeer(std::string_view bytes) override { replies += bytes; }
     void Capture(std::string_view text) override { captured += text; }
+    std::string ChosenTerminalType() const override { return chosenType; }
 
     // What survives the filter.
     std::string Feed(std::string bytes) {
@@ -32,6 +33,7 @@ protected:
     TelnetProtocol protocol{settings, *this};
     std::string replies;
     std::string captured;
+    std::string chosenType;
 };
 
 TEST_F(TelnetProtocolTest, DataBytesAndTheirEscapes) {
@@ -124,6 +126,11 @@ TEST_F(TelnetProtocolTest, TerminalTypeFollowsTermId) {
         EXPECT_EQ(Feed("<" + request + ">"), "<>");
         EXPECT_EQ(replies, B({IAC, SB, TerminalType, Is}) + name + B({IAC, SE}));
     }
+    // The user's choice goes instead.
+    chosenType = "tamsivane";
+    replies.clear();
+    Feed(request);
+    EXPECT_EQ(replies, B({IAC, SB, TerminalType, Is}) + "tamsivane" + B({IAC, SE}));
     replies.clear();
     Feed(B({IAC, SB, TerminalType, Is, 'x', IAC, SE}));
     EXPECT_EQ(replies, B({IAC, SB, TerminalType, IAC, SE}));
