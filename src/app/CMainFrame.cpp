@@ -41,6 +41,7 @@
 #include "keyboard/CommandTable.h"
 #include "keyboard/PcKeys.h"
 #include "script/MacroTargets.h"
+#include "session/ActiveContent.h"
 #include "session/AddressBookSession.h"
 #include "session/NewConnection.h"
 #include "session/TransportFactory.h"
@@ -101,6 +102,7 @@ CMainFrame::CMainFrame(AppProfile& profile, UserInteraction& user, Templates tem
       profile_(profile),
       user_(user),
       templates_(std::move(templates)),
+      ownFiles_(profile_, templates_.Folders()),
       area_(new SessionArea(this)),
       commands_(new CommandActions(this)) {
     const ProfileWindowValues values = ReadWindowValues(profile_);
@@ -183,18 +185,44 @@ std::shared_ptr<CVT420Doc> CMainFrame::CreateDocument() {
     auto doc = std::make_shared<CVT420Doc>(user_);
     doc->SetHostScriptPolicy(ReadHostScriptPolicy(profile_));
     doc->SetPrintBackend(std::make_shared<QtPrintBackend>(ReadPrintDevices(profile_)));
+    doc->SetSavedListener([this](const std::string& path) { ownFiles_.Remember(path); });
     return doc;
 }
 
 CChildFrame* CMainFrame::OpenSetupFile(const QString& path) {
     std::shared_ptr<CVT420Doc> doc = CreateDocument();
     if (!doc->LoadSetupFile(QFile::encodeName(path).toStdString())) return nullptr;
-    if (!OpenConnection(*doc, openWithoutConnecting_ ? CVT420Doc::Connect::Later
-                                                     : CVT420Doc::Connect::Now)) {
+    CVT420Doc::Connect connect =
+        openWithoutConnecting_ ? CVT420Doc::Connect::Later : CVT420Doc::Connect::Now;
+    if (!ConsentToActiveContent(*doc, path, connect) || !OpenConnection(*doc, connect)) {
         return nullptr;
     }
     emit setupFileUsed(QFileInfo(path).absoluteFilePath());
     return AddFrame(std::move(doc));
+}
+
+bool CMainFrame::ConsentToActiveContent(CVT420Doc& doc, const QString& path,
+                                        CVT420Doc::Connect& connect) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    ActiveContent content;
+    {
+        std::lock_guard lock(doc.Lock());
+        content = FindActiveContent(doc.Emulator().Settings(), doc.Keys());
+    }
+    if (content.items.empty() || ownFiles_.IsOwn(file)) return true;
+    switch (AskAboutActiveContent(this, path, content.items)) {
+    case ActiveContentChoice::OpenAndAllow:
+        ownFiles_.Remember(file);
+        return true;
+    case ActiveContentChoice::OpenWithoutRunning: {
+        std::lock_guard lock(doc.Lock());
+        RemoveScripts(doc.Emulator().Settings(), doc.Keys());
+        if (content.localCommand) connect = CVT420Doc::Connect::Later;
+        return true;
+    }
+    case ActiveContentChoice::Cancel: break;
+    }
+    return false;
 }
 
 CChildFrame* CMainFrame::OpenNewSession(const ConnectionValues& values) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/CSettingsSheet.h"
+#include "app/SetupFileTrust.h"
 #include "app/WindowState.h"
 #include "config/AddressBook.h"
 #include "config/AppProfile.h"
@@ -58,6 +59,8 @@ public:
     // there was anything to tell).
     //
     // Setup files open without connecting after SetOpenWithoutConnecting(true).
+    // One from elsewhere than the user's own files that would run something
+    // is opened only as the user chooses.
     CChildFrame* OpenSetupFile(const QString& path);
     void SetOpenWithoutConnecting(bool on) { openWithoutConnecting_ = on; }
     // A session from the "default" template with these values, connected.
@@ -161,6 +164,9 @@ private:
     // has no transport, with noTransportMessage when it is given.
     bool OpenConnection(CVT420Doc& doc, CVT420Doc::Connect connect, int noTransportMessage = 0);
     CChildFrame* AddFrame(std::shared_ptr<CVT420Doc> doc);
+    // Asks about what a loaded setup file would run, unless it is the user's
+    // own, and takes it out when the user says so; false: not to be opened.
+    bool ConsentToActiveContent(CVT420Doc& doc, const QString& path, CVT420Doc::Connect& connect);
     void SessionWindowActivated(QMdiSubWindow* window);
     void SessionWindowClosed(bool autoExit);
     void StorePlacementIn(CVT420Doc& doc);
@@ -192,6 +198,7 @@ private:
     UserInteraction& user_;
     Templates templates_;
     AddressBookPaths addressBook_ = DiscoverAddressBook();
+    OwnSetupFiles ownFiles_;
     bool openWithoutConnecting_ = false;
     bool closingMain_ = false;
     std::function<void()> newConnection_;

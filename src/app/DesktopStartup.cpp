@@ -173,11 +173,16 @@ int RunDesktop(const QStringList& arguments) {
     InstallOwnTerminfoForUser();
 
     if (line.error) user.Notify(Msg::CommandLineError);
-    CVT420Doc* setupSession = OpenRequested(frame, line.request);
     frame.ShowAsProfileSays();
-    // A setup file brings its own window state, where it stored one.
-    if (setupSession != nullptr) frame.ApplySessionWindowState(*setupSession);
-    if (!line.desktop.replay.empty()) OpenReplay(frame, user, line.desktop.replay);
+    // From the event loop, so that a question about the file and the
+    // support options' timer work as at any other time.
+    QTimer::singleShot(0, &frame, [&] {
+        // A setup file brings its own window state, where it stored one.
+        if (CVT420Doc* setupSession = OpenRequested(frame, line.request)) {
+            frame.ApplySessionWindowState(*setupSession);
+        }
+        if (!line.desktop.replay.empty()) OpenReplay(frame, user, line.desktop.replay);
+    });
 
     int status = 0;
     bool taken = false;

@@ -40,6 +40,8 @@ public:
     // "\\" of names made elsewhere), not hidden.
     static bool IsValidName(std::string_view name);
 
+    const TemplateFolders& Folders() const { return folders_; }
+
 private:
     TemplateFolders folders_;
 };

@@ -276,6 +276,7 @@ bool CVT420Doc::SaveAs(const std::string& path) {
     }
     path_ = path;
     modified_.store(false);
+    if (savedListener_) savedListener_(path);
     return true;
 }
 

@@ -11,6 +11,7 @@
 // joined without it; the emulator outlives every transport.
 #pragma once
 
+#include <functional>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -119,6 +120,11 @@ public:
     // failures are reported to the user.
     bool Save();
     bool SaveAs(const std::string& path);
+    // Called with the path after every successful save (the desktop program
+    // remembers the files it wrote).
+    void SetSavedListener(std::function<void(const std::string& path)> listener) {
+        savedListener_ = std::move(listener);
+    }
     bool SaveAsTemplate(const Templates& templates, std::string_view name);
     // A settings dialog's result: the settings and the key map take the
     // edited values; a change marks the session modified and the emulator
@@ -367,6 +373,7 @@ private:
 
     std::string title_;
     std::string path_;
+    std::function<void(const std::string&)> savedListener_;
     std::atomic<bool> modified_{false};
 
     // Wakes scripts that wait for the connection to write what waits.
