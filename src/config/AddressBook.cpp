@@ -131,6 +131,7 @@ bool AddressBook::Load(std::string& error) {
         return false;
     }
     for (AddressBookEntry& entry : ParseAddressBook(text)) Insert(std::move(entry));
+    loaded_ = entries_;
     return true;
 }
 
@@ -139,6 +140,8 @@ bool AddressBook::Save(std::string& error) const {
         error = "it could not be read, so it is left as it is";
         return false;
     }
+    // Nothing changed: the file stays as the user keeps it.
+    if (entries_ == loaded_) return true;
     return ReplaceFile(paths_.save, FormatAddressBook(entries_), error);
 }
 

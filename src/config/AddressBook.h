@@ -41,9 +41,9 @@ std::vector<AddressBookEntry> ParseAddressBook(std::string_view text);
 // so that they cannot split an entry.
 std::string FormatAddressBook(const std::vector<AddressBookEntry>& entries);
 
-// Where the address book is read from and saved to: with the program when
-// its folder is writable, otherwise in the user's data folder; read from
-// the first of the program's data folders that holds one.
+// Where the address book is read from and saved to: saved in the user's data
+// folder; read from there, or else from the first of the program's folders
+// that ships one.
 struct AddressBookPaths {
     std::string read;
     std::string save;
@@ -63,8 +63,9 @@ public:
     // reason in error, when it exists but cannot be read (the list is then
     // empty and Save refuses, so that it cannot replace the unread file).
     bool Load(std::string& error);
-    // Replaces the file through a new one renamed over it; on failure the
-    // old file stays and error says why.
+    // Replaces the file through a new one renamed over it, unless the
+    // entries are still those loaded; on failure the old file stays and
+    // error says why.
     bool Save(std::string& error) const;
 
     const std::vector<AddressBookEntry>& Entries() const { return entries_; }
@@ -84,6 +85,7 @@ private:
 
     AddressBookPaths paths_;
     std::vector<AddressBookEntry> entries_;
+    std::vector<AddressBookEntry> loaded_; // as the file holds them
     bool unreadable_ = false;
 };
 

@@ -42,11 +42,9 @@ void AddOnce(std::vector<std::string>& folders, const std::string& folder) {
 } // namespace
 
 TemplateFolders DiscoverTemplateFolders() {
-    const std::string program = ProgramFolder();
-    const std::string user = UserDataFolder();
     TemplateFolders folders;
-    folders.save = IsWritableFolder(program) ? program : user;
-    for (const std::string& folder : {folders.save, program, SharedDataFolder(), user}) {
+    folders.save = UserDataFolder();
+    for (const std::string& folder : {folders.save, ProgramFolder(), SharedDataFolder()}) {
         AddOnce(folders.search, folder);
     }
     return folders;

@@ -1,5 +1,6 @@
-// Settings templates: setup files named "<name>.qzv" kept with the program
-// ("default" is loaded into every new connection).
+// Settings templates: setup files named "<name>.qzv", shipped with the
+// program or saved by the user ("default" is loaded into every new
+// connection).
 #pragma once
 
 #include <string>
@@ -18,10 +19,10 @@ struct TemplateFolders {
     std::string save;                // where templates are written
 };
 
-// The program's folder and then the shared data folder.  Templates are saved
-// beside the program when that folder is writable, otherwise in the user's
-// data folder, and the folder saved to is searched first, so that a saved
-// template is the one loaded.
+// The user's data folder, then the program's folder and the shared data
+// folder, whose shipped templates are only read.  Templates are saved in the
+// user's data folder, searched first, so that a saved template is the one
+// loaded.
 TemplateFolders DiscoverTemplateFolders();
 
 class Templates {

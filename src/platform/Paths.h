@@ -1,6 +1,6 @@
-// The folders the program reads its data from (templates and the like) and
-// the user's own data folder, where it writes when its own folders are not
-// writable.
+// The folders the program reads its shipped data from (templates, help and
+// the like, never written), the user's own data folder, where the user's
+// templates and address book live, and the user's download folder.
 #pragma once
 
 #include <string>
@@ -14,6 +14,11 @@ std::string ProgramFolder();
 std::string SharedDataFolder();
 // $XDG_DATA_HOME/tamsivane, else ~/.local/share/tamsivane; "" without a home.
 std::string UserDataFolder();
+
+// The user's download folder: XDG_DOWNLOAD_DIR from the environment or from
+// the user's folder list (user-dirs.dirs in the XDG config folder), else
+// ~/Downloads; "" without a home.
+std::string DownloadFolder();
 
 // Whether new files can be created in folder (an existing folder only).
 bool IsWritableFolder(const std::string& folder);

@@ -111,14 +111,23 @@ bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, s
 
 bool ReplaceFile(const std::string& path, std::string_view data, std::string& error) {
     const std::string target = ResolvedTarget(path);
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (exists && static_cast<size_t>(existing.st_size) == data.size()) {
+        std::string old;
+        std::string unread;
+        if (ReadWholeFile(target, data.size(), old, unread) && old == data) return true;
+    }
     std::string temporary = target + ".XXXXXX";
-    // mkstemp creates the file with owner-only access.
+    // mkstemp creates the file with owner-only access; a file replaced
+    // keeps the access it had.
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         error = Reason(errno);
         return false;
     }
-    if (!WriteAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.Close() ||
+    if ((exists && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) ||
+        !WriteAll(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.Close() ||
         ::rename(temporary.c_str(), target.c_str()) != 0) {
         error = Reason(errno);
         ::unlink(temporary.c_str());

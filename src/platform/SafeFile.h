@@ -18,10 +18,11 @@ int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0666);
 // cannot be read, is not a regular file or is larger than maxSize bytes.
 bool ReadWholeFile(const std::string& path, size_t maxSize, std::string& data, std::string& error);
 
-// Replaces the file at path with data: the data goes to a new file beside it,
-// readable and writable by the owner only, is flushed to the disk and only
-// then renamed over path.  On failure the old file is left as it was, the new
-// one removed, and the reason is in error.
+// Replaces the file at path with data: the data goes to a new file beside it
+// (with the old file's access rights, or readable and writable by the owner
+// only), is flushed to the disk and only then renamed over path.  A file
+// that already holds data is left untouched.  On failure the old file is
+// left as it was, the new one removed, and the reason is in error.
 bool ReplaceFile(const std::string& path, std::string_view data, std::string& error);
 
 } // namespace tamsivane

@@ -10,13 +10,24 @@
 #include "platform/UserAccount.h"
 
 namespace tamsivane {
+namespace {
+
+constexpr std::string_view kDefaultReceiveSetting = "Received";
+
+} // namespace
 
 std::string ResolveReceiveFolder(std::string_view setting) {
     std::string folder(setting);
     for (char& c : folder) {
         if (c == '\\') c = '/';
     }
-    if (folder.empty()) folder = "Received";
+    // The setting's default, or none: the user's download folder, in a
+    // folder of the program's own.
+    if (folder.empty() || folder == kDefaultReceiveSetting) {
+        const std::string downloads = DownloadFolder();
+        if (!downloads.empty()) return downloads + "/Tamsivane";
+        folder = kDefaultReceiveSetting;
+    }
     if (folder.front() == '/') return folder;
     // Never the program's own folder, where its templates and plug-ins lie.
     const std::string home = HomeFolder();

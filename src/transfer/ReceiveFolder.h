@@ -12,6 +12,8 @@ namespace tamsivane {
 
 // The folder the RecvDir setting names: "/" and "\" both separate, and a
 // relative one, like "~/...", lies in the user's home folder ("" without one).
+// The default setting ("Received") or none means "Tamsivane" in the user's
+// download folder.
 std::string ResolveReceiveFolder(std::string_view setting);
 
 class ReceiveFolder {

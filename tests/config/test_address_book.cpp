@@ -1,9 +1,11 @@
 // The address book file: entries written and read back whole, whatever the
 // length of their lines or the characters of their scripts, damaged files
-// read as far as they go, and saving that never loses the old file.
+// read as far as they go, and saving that never loses the old file, leaves
+// an unchanged book alone and keeps the file's access rights.
 #include "config/AddressBook.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,12 +88,14 @@ TEST_F(AddressBookFileTest, DamagedFilesAreReadAsFarAsTheyGo) {
     ASSERT_EQ(book.Entries().size(), 1u);
     EXPECT_EQ(book.Entries()[0].script, "line 1\r\nline 2\r\n");
 
-    // Saving writes the normalised type.
+    // Saving a change writes the normalised type.
     std::string error;
     Write("x\r\ntelnet\r\nh\r\n\r\n##No Script\r\n");
     book = Loaded();
+    book.Add({"y", "Telnet", "g", "", ""});
     ASSERT_TRUE(book.Save(error));
-    EXPECT_EQ(Contents(Paths().save), "x\r\nTelnet\r\nh\r\n\r\n##No Script\r\n");
+    EXPECT_EQ(Contents(Paths().save),
+              "x\r\nTelnet\r\nh\r\n\r\n##No Script\r\ny\r\nTelnet\r\ng\r\n\r\n##No Script\r\n");
 }
 
 TEST_F(AddressBookFileTest, ALineBreakInANameCannotSplitTheEntry) {
@@ -146,6 +150,33 @@ int SaveInChild(const AddressBook& book, Prepare prepare) {
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(AddressBookFileTest, OnlyAChangedBookIsWrittenAndItKeepsItsMode) {
+    // Written elsewhere: LF line ends, a type in capitals.
+    const std::string text = "old\nTELNET\nh\n\n##No Script\n";
+    Write(text);
+    fs::permissions(Paths().save, fs::perms(0640));
+    const auto inode = [&] {
+        struct stat info {};
+        ::stat(Paths().save.c_str(), &info);
+        return info.st_ino;
+    };
+    const ino_t before = inode();
+    std::string error;
+    ASSERT_TRUE(Loaded().Save(error)) << error;
+    EXPECT_EQ(Contents(Paths().save), text);
+    EXPECT_EQ(inode(), before);
+
+    AddressBook book = Loaded();
+    book.Add({"new", "Telnet", "n", "", ""});
+    ASSERT_TRUE(book.Save(error)) << error;
+    EXPECT_EQ(Loaded().Entries().size(), 2U);
+    EXPECT_EQ(fs::status(Paths().save).permissions(), fs::perms(0640));
+    // Saving what the file holds already leaves it as it is.
+    const ino_t saved = inode();
+    ASSERT_TRUE(book.Save(error)) << error;
+    EXPECT_EQ(inode(), saved);
 }
 
 TEST_F(AddressBookFileTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {

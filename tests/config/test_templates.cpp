@@ -168,22 +168,23 @@ private:
     bool hadValue_;
 };
 
-TEST(TemplateFoldersTest, ProgramFolderThenSharedDataThenTheUsersFolder) {
+TEST(TemplateFoldersTest, TheUsersFolderThenTheProgramsFolders) {
     const std::string program = fs::read_symlink("/proc/self/exe").parent_path().string();
-    ASSERT_EQ(access(program.c_str(), W_OK), 0) << "the tests run from a writable build folder";
     const ScopedVariable dataHome("XDG_DATA_HOME", "/tmp/tamsivane-data");
     const ScopedVariable home("HOME", "/home/someone");
     TemplateFolders folders = DiscoverTemplateFolders();
-    EXPECT_EQ(folders.save, program);
+    // Never beside the program, even where that folder is writable.
+    EXPECT_EQ(folders.save, "/tmp/tamsivane-data/tamsivane");
     EXPECT_EQ(folders.search,
               (std::vector<std::string>{
-                  program, (fs::path(program).parent_path() / "share/tamsivane").string(),
-                  "/tmp/tamsivane-data/tamsivane"}));
+                  "/tmp/tamsivane-data/tamsivane", program,
+                  (fs::path(program).parent_path() / "share/tamsivane").string()}));
 
     // A relative data folder is not used; the home folder's is.
     setenv("XDG_DATA_HOME", "relative", 1);
     folders = DiscoverTemplateFolders();
-    EXPECT_EQ(folders.search.back(), "/home/someone/.local/share/tamsivane");
+    EXPECT_EQ(folders.save, "/home/someone/.local/share/tamsivane");
+    EXPECT_EQ(folders.search.front(), folders.save);
 }
 
 } // namespace

@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "LrzszRuns.h"
+#include "ScopedVariable.h"
+#include "TempFolder.h"
 
 namespace tamsivane::testing {
 namespace {
@@ -44,6 +47,24 @@ TEST(ReceiveFolderSetting, SeparatorsHomeAndRelativeFolders) {
     // Relative folders lie in the home folder, never beside the program.
     EXPECT_EQ(ResolveReceiveFolder("in\\box"), "/home/someone/in/box");
     EXPECT_EQ(ResolveReceiveFolder("~"), "/home/someone");
+}
+
+TEST(ReceiveFolderSetting, TheDefaultIsAFolderInTheUsersDownloads) {
+    TempFolder home;
+    const ScopedVariable homeVariable("HOME", home.Path());
+    const ScopedVariable config("XDG_CONFIG_HOME", std::nullopt);
+    const ScopedVariable named("XDG_DOWNLOAD_DIR", std::nullopt);
+    EXPECT_EQ(ResolveReceiveFolder("Received"), home.Path() + "/Downloads/Tamsivane");
+    EXPECT_EQ(ResolveReceiveFolder(""), home.Path() + "/Downloads/Tamsivane");
+
+    // The user's folder list names it as the desktop does.
+    fs::create_directory(home.File(".config"));
+    std::ofstream(home.File(".config/user-dirs.dirs"))
+        << "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Desk\"\n"
+           "XDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n";
+    EXPECT_EQ(ResolveReceiveFolder("Received"), home.Path() + "/Fetched/Tamsivane");
+    const ScopedVariable set("XDG_DOWNLOAD_DIR", "/srv/incoming");
+    EXPECT_EQ(ResolveReceiveFolder("Received"), "/srv/incoming/Tamsivane");
 }
 
 // A name that exists as a file, a planted link or a FIFO is never replaced,
