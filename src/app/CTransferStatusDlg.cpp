@@ -2,14 +2,21 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tamsivane {
 
 CTransferStatusDlg::CTransferStatusDlg(QWidget* parent)
-    : QDialog(parent), abort_(new QPushButton("Abort Transfer", this)) {
+    : QDialog(parent), message_(new QLabel(this)), abort_(new QPushButton("Abort Transfer", this)) {
     setWindowTitle("File Transfer Status");
     setModal(false);
+    // Shown beside the terminal without taking its keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    abort_->setFocusPolicy(Qt::NoFocus);
+    abort_->setAutoDefault(false);
     auto* form = new QFormLayout;
     constexpr std::array<const char*, 4> kCaptions = {
         "Transfer Protocol:", "File Tranfering:", "Bytes Transfered:", "File Size (Bytes):"};
@@ -21,10 +28,14 @@ CTransferStatusDlg::CTransferStatusDlg(QWidget* parent)
     Label(Field::Protocol)->setText("ZModem");
     // Room for long names and sizes without the window growing as they come.
     Label(Field::File)->setMinimumWidth(fontMetrics().horizontalAdvance(QString(32, 'M')));
+    message_->setWordWrap(true);
+    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    message_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(message_);
     layout->addWidget(abort_, 0, Qt::AlignCenter);
-    connect(abort_, &QPushButton::clicked, this, &CTransferStatusDlg::abortRequested);
+    connect(abort_, &QPushButton::clicked, this, &CTransferStatusDlg::ButtonClicked);
 }
 
 void CTransferStatusDlg::ShowFile(const QString& name) {
@@ -47,22 +58,64 @@ void CTransferStatusDlg::ShowAborting() {
     SetField(Field::Bytes, "Aborting ...");
 }
 
+void CTransferStatusDlg::ShowError(const QString& detail) {
+    message_->setText(detail.isEmpty() ? QStringLiteral("Error!") : "Error! " + detail);
+    message_->show();
+    emit changed();
+}
+
 void CTransferStatusDlg::SetField(Field field, const QString& text) {
     Label(field)->setText(text);
     emit changed();
 }
 
+void CTransferStatusDlg::ButtonClicked() {
+    if (over_) {
+        close();
+    } else {
+        emit abortRequested();
+    }
+}
+
 void CTransferStatusDlg::Dismiss() {
-    dismissed_ = true;
+    over_ = true;
     close();
 }
 
+void CTransferStatusDlg::KeepAfterFailure() {
+    over_ = true;
+    abort_->setText("Close");
+    abort_->setEnabled(true);
+    abort_->setFocusPolicy(Qt::StrongFocus);
+    // From now on the user may bring it forward to close it with Esc; a
+    // change of this flag takes effect when the window is shown again.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
+    show();
+}
+
+void CTransferStatusDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Whatever the window manager activates, the keyboard goes back to the
+    // terminal while the transfer runs.
+    if (event->type() != QEvent::ActivationChange || over_ || !isActiveWindow()) return;
+    QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (owner == nullptr) return;
+    QTimer::singleShot(0, owner, [owner = QPointer<QWidget>(owner)] {
+        if (owner != nullptr) owner->activateWindow();
+    });
+}
+
 void CTransferStatusDlg::closeEvent(QCloseEvent* event) {
-    if (dismissed_) {
-        QDialog::closeEvent(event);
-    } else {
+    if (!over_) {
         event->ignore();
+        return;
     }
+    // QDialog would reject(), which only closes again.
+    event->accept();
+}
+
+void CTransferStatusDlg::reject() {
+    if (over_) close();
 }
 
 } // namespace tamsivane

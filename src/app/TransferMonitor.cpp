@@ -3,10 +3,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
 
+#include "transfer/CZModemTransfer.h"
 #include "transfer/ReceiveFolder.h"
 
 namespace tamsivane {
@@ -19,8 +19,6 @@ TransferMonitor::~TransferMonitor() {
     doc_.RemoveObserver(this);
     delete window_.data();
 }
-
-QMessageBox* TransferMonitor::ErrorBox() const { return errorBox_.data(); }
 
 void TransferMonitor::TransferStarted(bool sending) { Queue({true, {{}, {}, 0, {}, sending}}); }
 
@@ -66,10 +64,10 @@ void TransferMonitor::Apply(const Event& event) {
     }
     const TransferStatus& status = event.status;
     if (status.code == TransferStatusCode::Closed) {
-        Ended();
+        Ended(status.value == static_cast<int64_t>(CZModemTransfer::Outcome::Failed));
         return;
     }
-    if (window_ == nullptr) OpenWindow(status.sending);
+    if (window_ == nullptr || window_->TransferOver()) OpenWindow(status.sending);
     const QString name = QString::fromStdString(status.name);
     switch (status.code) {
     case TransferStatusCode::FileName:
@@ -105,6 +103,11 @@ void TransferMonitor::OpenWindow(bool sending) {
     aborting_ = false;
     errorShown_ = false;
     received_ = false;
+    // A failed transfer's window gives way to the new transfer's.
+    if (window_ != nullptr && window_->TransferOver()) {
+        window_->close();
+        window_ = nullptr;
+    }
     if (window_ == nullptr) {
         window_ = new CTransferStatusDlg(owner_.data());
         window_->setAttribute(Qt::WA_DeleteOnClose);
@@ -118,25 +121,18 @@ void TransferMonitor::OpenWindow(bool sending) {
 void TransferMonitor::ShowError(const std::string& detail) {
     if (aborting_ || errorShown_) return;
     errorShown_ = true;
-    if (errorBox_ == nullptr) errors_.Clear();
-    errors_.Add(detail);
-    const QString text = QString::fromStdString(errors_.Text());
-    if (errorBox_ != nullptr) {
-        errorBox_->setInformativeText(text);
-        return;
-    }
-    auto* box = new QMessageBox(QMessageBox::Warning, "File Transfer Status", "Error!",
-                                QMessageBox::Ok, owner_.data());
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setInformativeText(text);
-    box->setModal(false);
-    box->show();
-    errorBox_ = box;
+    if (window_ != nullptr) window_->ShowError(QString::fromStdString(detail));
 }
 
-void TransferMonitor::Ended() {
-    if (window_ != nullptr) window_->Dismiss();
-    window_ = nullptr;
+void TransferMonitor::Ended(bool failed) {
+    if (window_ != nullptr) {
+        if (failed && !aborting_) {
+            window_->KeepAfterFailure();
+        } else {
+            window_->Dismiss();
+            window_ = nullptr;
+        }
+    }
     if (sending_ || !received_) return;
     received_ = false;
     std::string folder;
@@ -146,7 +142,10 @@ void TransferMonitor::Ended() {
         if (settings.GetNumber(P::XferOpenRecv) == 0) return;
         folder = ResolveReceiveFolder(settings.GetString(P::RecvDir));
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())));
+    // Where no file manager takes the folder, the user still learns where it is.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())))) {
+        doc_.Notifier().ShowMessage(0, "The received files are in " + folder + ".");
+    }
 }
 
 } // namespace tamsivane

@@ -2,11 +2,13 @@
 // thread, are queued and applied on the GUI thread at most every
 // kInterval (a run of progress reports merges into the last one).  The
 // "File Transfer Status" window opens when a transfer starts and closes when
-// it ends; "Abort Transfer" aborts it; a failure shows the "Error!" box
-// (once per transfer, not after the user's abort); a receive that brought a
-// file opens the receive folder afterwards when XferOpenRecv is set.
+// it ends well or was aborted; "Abort Transfer" aborts it; a failure shows
+// "Error!" and why in the window (once per transfer, not after the user's
+// abort), which then stays until the user closes it; a receive that brought
+// a file opens the receive folder afterwards when XferOpenRecv is set.
 //
-// One monitor per session, shared by the session's windows.
+// One monitor per session, shared by the session's windows; the status
+// window goes with it.
 #pragma once
 
 #include <QObject>
@@ -19,8 +21,6 @@
 #include "app/CTransferStatusDlg.h"
 #include "session/CVT420Doc.h"
 
-class QMessageBox;
-
 namespace tamsivane {
 
 class TransferMonitor final : public QObject, public SessionObserver {
@@ -32,10 +32,9 @@ public:
     TransferMonitor(CVT420Doc& doc, QWidget* owner);
     ~TransferMonitor() override;
 
-    // The status window of the running transfer, or nullptr.
+    // The status window while it is open (a failed transfer's until the
+    // user closes it), or nullptr.
     CTransferStatusDlg* Window() const { return window_; }
-    // The last "Error!" box while it is open, or nullptr.
-    QMessageBox* ErrorBox() const;
 
 signals:
     // The status window opened for a transfer.
@@ -58,7 +57,7 @@ private:
     void Apply(const Event& event);
     void OpenWindow(bool sending);
     void ShowError(const std::string& detail);
-    void Ended();
+    void Ended(bool failed);
 
     CVT420Doc& doc_;
     QPointer<QWidget> owner_;
@@ -70,10 +69,6 @@ private:
     // GUI thread.
     std::chrono::steady_clock::time_point lastDelivery_;
     QPointer<CTransferStatusDlg> window_;
-    // One error box at a time, however many transfers the host starts and
-    // fails: later errors are merged into the open one.
-    QPointer<QMessageBox> errorBox_;
-    HostNotice errors_;
     bool sending_ = false;
     bool aborting_ = false;
     bool errorShown_ = false;

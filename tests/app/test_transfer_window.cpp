@@ -1,11 +1,11 @@
 // The "File Transfer Status" window over whole sessions against the Telnet
 // server, whose shell runs sz or rz: what it shows, "Abort Transfer", the
-// end by force after an abort, "Error!", the receive folder opened
-// afterwards, and the Receive and Send commands.
+// end by force after an abort, "Error!" kept on view until closed, the
+// keyboard left with the terminal, the receive folder opened afterwards, and
+// the Receive and Send commands.
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -15,9 +15,11 @@
 #include <iterator>
 
 #include "FrameFixture.h"
+#include "ScopedVariable.h"
 #include "UrlCatcher.h"
 #include "app/CommandActions.h"
 #include "app/TransferMonitor.h"
+#include "view/CVT420View.h"
 
 namespace tamsivane::testing {
 namespace {
@@ -127,10 +129,13 @@ protected:
     std::unique_ptr<WindowWatch> watch;
 };
 
-TEST_F(TransferWindowTest, AReceiveFromSzShowsTheFileAndItsBytesThenOpensTheFolder) {
+TEST_F(TransferWindowTest, AReceiveFromSzLandsInTheDownloadsShowsItsBytesThenOpensTheFolder) {
     const std::string data = Pattern(300000);
     std::ofstream(host + "/data.bin", std::ios::binary) << data;
-    CChildFrame* child = OpenShell();
+    // The default folder: "Tamsivane" in the user's downloads.
+    const ScopedVariable downloads("XDG_DOWNLOAD_DIR", folder.File("downloads"));
+    received = folder.File("downloads/Tamsivane");
+    CChildFrame* child = OpenShell([](SettingsStore& s) { s.SetString(P::RecvDir, "Received"); });
     ASSERT_NE(child, nullptr);
     EXPECT_TRUE(frame->Commands().IsEnabled(Command::ReceiveZModem));
     EXPECT_TRUE(frame->Commands().IsEnabled(Command::SendZModem));
@@ -149,7 +154,7 @@ TEST_F(TransferWindowTest, AReceiveFromSzShowsTheFileAndItsBytesThenOpensTheFold
     EXPECT_TRUE(Slurp(received + "/data.bin") == data);
     EXPECT_EQ(child->Document().FailedTransfers(), 0);
     EXPECT_EQ(opener.opened, QList<QUrl>({QUrl::fromLocalFile(QString::fromStdString(received))}));
-    EXPECT_EQ(child->Transfers()->ErrorBox(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), child->View());
     EXPECT_TRUE(frame->Commands().IsEnabled(Command::ReceiveZModem));
 }
 
@@ -171,6 +176,14 @@ TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
         20000));
     CTransferStatusDlg* window = child->Transfers()->Window();
     ASSERT_NE(window, nullptr);
+    // The window beside the terminal leaves the keyboard where it was.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QApplication::activeWindow() == frame.get(); }, 5000));
+    EXPECT_EQ(QApplication::focusWidget(), child->View());
+    // Closing it by hand or with Esc does not stop the transfer.
+    window->close();
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
     // One transfer at a time: both commands wait for this one to end.
     EXPECT_FALSE(frame->Commands().IsEnabled(Command::ReceiveZModem));
     EXPECT_FALSE(frame->Commands().IsEnabled(Command::SendZModem));
@@ -181,7 +194,6 @@ TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
     EXPECT_FALSE(watch->shown.contains("big|Finished|67108864"));
     EXPECT_EQ(child->Document().FailedTransfers(), 1);
     // An abort is no error to report, and a send opens no folder.
-    EXPECT_EQ(child->Transfers()->ErrorBox(), nullptr);
     EXPECT_TRUE(opener.opened.isEmpty());
 }
 
@@ -206,7 +218,7 @@ TEST_F(TransferWindowTest, AnAbortTheHostIgnoresEndsByForce) {
     EXPECT_EQ(child->Document().FailedTransfers(), 1);
 }
 
-TEST_F(TransferWindowTest, AFileThatCannotBeWrittenShowsError) {
+TEST_F(TransferWindowTest, AFailedTransferKeepsItsWindowUntilClosed) {
     std::ofstream(host + "/data", std::ios::binary) << "payload";
     std::ofstream(folder.File("plain"), std::ios::binary) << "";
     CChildFrame* child = OpenShell([&](SettingsStore& s) {
@@ -214,26 +226,34 @@ TEST_F(TransferWindowTest, AFileThatCannotBeWrittenShowsError) {
         s.SetString(P::RecvDir, folder.File("plain") + "/inside");
     });
     ASSERT_NE(child, nullptr);
-    // Typing stops once the receive runs: sz starts a moment later.
-    child->Document().Send("cd " + host + " && sleep 0.5 && sz data\r");
-    EXPECT_TRUE(frame->Execute(Command::ReceiveZModem));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 1; }, 5000));
-    ASSERT_TRUE(WaitForEnd(*child));
-    QMessageBox* box = child->Transfers()->ErrorBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Error!");
-    EXPECT_TRUE(box->isVisible());
-    EXPECT_EQ(frame->findChildren<QMessageBox*>().size(), 1);
+    const auto failOnce = [&] {
+        // Typing stops once the receive runs: sz starts a moment later.
+        child->Document().Send("cd " + host + " && sleep 0.5 && sz data\r");
+        EXPECT_TRUE(frame->Execute(Command::ReceiveZModem));
+        return QTest::qWaitFor(
+            [&] {
+                CTransferStatusDlg* window = child->Transfers()->Window();
+                return !child->Document().TransferActive() && window != nullptr &&
+                       window->TransferOver();
+            },
+            30000);
+    };
+    ASSERT_TRUE(failOnce());
+    QPointer<CTransferStatusDlg> window = child->Transfers()->Window();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->MessageText().startsWith("Error! ")) << window->MessageText().toStdString();
+    EXPECT_EQ(window->AbortButton()->text(), "Close");
     EXPECT_TRUE(opener.opened.isEmpty());
-    // A second failure while the box is up goes into it, not into a box of its own.
-    child->Document().Send("sleep 0.5 && sz data\r");
-    EXPECT_TRUE(frame->Execute(Command::ReceiveZModem));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return watch->opened == 2; }, 5000));
-    ASSERT_TRUE(WaitForEnd(*child));
-    EXPECT_EQ(frame->findChildren<QMessageBox*>().size(), 1);
-    EXPECT_TRUE(box->informativeText().endsWith("(2 times)"))
-        << box->informativeText().toStdString();
-    box->close();
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+
+    // The next failure's window goes with its session; however many
+    // transfers fail, one window tells of the last.
+    ASSERT_TRUE(failOnce());
+    window = child->Transfers()->Window();
+    EXPECT_EQ(frame->findChildren<CTransferStatusDlg*>().size(), 1u);
+    child->CloseApproved();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
 }
 
 TEST_F(TransferWindowTest, SendFileTakesSeveralFilesFromItsDialog) {
