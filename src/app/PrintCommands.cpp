@@ -1,5 +1,8 @@
 #include "app/PrintCommands.h"
 
+#include <QDir>
+#include <QFileDialog>
+
 #include <mutex>
 #include <utility>
 
@@ -37,6 +40,29 @@ void PrintSetup(CVT420Doc& doc, QWidget* parent) {
     doc.SetModified(true);
 }
 
+// Where the session prints into a PDF file (its choice, or no printer is
+// installed), the user names the file first.  False when the user did not.
+bool ReadyToPrint(CVT420Doc& doc, QWidget* parent) {
+    const auto backend = std::dynamic_pointer_cast<QtPrintBackend>(doc.PrintBackendInUse());
+    PrinterChoice choice;
+    {
+        std::lock_guard lock(doc.Lock());
+        choice = doc.Emulator().Settings().GetPrinter({});
+    }
+    if (!backend || !backend->NeedsPdfFile(choice)) return true;
+    QString suggested = QString::fromStdString(choice.driverName);
+    if (!suggested.endsWith(".pdf", Qt::CaseInsensitive)) {
+        suggested = QDir::home().filePath(QString::fromStdString(doc.Title()) + ".pdf");
+    }
+    QFileDialog dialog(parent, "Print to PDF File", suggested, "PDF Files (*.pdf)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("pdf");
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    backend->PrintNextToPdf(dialog.selectedFiles().front());
+    return true;
+}
+
 } // namespace
 
 void InstallPrintCommands(CommandActions& commands, PrintCommandTargets targets) {
@@ -46,19 +72,24 @@ void InstallPrintCommands(CommandActions& commands, PrintCommandTargets targets)
     };
     const auto printSelection = [targets] {
         CVT420View* view = targets.view();
-        if (!HasSelection(view)) return;
+        if (!HasSelection(view) || !ReadyToPrint(view->Document(), targets.dialogParent)) return;
         const auto [first, last] = SelectedLines(view->CurrentSelection());
         view->Document().PrintLines(first, last);
     };
     const auto printPage = [targets] {
-        if (CVT420Doc* doc = targets.document()) doc->PrintScreenPage();
+        CVT420Doc* doc = targets.document();
+        if (doc != nullptr && ReadyToPrint(*doc, targets.dialogParent)) doc->PrintScreenPage();
     };
 
     commands.SetHandler(Command::PrintPage, {printPage, idle});
     commands.SetHandler(Command::PrintSelection,
                         {printSelection, [targets, idle] { return idle() && HasSelection(targets.view()); }});
     commands.SetHandler(Command::PrintAll, {[targets] {
-                                                if (CVT420Doc* doc = targets.document()) doc->PrintAllLines();
+                                                CVT420Doc* doc = targets.document();
+                                                if (doc != nullptr &&
+                                                    ReadyToPrint(*doc, targets.dialogParent)) {
+                                                    doc->PrintAllLines();
+                                                }
                                             },
                                             idle});
     commands.SetHandler(Command::Print, {[targets, printSelection, printPage] {

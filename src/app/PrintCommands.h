@@ -1,6 +1,7 @@
 // The Print menu's commands for the active session: Print Page, Print
 // Selection, Print All, Print, Printing Mode and Print Setup, enabled while
-// the session prints nothing else.
+// the session prints nothing else.  Where the session prints into a PDF
+// file (by its choice, or as no printer is installed) each asks for the file.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,6 @@
 #include "app/QtPrinting.h"
 
+#include <QDir>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
@@ -88,11 +89,31 @@ QPrinterInfo ChosenPrinter(const PrinterChoice& choice) {
                             : QPrinterInfo::printerInfo(QString::fromStdString(choice.deviceName));
 }
 
+bool IsPdfChoice(const PrinterChoice& choice) {
+    return !choice.isDefault && choice.deviceName == kPdfPrinterName;
+}
+
+std::unique_ptr<QPrinter> PdfPrinter(const QString& path) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    return printer;
+}
+
 } // namespace
 
 void QtPrintBackend::PrintToPdf(const QString& path, const QPageSize& pageSize) {
     pdfPath_ = path;
     pdfPageSize_ = pageSize;
+}
+
+bool QtPrintBackend::NeedsPdfFile(const PrinterChoice& choice) const {
+    return !pdfPath_ && (IsPdfChoice(choice) || QPrinterInfo::availablePrinterNames().isEmpty());
+}
+
+void QtPrintBackend::PrintNextToPdf(const QString& path) {
+    std::lock_guard lock(nextMutex_);
+    nextPdf_ = path;
 }
 
 std::string QtPrintBackend::DefaultPrinterEntry() const {
@@ -104,13 +125,19 @@ std::string QtPrintBackend::DefaultPrinterEntry() const {
 std::unique_ptr<PageSurface> QtPrintBackend::StartDocument(const PrintSettings& settings,
                                                            std::string_view title,
                                                            DocumentFailure& failure) {
+    std::optional<QString> next;
+    {
+        std::lock_guard lock(nextMutex_);
+        next.swap(nextPdf_);
+    }
     std::unique_ptr<QPrinter> printer;
     if (pdfPath_) {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(*pdfPath_);
+        printer = PdfPrinter(*pdfPath_);
         printer->setPageSize(pdfPageSize_);
         printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    } else if (next) {
+        printer = PdfPrinter(*next);
+        ApplyDeviceMode(*printer, settings.printer.deviceMode);
     } else {
         const QPrinterInfo info = ChosenPrinter(settings.printer);
         if (info.isNull()) {
@@ -161,9 +188,14 @@ void ApplyDeviceMode(QPrinter& printer, const std::vector<uint8_t>& deviceMode) 
 void StorePrinterChoice(const QPrinter& printer, SettingsStore& settings) {
     PrinterChoice choice;
     choice.isDefault = false;
-    choice.deviceName = printer.printerName().toStdString();
-    choice.driverName =
-        QPrinterInfo::printerInfo(printer.printerName()).makeAndModel().toStdString();
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        choice.deviceName = kPdfPrinterName;
+        choice.driverName = printer.outputFileName().toStdString();
+    } else {
+        choice.deviceName = printer.printerName().toStdString();
+        choice.driverName =
+            QPrinterInfo::printerInfo(printer.printerName()).makeAndModel().toStdString();
+    }
     const uint8_t* stored = settings.GetBlock(P::PrinterParam);
     choice.deviceMode.assign(stored, stored + kPrinterParamSize);
 
@@ -188,13 +220,22 @@ void StorePrinterChoice(const QPrinter& printer, SettingsStore& settings) {
 bool RunPrintSetup(QWidget* parent, SettingsStore& settings) {
     const PrinterChoice stored = settings.GetPrinter({});
     QPrinter printer(QPrinter::HighResolution);
-    const QPrinterInfo info = ChosenPrinter(stored);
-    if (!info.isNull()) printer.setPrinterName(info.printerName());
+    if (IsPdfChoice(stored)) {
+        // The dialog shows its PDF output chosen when a file is named.
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(stored.driverName.empty()
+                                      ? QDir::home().filePath("Tamsivane.pdf")
+                                      : QString::fromStdString(stored.driverName));
+    } else if (const QPrinterInfo info = ChosenPrinter(stored); !info.isNull()) {
+        printer.setPrinterName(info.printerName());
+    }
     ApplyDeviceMode(printer, stored.deviceMode);
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle("Print Setup");
+    // Printing to a PDF file is offered beside the printers.
     dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies |
-                      QAbstractPrintDialog::PrintShowPageSize);
+                      QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintToFile);
     if (dialog.exec() != QDialog::Accepted) return false;
     StorePrinterChoice(printer, settings);
     return true;

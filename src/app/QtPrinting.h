@@ -6,6 +6,7 @@
 
 #include <QPageSize>
 #include <QString>
+#include <mutex>
 #include <optional>
 
 #include "print/SystemPrinting.h"
@@ -16,6 +17,11 @@ class QWidget;
 namespace tamsivane {
 
 class SettingsStore;
+struct PrinterChoice;
+
+// The printer print setup stores for Qt's PDF output; its driver name holds
+// the file last chosen.
+inline constexpr const char* kPdfPrinterName = "Print to PDF file";
 
 class QtPrintBackend final : public SystemBackend {
 public:
@@ -24,6 +30,13 @@ public:
     // Documents go to a PDF file of this page size, without margins,
     // instead of a printer.
     void PrintToPdf(const QString& path, const QPageSize& pageSize);
+    // Whether a document for this printer choice needs a PDF file the user
+    // chooses first: the choice is PDF output, or no printer is installed
+    // (and no PrintToPdf file is set).
+    bool NeedsPdfFile(const PrinterChoice& choice) const;
+    // The next document goes to this PDF file, on the stored paper, instead
+    // of the printer; the ones after it to the printer again.
+    void PrintNextToPdf(const QString& path);
 
     std::unique_ptr<PageSurface> StartDocument(const PrintSettings& settings,
                                                std::string_view title,
@@ -34,6 +47,8 @@ public:
 private:
     std::optional<QString> pdfPath_;
     QPageSize pdfPageSize_;
+    std::mutex nextMutex_;
+    std::optional<QString> nextPdf_; // nextMutex_
 };
 
 // The stored printer's fields (orientation, paper, copies, colour, duplex,
@@ -44,8 +59,8 @@ void ApplyDeviceMode(QPrinter& printer, const std::vector<uint8_t>& deviceMode);
 // PrinterParam; every other byte of PrinterParam stays.
 void StorePrinterChoice(const QPrinter& printer, SettingsStore& settings);
 // The print setup dialog for settings (a session's, or a settings dialog's
-// working copy): the printer they choose, set up with their stored fields.
-// True when the user chose OK.
+// working copy): the printer they choose, or PDF output, set up with their
+// stored fields.  True when the user chose OK.
 bool RunPrintSetup(QWidget* parent, SettingsStore& settings);
 
 } // namespace tamsivane

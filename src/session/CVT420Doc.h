@@ -206,6 +206,7 @@ public:
     void SetPrintBackend(std::shared_ptr<PrintBackend> backend) {
         Printer().SetBackend(std::move(backend));
     }
+    std::shared_ptr<PrintBackend> PrintBackendInUse() const { return Printer().Backend(); }
     PrintMode PrintingMode() const { return Printer().Mode(); }
     // The rows of the page (Print Page), every shown row with the history
     // (Print All), or display lines first..last (history first).

@@ -5,6 +5,9 @@
 #include <QPrinter>
 #include <QStatusBar>
 #include <QLabel>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 
 #include <cstdio>
 #include <string>
@@ -169,6 +172,52 @@ TEST_F(PrintingTest, AutoPrintPrintsEachLineTheCursorLeaves) {
     EXPECT_EQ(doc_->PrintingMode(), PrintMode::None);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0], (std::vector<std::string>{"row 64", "first", "second"}));
+}
+
+TEST_F(PrintingTest, PrintingToAPdfFileAsksForTheFileFirst) {
+    // The system's printing: PDF output is chosen, or there is no printer.
+    doc_->SetPrintBackend(std::make_shared<QtPrintBackend>(PrintDevices{}));
+    {
+        std::lock_guard lock(doc_->Lock());
+        PrinterChoice pdf;
+        pdf.isDefault = false;
+        pdf.deviceName = kPdfPrinterName;
+        doc_->Emulator().Settings().SetPrinter(pdf);
+    }
+    const std::string chosen = folder.File("chosen.pdf");
+    QString title;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        title = dialog.windowTitle();
+        dialog.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(chosen));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_TRUE(frame->Execute(Command::PrintPage));
+    EXPECT_EQ(title, "Print to PDF File");
+    const auto pages = PdfPages(chosen);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0], Rows(41, 64));
+    EXPECT_TRUE(user.Messages().empty());
+
+    // Cancelled: nothing is printed, and nothing to complain about.
+    std::remove(chosen.c_str());
+    WhenModal<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).reject(); });
+    EXPECT_TRUE(frame->Execute(Command::PrintAll));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(chosen)));
+    EXPECT_TRUE(user.Messages().empty());
+}
+
+TEST(PrintSetup, PdfOutputIsStoredAsItsOwnPrinter) {
+    EnsureApplication();
+    SettingsStore settings;
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName("/tmp/some.pdf");
+    StorePrinterChoice(pdf, settings);
+    const PrinterChoice stored = settings.GetPrinter({});
+    EXPECT_FALSE(stored.isDefault);
+    EXPECT_EQ(stored.deviceName, kPdfPrinterName);
+    EXPECT_EQ(stored.driverName, "/tmp/some.pdf");
+    EXPECT_TRUE(QtPrintBackend(PrintDevices{}).NeedsPdfFile(stored));
 }
 
 TEST(PrintSetup, TheChosenPrinterKeepsTheBlocksOtherBytes) {
