@@ -5,9 +5,9 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/ToolBarIcons.h"
 #include "view/ViewHost.h"
 
 namespace tamsivane {
@@ -16,10 +16,7 @@ void ShowAboutBox(QWidget* owner) {
     QDialog box(owner);
     box.setWindowTitle("About Tamsivane");
     auto* icon = new QLabel(&box);
-    const QIcon windowIcon = owner != nullptr && !owner->windowIcon().isNull()
-                                 ? owner->windowIcon()
-                                 : box.style()->standardIcon(QStyle::SP_ComputerIcon);
-    icon->setPixmap(windowIcon.pixmap(48, 48));
+    icon->setPixmap(ProgramIcon().pixmap(48, 48));
     auto* text = new QLabel(
         QStringLiteral("<b>%1</b><br>A terminal emulator of the VT420 family.<br>"
                        "Telnet, local loop-back and more, with a button bar and a chat line.")

@@ -1,6 +1,10 @@
 #include "app/CChildFrame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMdiArea>
+#include <QProxyStyle>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -8,9 +12,24 @@
 #include "app/CMainFrame.h"
 #include "app/HostBars.h"
 #include "app/TransferMonitor.h"
+#include "app/WindowState.h"
 #include "view/CVT420View.h"
 
 namespace tamsivane {
+namespace {
+
+// A maximized session window keeps its own title bar inside the area, so
+// that the main window's title stays the one the session sets.
+class OwnTitleBarStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_Workspace_FillSpaceOnMaximize) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+} // namespace
 
 CChildFrame::CChildFrame(CMainFrame& mainFrame, std::shared_ptr<CVT420Doc> doc)
     : main_(mainFrame),
@@ -28,6 +47,11 @@ CChildFrame::CChildFrame(CMainFrame& mainFrame, std::shared_ptr<CVT420Doc> doc)
     body->setFocusProxy(view_);
     setWidget(body);
     setWindowTitle(QString::fromStdString(doc_->Title()));
+    // Not the toolkit's picture in the window's corner: the program's.
+    setWindowIcon(QApplication::windowIcon());
+    auto* style = new OwnTitleBarStyle;
+    style->setParent(this);
+    setStyle(style);
 }
 
 CChildFrame::~CChildFrame() {
@@ -97,8 +121,19 @@ void CChildFrame::RebuildButtonBar() {
     if (main_.ActiveFrame() == this) main_.RebuildButtonBar();
 }
 
-void CChildFrame::StatusChanged(const QString& cursorPosition, bool numericKeypad) {
-    if (main_.ActiveFrame() == this) main_.ShowStatus(cursorPosition, numericKeypad);
+void CChildFrame::StatusChanged(const QString& pageSize, const QString& cursorPosition,
+                                bool numericKeypad) {
+    if (main_.ActiveFrame() == this) main_.ShowStatus(pageSize, cursorPosition, numericKeypad);
+}
+
+void CChildFrame::ShowNote(const QString& text) { main_.statusBar()->showMessage(text, 5000); }
+
+bool CChildFrame::FitWindowToView() {
+    if (isMaximized() || isMinimized() || mdiArea() == nullptr) return false;
+    const QRect wanted(geometry().topLeft(), sizeHint());
+    const QRect placed = KeptInside(wanted, mdiArea()->viewport()->rect());
+    setGeometry(placed);
+    return placed.size() == wanted.size();
 }
 
 void CChildFrame::HideMenuBar() { main_.ApplyMenuProfile(); }

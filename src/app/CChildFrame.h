@@ -49,7 +49,10 @@ public:
     void PostCommand(int id) override;
     void RunScript(bool isFile, const std::string& text) override;
     void RebuildButtonBar() override;
-    void StatusChanged(const QString& cursorPosition, bool numericKeypad) override;
+    void StatusChanged(const QString& pageSize, const QString& cursorPosition,
+                       bool numericKeypad) override;
+    void ShowNote(const QString& text) override;
+    bool FitWindowToView() override;
     void HideMenuBar() override;
     void ShowViewPopup(const QPoint& globalPosition) override;
     AppProfile& Profile() override;

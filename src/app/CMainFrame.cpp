@@ -80,7 +80,9 @@ QToolBar* MakeDialogBar(const QString& name, QWidget* content, QMainWindow* wind
 }
 
 // The session windows' area.  The keyboard belongs to the terminal views, so
-// Ctrl+Tab does not switch windows here (Window: Next does).
+// Ctrl+Tab does not switch windows here (Window: Next does).  Windows that
+// are not maximized stay inside it as it shrinks, so that their views show
+// scroll bars (or a smaller font) instead of being cut off.
 class SessionArea final : public QMdiArea {
 public:
     using QMdiArea::QMdiArea;
@@ -91,6 +93,18 @@ protected:
             return QAbstractScrollArea::eventFilter(watched, event);
         }
         return QMdiArea::eventFilter(watched, event);
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QMdiArea::resizeEvent(event);
+        // Before the main window shows, the area has no size of its own yet.
+        if (!isVisible()) return;
+        const QRect room = viewport()->rect();
+        for (QMdiSubWindow* window : subWindowList()) {
+            if (window->isMaximized() || window->isMinimized() || window->isHidden()) continue;
+            const QRect inside = KeptInside(window->geometry(), room);
+            if (inside != window->geometry()) window->setGeometry(inside);
+        }
     }
 };
 
@@ -106,7 +120,12 @@ CMainFrame::CMainFrame(AppProfile& profile, UserInteraction& user, Templates tem
       area_(new SessionArea(this)),
       commands_(new CommandActions(this)) {
     const ProfileWindowValues values = ReadWindowValues(profile_);
-    resize(values.width, values.height);
+    if (values.size.isEmpty()) {
+        const QScreen* shown = screen();
+        resize(FirstStartSize(shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 800, 600)));
+    } else {
+        resize(values.size);
+    }
     setCentralWidget(area_);
     area_->setActivationOrder(QMdiArea::CreationOrder);
     connect(area_, &QMdiArea::subWindowActivated, this, &CMainFrame::SessionWindowActivated);
@@ -126,6 +145,9 @@ CMainFrame::CMainFrame(AppProfile& profile, UserInteraction& user, Templates tem
         setWindowFlags(flags);
     }
     setWindowTitle(kProgramTitle);
+    // Every window and dialog of the program shows its icon.
+    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(ProgramIcon());
+    setWindowIcon(QApplication::windowIcon());
 
     qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &CMainFrame::CommitDataRequested);
@@ -168,11 +190,14 @@ void CMainFrame::CreateBars(const ProfileWindowValues& values) {
 
 void CMainFrame::CreateStatusBar(const ProfileWindowValues& values) {
     QStatusBar* bar = statusBar();
-    cursorPane_ = MakePane("132:24", bar);
+    sizePane_ = MakePane("132x24", bar);
+    sizePane_->setToolTip("Terminal size (columns x lines)");
+    cursorPane_ = MakePane("144:132", bar);
+    cursorPane_->setToolTip("Cursor position (line:column)");
     capsPane_ = MakePane("CAP", bar);
     numPane_ = MakePane("NUM", bar);
     printingPane_ = MakePane("Printing", bar);
-    for (QLabel* pane : {cursorPane_, capsPane_, numPane_, printingPane_}) {
+    for (QLabel* pane : {sizePane_, cursorPane_, capsPane_, numPane_, printingPane_}) {
         bar->addPermanentWidget(pane);
     }
     bar->showMessage("Ready");
@@ -274,13 +299,26 @@ CChildFrame* CMainFrame::OpenSecondWindow(CChildFrame& frame) {
 }
 
 CChildFrame* CMainFrame::AddFrame(std::shared_ptr<CVT420Doc> doc) {
-    // Each new window fills the area, a step further in than the one before.
+    bool maximize;
+    {
+        std::lock_guard lock(doc->Lock());
+        maximize = doc->Emulator().Settings().GetNumber(P::Maximize) != 0;
+    }
+    // Each new window a step further in than the one before.
     const int step = 24 * static_cast<int>(SessionFrames().size() % 8);
     auto* frame = new CChildFrame(*this, std::move(doc));
     area_->addSubWindow(frame);
-    const QSize room = area_->viewport()->size() - QSize(step, step);
-    frame->setGeometry(QRect(QPoint(step, step), room.expandedTo(QSize(320, 200))));
-    frame->show();
+    if (maximize) {
+        // The area keeps a maximized window filling it as it changes size.
+        frame->showMaximized();
+    } else {
+        // As large as its page at the session's font; within the area once
+        // the area has a size of its own.
+        QRect placed(QPoint(step, step), frame->sizeHint());
+        if (area_->isVisible()) placed = KeptInside(placed, area_->viewport()->rect());
+        frame->setGeometry(placed);
+        frame->show();
+    }
     area_->setActiveSubWindow(frame);
     frame->View()->setFocus(Qt::OtherFocusReason);
     return frame;
@@ -333,13 +371,17 @@ void CMainFrame::SessionWindowActivated(QMdiSubWindow*) {
         if (frame->View() != nullptr) frame->View()->Activate();
         CVT420Doc& doc = frame->Document();
         bool numericKeypad;
+        QString pageSize;
         {
             std::lock_guard lock(doc.Lock());
-            numericKeypad = doc.Emulator().Settings().GetNumber(P::NumericKeypad) != 0;
+            const SettingsStore& settings = doc.Emulator().Settings();
+            numericKeypad = settings.GetNumber(P::NumericKeypad) != 0;
+            pageSize = PageSizeText(settings.GetNumber(P::Columns), doc.Emulator().Screen().Lines());
         }
-        ShowStatus(QString::fromStdString(doc.CursorPositionText()), numericKeypad);
+        ShowStatus(pageSize, QString::fromStdString(doc.CursorPositionText()), numericKeypad);
     } else {
         setWindowTitle(kProgramTitle);
+        sizePane_->clear();
         cursorPane_->clear();
         numPane_->clear();
     }
@@ -607,7 +649,9 @@ void CMainFrame::ShowViewPopup(const QPoint& globalPosition) {
     viewPopup_->popup(globalPosition - QPoint(0, 4));
 }
 
-void CMainFrame::ShowStatus(const QString& cursorPosition, bool numericKeypad) {
+void CMainFrame::ShowStatus(const QString& pageSize, const QString& cursorPosition,
+                            bool numericKeypad) {
+    sizePane_->setText(pageSize);
     cursorPane_->setText(cursorPosition);
     numPane_->setText(numericKeypad ? "NUM" : QString());
 }
@@ -737,7 +781,9 @@ void CMainFrame::InstallHandlers() {
                    }});
 
     c.SetHandler(Command::Content, {[this] { OpenHelpContents(); }});
-    c.SetHandler(Command::HelpOnWeb, {[this] { OpenHelpOnWeb(); }});
+    // Only with a web address to go to: the guide itself is Content.
+    c.SetHandler(Command::HelpOnWeb,
+                 {[this] { OpenHelpOnWeb(); }, [this] { return !HelpWebAddress().isEmpty(); }});
     c.SetHandler(Command::About, {[this] { ShowAboutBox(this); }});
 }
 
@@ -894,13 +940,20 @@ void CMainFrame::OpenHelpContents() {
         user_.Notify(Msg::UserGuideMissing);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(index));
+    // Without a browser for it, the user still learns where the guide is.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(index))) {
+        user_.ShowMessage(0, "The user guide is " + index.toStdString() + ".");
+    }
+}
+
+QUrl CMainFrame::HelpWebAddress() const {
+    const QUrl url(QString::fromStdString(profile_.GetString(kHelpSection, "HelpURL", "")));
+    return url.isValid() && !url.isLocalFile() ? url : QUrl();
 }
 
 void CMainFrame::OpenHelpOnWeb() {
-    const std::string fallback = QUrl::fromLocalFile(HelpIndexPath()).toString().toStdString();
-    const QUrl url(QString::fromStdString(profile_.GetString(kHelpSection, "HelpURL", fallback)));
-    if (url.isValid() && !url.isEmpty()) QDesktopServices::openUrl(url);
+    const QUrl url = HelpWebAddress();
+    if (!url.isEmpty()) QDesktopServices::openUrl(url);
 }
 
 } // namespace tamsivane

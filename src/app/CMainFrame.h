@@ -14,6 +14,7 @@
 #include <QSessionManager>
 #include <QStringList>
 #include <QToolBar>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -132,7 +133,7 @@ public:
     ChatLine* Chat() const { return chatLine_; }
     QMdiArea* Area() const { return area_; }
     void RebuildButtonBar();
-    void ShowStatus(const QString& cursorPosition, bool numericKeypad);
+    void ShowStatus(const QString& pageSize, const QString& cursorPosition, bool numericKeypad);
     void ApplyMenuProfile();
 
     // The VT Keyboard tool window while it is open, else nullptr.
@@ -192,6 +193,8 @@ private:
     // Connection: Address Book...: the address book; Connect opens the entry's session.
     void AddressBookCommand();
     void OpenHelpContents();
+    // The profile's "HelpURL" when it names a web page; empty otherwise.
+    QUrl HelpWebAddress() const;
     void OpenHelpOnWeb();
 
     AppProfile& profile_;
@@ -212,6 +215,7 @@ private:
     QToolBar* chatDock_ = nullptr;
     ButtonBar* buttonBar_ = nullptr;
     ChatLine* chatLine_ = nullptr;
+    QLabel* sizePane_ = nullptr;
     QLabel* cursorPane_ = nullptr;
     QLabel* capsPane_ = nullptr;
     QLabel* numPane_ = nullptr;

@@ -66,7 +66,7 @@ int PageOf(std::optional<ConnectionKind> kind) {
     case ConnectionKind::TelnetProxy: return 4;
     case ConnectionKind::LocalShell: return 5;
     case ConnectionKind::Ssh: return 6;
-    case ConnectionKind::Local:
+    case ConnectionKind::Local: return 7;
     case ConnectionKind::Debug: return 0;
     }
     return 0;
@@ -90,14 +90,18 @@ CNewConnectionDlg::CNewConnectionDlg(CVT420Doc& doc, const Templates& templates,
     pages_->addWidget(MakeProxyPage(last));
     pages_->addWidget(MakeShellPage(last));
     pages_->addWidget(MakeSshPage(last));
+    pages_->addWidget(MakeLocalPage());
     connect(type_, &QComboBox::currentIndexChanged, this, &CNewConnectionDlg::ShowPageOfType);
-    type_->setCurrentIndex(last.type >= 0 && last.type < type_->count() ? last.type : -1);
+    // The type used last time, else Telnet.
+    type_->setCurrentIndex(last.type >= 0 && last.type < type_->count() ? last.type
+                                                                         : type_->findText("Telnet"));
     ShowPageOfType(type_->currentIndex());
 
     auto* templateList = new QComboBox(this);
     templateList->setObjectName("template");
     templateList->addItems(ToQStrings(templates_.Names()));
-    templateList->setCurrentIndex(-1);
+    // The session holds the "default" template already.
+    templateList->setCurrentIndex(templateList->findText(Q(std::string(kDefaultTemplate))));
     connect(templateList, &QComboBox::textActivated, this, &CNewConnectionDlg::ApplyTemplate);
 
     // The settings sheet on the new session's settings.
@@ -128,6 +132,19 @@ CNewConnectionDlg::CNewConnectionDlg(CVT420Doc& doc, const Templates& templates,
     layout->addWidget(pages_);
     layout->addLayout(bottom);
     layout->addWidget(buttons);
+}
+
+QWidget* CNewConnectionDlg::MakeLocalPage() {
+    auto* page = new QGroupBox(tr("Local Connection"), pages_);
+    auto* text = new QLabel(tr("No host: what you type comes straight back to the screen, "
+                               "for trying out settings, keys and scripts."),
+                            page);
+    text->setObjectName("localHint");
+    text->setWordWrap(true);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(text);
+    layout->addStretch();
+    return page;
 }
 
 QWidget* CNewConnectionDlg::MakeTelnetPage(const ConnectionEntries& last) {

@@ -50,6 +50,8 @@ private:
     QWidget* MakeProxyPage(const ConnectionEntries& last);
     QWidget* MakeShellPage(const ConnectionEntries& last);
     QWidget* MakeSshPage(const ConnectionEntries& last);
+    // "Local" has nothing to fill in; the page says what it is.
+    QWidget* MakeLocalPage();
     void ShowPageOfType(int index);
     void FillModems(int selected);
     void ConfigureModems();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNewConnectionDlg.h"
 #include "app/DesktopUser.h"
+#include "app/ToolBarIcons.h"
 #include "app/QSettingsProfile.h"
 #include "cli/ScreenDump.h"
 #include "config/RecentList.h"
@@ -151,6 +153,11 @@ int RunDesktop(const QStringList& arguments) {
     InstallFaultReporting();
     // New sessions read and write text as the user's other programs do.
     SetUtf8ByDefault(UserLocaleIsUtf8());
+
+    // Desktops without a full icon theme of their own still have the common
+    // one for the tool bar; pictures of the program's own stand in last.
+    QIcon::setFallbackThemeName("Adwaita");
+    QApplication::setWindowIcon(ProgramIcon());
 
     QSettingsProfile profile;
     DesktopUser user;

@@ -194,9 +194,13 @@ Answer DesktopUser::Ask(std::string_view caption, std::string_view question,
 }
 
 std::string DesktopUser::ChooseSaveFile(std::string_view caption) {
-    QFileDialog dialog(owner_.data(), FromView(caption), QString(), kSetupFileFilter);
+    QFileDialog dialog(owner_.data(), "Save As", QString(), kSetupFileFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("qzv");
+    // The session's title names the file, without what a name cannot hold.
+    QString name = FromView(caption);
+    name.replace('/', '_');
+    if (!name.isEmpty()) dialog.selectFile(name + ".qzv");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }

@@ -12,8 +12,9 @@ bool Flag(const AppProfile& profile, const char* name, bool fallback) {
 ProfileWindowValues ReadWindowValues(const AppProfile& profile) {
     ProfileWindowValues values;
     const ProfileWindowValues defaults;
-    values.width = profile.GetInt(kWindowSection, "width", defaults.width + 1) - 1;
-    values.height = profile.GetInt(kWindowSection, "height", defaults.height + 1) - 1;
+    const int width = profile.GetInt(kWindowSection, "width", 0) - 1;
+    const int height = profile.GetInt(kWindowSection, "height", 0) - 1;
+    if (width > 0 && height > 0) values.size = QSize(width, height);
     values.maximized = Flag(profile, "maximized", defaults.maximized);
     values.menu = Flag(profile, "menu", defaults.menu);
     values.bars.toolBar = Flag(profile, "toolbar", defaults.bars.toolBar);
@@ -23,6 +24,21 @@ ProfileWindowValues ReadWindowValues(const AppProfile& profile) {
     values.sysMenu = Flag(profile, "sysmenu", defaults.sysMenu);
     values.titleBar = Flag(profile, "titlebar", defaults.titleBar);
     return values;
+}
+
+QSize FirstStartSize(const QRect& available) {
+    const QSize room = available.size();
+    const QSize wanted = (room * 2 / 3).expandedTo(QSize(800, 600));
+    return wanted.boundedTo(room);
+}
+
+QRect KeptInside(QRect window, const QRect& room) {
+    window.setSize(window.size().boundedTo(room.size()));
+    if (window.right() > room.right()) window.moveRight(room.right());
+    if (window.bottom() > room.bottom()) window.moveBottom(room.bottom());
+    if (window.left() < room.left()) window.moveLeft(room.left());
+    if (window.top() < room.top()) window.moveTop(room.top());
+    return window;
 }
 
 void WriteWindowValues(AppProfile& profile, const WindowPlacement& placement) {

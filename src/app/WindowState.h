@@ -32,8 +32,9 @@ struct WindowPlacement {
 
 // The profile's values, with the defaults of a first start.
 struct ProfileWindowValues {
-    int width = 619; // the window's size, already one smaller than stored
-    int height = 459;
+    // The window's size, already one smaller than stored; empty on a first
+    // start (nothing stored), when FirstStartSize applies.
+    QSize size;
     bool maximized = false;
     bool menu = true;
     BarVisibility bars;
@@ -42,6 +43,12 @@ struct ProfileWindowValues {
 };
 
 ProfileWindowValues ReadWindowValues(const AppProfile& profile);
+// The main window's size when none is stored: two thirds of the screen's
+// free area, at least 800 by 600 where the screen has that, never more than
+// the screen.  Room for a maximized 80x24 session in a readable font.
+QSize FirstStartSize(const QRect& available);
+// A window rectangle moved, and shrunk where it must be, to lie within room.
+QRect KeptInside(QRect window, const QRect& room);
 // Writes the values the main window changes (never "menu", "sysmenu",
 // "titlebar", which only the user edits).
 void WriteWindowValues(AppProfile& profile, const WindowPlacement& placement);

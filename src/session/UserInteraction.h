@@ -25,7 +25,8 @@ public:
     virtual Answer Ask(std::string_view caption, std::string_view question,
                        Answer defaultAnswer) = 0;
     // The path to save a setup file that has none yet; "" when the user
-    // chose none.  Same threads as Ask.
+    // chose none.  caption: the session's title, which names the file
+    // unless the user changes it.  Same threads as Ask.
     virtual std::string ChooseSaveFile(std::string_view caption) = 0;
 
     // --- what a connection asks while it is made, on its I/O thread without

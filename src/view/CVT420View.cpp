@@ -1,6 +1,7 @@
 #include "view/CVT420View.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,8 +31,11 @@ constexpr int kKeepAliveMs = 10000;
 constexpr int kWheelNotch = 120;
 constexpr int kUnderlineCursorHeight = 2;
 constexpr int kDragScrollMs = 100;
+constexpr int kPointsPerInch = 72;
 
 constexpr const char* kProfileWindowSection = "Window";
+constexpr const char* kFitFontOffNote =
+    "Fit font size to window is off now: the window cannot grow with the font.";
 
 } // namespace
 
@@ -227,6 +231,15 @@ void CVT420View::Layout(bool fit) {
     inLayout_ = false;
 }
 
+QSize CVT420View::sizeHint() const {
+    // Rows as high as the font was asked for, not as measured, so that a
+    // window of this size fits the same font again when FitFont is on.
+    const int rowHeight = std::max(font_.height, logicalDpiY() * font_.points / kPointsPerInch);
+    int width = font_.width * state_.columns + 2 * frameWidth();
+    if (state_.history > 0) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return QSize(width, rowHeight * state_.RowCount() + 2 * frameWidth());
+}
+
 void CVT420View::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     if (inLayout_) return;
@@ -279,7 +292,7 @@ void CVT420View::wheelEvent(QWheelEvent* event) {
         MouseInputAt(notches > 0 ? MouseAction::WheelUp : MouseAction::WheelDown, *event,
                      event->position().toPoint());
     if (!reporting.Takes(input)) {
-        SetVerticalPosition(VerticalPosition() - notches);
+        SetVerticalPosition(VerticalPosition() - notches * QApplication::wheelScrollLines());
         return;
     }
     for (int i = 0; i < std::abs(notches); ++i) Report(reporting, input);
@@ -615,6 +628,10 @@ void CVT420View::DragTick() {
 void CVT420View::EndDrag() {
     selection_.EndDrag();
     dragTimer_.stop();
+    SelectionMade();
+}
+
+void CVT420View::SelectionMade() {
     if (!selection_.Exists()) return;
     OfferPrimarySelection();
     bool autoCopy;
@@ -683,11 +700,22 @@ void CVT420View::mousePressEvent(QMouseEvent* event) {
         return;
     }
     switch (event->button()) {
-    case Qt::LeftButton:
-        selection_.BeginDrag(CellAt(point), input.ctrl);
+    case Qt::LeftButton: {
+        // A third click soon after a double click selects the whole row.
+        const CellPosition cell = CellAt(point);
+        if (doubleClicked_.isValid() &&
+            doubleClicked_.elapsed() < QApplication::doubleClickInterval() &&
+            cell.row == doubleClickRow_) {
+            doubleClicked_.invalidate();
+            SetSelection(Selection{cell.row, 0, cell.row, state_.columns - 1, false});
+            SelectionMade();
+            return;
+        }
+        selection_.BeginDrag(cell, input.ctrl);
         lastMouse_ = point;
         dragTimer_.start();
         return;
+    }
     case Qt::RightButton:
         if (host_.Profile().GetInt(kProfileWindowSection, "popup", 1) == 1) {
             host_.ShowViewPopup(event->globalPosition().toPoint());
@@ -699,6 +727,32 @@ void CVT420View::mousePressEvent(QMouseEvent* event) {
     default:
         return;
     }
+}
+
+void CVT420View::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A double click is a press to the host that asked for reports.
+    const MouseInput input =
+        MouseInputAt(MouseAction::Press, *event, event->position().toPoint());
+    if (event->button() != Qt::LeftButton || CurrentMouseReporting().Takes(input)) {
+        mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    selection_.EndDrag();
+    dragTimer_.stop();
+    const CellPosition cell = CellAt(event->position().toPoint());
+    Selection word;
+    {
+        std::lock_guard lock(document_.Lock());
+        DisplayLine line;
+        if (document_.Emulator().Screen().LineForDisplay(cell.row, line)) {
+            word = TextSelection::WordAt(line.codes, state_.columns, cell);
+        }
+    }
+    SetSelection(word);
+    SelectionMade();
+    doubleClicked_.start();
+    doubleClickRow_ = cell.row;
 }
 
 void CVT420View::mouseMoveEvent(QMouseEvent* event) {
@@ -738,13 +792,14 @@ bool CVT420View::FindNext() {
     if (find_.text.empty()) return false;
     const Selection& s = selection_.Current();
     const int lastRow = state_.ShownRows() - 1;
+    // From the selection, else from the cursor.
     CellPosition start;
     if (find_.down) {
         start = s.Exists() ? CellPosition{s.endRow, s.endColumn + 1}
-                           : CellPosition{VerticalPosition(), 0};
+                           : CellPosition{state_.cursorRow, state_.cursorColumn};
     } else {
         start = s.Exists() ? CellPosition{s.startRow, s.startColumn - 1}
-                           : CellPosition{VerticalPosition() + RowsVisible(), state_.columns - 1};
+                           : CellPosition{state_.cursorRow, state_.cursorColumn - 1};
     }
     std::optional<CellPosition> found;
     {
@@ -784,8 +839,20 @@ bool CVT420View::HandleCommand(int id) {
         ChangeFontSize(NextFontSize(choice.face, choice.bold, logicalDpiY(), choice.points,
                                     id == Command::LargerFont ? 1 : -1, kMenuFontMin, kMenuFontMax),
                        true);
-        std::lock_guard lock(document_.Lock());
-        document_.Emulator().Settings().SetNumber(P::FitFont, 0);
+        bool fitFont;
+        {
+            std::lock_guard lock(document_.Lock());
+            fitFont = document_.Emulator().Settings().GetNumber(P::FitFont) != 0;
+        }
+        // The font fits the window: the window follows the font instead,
+        // where it can; otherwise fitting ends, and the user is told.
+        if (fitFont && !host_.FitWindowToView()) {
+            {
+                std::lock_guard lock(document_.Lock());
+                document_.Emulator().Settings().SetNumber(P::FitFont, 0);
+            }
+            host_.ShowNote(kFitFontOffNote);
+        }
         return true;
     }
     case Command::ScrollPageUp:
@@ -899,10 +966,12 @@ void CVT420View::ReportStatus() {
     const QString position = QStringLiteral("%1:%2")
                                  .arg(state_.cursorRow - state_.history + 1)
                                  .arg(state_.cursorColumn + 1);
-    if (position == lastStatus_ && state_.numericKeypad == lastNumeric_) return;
+    const QString size = PageSizeText(state_.columns, state_.lines);
+    if (position == lastStatus_ && size == lastSize_ && state_.numericKeypad == lastNumeric_) return;
     lastStatus_ = position;
+    lastSize_ = size;
     lastNumeric_ = state_.numericKeypad;
-    host_.StatusChanged(position, state_.numericKeypad);
+    host_.StatusChanged(size, position, state_.numericKeypad);
 }
 
 void CVT420View::MarkDisconnected(bool disconnected) {

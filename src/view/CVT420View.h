@@ -13,6 +13,7 @@
 
 #include <QAbstractScrollArea>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QRegion>
 #include <QTimer>
 #include <memory>
@@ -66,6 +67,8 @@ public:
 
     // --- geometry, in buffer rows (history first) and columns
     const CellFont& Font() const { return font_; }
+    // The size that shows the whole page at the session's font.
+    QSize sizeHint() const override;
     int VerticalPosition() const;
     int HorizontalPosition() const;
     // Scrolls so that the first shown row / column is the given one (clamped).
@@ -126,6 +129,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Selects the word under the pointer; a third click the whole row.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -189,6 +194,9 @@ private:
     // Sends the report of an event inside the page (not the history, not
     // the status line).
     void Report(const MouseReporting& reporting, const MouseInput& input);
+    // A selection made with the mouse: offered as the primary selection,
+    // copied with AutoCopy.
+    void SelectionMade();
     // The selection is offered as the primary selection.
     void OfferPrimarySelection();
     void ShowFindDialog();
@@ -218,7 +226,10 @@ private:
     QRegion lastUpdate_;
     int framesPainted_ = 0;
     int wheelRemainder_ = 0;
+    QElapsedTimer doubleClicked_; // since the last double click
+    int doubleClickRow_ = -1;
     QString lastStatus_;
+    QString lastSize_;
     bool lastNumeric_ = false;
 
     QTimer blinkTimer_;

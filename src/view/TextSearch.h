@@ -13,7 +13,8 @@ class ScreenBuffer;
 
 struct FindRequest {
     std::u16string text;
-    bool down = true;
+    // Up by default: the text sought is usually in what came before.
+    bool down = false;
     bool caseSensitive = false;
     // No letter, digit or "_" right before or after the match.
     bool wholeWord = false;

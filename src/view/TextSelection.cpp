@@ -1,6 +1,7 @@
 #include "view/TextSelection.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "emulator/ScreenBuffer.h"
 
@@ -67,6 +68,37 @@ CellArea TextSelection::DragTo(CellPosition cell) {
 void TextSelection::SelectAll(int rows, int columns) {
     dragging_ = false;
     selection_ = rows > 0 ? Selection{0, 0, rows - 1, columns - 1, false} : Selection{};
+}
+
+namespace {
+
+enum class CodeKind { Word, Blank, Other };
+
+CodeKind KindOf(uint16_t code) {
+    constexpr std::u16string_view kWordPunctuation = u"_-.~/:@%+=#?&";
+    // 0 is the right half of a wide character, a part of its word.
+    if (code == 0 || code >= 0x80 || (code >= u'0' && code <= u'9') ||
+        ((code | 0x20) >= u'a' && (code | 0x20) <= u'z') ||
+        kWordPunctuation.find(static_cast<char16_t>(code)) != std::u16string_view::npos) {
+        return CodeKind::Word;
+    }
+    return code == kBlankCode ? CodeKind::Blank : CodeKind::Other;
+}
+
+} // namespace
+
+Selection TextSelection::WordAt(const uint16_t* codes, int columns, CellPosition cell) {
+    const int last = std::min(columns, kStride) - 1;
+    if (last < 0) return {};
+    const int column = std::clamp(cell.column, 0, last);
+    const CodeKind kind = KindOf(codes[column]);
+    int first = column;
+    int end = column;
+    if (kind != CodeKind::Other) {
+        while (first > 0 && KindOf(codes[first - 1]) == kind) --first;
+        while (end < last && KindOf(codes[end + 1]) == kind) ++end;
+    }
+    return Selection{cell.row, first, cell.row, end, false};
 }
 
 void TextSelection::Set(const Selection& selection) {

@@ -4,6 +4,7 @@
 // yields the selected text.  Needs no widget; the view feeds it cells.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tamsivane {
@@ -59,6 +60,10 @@ public:
     void EndDrag() { dragging_ = false; }
     // Every row shown, as a stream.
     void SelectAll(int rows, int columns);
+    // The word around a cell of a row whose codes are given (columns of
+    // them): a run of letters, digits and the characters of names, paths
+    // and addresses; else a run of blanks; else the one character.
+    static Selection WordAt(const uint16_t* codes, int columns, CellPosition cell);
     // Any selection (a found text, one the caller made).
     void Set(const Selection& selection);
 

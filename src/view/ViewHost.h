@@ -1,7 +1,7 @@
 // What a terminal view needs from the frame around it: the main window's and
-// the child frame's titles, closing the session window, posting commands to
-// the main window, the button bar, the status panes, the menu bar, the
-// pop-up menu and the application profile.
+// the child frame's titles, closing the session window, sizing it, posting
+// commands to the main window, the button bar, the status bar, the menu bar,
+// the pop-up menu and the application profile.
 //
 // Threads: the GUI thread only.  The view calls these from its own event
 // handlers; none of them may delete the view synchronously.
@@ -25,6 +25,11 @@ inline QString MainWindowTitle(const QString& sessionTitle) {
     return sessionTitle.isEmpty() ? program : QStringLiteral("%1 - %2").arg(sessionTitle, program);
 }
 
+// The status bar's page size: columns "x" lines, as "80x24".
+inline QString PageSizeText(int columns, int lines) {
+    return QStringLiteral("%1x%2").arg(columns).arg(lines);
+}
+
 class ViewHost {
 public:
     virtual ~ViewHost() = default;
@@ -46,9 +51,16 @@ public:
     virtual void RunScript(bool isFile, const std::string& text) = 0;
     // Rebuilds the button bar from this session's settings.
     virtual void RebuildButtonBar() = 0;
-    // The status bar's panes: the cursor as "row:column" (both from 1) and
-    // whether the keypad is in numeric mode ("NUM").
-    virtual void StatusChanged(const QString& cursorPosition, bool numericKeypad) = 0;
+    // The status bar's panes: the page size as "columnsxlines", the cursor
+    // as "row:column" (both from 1) and whether the keypad is in numeric
+    // mode ("NUM").
+    virtual void StatusChanged(const QString& pageSize, const QString& cursorPosition,
+                               bool numericKeypad) = 0;
+    // A passing note in the status bar.
+    virtual void ShowNote(const QString& text) = 0;
+    // Sizes the session window to the view's size hint (its whole page);
+    // false when it cannot take that size (maximized, or no room for it).
+    virtual bool FitWindowToView() = 0;
     // The profile value "menu" is 0: the main window's menu bar is hidden
     // when a session view is first shown.
     virtual void HideMenuBar() = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "SessionFixture.h"
@@ -35,6 +36,21 @@ TEST(InstallTest, DesktopEntryAndSetupFileTypeWorkFromAPrefix) {
     EXPECT_TRUE(fs::is_regular_file(prefix + "/bin/tamsivane"));
     EXPECT_TRUE(fs::is_regular_file(share + "/icons/hicolor/scalable/apps/tamsivane.svg"));
     EXPECT_TRUE(fs::is_regular_file(share + "/tamsivane/default.qzv"));
+    // The pages the program points to, and every page they link to.
+    const std::string help = share + "/tamsivane/help/";
+    for (const char* page : {"index.htm", "script.htm"}) {
+        ASSERT_TRUE(fs::is_regular_file(help + page)) << page;
+        std::stringstream text;
+        text << std::ifstream(help + page).rdbuf();
+        const std::string html = text.str();
+        for (size_t at = html.find("href=\""); at != std::string::npos; at = html.find("href=\"", at + 1)) {
+            const std::string target = html.substr(at + 6, html.find('"', at + 6) - at - 6);
+            if (target.find(':') == std::string::npos) {
+                EXPECT_TRUE(fs::is_regular_file(help + target.substr(0, target.find('#'))))
+                    << page << " links to " << target;
+            }
+        }
+    }
 
     const std::string entry = share + "/applications/tamsivane.desktop";
     const auto [valid, validateLog] = RunShell("desktop-file-validate " + ShellQuoted(entry));

@@ -118,6 +118,8 @@ TEST_F(MainFrameTest, ScriptRequestOpensASetupFileFromAnotherThread) {
 TEST_F(MainFrameTest, HelpOnTheWebOpensTheProfilesAddress) {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    // Without one there is nowhere to go: the local guide is Content's.
+    EXPECT_FALSE(frame->Commands().IsEnabled(Command::HelpOnWeb));
     profile.SetString(kHelpSection, "HelpURL", "https://help.example/tamsivane");
     EXPECT_TRUE(frame->Execute(Command::HelpOnWeb));
     QDesktopServices::unsetUrlHandler("https");

@@ -86,16 +86,23 @@ protected:
     std::unique_ptr<CNewConnectionDlg> dialog_;
 };
 
-TEST_F(NewConnectionDialogTest, FirstUseShowsNoPageAndClosesWithoutAType) {
+TEST_F(NewConnectionDialogTest, FirstUseOffersTelnetWithTheDefaultTemplate) {
     Open();
-    EXPECT_EQ(Find("type")->currentIndex(), -1);
-    EXPECT_EQ(Find<QStackedWidget>(nullptr)->currentIndex(), 0);
+    EXPECT_EQ(Find("type")->currentText(), "Telnet");
+    EXPECT_TRUE(Find("host")->isVisible());
+    EXPECT_EQ(Find("template")->currentText(), "default");
     EXPECT_TRUE(Find<QPushButton>("settings")->isEnabled());
     EXPECT_TRUE(Find<QPushButton>("addressBook")->isEnabled());
-    EXPECT_NE(Find("template")->findText("default"), -1);
+    // A type that cannot be a list entry is no choice either.
+    profile_->SetInt("Transport", "Type", 99);
+    Open();
+    EXPECT_EQ(Find("type")->currentText(), "Telnet");
+    ChooseType("Local");
+    EXPECT_TRUE(Find<QLabel>("localHint")->isVisible());
+    EXPECT_FALSE(Find("host")->isVisible());
     EXPECT_EQ(ClickOk(), "");
     EXPECT_TRUE(Accepted());
-    EXPECT_EQ(profile_->GetInt("Transport", "Type", 99), -1);
+    EXPECT_EQ(Setting(P::HostType), 2);
 }
 
 TEST_F(NewConnectionDialogTest, TelnetPageChecksAndIsRememberedAcrossARestart) {

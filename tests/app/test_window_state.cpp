@@ -1,11 +1,14 @@
 // The main window's size and bars: remembered in the profile's "Window"
 // section and in each session's settings.
+#include <QAction>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 
 #include "FrameFixture.h"
 #include "app/WindowState.h"
+#include "view/CVT420View.h"
 #include "config/SetupFile.h"
 
 namespace tamsivane::testing {
@@ -15,14 +18,31 @@ using WindowStateTest = FrameTest;
 
 bool Shown(QWidget* bar) { return bar->isVisibleTo(bar->window()); }
 
-TEST_F(WindowStateTest, FirstStartIs619By459WithToolAndStatusBarOnly) {
+TEST_F(WindowStateTest, FirstStartTakesTwoThirdsOfTheScreenWithToolAndStatusBarOnly) {
     frame->show();
-    EXPECT_EQ(frame->size(), QSize(619, 459));
+    const QRect screen = frame->screen()->availableGeometry();
+    EXPECT_EQ(frame->size(), FirstStartSize(screen));
+    EXPECT_TRUE(screen.contains(QRect(screen.topLeft(), frame->size())));
+    EXPECT_EQ(FirstStartSize(QRect(0, 0, 1920, 1050)), QSize(1280, 700));
+    EXPECT_EQ(FirstStartSize(QRect(0, 0, 1024, 740)), QSize(800, 600));
+    EXPECT_EQ(FirstStartSize(QRect(0, 0, 640, 480)), QSize(640, 480));
+    EXPECT_EQ(frame->windowTitle(), "Tamsivane 4.4");
+    // The tool bar has room for every command, each with a picture.
+    for (QAction* action : frame->ToolBar()->actions()) {
+        if (action->isSeparator()) continue;
+        EXPECT_FALSE(action->icon().isNull()) << action->toolTip().toStdString();
+        QWidget* button = frame->ToolBar()->widgetForAction(action);
+        EXPECT_TRUE(button != nullptr && button->isVisible()) << action->toolTip().toStdString();
+    }
+    // The program's icon, not the toolkit's, on every window.
+    EXPECT_FALSE(frame->windowIcon().isNull());
+    EXPECT_EQ(frame->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+    CChildFrame* child = OpenLoopback();
+    EXPECT_EQ(child->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
     EXPECT_TRUE(Shown(frame->ToolBar()));
     EXPECT_TRUE(Shown(frame->statusBar()));
     EXPECT_FALSE(Shown(frame->ButtonBarDock()));
     EXPECT_FALSE(Shown(frame->ChatLineDock()));
-    EXPECT_EQ(frame->windowTitle(), "Tamsivane 4.4");
 }
 
 TEST_F(WindowStateTest, ClosingWritesSizePlusOneAndTheBarsShown) {
@@ -134,6 +154,69 @@ TEST_F(WindowStateTest, ASessionThatNeverStoredAStateChangesNothing) {
     EXPECT_EQ(frame->geometry(), before);
     EXPECT_TRUE(Shown(frame->ToolBar()));
     EXPECT_TRUE(Shown(frame->statusBar()));
+}
+
+// The whole page is on view, or the vertical bar reaches the rows that are
+// not (and likewise the columns).
+::testing::AssertionResult ShowsWholePage(CChildFrame* child) {
+    CVT420View* view = child->View();
+    const QSize room = view->viewport()->size();
+    const int rows = room.height() / view->Font().height;
+    const int columns = room.width() / view->Font().width;
+    const QScrollBar* vertical = view->verticalScrollBar();
+    const QScrollBar* horizontal = view->horizontalScrollBar();
+    if (rows < 24 && !(vertical->isVisible() && vertical->maximum() >= 24 - rows)) {
+        return ::testing::AssertionFailure() << rows << " rows shown, bar up to " << vertical->maximum();
+    }
+    if (columns < 80 && !(horizontal->isVisible() && horizontal->maximum() >= 80 - columns)) {
+        return ::testing::AssertionFailure() << columns << " columns shown";
+    }
+    return ::testing::AssertionSuccess() << rows << "x" << columns;
+}
+
+bool Settled(const std::function<bool()>& test) { return QTest::qWaitFor(test, 2000); }
+
+TEST_F(WindowStateTest, AMaximizedSessionFillsTheAreaWhateverBarsAreShown) {
+    // As from the command line: the session opens before the window shows.
+    frame->resize(FirstStartSize(QRect(0, 0, 1920, 1050)));
+    CChildFrame* child = OpenLoopback();
+    ASSERT_NE(child, nullptr);
+    frame->show();
+    ASSERT_TRUE(Settled([&] { return child->geometry() == frame->Area()->viewport()->rect(); }));
+    EXPECT_TRUE(child->isMaximized());
+    CVT420View* view = child->View();
+    EXPECT_GE(view->Font().height, 12);
+    EXPECT_GE(view->viewport()->height() / view->Font().height, 24);
+    EXPECT_TRUE(ShowsWholePage(child));
+
+    for (const int bar : {Command::ButtonPalette, Command::ChatLine}) {
+        frame->Execute(bar);
+        EXPECT_TRUE(Settled([&] { return ShowsWholePage(child); })) << ShowsWholePage(child);
+        EXPECT_EQ(child->geometry(), frame->Area()->viewport()->rect());
+    }
+    frame->resize(420, 260);
+    EXPECT_TRUE(Settled([&] { return child->geometry() == frame->Area()->viewport()->rect(); }));
+    EXPECT_TRUE(Settled([&] { return ShowsWholePage(child); })) << ShowsWholePage(child);
+}
+
+TEST_F(WindowStateTest, ASessionNotMaximizedOpensAtItsPageSizeAndStaysInside) {
+    frame->show();
+    CChildFrame* child = OpenLoopback([](SettingsStore& s) {
+        s.SetNumber(P::Maximize, 0);
+        s.SetNumber(P::FontSize, 8);
+    });
+    ASSERT_NE(child, nullptr);
+    EXPECT_FALSE(child->isMaximized());
+    CVT420View* view = child->View();
+    EXPECT_EQ(view->size(), view->sizeHint());
+    EXPECT_FALSE(view->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(view->viewport()->height() / view->Font().height, 24);
+
+    frame->resize(360, 240);
+    const QRect room = frame->Area()->viewport()->rect();
+    EXPECT_TRUE(Settled([&] { return room.contains(child->geometry()); }));
+    EXPECT_TRUE(Settled([&] { return ShowsWholePage(child); })) << ShowsWholePage(child);
 }
 
 } // namespace

@@ -31,9 +31,16 @@ public:
         scripts.push_back((isFile ? "file " : "text ") + text);
     }
     void RebuildButtonBar() override { ++buttonBarBuilds; }
-    void StatusChanged(const QString& cursorPosition, bool numericKeypad) override {
+    void StatusChanged(const QString& size, const QString& cursorPosition,
+                       bool numericKeypad) override {
+        pageSize = size;
         cursor = cursorPosition;
         numeric = numericKeypad;
+    }
+    void ShowNote(const QString& text) override { notes.push_back(text); }
+    bool FitWindowToView() override {
+        ++fits;
+        return canFit;
     }
     void HideMenuBar() override { menuHidden = true; }
     void ShowViewPopup(const QPoint& globalPosition) override { popups.push_back(globalPosition); }
@@ -47,8 +54,12 @@ public:
     std::vector<int> posted;
     std::vector<std::string> scripts;
     int buttonBarBuilds = 0;
+    QString pageSize;
     QString cursor;
     bool numeric = false;
+    std::vector<QString> notes;
+    int fits = 0;
+    bool canFit = false;
     bool menuHidden = false;
     std::vector<QPoint> popups;
 };

@@ -122,6 +122,26 @@ INSTANTIATE_TEST_SUITE_P(Faces, FaceLayoutTest,
                              return name;
                          });
 
+TEST_F(ViewTest, LargerFontKeepsFitFontWhereTheWindowFollowsAndSaysSoWhereNot) {
+    SetNumber(P::FontSize, 10);
+    Open();
+    const int fitted = Setting(session, P::FontSize);
+    host.canFit = true;
+    EXPECT_TRUE(view->HandleCommand(Command::LargerFont));
+    EXPECT_EQ(host.fits, 1);
+    EXPECT_EQ(Setting(session, P::FitFont), 1);
+    EXPECT_GT(Setting(session, P::FontSize), fitted);
+    EXPECT_TRUE(host.notes.empty());
+    // The page at this font is what the window is asked to show.
+    EXPECT_EQ(view->sizeHint().width(), view->Font().width * 80);
+
+    host.canFit = false;
+    EXPECT_TRUE(view->HandleCommand(Command::SmallerFont));
+    EXPECT_EQ(Setting(session, P::FitFont), 0);
+    ASSERT_EQ(host.notes.size(), 1u);
+    EXPECT_TRUE(host.notes[0].startsWith("Fit font size to window is off")) << host.notes[0].toStdString();
+}
+
 TEST_F(ViewTest, ScrollingHistoryCommandsWheelAndReturnToTheLivePage) {
     Open(QSize(900, 500));
     std::string lines;
@@ -145,13 +165,15 @@ TEST_F(ViewTest, ScrollingHistoryCommandsWheelAndReturnToTheLivePage) {
     QWheelEvent down(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -240), Qt::NoButton,
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view->viewport(), &down);
-    EXPECT_EQ(view->VerticalPosition(), 2);
+    // Each notch scrolls as many lines as the desktop says (three unless set).
+    const int step = QApplication::wheelScrollLines();
+    EXPECT_EQ(view->VerticalPosition(), 2 * step);
     QWheelEvent half(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 60), Qt::NoButton,
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view->viewport(), &half);
-    EXPECT_EQ(view->VerticalPosition(), 2);
+    EXPECT_EQ(view->VerticalPosition(), 2 * step);
     QApplication::sendEvent(view->viewport(), &half);
-    EXPECT_EQ(view->VerticalPosition(), 1);
+    EXPECT_EQ(view->VerticalPosition(), step);
 
     view->HandleCommand(Command::ScrollToBottom);
     EXPECT_EQ(view->VerticalPosition(), view->verticalScrollBar()->maximum());

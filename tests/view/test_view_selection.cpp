@@ -200,23 +200,54 @@ TEST_F(SelectionViewTest, DraggingBelowTheViewKeepsScrollingWhileThePointerStays
     EXPECT_GT(s.endRow, view->VerticalPosition() + 1);
 }
 
+TEST_F(SelectionViewTest, DoubleClickSelectsAWordAndATripleClickTheRow) {
+    Open();
+    view->UseClipboard(memory);
+    Host("cd /usr/lib-x86_64 ; ls\r\n", "ls");
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, At(0, 8));
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 3, 0, 17));
+    EXPECT_EQ(memory.primary, "/usr/lib-x86_64");
+    // On a blank, the run of blanks; on a sign of its own, that sign.
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, At(0, 19));
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 19, 0, 19));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, At(0, 40));
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 23, 0, 79));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, At(0, 1));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, At(0, 1));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, At(0, 1));
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 0, 0, 79));
+    EXPECT_EQ(memory.primary, "cd /usr/lib-x86_64 ; ls");
+}
+
+TEST_F(SelectionViewTest, FindSearchesUpFromTheCursorByDefault) {
+    Open();
+    Host("match one\r\nmatch two\r\nend", "end");
+    view->SetFindValues(FindRequest{u"match"});
+    ASSERT_TRUE(view->FindNext());
+    EXPECT_EQ(view->CurrentSelection(), Page(1, 0, 1, 4));
+    ASSERT_TRUE(view->FindNext());
+    EXPECT_EQ(view->CurrentSelection(), Page(0, 0, 0, 4));
+    EXPECT_FALSE(view->FindNext());
+}
+
 TEST_F(SelectionViewTest, FindNextSelectsTheNextMatchOnTheSameRowThenReportsNone) {
     Open();
-    Host("foo bar Foo\r\n", "Foo");
+    // Down from the cursor, which stands above the text.
+    Host("\x1b[2;1Hfoo bar Foo\x1b[Hx", "x");
     view->SetFindValues(FindRequest{u"foo", true, false, false});
     ASSERT_TRUE(view->IsCommandEnabled(Command::FindNext));
     ASSERT_TRUE(view->FindNext());
-    EXPECT_EQ(view->CurrentSelection(), Page(0, 0, 0, 2));
+    EXPECT_EQ(view->CurrentSelection(), Page(1, 0, 1, 2));
     ASSERT_TRUE(view->FindNext());
-    EXPECT_EQ(view->CurrentSelection(), Page(0, 8, 0, 10));
+    EXPECT_EQ(view->CurrentSelection(), Page(1, 8, 1, 10));
     EXPECT_FALSE(view->FindNext());
     EXPECT_EQ(user.Messages(), std::vector<std::string>{"Text not found."});
-    EXPECT_EQ(view->CurrentSelection(), Page(0, 8, 0, 10)) << "the selection stays";
+    EXPECT_EQ(view->CurrentSelection(), Page(1, 8, 1, 10)) << "the selection stays";
 }
 
 TEST_F(SelectionViewTest, TheFindDialogStoresItsValuesAndFinds) {
     Open();
-    Host("alpha beta ALPHA", "ALPHA");
+    Host("alpha beta ALPHA\x1b[Hx", "xlpha");
     view->SetFindValues(FindRequest{u"x", false, true, true});
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<FindTextDialog*>(QApplication::activeModalWidget());

@@ -84,6 +84,7 @@ TEST_F(ViewTest, TitlesStatusAndTheDisconnectedMark) {
 
     Host("\x1b[3;7Hs", "s");
     EXPECT_EQ(host.cursor, "3:8");
+    EXPECT_EQ(host.pageSize, "80x24");
     EXPECT_FALSE(host.numeric);
     Host("\x1b>k", "sk");
     EXPECT_TRUE(host.numeric);
