@@ -193,6 +193,7 @@ TEST_F(PrintingTest, PrintingToAPdfFileAsksForTheFileFirst) {
     });
     EXPECT_TRUE(frame->Execute(Command::PrintPage));
     EXPECT_EQ(title, "Print to PDF File");
+    WaitUntilPrinted();
     const auto pages = PdfPages(chosen);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0], Rows(41, 64));
@@ -202,6 +203,7 @@ TEST_F(PrintingTest, PrintingToAPdfFileAsksForTheFileFirst) {
     std::remove(chosen.c_str());
     WhenModal<QFileDialog>([](QFileDialog& dialog) { static_cast<QDialog&>(dialog).reject(); });
     EXPECT_TRUE(frame->Execute(Command::PrintAll));
+    WaitUntilPrinted();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(chosen)));
     EXPECT_TRUE(user.Messages().empty());
 }
