@@ -138,6 +138,9 @@ TEST_F(ViewTest, KeysTypedInTheViewReachTheSessionAndItsCommands) {
 
     // F1-F3 as local functions: Hold Screen in this window, Print Page
     // through the frame, Settings in the main window.
+    Configure([](SettingsStore& s) {
+        for (int key = 0; key < 3; ++key) s.SetArrayNumber(P::FKeys, key, 0);
+    });
     QTest::keyClick(view.get(), Qt::Key_F1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return session.IsHeld(); }, 5000));
     QTest::keyClick(view.get(), Qt::Key_F1);
