@@ -31,7 +31,6 @@ constexpr int kKeepAliveMs = 10000;
 constexpr int kWheelNotch = 120;
 constexpr int kUnderlineCursorHeight = 2;
 constexpr int kDragScrollMs = 100;
-constexpr int kPointsPerInch = 72;
 
 constexpr const char* kProfileWindowSection = "Window";
 constexpr const char* kFitFontOffNote =

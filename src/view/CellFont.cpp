@@ -9,7 +9,6 @@
 namespace tamsivane {
 
 namespace {
-constexpr int kPointsPerInch = 72;
 constexpr int kFitMinimum = 6;
 constexpr int kFitFloor = 5;
 constexpr int kFitMinRowHeight = 12;

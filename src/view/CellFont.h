@@ -11,6 +11,7 @@ class SettingsStore;
 
 inline constexpr int kMinFontPoints = 1;
 inline constexpr int kMaxFontPoints = 144;
+inline constexpr int kPointsPerInch = 72;
 
 struct CellFont {
     QFont font;

@@ -136,7 +136,7 @@ std::string Listing(const std::vector<std::string>& units) {
     return text.empty() ? "\n  (nothing)" : text;
 }
 
-class ParserCase : public testing::TestWithParam<Case> {};
+class ParserCase : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ParserCase, ReportsTheUnits) {
     const Case& c = GetParam();
@@ -171,7 +171,7 @@ TEST_P(ParserCase, ReportsTheUnits) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Grammar, ParserCase, testing::ValuesIn(LoadCases("grammar", ".vtp")),
+INSTANTIATE_TEST_SUITE_P(Grammar, ParserCase, ::testing::ValuesIn(LoadCases("grammar", ".vtp")),
                          TestName);
 
 } // namespace

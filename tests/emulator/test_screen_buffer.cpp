@@ -264,7 +264,7 @@ TEST(ScreenBufferMoveLines, RotationAndCopyMoveLinesAndBlankWhatTheyLeave) {
                 halves.MoveLines(from, to, count, 0, 65);
                 halves.MoveLines(from, to, count, 66, 131);
 
-                SCOPED_TRACE(testing::Message() << from << " -> " << to << " x " << count);
+                SCOPED_TRACE(::testing::Message() << from << " -> " << to << " x " << count);
                 ASSERT_EQ(PageRows(rotated), expected);
                 const auto b = PageRows(halves);
                 for (int row = 0; row < kLines; ++row) {
