@@ -143,6 +143,16 @@ protected:
         std::lock_guard lock(session.Lock());
         change(session.Emulator().Settings());
     }
+    // A Telnet session to a listener of the test's, accepted.
+    void ConnectTo(Listener& host) {
+        Configure([&](SettingsStore& s) {
+            s.SetNumber(P::HostType, 0);
+            s.SetString(P::HostName, "127.0.0.1");
+            s.SetNumber(P::Port, host.Port());
+        });
+        ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
+        ASSERT_TRUE(host.Accept());
+    }
     // A loop-back session, connected.
     void OpenLoopback() {
         Configure([](SettingsStore& s) { s.SetNumber(P::HostType, 2); });

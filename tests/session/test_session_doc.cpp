@@ -195,13 +195,7 @@ TEST_F(SessionTest, AbortingAConnectionStillBeingMade) {
 
 TEST_F(SessionTest, ReconnectAfterTheHostClosedKeepsTheScreen) {
     Listener host;
-    Configure([&](SettingsStore& s) {
-        s.SetNumber(P::HostType, 0);
-        s.SetString(P::HostName, "127.0.0.1");
-        s.SetNumber(P::Port, host.Port());
-    });
-    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
-    ASSERT_TRUE(host.Accept());
+    ConnectTo(host);
     host.Write("first visit\r\n");
     ASSERT_TRUE(WaitForScreen("first visit"));
     host.CloseConnection();

@@ -186,13 +186,7 @@ TEST_F(SessionScriptTest, AskedHostScriptsWaitForTheAnswer) {
 // more is a script error.
 TEST_F(SessionScriptTest, SendWaitsForASlowReaderAndFailsLoudly) {
     Listener host;
-    Configure([&](SettingsStore& s) {
-        s.SetNumber(P::HostType, 0);
-        s.SetString(P::HostName, "127.0.0.1");
-        s.SetNumber(P::Port, host.Port());
-    });
-    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
-    ASSERT_TRUE(host.Accept());
+    ConnectTo(host);
     const std::shared_ptr<ScriptRun> run = session.RunScriptText(
         "s = 'abcdefgh'; while (s.Length < 1048576) s = s + s;"
         "n = 0; while (n < 20) { term.Send(s); n = n + 1; } term.Send('END');");

@@ -24,14 +24,8 @@ const std::string kBinaryOff = "\xff\xfe\x00\xff\xfc\x00";
 class TransferSessionTest : public SessionTest {
 protected:
     void ConnectTo(Listener& host) {
-        Configure([&](SettingsStore& s) {
-            s.SetNumber(P::HostType, 0);
-            s.SetString(P::HostName, "127.0.0.1");
-            s.SetNumber(P::Port, host.Port());
-            s.SetString(P::RecvDir, folder.File("in"));
-        });
-        ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
-        ASSERT_TRUE(host.Accept());
+        Configure([&](SettingsStore& s) { s.SetString(P::RecvDir, folder.File("in")); });
+        SessionTest::ConnectTo(host);
         ASSERT_TRUE(WaitForState(TransportState::Connected));
     }
     // What the session sent until `part` arrived (or 20 s passed).
