@@ -1,7 +1,9 @@
+// The translator's own interface: what the host's bytes show is checked by
+// the emulator cases; here are the fast-path flags, the arguments no byte
+// sequence can give, the code-page service and the way out (Encode).
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "config/SettingsStore.h"
 #include "emulator/CharsetTranslator.h"
@@ -30,21 +32,8 @@ protected:
     CharsetTranslator translator{settings, &codePages};
 };
 
-TEST_F(CharsetTest, DecGraphicThroughDesignationAndLockingShifts) {
-    EXPECT_EQ(Show("q"), u"q");
-    translator.LockShiftGL(1); // SO: G1 holds DEC Graphic from the start
-    EXPECT_EQ(Show("qx_`~"), u"─│ \u2666·");
-    translator.LockShiftGL(0); // SI
-    EXPECT_EQ(Show("q"), u"q");
-    translator.Designate(CharsetTranslator::GForIntermediate('('), Charset::DecGraphic);
-    EXPECT_EQ(Show("lqk"), u"┌─┐");
-    translator.Designate(0, Charset::DecTechnical);
-    EXPECT_EQ(Show("q"), u"q");
-}
-
-TEST_F(CharsetTest, DesignationIntermediatesAndInvalidArgumentsAreIgnored) {
+TEST_F(CharsetTest, InvalidArgumentsAndStatesAreIgnored) {
     EXPECT_EQ(CharsetTranslator::GForIntermediate(')'), 1);
-    EXPECT_EQ(CharsetTranslator::GForIntermediate('.'), 2);
     EXPECT_EQ(CharsetTranslator::GForIntermediate('/'), 3);
     EXPECT_EQ(CharsetTranslator::GForIntermediate('%'), -1);
     translator.Designate(-1, Charset::DecGraphic);
@@ -52,28 +41,13 @@ TEST_F(CharsetTest, DesignationIntermediatesAndInvalidArgumentsAreIgnored) {
     translator.Designate(0, Charset::Count);
     translator.LockShiftGL(7);
     translator.SingleShift(-2);
+    translator.DesignateNational(0, 15);
+    EXPECT_EQ(Show("q#"), u"q#");
+    CharsetTranslator::State broken;
+    broken.g[0] = 99;
+    broken.gl = 200;
+    translator.RestoreState(broken);
     EXPECT_EQ(Show("q"), u"q");
-}
-
-TEST_F(CharsetTest, UpperHalfFollowsThePrimarySetAndForceAscii) {
-    EXPECT_EQ(Show("\xE9"), u"é");
-    Set(P::PrimarySet, 8); // ISO Cyrillic
-    EXPECT_EQ(Show("\xB0"), u"\u0410");
-    // DEC Supplement designated into G0 means the user's primary set, not a DEC table.
-    translator.Designate(0, Charset::DecSupplement);
-    EXPECT_EQ(Show("0"), u"\u0410");
-    Set(P::ForceASCII, 1);
-    EXPECT_EQ(Show("\xC1"), u"A");
-}
-
-TEST_F(CharsetTest, ResolutionStopsWhenTheChoiceNamesTheUserSetsAgain) {
-    Set(P::PrimarySet, Charset::DecSupplement);
-    EXPECT_EQ(Show("\xA8\xD7\xA4\xFD"), u"¤Œ ÿ");
-    Set(P::PrimarySet, Charset::Latin1);
-    Set(P::SecondarySet, 5);
-    EXPECT_EQ(Show("\xA1"), u"¡"); // 1 -> 4 is the Latin-1 rule, not SecondarySet
-    translator.Designate(2, Charset::Latin1);
-    EXPECT_EQ(Show("\xA1"), u"Ą"); // index 4 itself follows SecondarySet
 }
 
 TEST_F(CharsetTest, GrIsGraphicForCodePagesAndTheDecoder) {
@@ -82,7 +56,6 @@ TEST_F(CharsetTest, GrIsGraphicForCodePagesAndTheDecoder) {
     EXPECT_TRUE(translator.GrIsGraphic());
     translator.LockShiftGR(1); // DEC Graphic in GR: C1 controls again
     EXPECT_FALSE(translator.GrIsGraphic());
-    EXPECT_EQ(Show("\xF1"), u"─");
     EXPECT_EQ(Show("\x85"), u"\x85"); // below the table's first code: the byte itself
     translator.LockShiftGR(2);
     Set(P::PrimarySet, 4);
@@ -108,109 +81,22 @@ TEST_F(CharsetTest, GlIsPlainAsciiOnlyWhenBytesTranslateToThemselves) {
     EXPECT_TRUE(translator.GlIsPlainAscii());
     EXPECT_EQ(translator.Translate(0xC3), 0);
     EXPECT_FALSE(translator.GlIsPlainAscii());
-}
-
-TEST_F(CharsetTest, SingleShiftsUseTheirSetForOneByte) {
-    translator.Designate(3, Charset::DecGraphic);
-    translator.SingleShift(3);
-    EXPECT_EQ(Show("qq"), u"─q");
-    translator.SingleShift(2); // G2 is the user's supplemental set: Latin-1
-    EXPECT_EQ(Show("AA"), u"ÁA");
-    Set(P::DBCS, 1); // a single shift never reaches the decoder
-    translator.SingleShift(2);
-    EXPECT_EQ(Show("A"), u"Á");
-}
-
-TEST_F(CharsetTest, NationalReplacementSets) {
-    Set(P::NRC, 6);
-    EXPECT_EQ(Show("{|}~#A"), u"äöüß#A");
-    translator.Designate(0, Charset::Ascii);
-    EXPECT_EQ(settings.GetNumber(P::NRC), 0);
-    EXPECT_EQ(Show("{"), u"{");
-    translator.DesignateNational(1, 13);
-    EXPECT_EQ(settings.GetNumber(P::NRC), 13);
-    EXPECT_EQ(Show("#@[\\]^_`{|}~"), u"ùàéçêîèôäöüû");
-    translator.DesignateNational(0, 1);
-    EXPECT_EQ(Show("#["), u"£[");
-    translator.DesignateNational(0, 15);
-    EXPECT_EQ(settings.GetNumber(P::NRC), 1);
-    Set(P::ForceASCII, 1); // the national set also applies to 7-bit-forced bytes
-    EXPECT_EQ(Show("\xA3"), u"£");
-}
-
-TEST_F(CharsetTest, SoftFontUsesThePrivateRange) {
+    Set(P::DBCS, 0);
     translator.DesignateSoftFont(0);
     EXPECT_EQ(translator.Translate('A'), kSoftFontBase + 'A');
-    EXPECT_EQ(translator.Translate(' '), kSoftFontBase + ' ');
     EXPECT_EQ(translator.Translate(0x7F), 0x7F);
     EXPECT_FALSE(translator.GlIsPlainAscii());
 }
 
-TEST_F(CharsetTest, SaveAndRestoreState) {
-    translator.Designate(0, Charset::DecGraphic);
-    translator.SingleShift(2);
-    const CharsetTranslator::State saved = translator.SaveState();
-    translator.Reset();
-    EXPECT_EQ(Show("q"), u"q");
-    translator.RestoreState(saved);
-    EXPECT_EQ(Show("qq"), u"ñ─"); // the single shift came back too
-
-    CharsetTranslator::State broken;
-    broken.g[0] = 99;
-    broken.gl = 200;
-    translator.RestoreState(broken);
-    EXPECT_EQ(Show("q"), u"q");
-}
-
-TEST_F(CharsetTest, RestoringDropsAPendingMultibyteCharacter) {
-    Set(P::DBCS, 1);
-    Set(P::DBCSSet, 5);
-    const CharsetTranslator::State saved = translator.SaveState();
-    EXPECT_EQ(Show("\xC3"), u"");
-    translator.RestoreState(saved);
-    EXPECT_EQ(Show("\xA9"), u"");
-}
-
-TEST_F(CharsetTest, Utf8Decoding) {
-    Set(P::DBCS, 1);
-    Set(P::DBCSSet, 5);
-    EXPECT_EQ(Show("A\xE2\x94\x80\xC3\xA9"), u"A─é");
-    EXPECT_EQ(Show("\xEF\xBF\xBD"), u"\xFFFD");
-    // Stray continuations and interrupted sequences vanish.
-    EXPECT_EQ(Show(std::string("\x80\xBF") + "A\xC3" + "B\xE2\x94" + "C"), u"ABC");
-    // Overlong forms and surrogates give one replacement each.
-    EXPECT_EQ(Show("\xC0\xAF\xC1\xBF\xE0\x80\xAF\xED\xA0\x80"), u"\xFFFD\xFFFD\xFFFD\xFFFD");
-    // A four-byte sequence becomes one replacement and eats its continuations.
-    EXPECT_EQ(Show("\xF0\x9F\x98\x80") + Show("A"), u"\uFFFDA");
-    EXPECT_EQ(Show("\xF0\x9F") + Show("A\x98"), u"A");
-    EXPECT_EQ(Show("\xF0\x9F\x98") + Show("A"), u"A");
-    // A new lead abandons the pending sequence.
-    EXPECT_EQ(Show("\xE2\xC3\xA9"), u"é");
-    // Private-use codes never pose as soft-font characters.
-    EXPECT_EQ(Show("\xEE\xBD\x81\xEE\x80\x80"), u"\xFFFD\xE000");
-}
-
-TEST_F(CharsetTest, ShiftJisPairsThroughTheCodePage) {
-    Set(P::DBCS, 1);
-    Set(P::DBCSSet, 3);
-    EXPECT_EQ(translator.Translate(0x82), 0);
-    EXPECT_EQ(translator.Translate(0xA0), u'あ');
-    EXPECT_EQ(Show("A\x93\xFA\xB1"), u"A日ｱ"); // half-width katakana is no lead byte
-    EXPECT_EQ(Show("\x81 B"), u"B");           // an invalid pair is dropped whole
-}
-
-TEST_F(CharsetTest, WorkstationDefaultCodePageDecodes) {
+TEST_F(CharsetTest, DecodersWithAndWithoutTheCodePageService) {
     SetSystemAnsiCodePage(936);
     Set(P::DBCS, 1);
-    Set(P::DBCSSet, 0);
+    Set(P::DBCSSet, 0); // the workstation's code page
     EXPECT_EQ(Show("a\xC4\xE3"), u"a你");
     SetSystemAnsiCodePage(1252);
     EXPECT_EQ(Show("\x80\xE9"), u"€é");
-}
 
-TEST_F(CharsetTest, DecoderWithoutCodePageServiceDropsWhatItCannotConvert) {
     CharsetTranslator bare(settings);
-    Set(P::DBCS, 1);
     Set(P::DBCSSet, 3);
     EXPECT_EQ(bare.Translate(0x82), 0);
     EXPECT_EQ(bare.Translate(0xA0), 0);
@@ -221,17 +107,38 @@ TEST_F(CharsetTest, DecoderWithoutCodePageServiceDropsWhatItCannotConvert) {
     EXPECT_EQ(bare.Encode(u'あ'), "\xE3\x81\x82");
 }
 
-TEST_F(CharsetTest, EncodeThroughGlAndGr) {
-    EXPECT_EQ(translator.Encode(u'A'), "A");
-    EXPECT_EQ(translator.Encode(u'\r'), "\r");
-    EXPECT_EQ(translator.Encode(u'é'), "\xE9");
-    EXPECT_EQ(translator.Encode(u'─'), "");
-    Set(P::PrimarySet, 5);
-    EXPECT_EQ(translator.Encode(u'Ą'), "\xA1");
-    EXPECT_EQ(translator.Encode(u'ÿ'), ""); // not in Latin-2, single byte in 1252
-    Set(P::NRC, 6);
-    EXPECT_EQ(translator.Encode(u'ä'), "{");
-    EXPECT_EQ(translator.Encode(u'A'), "A");
+TEST_F(CharsetTest, EncodeThroughTheSetsTheHostMayReceive) {
+    struct Case {
+        int param, value; // -1: no change
+        char16_t c;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {-1, 0, u'A', "A"},
+        {-1, 0, u'\r', "\r"},
+        {-1, 0, u'é', "\xE9"},
+        {-1, 0, u'─', ""},
+        {-1, 0, u'あ', ""}, // a double-byte ANSI code page only, see below
+        {P::PrimarySet, 5, u'Ą', "\xA1"},
+        {-1, 0, u'ÿ', ""}, // not in Latin-2, single byte in 1252
+        {P::NRC, 6, u'ä', "{"},
+        {P::NRC, 0, u'A', "A"},
+        {P::PrimarySet, 10, u'Ç', "\x80"},
+        {P::DBCS, 1, u'A', "A"},
+        {P::DBCSSet, 5, u'é', "\xC3\xA9"},
+        {-1, 0, u'あ', "\xE3\x81\x82"},
+        {-1, 0, char16_t{0xD800}, ""},
+        {P::DBCSSet, 3, u'あ', "\x82\xA0"},
+        {-1, 0, u'ｱ', "\xB1"},
+        {-1, 0, u'é', ""},
+    };
+    for (const Case& c : cases) {
+        if (c.param >= 0) Set(c.param, c.value);
+        EXPECT_EQ(translator.Encode(c.c), c.bytes) << static_cast<int>(c.c);
+    }
+    Set(P::DBCS, 0);
+    SetSystemAnsiCodePage(932);
+    EXPECT_EQ(translator.Encode(u'あ'), "\x82\xA0");
 }
 
 TEST_F(CharsetTest, EncodeReplacesSetsThatMayNotBeSent) {
@@ -243,34 +150,12 @@ TEST_F(CharsetTest, EncodeReplacesSetsThatMayNotBeSent) {
     Set(P::UPSS, 3); // a preferred set that may not stand in GR either: ASCII
     EXPECT_EQ(translator.Encode(u'A'), "A");
     EXPECT_EQ(translator.Encode(u'Ж'), "");
-}
-
-TEST_F(CharsetTest, EncodeCodePagesInGlAndGr) {
+    translator.Reset();
     Set(P::PrimarySet, 10);
-    EXPECT_EQ(translator.Encode(u'Ç'), "\x80");
     translator.Designate(0, Charset::DecSupplement);
     // Positions below 0x20 are controls on the way out: found in GR instead.
     EXPECT_EQ(translator.Encode(u'Ç'), "\x80");
     EXPECT_EQ(translator.Encode(u'║'), "\x3A");
-}
-
-TEST_F(CharsetTest, EncodeFallsBackToDoubleByteAnsiOnly) {
-    EXPECT_EQ(translator.Encode(u'あ'), "");
-    SetSystemAnsiCodePage(932);
-    EXPECT_EQ(translator.Encode(u'あ'), "\x82\xA0");
-}
-
-TEST_F(CharsetTest, EncodeInADoubleByteSessionUsesItsCodePage) {
-    Set(P::DBCS, 1);
-    Set(P::DBCSSet, 5);
-    EXPECT_EQ(translator.Encode(u'A'), "A");
-    EXPECT_EQ(translator.Encode(u'é'), "\xC3\xA9");
-    EXPECT_EQ(translator.Encode(u'あ'), "\xE3\x81\x82");
-    EXPECT_EQ(translator.Encode(char16_t{0xD800}), "");
-    Set(P::DBCSSet, 3);
-    EXPECT_EQ(translator.Encode(u'あ'), "\x82\xA0");
-    EXPECT_EQ(translator.Encode(u'ｱ'), "\xB1");
-    EXPECT_EQ(translator.Encode(u'é'), "");
 }
 
 } // namespace
