@@ -21,9 +21,9 @@ namespace {
 constexpr int kMaxCount = 1000;
 int Count(int n) { return std::clamp(n, 0, kMaxCount); }
 
-// Colour indexes of SGR 30-37, 40-47, and of the bright 90-97 and 100-107.
-constexpr uint8_t kForegroundColours[8] = {0, 9, 10, 12, 11, 13, 14, 7};
-constexpr uint8_t kBackgroundColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
+// Colour indexes of SGR 30-37 and 40-47, and of the bright 90-97 and
+// 100-107: sixteen distinct colours, as the terminal description says.
+constexpr uint8_t kBasicColours[8] = {0, 1, 2, 4, 3, 5, 6, 7};
 constexpr uint8_t kBrightColours[8] = {8, 9, 10, 12, 11, 13, 14, 15};
 
 // The DEC private modes by which a host asks for mouse tracking.
@@ -110,9 +110,11 @@ void WritePrintableCells(const uint8_t* text, size_t count, uint16_t* codes, uin
 }
 #endif
 
-// A colour landing in the foreground bits: white is bright white while bold.
+// A colour landing in the foreground bits: colours 1-7 are bright while bold,
+// as SGR 1 makes a foreground set before it.
 CellAttribute SetForegroundBits(CellAttribute a, int colour) {
-    return a.WithForeground(colour == 7 && a.Has(CellAttribute::Bold) ? 15 : colour);
+    const bool brightened = colour >= 1 && colour <= 7 && a.Has(CellAttribute::Bold);
+    return a.WithForeground(brightened ? colour + 8 : colour);
 }
 } // namespace
 
@@ -701,8 +703,8 @@ CellAttribute VtEmulator::ApplySgr(CellAttribute a, int p) {
     case 49: return WithColour(a, 0, false);
     default: break;
     }
-    if (p >= 30 && p <= 37) return WithColour(a, kForegroundColours[p - 30], true);
-    if (p >= 40 && p <= 47) return WithColour(a, kBackgroundColours[p - 40], false);
+    if (p >= 30 && p <= 37) return WithColour(a, kBasicColours[p - 30], true);
+    if (p >= 40 && p <= 47) return WithColour(a, kBasicColours[p - 40], false);
     if (p >= 90 && p <= 97) return WithColour(a, kBrightColours[p - 90], true);
     if (p >= 100 && p <= 107) return WithColour(a, kBrightColours[p - 100], false);
     return a;
