@@ -18,7 +18,7 @@ inline constexpr int kExitScriptTimedOut = 5;
 //        [--print-to FILE [--print-page LINESxCOLUMNS]] [FILE|-]
 int RunReplay(std::span<const std::string_view> args);
 // run [SETUP.qzv | telnet://HOST[:PORT] | --host HOST [--port PORT] | --loopback]
-//     [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--recv-dir DIR]
+//     [--term NAME] [--set KEY=VALUE]... [--send TEXT]... [--capture FILE] [--recv-dir DIR]
 //     [--zmodem-send FILE]... [--print-to FILE [--print-page LINESxCOLUMNS]]
 //     [--timeout SECONDS] [--dump text|json|none]
 int RunSession(std::span<const std::string_view> args);

@@ -64,6 +64,7 @@ struct RunOptions {
     std::optional<std::string> device; // the serial line or modem, instead of the profile's
     std::optional<std::string> script;
     std::optional<std::string> recvDir;
+    std::optional<std::string> terminalName; // TERM and the name told to the host
     std::vector<std::string> zmodemSends; // one batch, after the texts
     std::optional<std::string> sshUser;   // from ssh://USER@HOST
     bool acceptNewHostKeys = false;
@@ -277,7 +278,8 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         const std::string_view name = arg.substr(0, arg.find('='));
         if (name != "--host" && name != "--port" && name != "--send" && name != "--capture" &&
             name != "--timeout" && name != "--device" && name != "--script" &&
-            name != "--recv-dir" && name != "--zmodem-send" && name != "--entry") {
+            name != "--recv-dir" && name != "--zmodem-send" && name != "--entry" &&
+            name != "--term") {
             return UsageError("unknown option \"", arg, "\"");
         }
         const std::optional<std::string_view> value = OptionValue(args, i, name);
@@ -312,6 +314,8 @@ int ParseOptions(std::span<const std::string_view> args, RunOptions& options) {
         } else if (name == "--recv-dir") {
             if (value->empty()) return UsageError("--recv-dir needs a folder");
             options.recvDir = std::string(*value);
+        } else if (name == "--term") {
+            options.terminalName = std::string(*value);
         } else if (name == "--zmodem-send") {
             if (value->empty()) return UsageError("--zmodem-send needs a file");
             options.zmodemSends.emplace_back(*value);
@@ -368,6 +372,9 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session, UserNotifier& 
         if (status) return status;
         if (options.recvDir) session.Emulator().Settings().SetString(P::RecvDir, *options.recvDir);
         if (options.sshUser) session.Emulator().Settings().SetString(P::SshUser, *options.sshUser);
+    }
+    if (options.terminalName && !session.SetTerminalName(*options.terminalName)) {
+        return UsageError("not a terminal name: \"", *options.terminalName, "\"");
     }
     if (options.device) {
         LineDevices lines;

@@ -21,7 +21,7 @@ constexpr Command kCommands[] = {
     {"run", tamsivane::RunSession,
      "run [SETUP.qzv | telnet://HOST[:PORT] | ssh://[USER@]HOST[:PORT] |\n"
      "      --host HOST [--port PORT] | --loopback | --local-shell | --entry NAME]\n"
-     "      [--ssh-accept-new] [--host-scripts]\n"
+     "      [--ssh-accept-new] [--host-scripts] [--term NAME]\n"
      "      [--set KEY=VALUE]... [--device PATH] [--send TEXT]... [--script FILE]\n"
      "      [--capture FILE] [--recv-dir DIR] [--zmodem-send FILE]... [--timeout SECONDS]\n"
      "      [--print-to FILE [--print-page LINESxCOLUMNS]] [--dump text|json|none]"},

@@ -146,7 +146,7 @@ void CVT420Doc::SetLineDevices(LineDevices lines) {
     lines_ = std::move(lines);
 }
 
-void CVT420Doc::SetTerminalName(std::string_view name) {
+bool CVT420Doc::SetTerminalName(std::string_view name) {
     // Letters, digits and "-._+": what terminal names are made of, and
     // nothing a Telnet subnegotiation or an environment would misread.
     const bool plain = name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
@@ -155,6 +155,7 @@ void CVT420Doc::SetTerminalName(std::string_view name) {
     });
     std::lock_guard lock(lock_);
     terminalName_ = plain ? std::string(name) : std::string();
+    return plain;
 }
 
 bool CVT420Doc::Reconnect() {

@@ -87,8 +87,8 @@ public:
     void SetLineDevices(LineDevices lines);
     // The terminal name every connection of the session tells the other end
     // (TERM, the Telnet terminal type, the SSH terminal); "" or a name that
-    // is not a plain word lets each transport choose.
-    void SetTerminalName(std::string_view name);
+    // is not a plain word lets each transport choose (and returns false).
+    bool SetTerminalName(std::string_view name);
     // Only when the connection has ended: a new transport on the same screen.
     bool Reconnect();
     bool CanReconnect() const { return ConnectionState() == TransportState::Closed; }

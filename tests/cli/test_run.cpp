@@ -210,13 +210,18 @@ TEST_F(RunTest, LocalShellSessions) {
     EXPECT_EQ(missing.errors, "Cannot connect to remote host.\n"
                               "/nonexistent/shell: No such file or directory\n");
 
-    // A command instead of the shell; its end ends the session.
+    // A command instead of the shell; its end ends the session.  The
+    // terminal name is the one asked for.
     const RunResult command =
-        Run("--local-shell --set 'HostName=echo \"cols=$(tput cols)\"' --set Columns=132 "
-            "--timeout 30");
+        Run("--local-shell --term vt100 --set 'HostName=echo \"cols=$(tput cols) $TERM\"' "
+            "--set Columns=132 --timeout 30");
     EXPECT_EQ(command.status, 0) << command.errors;
-    EXPECT_TRUE(HasLine(command.output, "cols=132")) << command.output;
+    EXPECT_TRUE(HasLine(command.output, "cols=132 vt100")) << command.output;
     EXPECT_LT(command.elapsed, std::chrono::seconds(20));
+    const RunResult badName = Run("--local-shell --term 'a b'");
+    EXPECT_EQ(badName.status, 2);
+    EXPECT_NE(badName.errors.find("not a terminal name: \"a b\""), std::string::npos)
+        << badName.errors;
 }
 
 TEST_F(RunTest, SshSessionsCheckTheHostKey) {
