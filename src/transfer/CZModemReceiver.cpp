@@ -256,19 +256,14 @@ void CZModemReceiver::WriteData() {
              std::to_string(written_) + " bytes)");
         return;
     }
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string reason = std::strerror(n < 0 ? errno : ENOSPC);
-            SendHexHeader(ZFERR, {});
-            Fail("cannot write " + name_ + ": " + reason);
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
+    pending_.insert(pending_.end(), data.begin(), data.end());
     written_ += static_cast<uint32_t>(data.size());
+    if (pending_.size() >= kFileBuffer && !WritePending()) {
+        const std::string reason = std::strerror(errno);
+        SendHexHeader(ZFERR, {});
+        Fail("cannot write " + name_ + ": " + reason);
+        return;
+    }
     const uint8_t end = reader_.EndCode();
     if (end == kCrcQ || end == kCrcW) SendHexHeader(ZACK, PositionData(written_));
     if (end == kCrcE || end == kCrcW) expect_ = Expect::Header;
@@ -288,11 +283,7 @@ void CZModemReceiver::EndOfFile(uint32_t position) {
         return;
     }
     ReportProgress(name_, written_, true);
-    if (modified_ > 0) {
-        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified_), 0}};
-        ::futimens(fd_, times);
-    }
-    if (!CloseFile()) {
+    if (!CloseFile(true)) {
         SendHexHeader(ZFERR, {});
         ReportError("cannot write " + name_ + ": " + std::strerror(errno));
         return;
@@ -301,10 +292,33 @@ void CZModemReceiver::EndOfFile(uint32_t position) {
     SendInit();
 }
 
-bool CZModemReceiver::CloseFile() {
+bool CZModemReceiver::WritePending() {
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < pending_.size()) {
+        const ssize_t n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    pending_.clear();
+    return ok;
+}
+
+bool CZModemReceiver::CloseFile(bool whole) {
+    const bool written = WritePending();
+    const int error = errno;
+    // The sender's time goes on after the last write, which would change it.
+    if (written && whole && modified_ > 0) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified_), 0}};
+        ::futimens(fd_, times);
+    }
     const int fd = fd_;
     fd_ = -1;
-    return ::close(fd) == 0;
+    if (::close(fd) != 0) return false;
+    errno = error;
+    return written;
 }
 
 void CZModemReceiver::OnTimeout() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "transfer/CZModemTransfer.h"
 #include "transfer/ReceiveFolder.h"
@@ -17,6 +18,8 @@ public:
     static constexpr std::chrono::milliseconds kGoodbyeWait{1000};
     // How far a file may grow past the size announced for it.
     static constexpr uint64_t kGrowthAllowance = 64 * 1024;
+    // Received data is written to the file in pieces of about this size.
+    static constexpr size_t kFileBuffer = 64 * 1024;
 
     CZModemReceiver(TransferLink& link, std::string folder, TransferTiming timing = {});
     ~CZModemReceiver() override;
@@ -41,7 +44,12 @@ private:
     // Asks for the data again from what was written.
     void Resync();
     void SendInit();
-    bool CloseFile();
+    // Writes what is buffered; false (errno says why) when the file cannot
+    // take it.
+    bool WritePending();
+    // Writes what is buffered and closes the file, a whole one with the
+    // sender's time; false as WritePending.
+    bool CloseFile(bool whole = false);
 
     ReceiveFolder folder_;
     Expect expect_ = Expect::Header;
@@ -51,7 +59,8 @@ private:
     std::string sentName_; // as the sender gave it
     int64_t size_ = -1;
     int64_t modified_ = -1; // seconds since 1970, as the sender gave it
-    uint32_t written_ = 0;
+    uint32_t written_ = 0;           // received in order, buffered or written
+    std::vector<uint8_t> pending_;   // received, not yet written
     bool discarding_ = false; // after a ZRPOS, until a ZDATA at the right position
     uint32_t failedAt_ = 0;
     int failures_ = 0;

@@ -165,6 +165,9 @@ void CZModemSender::OnHeader() {
         if (fd_ < 0 || state_ == State::WaitFin) break;
         const uint32_t position = DataPosition(data);
         if (repeats_ > 0 && position == repeatedAt_) {
+            // Requests that crossed the data already going out again are
+            // answered by it; only one after data was re-sent is a retry.
+            if (state_ == State::Streaming && sent_ == position) break;
             if (++repeats_ >= kMaxTries) {
                 Fail("too many errors at position " + std::to_string(position) + " of " + name_);
                 break;

@@ -90,6 +90,12 @@ void CZModemTransfer::Run() {
         if (!batch.empty()) lastByte_ = Clock::now();
         size_t used = 0;
         while (used < batch.size() && !Ended()) {
+            if (protocolActive_) {
+                // Plain data inside a subpacket goes in at once.
+                const size_t plain = reader_.PutPlain(batch.data() + used, batch.size() - used);
+                used += plain;
+                if (plain > 0) continue;
+            }
             if (AtHostOutput(batch[used])) {
                 End(Outcome::Completed);
             } else {

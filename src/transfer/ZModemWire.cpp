@@ -1,5 +1,7 @@
 #include "transfer/ZModemWire.h"
 
+#include <algorithm>
+
 namespace tamsivane::zmodem {
 
 namespace {
@@ -14,23 +16,43 @@ constexpr std::array<uint16_t, 256> MakeCrc16Table() {
     return table;
 }
 
-constexpr std::array<uint32_t, 256> MakeCrc32Table() {
-    std::array<uint32_t, 256> table{};
+// Table k gives the effect of a byte followed by k zero bytes, so that eight
+// bytes are folded in at once.
+using Crc32Tables = std::array<std::array<uint32_t, 256>, 8>;
+
+constexpr Crc32Tables MakeCrc32Tables() {
+    Crc32Tables tables{};
     for (uint32_t i = 0; i < 256; ++i) {
         uint32_t crc = i;
         for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-        table[i] = crc;
+        tables[0][i] = crc;
     }
-    return table;
+    for (size_t k = 1; k < tables.size(); ++k) {
+        for (uint32_t i = 0; i < 256; ++i) {
+            const uint32_t previous = tables[k - 1][i];
+            tables[k][i] = (previous >> 8) ^ tables[0][previous & 0xFF];
+        }
+    }
+    return tables;
 }
 
 constexpr auto kCrc16Table = MakeCrc16Table();
-constexpr auto kCrc32Table = MakeCrc32Table();
+constexpr Crc32Tables kCrc32 = MakeCrc32Tables();
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 bool IsFlowControl(uint8_t byte) {
     return byte == 0x11 || byte == 0x13 || byte == 0x91 || byte == 0x93;
 }
+
+// Bytes that end a run of plain subpacket data.
+constexpr std::array<bool, 256> MakeSpecial() {
+    std::array<bool, 256> special{};
+    for (uint8_t byte : {uint8_t{0x11}, uint8_t{0x13}, uint8_t{0x91}, uint8_t{0x93}, kDle})
+        special[byte] = true;
+    return special;
+}
+
+constexpr auto kSpecial = MakeSpecial();
 
 int HexValue(uint8_t byte) {
     if (byte >= '0' && byte <= '9') return byte - '0';
@@ -54,7 +76,13 @@ uint16_t Crc16(const uint8_t* data, size_t n, uint16_t crc) {
 }
 
 uint32_t Crc32Update(uint32_t crc, const uint8_t* data, size_t n) {
-    for (size_t i = 0; i < n; ++i) crc = kCrc32Table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (; n >= 8; n -= 8, data += 8) {
+        crc ^= data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<uint32_t>(data[3]) << 24);
+        crc = kCrc32[7][crc & 0xFF] ^ kCrc32[6][(crc >> 8) & 0xFF] ^
+              kCrc32[5][(crc >> 16) & 0xFF] ^ kCrc32[4][crc >> 24] ^ kCrc32[3][data[4]] ^
+              kCrc32[2][data[5]] ^ kCrc32[1][data[6]] ^ kCrc32[0][data[7]];
+    }
+    for (size_t i = 0; i < n; ++i) crc = kCrc32[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return crc;
 }
 
@@ -110,7 +138,20 @@ void Encoder::AppendBinaryHeader(std::string& out, uint8_t type, const HeaderDat
 
 void Encoder::AppendSubpacket(std::string& out, const uint8_t* data, size_t n, uint8_t end,
                               bool crc32) const {
-    for (size_t i = 0; i < n; ++i) AppendEscaped(out, data[i]);
+    // Written in place: at most two bytes for each, with room for the rest.
+    const size_t start = out.size();
+    out.resize(start + 2 * n + 16);
+    char* to = out.data() + start;
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t byte = data[i];
+        if (escaped_[byte]) {
+            *to++ = static_cast<char>(kDle);
+            *to++ = static_cast<char>(byte ^ 0x40);
+        } else {
+            *to++ = static_cast<char>(byte);
+        }
+    }
+    out.resize(static_cast<size_t>(to - out.data()));
     out += static_cast<char>(kDle);
     out += static_cast<char>(end);
     AppendCrc(out, data, n, end, crc32);
@@ -226,6 +267,22 @@ Reader::Event Reader::Put(uint8_t byte) {
     default:
         return PutBinary(byte);
     }
+}
+
+size_t Reader::PutPlain(const uint8_t* bytes, size_t n) {
+    if (state_ != State::Data || afterDle_ || trailer_ > 0) return 0;
+    if (startNew_) {
+        payload_.clear();
+        startNew_ = false;
+    }
+    const size_t room = kMaxSubpacket - std::min(kMaxSubpacket, payload_.size());
+    const size_t limit = std::min(n, room);
+    size_t taken = 0;
+    while (taken < limit && !kSpecial[bytes[taken]]) ++taken;
+    if (taken == 0) return 0;
+    payload_.insert(payload_.end(), bytes, bytes + taken);
+    cans_ = 0;
+    return taken;
 }
 
 Reader::Event Reader::PutHex(uint8_t byte) {

@@ -123,6 +123,10 @@ public:
     };
 
     Event Put(uint8_t byte);
+    // Inside a subpacket: takes the leading bytes that need no decoding (up
+    // to the first ZDLE or flow-control byte) in one step, so that bulk data
+    // costs no call per byte.  How many were taken; 0 outside a subpacket.
+    size_t PutPlain(const uint8_t* bytes, size_t n);
     // The next bytes are a data subpacket of the frame just read.
     void ExpectData();
     // Drops whatever frame is being read.
