@@ -12,6 +12,7 @@
 #include "cli/HarmlessText.h"
 #include "cli/ParameterValues.h"
 #include "cli/ScreenDump.h"
+#include "emulator/LineText.h"
 #include "config/SettingsStore.h"
 #include "config/Templates.h"
 #include "emulator/ControlNames.h"

@@ -1,25 +1,15 @@
 #include "cli/ScreenDump.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "emulator/ControlNames.h"
+#include "emulator/LineText.h"
 #include "emulator/VtEmulator.h"
 #include "platform/Utf8.h"
 
 namespace tamsivane {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsHighSurrogate(uint16_t code) { return code >= 0xD800 && code <= 0xDBFF; }
-bool IsLowSurrogate(uint16_t code) { return code >= 0xDC00 && code <= 0xDFFF; }
-
-// Columns shown by the emulator, within the 132-cell stride.
-int ColumnCount(const VtEmulator& emulator) {
-    return std::clamp(static_cast<int>(emulator.Settings().GetNumber(P::Columns)), 1, kStride);
-}
 
 void AppendNumber(std::string& out, long long value) { out += std::to_string(value); }
 
@@ -38,42 +28,7 @@ DisplayLine LineAt(const ScreenBuffer& screen, int index) {
     return line;
 }
 
-// Text of a line that may be missing (no cells): empty.
-std::string TextAt(const ScreenBuffer& screen, int index, int columns) {
-    const DisplayLine line = LineAt(screen, index);
-    return line.codes ? DisplayLineText(line, columns) : std::string();
-}
-
 } // namespace
-
-std::string DisplayLineText(const DisplayLine& line, int columns) {
-    std::string out;
-    if (!line.codes || !line.attrs) return out;
-    columns = std::clamp(columns, 0, kStride);
-    bool afterLeftHalf = false;
-    for (int column = 0; column < columns; ++column) {
-        const uint16_t code = line.codes[column];
-        const bool rightHalf = code == 0 && afterLeftHalf;
-        afterLeftHalf = !rightHalf && CellAttribute::FromWord(line.attrs[column]).Class() ==
-                                          CharClass::DoubleWidth;
-        if (rightHalf) continue;
-        if (code == 0) {
-            out += ' ';
-        } else if (IsHighSurrogate(code) && column + 1 < columns &&
-                   IsLowSurrogate(line.codes[column + 1])) {
-            const char32_t high = code - 0xD800;
-            const char32_t low = line.codes[column + 1] - 0xDC00;
-            AppendUtf8(out, 0x10000 + (high << 10) + low);
-            ++column;
-        } else if (IsSurrogate(code)) {
-            AppendUtf8(out, kReplacement);
-        } else {
-            AppendUtf8(out, code);
-        }
-    }
-    out.erase(out.find_last_not_of(' ') + 1);
-    return out;
-}
 
 void AppendJsonString(std::string& out, std::string_view text, bool bytesAreLatin1) {
     out += '"';
@@ -95,20 +50,9 @@ void AppendJsonString(std::string& out, std::string_view text, bool bytesAreLati
     out += '"';
 }
 
-std::string TextDump(const VtEmulator& emulator) {
-    const ScreenBuffer& screen = emulator.Screen();
-    const int columns = ColumnCount(emulator);
-    std::string out;
-    for (int row = 0; row < screen.Lines(); ++row) {
-        out += TextAt(screen, screen.HistoryCount() + row, columns);
-        out += '\n';
-    }
-    return out;
-}
-
 std::string JsonDump(const VtEmulator& emulator, std::string_view replies) {
     const ScreenBuffer& screen = emulator.Screen();
-    const int columns = ColumnCount(emulator);
+    const int columns = ShownColumns(emulator);
     const int history = screen.HistoryCount();
     const CursorPosition cursor = emulator.Cursor();
 
@@ -139,7 +83,7 @@ std::string JsonDump(const VtEmulator& emulator, std::string_view replies) {
     }
     out += "],\n\"status\":{\"text\":";
     const DisplayLine status = LineAt(screen, history + screen.Lines());
-    AppendJsonString(out, status.codes ? DisplayLineText(status, columns) : std::string());
+    AppendJsonString(out, DisplayLineText(status, columns));
     if (status.attrs) {
         out += ",\"attrs\":";
         AppendAttrs(out, status, columns);
@@ -149,7 +93,7 @@ std::string JsonDump(const VtEmulator& emulator, std::string_view replies) {
     out += ",\n\"history\":[";
     for (int index = 0; index < history; ++index) {
         out += index ? ",\n" : "\n";
-        AppendJsonString(out, TextAt(screen, index, columns));
+        AppendJsonString(out, DisplayLineText(LineAt(screen, index), columns));
     }
     out += "]}\n";
     return out;

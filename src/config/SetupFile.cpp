@@ -16,7 +16,6 @@ namespace {
 constexpr std::string_view kPreviousMagics[] = {"QZV V2.01 Setup File", "QZV V2.50 Setup File"};
 constexpr uint32_t kOldKeyTableSize = 101;
 constexpr size_t kReservedBytes = 8;
-constexpr int kUtf8CodePage = 65001;
 
 // Length-prefix forms of a STRING.
 constexpr uint8_t kLongLength = 0xFF;

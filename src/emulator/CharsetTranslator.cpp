@@ -13,7 +13,6 @@ namespace {
 
 using charset_tables::CharsetRow;
 
-constexpr int kUtf8CodePage = 65001;
 constexpr uint16_t kReplacement = 0xFFFD;
 
 // Code pages of the double-byte decoder by DBCSSet; 0 stands for the system's ANSI code page.

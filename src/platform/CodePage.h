@@ -10,6 +10,8 @@
 
 namespace tamsivane {
 
+inline constexpr int kUtf8CodePage = 65001;
+
 class CodePageService {
 public:
     // Whether byte is a lead byte of a double-byte code page (932, 936, 949, 950).

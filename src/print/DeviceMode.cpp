@@ -8,7 +8,6 @@
 namespace tamsivane {
 namespace {
 
-constexpr int kUtf8CodePage = 65001;
 constexpr size_t kNameSize = 32;
 constexpr size_t kMaskOffset = 40;
 

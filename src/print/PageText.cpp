@@ -2,29 +2,20 @@
 
 #include <algorithm>
 
+#include "emulator/LineText.h"
 #include "emulator/ScreenBuffer.h"
 #include "platform/Utf8.h"
 
 namespace tamsivane {
 
 std::vector<std::u16string> RowsText(const ScreenBuffer& screen, int first, int last, int columns) {
-    columns = std::clamp(columns, 0, kStride);
     first = std::max(first, 0);
     last = std::min(last, screen.DisplayLineCount() - 1);
     std::vector<std::u16string> rows;
     for (int index = first; index <= last; ++index) {
         DisplayLine line;
         if (!screen.LineForDisplay(index, line) || !line.codes || !line.attrs) break;
-        std::u16string text;
-        bool afterLeftHalf = false;
-        for (int column = 0; column < columns; ++column) {
-            const uint16_t code = line.codes[column];
-            const bool rightHalf = code == 0 && afterLeftHalf;
-            afterLeftHalf = !rightHalf && CellAttribute::FromWord(line.attrs[column]).Class() ==
-                                              CharClass::DoubleWidth;
-            if (!rightHalf) text += code == 0 ? u' ' : static_cast<char16_t>(code);
-        }
-        rows.push_back(std::move(text));
+        rows.push_back(LineText(line, 0, columns - 1));
     }
     return rows;
 }

@@ -7,8 +7,8 @@ namespace tamsivane {
 
 class VtEmulator;
 
-// Rows and columns from 1, inclusive, clipped to the page; the low byte of
-// each cell; rows joined by LF CR with nothing after the last.
+// Rows and columns from 1, inclusive, clipped to the page, in the session's
+// encoding; rows joined by LF CR with nothing after the last.
 std::string ScreenRectangleText(const VtEmulator& emulator, int top, int left, int bottom,
                                 int right);
 

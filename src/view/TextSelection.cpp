@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "emulator/LineText.h"
 #include "emulator/ScreenBuffer.h"
 
 namespace tamsivane {
@@ -114,18 +115,14 @@ std::u16string TextSelection::Text(const ScreenBuffer& screen, int columns, bool
     DisplayLine line;
     for (int row = s.startRow; row <= s.endRow; ++row) {
         if (!screen.LineForDisplay(row, line)) break;
-        int first = s.rectangular || row == s.startRow ? s.startColumn : 0;
-        int last = s.rectangular || row == s.endRow ? s.endColumn : lastColumn;
-        first = std::max(first, 0);
-        last = std::min(last, lastColumn);
+        const int first = s.rectangular || row == s.startRow ? s.startColumn : 0;
+        const int last =
+            std::min(s.rectangular || row == s.endRow ? s.endColumn : lastColumn, lastColumn);
+        std::u16string cells = LineText(line, first, last);
         // Trailing blanks of a stream's row go, but never past what was
         // selected: a partly selected last row keeps its own end.
-        if (!s.rectangular && !copySpace) {
-            while (last >= first && line.codes[last] == kBlankCode) --last;
-        }
-        for (int column = first; column <= last; ++column) {
-            if (line.codes[column] != 0) text.push_back(static_cast<char16_t>(line.codes[column]));
-        }
+        if (!s.rectangular && !copySpace) cells.erase(cells.find_last_not_of(u' ') + 1);
+        text += cells;
         if (row != s.endRow) text += u"\r\n";
     }
     return text;

@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 
+#include "emulator/LineText.h"
 #include "emulator/ScreenBuffer.h"
 
 namespace tamsivane {

@@ -115,8 +115,10 @@ TEST_F(SelectionTest, TextDropsTrailingBlanksOfAStreamUnlessCopySpace) {
 }
 
 TEST_F(SelectionTest, TextReachesIntoHistoryLeavesOutRightHalvesAndEndsWithTheBuffer) {
-    Put(0, 0, u"\u4e2d");
-    screen.WriteCell(0, 1, 0, CellAttribute::Empty().WithClass(CharClass::DoubleWidth));
+    // Both halves of a wide character carry its class, as the emulator writes them.
+    const CellAttribute wide = CellAttribute::Empty().WithClass(CharClass::DoubleWidth);
+    screen.WriteCell(0, 0, 0x4E2D, wide);
+    screen.WriteCell(0, 1, 0, wide);
     Put(0, 2, "x");
     selection.Set({1, 8, H, 2, false});
     EXPECT_EQ(selection.Text(screen, 80, false), u"two\r\n\u4e2dx");
