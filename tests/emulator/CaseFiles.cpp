@@ -26,7 +26,8 @@ std::string TrimRight(std::string_view text) {
 namespace {
 
 bool IsBlockKeyword(const std::string& keyword) {
-    return keyword == "screen" || keyword == "history";
+    return keyword == "screen" || keyword == "history" || keyword == "output" ||
+           keyword == "errors";
 }
 
 void MarkError(Case& c, int line, std::string message) {
@@ -113,7 +114,7 @@ std::vector<Case> LoadCases(std::string_view folderName, std::string_view extens
     return cases;
 }
 
-std::string TestName(const testing::TestParamInfo<Case>& info) {
+std::string TestName(const ::testing::TestParamInfo<Case>& info) {
     const Case& c = info.param;
     char number[8];
     std::snprintf(number, sizeof number, "%03d", c.index);

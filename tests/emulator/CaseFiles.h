@@ -1,8 +1,8 @@
 // Case files of the emulator's data-driven tests: many short cases per
 // file, each a title line "=== title" followed by directive lines
 // ("keyword argument"); "|text" lines belong to the directive before them
-// ("screen", "history").  A line whose first non-blank character is '#' is
-// a comment, blank lines are ignored.
+// ("screen", "history", "output", "errors").  A line whose first non-blank
+// character is '#' is a comment, blank lines are ignored.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ std::string TrimRight(std::string_view text);
 std::vector<Case> LoadCases(std::string_view folder, std::string_view extension);
 
 // "stem_NNN_title" for the test runner.
-std::string TestName(const testing::TestParamInfo<Case>& info);
+std::string TestName(const ::testing::TestParamInfo<Case>& info);
 
 // Shown by the test runner instead of the raw bytes of the parameter.
 void PrintTo(const Case& c, std::ostream* out);
