@@ -197,42 +197,6 @@ TEST(ScreenBufferPages, SelectingAPageShowsItAndMarksItChanged) {
     EXPECT_EQ(screen.Code(0, 0), 'A');
 }
 
-// --- Erasing ------------------------------------------------------------------------------------
-
-TEST_F(ScreenBufferTest, WholeLineEraseResetsSizePartialEraseKeepsIt) {
-    FillPattern(screen);
-    screen.SetLineSize(4, LineSize::DoubleWidth);
-    screen.SetLineSize(5, LineSize::DoubleWidth);
-    screen.EraseLines(4, 1);
-    screen.Erase(5, 1, 0, 131);
-    EXPECT_EQ(screen.GetLineSize(4), LineSize::Single);
-    EXPECT_EQ(screen.GetLineSize(5), LineSize::DoubleWidth);
-    for (int row : {4, 5}) {
-        for (int column = 0; column < kStride; ++column) {
-            ASSERT_EQ(screen.Code(row, column), kBlankCode);
-            ASSERT_EQ(screen.Attribute(row, column), kNormal);
-        }
-    }
-    screen.Erase(6, 1, 100, 1000); // clipped at the right edge
-    EXPECT_NE(screen.Code(6, 99), kBlankCode);
-    EXPECT_EQ(screen.Code(6, 131), kBlankCode);
-}
-
-TEST_F(ScreenBufferTest, SelectiveEraseKeepsProtectedCells) {
-    const CellAttribute guarded = Word(0x3400).With(CellAttribute::Protected | CellAttribute::Bold);
-    screen.SetLineSize(2, LineSize::DoubleWidth);
-    for (int column = 0; column < 10; ++column) {
-        screen.WriteCell(2, column, 'a' + column, column % 2 ? guarded : Word(0x1200));
-    }
-    screen.SelectiveErase(0, 24, 0, 131);
-    for (int column = 0; column < 10; ++column) {
-        const bool kept = column % 2;
-        EXPECT_EQ(screen.Code(2, column), kept ? 'a' + column : kBlankCode);
-        EXPECT_EQ(screen.Attribute(2, column), kept ? guarded : kNormal);
-    }
-    EXPECT_EQ(screen.GetLineSize(2), LineSize::DoubleWidth);
-}
-
 // --- Moving lines -------------------------------------------------------------------------------
 
 TEST(ScreenBufferMoveLines, RotationAndCopyMoveLinesAndBlankWhatTheyLeave) {
@@ -283,28 +247,7 @@ TEST(ScreenBufferMoveLines, RotationAndCopyMoveLinesAndBlankWhatTheyLeave) {
     }
 }
 
-// --- Moving cells and rectangles ----------------------------------------------------------------
-
-TEST_F(ScreenBufferTest, MoveCellsOverlapsInBothDirections) {
-    FillPattern(screen);
-    const auto before = PageRows(screen);
-    Changed();
-    screen.MoveCells(3, 2, 10, 127, 14); // right by 4 on rows 3 and 4
-    screen.MoveCells(6, 1, 14, 131, 10); // left by 4
-    screen.MoveCells(8, 1, 14, 131, 20); // clipped at the right edge
-    const auto after = PageRows(screen);
-    const auto was = [&](int row, int column) { return before[row].codes[column]; };
-    for (int column = 0; column < kStride; ++column) {
-        for (int row : {3, 4})
-            EXPECT_EQ(after[row].codes[column], was(row, column < 14 ? column : column - 4));
-        const bool pulled = column >= 10 && column < 128;
-        EXPECT_EQ(after[6].codes[column], was(6, pulled ? column + 4 : column));
-        EXPECT_EQ(after[8].codes[column], was(8, column < 20 ? column : column - 6));
-        EXPECT_EQ(after[8].attrs[column], before[8].attrs[column < 20 ? column : column - 6]);
-    }
-    EXPECT_EQ(after[5], before[5]);
-    EXPECT_EQ(Changed(), std::make_pair(3, 8));
-}
+// --- Rectangles ---------------------------------------------------------------------------------
 
 TEST(ScreenBufferRects, CopyRectMatchesACopyThroughATemporary) {
     struct Case {
@@ -344,17 +287,6 @@ TEST(ScreenBufferRects, CopyRectMatchesACopyThroughATemporary) {
             EXPECT_EQ(PageRows(screen), expected[page]) << "page " << page;
         }
     }
-}
-
-TEST_F(ScreenBufferTest, RectangleEditsStayInsideTheRectangle) {
-    screen.FillRect(2, 3, 4, 5, 'E', Word(0x1200));
-    screen.ToggleRectFlags(4, -9, 30, 3,
-                           CellAttribute::Inverse); // clipped to rows 4..23, columns 0..3
-    EXPECT_EQ(screen.TextOfRegion(1, 2, 5, 6), u"     \n\r EEE \n\r EEE \n\r EEE \n\r     ");
-    EXPECT_EQ(screen.Attribute(4, 3), Word(0x1200).With(CellAttribute::Inverse));
-    EXPECT_EQ(screen.Attribute(4, 4), Word(0x1200));
-    EXPECT_EQ(screen.Attribute(23, 0), kNormal.With(CellAttribute::Inverse));
-    EXPECT_EQ(screen.Attribute(screen.Lines(), 0), kNormal);
 }
 
 // --- Reading for the view -----------------------------------------------------------------------
