@@ -1,6 +1,6 @@
-// The printer-controller job through a session's printer: the three
-// destinations, the form feed at the end, the time-out that joins streams
-// into one job, and the failures the user is told about.
+// The printer-controller job through a session's printer: the time-out that
+// joins streams into one job and the failures the user is told about (what
+// each destination gets is in the CLI's print cases).
 #include <gtest/gtest.h>
 
 #include "PrintTestKit.h"
@@ -81,35 +81,6 @@ TEST_F(PrintJobTest, AStreamStillRunningAtTheTimeOutKeepsTheJob) {
     Advance(1s);
     EXPECT_TRUE(backend_->jobs[0]->closed);
     EXPECT_EQ(backend_->jobs[0]->bytes, "ab");
-}
-
-TEST_F(PrintJobTest, FormFeedAtTheEndForRawDestinationsOnly) {
-    settings_.formFeedAtEnd = true;
-    for (const PrintDestination raw : {PrintDestination::Spooler, PrintDestination::Port}) {
-        settings_.destination = raw;
-        Stream("text");
-        ASSERT_TRUE(backend_->jobs.back()->closed);
-        EXPECT_EQ(backend_->jobs.back()->bytes, "text\f");
-    }
-    settings_.formFeedAtEnd = false;
-    Stream("text");
-    EXPECT_EQ(backend_->jobs.back()->bytes, "text");
-
-    settings_.formFeedAtEnd = true;
-    settings_.destination = PrintDestination::Driver;
-    Stream("one\ntwo");
-    EXPECT_EQ(backend_->pages, "one\ntwo\n"); // the page end does the work
-}
-
-TEST_F(PrintJobTest, TextJobsBreakLinesAndPagesAsOnPaper) {
-    settings_.destination = PrintDestination::Driver;
-    backend_->metrics = {4, 5};
-    // CR is ignored, LF ends a line, a full line wraps, FF ends the page,
-    // a line as wide as the page and its LF make one line, a page that fills
-    // up ends by itself, and the job's end ends the last.
-    Stream("ab\r\ncdefghij\x0cone\n\ntwo\nthree\nfour");
-    EXPECT_EQ(backend_->pages, "ab\ncdefg\nhij\n\fone\n\ntwo\nthree\n\ffour\n");
-    EXPECT_EQ(backend_->documents, 1);
 }
 
 TEST_F(PrintJobTest, TextJobsTranslateBytesToCharacters) {
