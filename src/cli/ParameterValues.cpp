@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -14,35 +15,22 @@ namespace tamsivane {
 
 namespace {
 
-// Number parameters whose values are choices, with what each value means.
-struct Choices {
-    int param;
-    const char* meanings;
+// What each parameter's values mean, by parameter number (nullptr: not a
+// number, or worked out from its range).
+constexpr const char* kMeanings[] = {
+#define TAMSIVANE_NUMBER(name, code, key, def, range, accepts, values) values,
+#define TAMSIVANE_SWITCH(...) "0 off, 1 on",
+#define TAMSIVANE_STRING(...) nullptr,
+#define TAMSIVANE_BLOCK(...) nullptr,
+#define TAMSIVANE_ARRAY(...) nullptr,
+#include "config/Parameters.inc"
+#undef TAMSIVANE_NUMBER
+#undef TAMSIVANE_SWITCH
+#undef TAMSIVANE_STRING
+#undef TAMSIVANE_BLOCK
+#undef TAMSIVANE_ARRAY
 };
-
-constexpr Choices kChoices[] = {
-    {P::CursorType, "0 block, 1 underline"},
-    {P::DarkScreen, "0 light screen, 1 dark screen"},
-    {P::NewLine, "0 off, 1 on, 2 automatic (on until the first CR arrives)"},
-    {P::NumericKeypad, "0 application, 1 numeric"},
-    {P::CursorKeys, "0 application, 1 normal"},
-    {P::BackArrow, "0 sends BS, 1 sends DEL"},
-    {P::NumLock, "0 acts as PF1, 1 switches the keypad mode"},
-    {P::HostType, "0 Telnet, 1 serial, 2 loop-back, 3 modem, 7 local shell, 8 SSH"},
-};
-
-// Number parameters that are switches.
-constexpr int kSwitches[] = {
-    P::CursorVisible, P::CursorBlink,   P::LineDraw,     P::FontBold,       P::FontBold132,
-    P::FontUse80,     P::BlinkText,     P::StatusLine,   P::FFNeeded,       P::DefaultPrinter,
-    P::PrintFontBold, P::Interpret,     P::AutoWrap,     P::EightBitChars,  P::HideABM,
-    P::SaveAll,       P::SetHostSize,   P::LFForCR,      P::MarginBell,     P::WarningBell,
-    P::LocalEcho,     P::Local,         P::KeepSession,  P::ForceASCII,     P::DBCS,
-    P::Maximize,      P::CopySpace,     P::AutoClose,    P::AutoExit,       P::History,
-    P::FitFont,       P::LoginScript,   P::CaptureDebug, P::AutoCopy,       P::HostScript,
-    P::CantCloseWindow, P::Maximized,   P::ButtonBar,    P::ToolBar,        P::StatusBar,
-    P::ChatLine,      P::AutoRecv,      P::XferOpenRecv, P::AltEscape,
-};
+static_assert(std::size(kMeanings) == kParameterCount);
 
 struct CodePageName {
     int codePage;
@@ -87,12 +75,7 @@ std::string DoubleByteName(int32_t dbcsSet) {
 // Values a number parameter accepts, named where they have a meaning.
 std::string NumberValues(int param) {
     const ParameterDescriptor& descriptor = Descriptor(param);
-    for (const Choices& choices : kChoices) {
-        if (choices.param == param) return choices.meanings;
-    }
-    if (std::find(std::begin(kSwitches), std::end(kSwitches), param) != std::end(kSwitches)) {
-        return "0 off, 1 on";
-    }
+    if (kMeanings[param] != nullptr) return kMeanings[param];
     if (descriptor.range == nullptr) return "any number";
     const ValueRange& range = *descriptor.range;
     switch (param) {

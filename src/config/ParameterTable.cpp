@@ -1,5 +1,5 @@
-// The constant table of the 108 session parameters: file codes, key names, types, defaults
-// and the values each number parameter accepts.
+// The constant table of the session parameters (rows in config/Parameters.inc): file
+// codes, key names, types, defaults and the values each number parameter accepts.
 #include "config/SettingsStore.h"
 
 #include <algorithm>
@@ -18,6 +18,7 @@ constexpr int kButtons = 32;
 constexpr uint8_t kDefaultFunctionKeys[kFunctionKeys] = {3, 3, 3, 3, 1};
 
 bool IsPageLineCount(int32_t value) { return PagesForLines(value) != 0; }
+bool AcceptsColumns(int32_t value) { return IsColumnCount(value); }
 
 constexpr ValueRange kColumnsRange{80, kStride};
 constexpr ValueRange kLinesRange{kPageArrangements[0].lines, kPageStoreLines};
@@ -81,126 +82,18 @@ constexpr ParameterDescriptor Array(uint32_t code, const char* key, uint16_t cou
 }
 
 constexpr ParameterDescriptor kTable[kParameterCount + 1] = {
-    // Display
-    Num(0x0101, "CursorType", 0),
-    Num(0x0102, "CursorVisible", 1),
-    Num(0x0103, "DarkScreen", 1),
-    Num(0x0104, "CursorBlink", 1),
-    Num(0x0105, "LineDraw", 1),
-    Str(0x0106, "FontName", kDefaultFont),
-    Num(0x0107, "FontSize", 9),
-    Num(0x0108, "FontBold", 0),
-    Str(0x0109, "FontName132", kDefaultFont),
-    Num(0x010a, "FontSize132", 9),
-    Num(0x010b, "FontBold132", 0),
-    Num(0x010c, "FontUse80", 1),
-    Num(0x010d, "BlinkText", 1),
-    Num(0x010e, "StatusLine", 0),
-    // Printing
-    Num(0x0201, "FFNeeded", 0),
-    Num(0x0202, "PrintTo", 1),
-    Str(0x0203, "DriverName"),
-    Str(0x0204, "PrinterName"),
-    Block(0x0205, "PrinterParam", kPrinterParamSize),
-    Num(0x0206, "DefaultPrinter", 1),
-    Str(0x0207, "PrintFontName", kDefaultFont),
-    Num(0x0208, "PrintFontSize", 9),
-    Num(0x0209, "PrintFontBold", 0),
-    Num(0x020a, "PrintPort", 0),
-    Num(0x020b, "JobTimeout", 5),
-    // Terminal
-    Num(0x0301, "Interpret", 1),
-    Num(0x0302, "AutoWrap", 0),
-    Num(0x0303, "8BitChars", 0),
-    Num(0x0304, "TermID", 2, &kTermIdRange),
-    Str(0x0305, "AnswerBack"),
-    Num(0x0306, "HideABM", 0),
-    Num(0x0307, "Columns", 80, &kColumnsRange, [](int32_t v) { return IsColumnCount(v); }),
-    Num(0x0308, "Lines", 24, &kLinesRange, IsPageLineCount),
-    Num(0x0309, "Pages", 6, &kPagesRange),
-    Num(0x030a, "SaveLines", 800, &kSaveLinesRange),
-    Num(0x030b, "MouseSupport", 0),
-    Num(0x030c, "SaveAll", 0),
-    Num(0x030d, "SetHostSize", 1),
-    Num(0x030e, "LFForCR", 0),
-    // Tabs
-    Block(0x0401, "TabList", kTabColumns, kDefaultTabs.data()),
-    // Keyboard
-    Num(0x0501, "NewLine", 2, &kNewLineRange),
-    Num(0x0502, "NumericKeypad", 1),
-    Num(0x0503, "CursorKeys", 1),
-    Num(0x0504, "MarginBell", 0),
-    Num(0x0505, "WarningBell", 1),
-    Num(0x0506, "BackArrow", 1),
-    Num(0x0507, "NumLock", 0),
-    Num(0x0508, "KBLayout", 0),
-    Array(0x0509, "FKeys", kFunctionKeys, ElementKind::Numbers, kDefaultFunctionKeys),
-    Num(0x050a, "AltEscape", 1),
-    // Communication
-    Str(0x0601, "HostName"),
-    Str(0x0602, "Proxy"),
-    Num(0x0603, "HostType", 0),
-    Num(0x0604, "Port", 0),
-    Num(0x0605, "Speed", 0),
-    Num(0x0606, "Parity", 0),
-    Num(0x0607, "StopBits", 0),
-    Num(0x0608, "DataLength", 0),
-    Num(0x0609, "LocalEcho", 0),
-    Num(0x060a, "Local", 0),
-    Num(0x060b, "FlowControl", 0),
-    Str(0x060c, "SshUser"),
-    Str(0x060d, "SshPassword"),
-    Num(0x060e, "KeepSession", 0),
-    // International
-    Num(0x0701, "UPSS", 1, &kCharacterSetRange),
-    Num(0x0702, "PrimarySet", 4, &kCharacterSetRange),
-    Num(0x0703, "SecondarySet", 4, &kCharacterSetRange),
-    Num(0x0704, "NRC", 0, &kNrcRange),
-    Num(0x0705, "ForceASCII", 0),
-    Num(0x0706, "DBCS", 0),
-    Num(0x0707, "DBCSSet", 0, &kDbcsSetRange),
-    // Colours
-    Block(0x0801, "Palette", kPaletteBytes, kDefaultPalette),
-    Block(0x0802, "BackColor", kColourMapBytes),
-    Block(0x0803, "ForeColor", kColourMapBytes),
-    Block(0x0804, "Mapped", kColourMapBytes),
-    Block(0x0805, "DisplayAttr", kColourMapBytes),
-    // General
-    Num(0x0901, "Maximize", 1),
-    Num(0x0902, "CopySpace", 0),
-    Num(0x0903, "AutoClose", 1),
-    Num(0x0904, "AutoExit", 0),
-    Num(0x0905, "History", 1),
-    Num(0x0906, "FitFont", 1),
-    Num(0x0907, "LoginScript", 0),
-    Str(0x0908, "UserID"),
-    Str(0x0909, "Password"),
-    Str(0x090a, "Script", kDefaultScript),
-    Num(0x090b, "CaptureDebug", 0),
-    Num(0x090c, "AutoCopy", 0),
-    Str(0x090d, "Title"),
-    Num(0x090e, "HostScript", 0),
-    Num(0x090f, "CantCloseWindow", 0),
-    // Buttons
-    Array(0x0b01, "ButtonCaption", kButtons, ElementKind::Strings),
-    Array(0x0b02, "ButtonString", kButtons, ElementKind::Strings),
-    Array(0x0b03, "ButtonAction", kButtons, ElementKind::Numbers),
-    // Main window
-    Num(0x0c01, "Height", 0),
-    Num(0x0c02, "Width", 0),
-    Num(0x0c03, "Maximized", 0),
-    Num(0x0c04, "ButtonBar", 0),
-    Num(0x0c05, "ToolBar", 0),
-    Num(0x0c06, "StatusBar", 0),
-    Num(0x0c07, "ChatLine", 0),
-    Num(0x0c08, "XPos", 0),
-    Num(0x0c09, "YPos", 0),
-    // File transfer
-    Num(0x0d01, "AutoRecv", 1),
-    Str(0x0d02, "RecvDir", "Received"),
-    Str(0x0d03, "ZModemInit", "rz\r"),
-    Num(0x0d04, "XferOpenRecv", 1),
-    Num(0x0d05, "XferInitPause", 500),
+#define TAMSIVANE_NUMBER(name, code, key, def, range, accepts, values) \
+    Num(code, key, def, range, accepts),
+#define TAMSIVANE_SWITCH(name, code, key, def) Num(code, key, def),
+#define TAMSIVANE_STRING(name, code, key, def) Str(code, key, def),
+#define TAMSIVANE_BLOCK(name, code, key, count, def) Block(code, key, count, def),
+#define TAMSIVANE_ARRAY(name, code, key, count, kind, def) Array(code, key, count, kind, def),
+#include "config/Parameters.inc"
+#undef TAMSIVANE_NUMBER
+#undef TAMSIVANE_SWITCH
+#undef TAMSIVANE_STRING
+#undef TAMSIVANE_BLOCK
+#undef TAMSIVANE_ARRAY
     // Terminating row
     Num(0, nullptr, 0),
 };
@@ -219,6 +112,8 @@ static_assert(kTable[P::EightBitChars].fileCode == 0x0303);
 static_assert(kTable[P::TabList].fileCode == 0x0401);
 static_assert(kTable[P::ButtonCaption].fileCode == 0x0b01);
 static_assert(kTable[P::XferInitPause].fileCode == 0x0d05);
+// The numbers the settings listing showed before AltEscape came.
+static_assert(P::HostName == 49 && P::XferInitPause == 106 && P::AltEscape == 107);
 
 constexpr const char* kTerminalTypeNames[] = {"vt420", "vt320", "vt220", "vt102", "vt101", "vt100"};
 constexpr int kTerminalTypeCount = static_cast<int>(std::size(kTerminalTypeNames));

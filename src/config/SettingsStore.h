@@ -45,19 +45,17 @@ struct ParameterDescriptor {
 // Parameter numbers, in table order.
 namespace P {
 enum : int {
-    CursorType, CursorVisible, DarkScreen, CursorBlink, LineDraw, FontName, FontSize, FontBold,
-    FontName132, FontSize132, FontBold132, FontUse80, BlinkText, StatusLine, FFNeeded, PrintTo,
-    DriverName, PrinterName, PrinterParam, DefaultPrinter, PrintFontName, PrintFontSize,
-    PrintFontBold, PrintPort, JobTimeout, Interpret, AutoWrap, EightBitChars, TermID, AnswerBack,
-    HideABM, Columns, Lines, Pages, SaveLines, MouseSupport, SaveAll, SetHostSize, LFForCR,
-    TabList, NewLine, NumericKeypad, CursorKeys, MarginBell, WarningBell, BackArrow, NumLock,
-    KBLayout, FKeys, AltEscape, HostName, Proxy, HostType, Port, Speed, Parity, StopBits, DataLength,
-    LocalEcho, Local, FlowControl, SshUser, SshPassword, KeepSession, UPSS, PrimarySet,
-    SecondarySet, NRC, ForceASCII, DBCS, DBCSSet, Palette, BackColor, ForeColor, Mapped,
-    DisplayAttr, Maximize, CopySpace, AutoClose, AutoExit, History, FitFont, LoginScript, UserID,
-    Password, Script, CaptureDebug, AutoCopy, Title, HostScript, CantCloseWindow, ButtonCaption,
-    ButtonString, ButtonAction, Height, Width, Maximized, ButtonBar, ToolBar, StatusBar, ChatLine,
-    XPos, YPos, AutoRecv, RecvDir, ZModemInit, XferOpenRecv, XferInitPause,
+#define TAMSIVANE_NUMBER(name, ...) name,
+#define TAMSIVANE_SWITCH(name, ...) name,
+#define TAMSIVANE_STRING(name, ...) name,
+#define TAMSIVANE_BLOCK(name, ...) name,
+#define TAMSIVANE_ARRAY(name, ...) name,
+#include "config/Parameters.inc"
+#undef TAMSIVANE_NUMBER
+#undef TAMSIVANE_SWITCH
+#undef TAMSIVANE_STRING
+#undef TAMSIVANE_BLOCK
+#undef TAMSIVANE_ARRAY
     Count
 };
 } // namespace P

@@ -30,9 +30,9 @@ TEST(SettingsCommand, EveryParameterOfASetupFile) {
     int lines = 0;
     for (char c : result.output) lines += c == '\n';
     EXPECT_EQ(lines, kParameterCount);
-    for (const char* line : {"69\tDBCS\t1\t0\t0 off, 1 on\n", "70\tDBCSSet\t3\t0\t",
+    for (const char* line : {"68\tDBCS\t1\t0\t0 off, 1 on\n", "69\tDBCSSet\t3\t0\t",
                              "29\tAnswerBack\t\"hi<CR><ESC>\"\t\"\"\t",
-                             "91\tButtonCaption\t\"\",\"Two\"\tnone\t"}) {
+                             "90\tButtonCaption\t\"\",\"Two\"\tnone\t"}) {
         EXPECT_NE(result.output.find(line), std::string::npos) << line << result.output;
     }
 }
