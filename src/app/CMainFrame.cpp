@@ -942,7 +942,8 @@ void CMainFrame::OpenHelpContents() {
     }
     // Without a browser for it, the user still learns where the guide is.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(index))) {
-        user_.ShowMessage(0, "The user guide is " + index.toStdString() + ".");
+        user_.ShowMessage(Msg::UserGuideAt,
+                          FormatResource(Msg::UserGuideAt, {index.toStdString()}));
     }
 }
 

@@ -95,7 +95,7 @@ void OpenReplay(CMainFrame& frame, UserNotifier& user, const std::string& path) 
     std::string bytes;
     std::string error;
     if (!ReadWholeFile(path, kMaxReplaySize, bytes, error)) {
-        user.ShowMessage(0, path + ": " + error);
+        user.ShowMessage(Msg::FileNotRead, FormatResource(Msg::FileNotRead, {path, error}));
         return;
     }
     if (frame.OpenNewSession(ConnectionValues{static_cast<int32_t>(TransportType::Local), "", 0}) ==

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "config/ResourceStrings.h"
 #include "transfer/CZModemTransfer.h"
 #include "transfer/ReceiveFolder.h"
 
@@ -144,7 +145,8 @@ void TransferMonitor::Ended(bool failed) {
     }
     // Where no file manager takes the folder, the user still learns where it is.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())))) {
-        doc_.Notifier().ShowMessage(0, "The received files are in " + folder + ".");
+        doc_.Notifier().ShowMessage(Msg::ReceivedFilesAt,
+                                    FormatResource(Msg::ReceivedFilesAt, {folder}));
     }
 }
 

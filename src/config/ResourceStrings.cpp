@@ -140,6 +140,10 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::HostScriptsDropped, "%d more requests dropped"},
     // A message and how often it came.
     {Msg::RepeatedMessage, "%s (%d times)"},
+    // A folder or file the desktop could not show; a file and why it was not read.
+    {Msg::UserGuideAt, "The user guide is %s."},
+    {Msg::ReceivedFilesAt, "The received files are in %s."},
+    {Msg::FileNotRead, "%s: %s"},
     // Why a serial line cannot be set up; the refused setting's value.
     {Msg::LineBadSpeed, "Invalid baud rate: %d."},
     {Msg::LineBadDataBits, "%d data bits are not supported; the line takes 6, 7 or 8."},

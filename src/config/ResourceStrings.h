@@ -86,6 +86,10 @@ enum : int {
     HostScriptQuestion = 9233,
     HostScriptsDropped = 9234,
     RepeatedMessage = 9235,
+    // Where something is, when the desktop could not open it; a file not read.
+    UserGuideAt = 9240,
+    ReceivedFilesAt = 9241,
+    FileNotRead = 9242,
     // Connections: the serial line, the modem, SSH.
     LineBadSpeed = 9300,
     LineBadDataBits = 9301,
