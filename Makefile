@@ -24,7 +24,7 @@ FUZZ_DIR := build/fuzz
 FUZZ_FLAGS := -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
 	-print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/artifacts/
 
-.PHONY: all deps build run test test-default asan tsan fuzz bench clean
+.PHONY: all deps build run test test-default asan tsan fuzz fuzz-build fuzz-long bench clean
 
 all: build
 
@@ -97,15 +97,28 @@ define run_fuzzer
 	fi
 endef
 
-fuzz: deps
+FUZZERS := emulator setup_file telnet script zmodem
+
+fuzz-build: deps
 	cmake --preset fuzz $(CONFIGURE_FLAGS)
-	cmake --build --preset fuzz -j$(JOBS) --target fuzz_emulator fuzz_setup_file fuzz_telnet \
-		fuzz_script fuzz_zmodem
+	cmake --build --preset fuzz -j$(JOBS) --target $(addprefix fuzz_,$(FUZZERS))
+
+fuzz: fuzz-build
 	$(call run_fuzzer,emulator,$(FUZZ_SECONDS))
 	$(call run_fuzzer,setup_file,$(SETUP_FUZZ_SECONDS))
 	$(call run_fuzzer,telnet,$(TELNET_FUZZ_SECONDS))
 	$(call run_fuzzer,script,$(SCRIPT_FUZZ_SECONDS))
 	$(call run_fuzzer,zmodem,$(ZMODEM_FUZZ_SECONDS))
+
+# Every harness in turn for FUZZ_SECONDS each, as long as asked:
+# `make fuzz-long FUZZ_SECONDS=3600`.  What each run finds joins its corpus
+# in the build folder, so a later run starts from there.
+fuzz-long: fuzz-build
+	$(call run_fuzzer,emulator,$(FUZZ_SECONDS))
+	$(call run_fuzzer,setup_file,$(FUZZ_SECONDS))
+	$(call run_fuzzer,telnet,$(FUZZ_SECONDS))
+	$(call run_fuzzer,script,$(FUZZ_SECONDS))
+	$(call run_fuzzer,zmodem,$(FUZZ_SECONDS))
 
 # Throughput beside libvterm on the same bytes; prints MB/s and the ratios;
 # then what painting a shown view costs the receive path, and a full repaint;
