@@ -11,8 +11,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 
+#include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNewConnectionDlg.h"
 #include "app/DesktopUser.h"
@@ -30,6 +34,8 @@
 #include "session/CVT420Doc.h"
 #include "platform/Terminfo.h"
 #include "session/StartupArgs.h"
+#include "session/SessionObserver.h"
+#include "view/CVT420View.h"
 
 namespace tamsivane {
 
@@ -68,9 +74,24 @@ void ShowRecentFiles(CMainFrame& frame, AppProfile& profile) {
     frame.SetRecentFiles(paths);
 }
 
+// A local-shell session running the command line's program, its window
+// filling the main window.  The program's words are its title and, should
+// the user save the session, its command line.
+CChildFrame* OpenProgram(CMainFrame& frame, const Templates& templates,
+                         const std::vector<std::string>& program) {
+    std::shared_ptr<CVT420Doc> doc = frame.CreateDocument();
+    doc->LoadNewSession(templates, ConnectionValues{static_cast<int32_t>(TransportType::Shell),
+                                                    ShellQuoted(program), 0});
+    doc->SetProgram(program);
+    CChildFrame* opened = frame.OpenPreparedSession(std::move(doc));
+    if (opened != nullptr) opened->showMaximized();
+    return opened;
+}
+
 // The session the command line asks for; the session of a setup file, whose
 // window state the main window takes, or nullptr.
-CVT420Doc* OpenRequested(CMainFrame& frame, const StartupRequest& request) {
+CVT420Doc* OpenRequested(CMainFrame& frame, const Templates& templates,
+                         const StartupRequest& request) {
     CChildFrame* opened = nullptr;
     switch (request.open) {
     case StartupRequest::Open::Nothing: return nullptr;
@@ -82,6 +103,9 @@ CVT420Doc* OpenRequested(CMainFrame& frame, const StartupRequest& request) {
         opened = frame.OpenNewSession(
             ConnectionValues{static_cast<int32_t>(TransportType::Telnet), request.host,
                              request.port});
+        break;
+    case StartupRequest::Open::Program:
+        opened = OpenProgram(frame, templates, request.program);
         break;
     }
     CVT420Doc* doc = opened != nullptr ? frame.ActiveDocument() : nullptr;
@@ -104,6 +128,29 @@ void OpenReplay(CMainFrame& frame, UserNotifier& user, const std::string& path) 
     }
     if (CVT420Doc* doc = frame.ActiveDocument()) doc->Send(bytes);
 }
+
+// Calls quit on the GUI thread once the session's connection has ended,
+// also when it ended before the watch began.
+class EndWatch final : public SessionObserver {
+public:
+    EndWatch(std::shared_ptr<CVT420Doc> doc, QObject& context, std::function<void()> quit)
+        : doc_(std::move(doc)), context_(context), quit_(std::move(quit)) {
+        doc_->AddObserver(this);
+        if (doc_->ConnectionState() == TransportState::Closed) DisconnectedChanged(true);
+    }
+    ~EndWatch() override { doc_->RemoveObserver(this); }
+    EndWatch(const EndWatch&) = delete;
+    EndWatch& operator=(const EndWatch&) = delete;
+
+    void DisconnectedChanged(bool disconnected) override {
+        if (disconnected) QMetaObject::invokeMethod(&context_, quit_, Qt::QueuedConnection);
+    }
+
+private:
+    std::shared_ptr<CVT420Doc> doc_;
+    QObject& context_;
+    std::function<void()> quit_;
+};
 
 // The screenshot and the page dump; 0, or 1 when one could not be written.
 int TakeSupportOutputs(CMainFrame& frame, const DesktopOptions& options) {
@@ -145,9 +192,10 @@ bool HaveDisplay() {
     return false;
 }
 
-int RunDesktop(const QStringList& arguments) {
+int RunDesktop(const QStringList& arguments, std::span<const std::string> programWords) {
     std::vector<std::string> words;
     for (const QString& argument : arguments) words.push_back(ToLocal(argument));
+    words.insert(words.end(), programWords.begin(), programWords.end());
     const StartupCommandLine line = ParseStartupWords(words, RegularFileExists);
     if (!line.desktop.faultReport.empty()) return ShowFaultReport(line.desktop.faultReport);
     InstallFaultReporting();
@@ -183,14 +231,6 @@ int RunDesktop(const QStringList& arguments) {
     frame.ShowAsProfileSays();
     // From the event loop, so that a question about the file and the
     // support options' timer work as at any other time.
-    QTimer::singleShot(0, &frame, [&] {
-        // A setup file brings its own window state, where it stored one.
-        if (CVT420Doc* setupSession = OpenRequested(frame, line.request)) {
-            frame.ApplySessionWindowState(*setupSession);
-        }
-        if (!line.desktop.replay.empty()) OpenReplay(frame, user, line.desktop.replay);
-    });
-
     int status = 0;
     bool taken = false;
     const auto takeOutputs = [&] {
@@ -198,6 +238,25 @@ int RunDesktop(const QStringList& arguments) {
         taken = true;
         status = TakeSupportOutputs(frame, line.desktop);
     };
+    // The last screen is painted now (a paint may wait for the next
+    // frame), then the outputs are taken from it.
+    const auto quitAtEnd = [&] {
+        if (CVT420View* view = frame.ActiveView()) view->viewport()->repaint();
+        takeOutputs();
+        QApplication::exit(0);
+    };
+    std::optional<EndWatch> endWatch;
+    QTimer::singleShot(0, &frame, [&] {
+        // A setup file brings its own window state, where it stored one.
+        if (CVT420Doc* setupSession = OpenRequested(frame, templates, line.request)) {
+            frame.ApplySessionWindowState(*setupSession);
+        }
+        if (!line.desktop.replay.empty()) OpenReplay(frame, user, line.desktop.replay);
+        CChildFrame* session = frame.ActiveFrame();
+        if (line.desktop.quitAtEnd && session != nullptr) {
+            endWatch.emplace(session->SharedDocument(), frame, quitAtEnd);
+        }
+    });
     if (line.desktop.quitAfterSeconds >= 0) {
         const int seconds = std::min(line.desktop.quitAfterSeconds, kMaxQuitAfterSeconds);
         QTimer::singleShot(seconds * 1000, &frame, [&] {

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <span>
 #include <string>
 
 namespace tamsivane {
@@ -21,8 +22,9 @@ extern const char* const kNoDisplayMessage;
 int ShowFaultReport(const std::string& path);
 
 // Runs the program inside an existing QApplication; arguments as Qt left
-// them (its own options taken), without the program's name.  Returns the
-// exit status.
-int RunDesktop(const QStringList& arguments);
+// them (its own options taken), without the program's name, then the words
+// kept from Qt as they were given ("-e COMMAND [ARG...]").  Returns the exit
+// status.
+int RunDesktop(const QStringList& arguments, std::span<const std::string> programWords = {});
 
 } // namespace tamsivane

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -104,6 +105,28 @@ PtyCommand LoginShellCommand() {
     return command;
 }
 
+PtyCommand ProgramCommand(std::vector<std::string> arguments) {
+    PtyCommand command;
+    if (arguments.empty()) return command;
+    command.path = arguments.front();
+    const char* searched = std::getenv("PATH");
+    const std::string_view path = searched != nullptr ? searched : "/usr/local/bin:/usr/bin:/bin";
+    for (size_t start = 0; command.path.find('/') == std::string::npos && start <= path.size();) {
+        const size_t end = std::min(path.find(':', start), path.size());
+        // An empty entry is the working folder.
+        const std::string folder(end > start ? path.substr(start, end - start) : ".");
+        const std::string candidate = folder + "/" + command.path;
+        struct stat info{};
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0) {
+            command.path = candidate;
+        }
+        start = end + 1;
+    }
+    command.arguments = std::move(arguments);
+    return command;
+}
+
 PtyCommand ShellCommandLine(const std::string& commandLine) {
     PtyCommand command;
     command.path = "/bin/sh";
@@ -135,6 +158,8 @@ bool PtyProcess::Start(const PtyCommand& command, std::string& reason) {
         return false;
     };
     if (pid_ > 0 || command.arguments.empty()) return failed(command.path, EINVAL);
+    // A bare name was not found on PATH: never one in the working folder.
+    if (command.path.find('/') == std::string::npos) return failed(command.path, ENOENT);
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0) return failed("pseudo-terminal", errno);
     {

@@ -31,6 +31,9 @@ struct PtyCommand {
 PtyCommand LoginShellCommand();
 // A command line run through /bin/sh -c.
 PtyCommand ShellCommandLine(const std::string& commandLine);
+// A program with its argument vector as given (no shell), found as a shell
+// finds it: a name with a slash as it is, otherwise along PATH.
+PtyCommand ProgramCommand(std::vector<std::string> arguments);
 // This process's environment with TERM set to term and the terminal size
 // variables left out (the terminal itself says its size); TERMINFO_DIRS
 // becomes terminfoDirs when that is not empty.

@@ -10,6 +10,7 @@
 #include "config/SetupFile.h"
 #include "config/Templates.h"
 #include "session/TransportFactory.h"
+#include "transport/CShellTransport.h"
 
 namespace tamsivane {
 namespace {
@@ -117,6 +118,9 @@ bool CVT420Doc::CreateTransportLocked(bool resetEmulator, Connect connect) {
         const int32_t hostType = settings.GetNumber(P::HostType);
         created = MakeTransport(hostType, *this);
         if (!created) return false;
+        if (auto* shell = dynamic_cast<CShellTransport*>(created.get()); shell && !program_.empty()) {
+            shell->RunProgram(program_);
+        }
         // A local shell and an SSH channel end at a terminal line that makes
         // a new line of CR itself: there the automatic new-line mode, which
         // sends CR LF until the host's first CR, would give an extra line.
@@ -144,6 +148,11 @@ bool CVT420Doc::CreateTransportLocked(bool resetEmulator, Connect connect) {
 void CVT420Doc::SetLineDevices(LineDevices lines) {
     std::lock_guard lock(lock_);
     lines_ = std::move(lines);
+}
+
+void CVT420Doc::SetProgram(std::vector<std::string> arguments) {
+    std::lock_guard lock(lock_);
+    program_ = std::move(arguments);
 }
 
 bool CVT420Doc::SetTerminalName(std::string_view name) {

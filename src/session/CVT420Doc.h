@@ -89,6 +89,10 @@ public:
     // (TERM, the Telnet terminal type, the SSH terminal); "" or a name that
     // is not a plain word lets each transport choose (and returns false).
     bool SetTerminalName(std::string_view name);
+    // The program a local-shell session runs, with its argument vector as
+    // given (no shell between), instead of HostName's command line; also on
+    // reconnecting.  Before OpenConnection.
+    void SetProgram(std::vector<std::string> arguments);
     // Only when the connection has ended: a new transport on the same screen.
     bool Reconnect();
     bool CanReconnect() const { return ConnectionState() == TransportState::Closed; }
@@ -357,6 +361,7 @@ private:
     KeyMap keys_;          // session lock
     LineDevices lines_;    // session lock
     std::string terminalName_; // session lock: the user's choice, "" automatic
+    std::vector<std::string> program_; // session lock: a local shell's program, or none
     bool pendingCharacter_ = false; // session lock: the last key down was left to its character
     bool pendingEscape_ = false;    // session lock: and its character goes after an ESC (Alt)
     CaptureFile capture_;  // session lock

@@ -74,35 +74,54 @@ bool ReadTelnetAddress(std::string_view target, std::optional<std::string_view> 
     return true;
 }
 
+// The "--" options: a text, a switch, or (neither) --quit-after's seconds.
+struct DesktopOption {
+    std::string_view name;
+    std::string DesktopOptions::*text = nullptr;
+    bool DesktopOptions::*flag = nullptr;
+};
+constexpr DesktopOption kDesktopOptions[] = {
+    {"--screenshot", &DesktopOptions::screenshot},
+    {"--dump-text", &DesktopOptions::dumpText},
+    {"--quit-after"},
+    {"--fault-report", &DesktopOptions::faultReport},
+    {"--replay", &DesktopOptions::replay},
+    {"--quit-at-end", nullptr, &DesktopOptions::quitAtEnd},
+};
+
+// The option a "--" word names ("--name" or "--name=value"), or nullptr.
+const DesktopOption* FindDesktopOption(std::string_view word) {
+    const std::string_view name = word.substr(0, word.find('='));
+    const auto option = std::find_if(std::begin(kDesktopOptions), std::end(kDesktopOptions),
+                                     [&](const DesktopOption& o) { return o.name == name; });
+    return option == std::end(kDesktopOptions) ? nullptr : option;
+}
+
+// Whether the option's value is the next word.
+bool ValueFollows(const DesktopOption& option, std::string_view word) {
+    return option.flag == nullptr && word.find('=') == std::string_view::npos;
+}
+
 // Takes the "--" options out of words; false on an unknown one or a missing
 // or bad value.
 bool TakeDesktopOptions(std::span<const std::string> words, DesktopOptions& options,
                         std::vector<std::string>& rest) {
-    struct Option {
-        std::string_view name;
-        std::string DesktopOptions::*text; // nullptr: --quit-after
-    };
-    static constexpr Option kOptions[] = {
-        {"--screenshot", &DesktopOptions::screenshot},
-        {"--dump-text", &DesktopOptions::dumpText},
-        {"--quit-after", nullptr},
-        {"--fault-report", &DesktopOptions::faultReport},
-        {"--replay", &DesktopOptions::replay},
-    };
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string_view word = words[i];
         if (!word.starts_with("--")) {
             rest.push_back(words[i]);
             continue;
         }
-        const size_t equals = word.find('=');
-        const std::string_view name = word.substr(0, equals);
-        const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                         [&](const Option& o) { return o.name == name; });
-        if (option == std::end(kOptions)) return false;
+        const DesktopOption* option = FindDesktopOption(word);
+        if (option == nullptr) return false;
+        if (option->flag != nullptr) {
+            if (word.size() != option->name.size()) return false;
+            options.*(option->flag) = true;
+            continue;
+        }
         std::string_view value;
-        if (equals != std::string_view::npos) {
-            value = word.substr(equals + 1);
+        if (!ValueFollows(*option, word)) {
+            value = word.substr(word.find('=') + 1);
         } else if (i + 1 < words.size()) {
             value = words[++i];
         } else {
@@ -119,6 +138,18 @@ bool TakeDesktopOptions(std::span<const std::string> words, DesktopOptions& opti
         options.quitAfterSeconds = seconds;
     }
     return true;
+}
+
+// Whether a word after "-e" names a setup file or a link rather than a program.
+bool NamesSetupFile(const std::string& word,
+                    const std::function<bool(const std::string&)>& isFile) {
+    constexpr std::string_view kExtension = ".qzv";
+    const bool extension =
+        word.size() >= kExtension.size() &&
+        StartsWithIgnoringCase(std::string_view(word).substr(word.size() - kExtension.size()),
+                               kExtension);
+    return extension || StartsWithIgnoringCase(word, "file://") || IsTelnetLink(word) ||
+           isFile(word + ".QZV") || isFile(word + ".qzv");
 }
 
 bool ReadWords(std::span<const std::string> words,
@@ -216,12 +247,59 @@ std::vector<std::string> SplitCommandLine(std::string_view text) {
     return words;
 }
 
+size_t ProgramOptionAt(std::span<const std::string> words,
+                       const std::function<bool(const std::string&)>& isFile) {
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        if (word.starts_with("--")) {
+            const DesktopOption* option = FindDesktopOption(word);
+            if (option != nullptr && ValueFollows(*option, word)) ++i;
+            continue;
+        }
+        if (word == "-s" || word == "-S") ++i; // the script's name
+        if (word != "-e" || i + 1 >= words.size()) continue;
+        const std::string& next = words[i + 1];
+        if (next.empty() || next.starts_with('-') || NamesSetupFile(next, isFile)) continue;
+        return i;
+    }
+    return words.size();
+}
+
+std::string ShellQuoted(std::span<const std::string> words) {
+    constexpr std::string_view kPlain = "+-./:=@_,%^";
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty()) line += ' ';
+        const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [&](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) ||
+                   kPlain.find(c) != std::string_view::npos;
+        });
+        if (plain) {
+            line += word;
+            continue;
+        }
+        line += '\'';
+        for (const char c : word) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        line += '\'';
+    }
+    return line;
+}
+
 StartupCommandLine ParseStartupWords(std::span<const std::string> words,
                                      const std::function<bool(const std::string&)>& isFile) {
     StartupCommandLine result;
+    const size_t programAt = ProgramOptionAt(words, isFile);
     std::vector<std::string> rest;
-    if (!TakeDesktopOptions(words, result.desktop, rest) ||
-        !ReadWords(rest, isFile, result.request)) {
+    bool read = TakeDesktopOptions(words.first(programAt), result.desktop, rest) &&
+                ReadWords(rest, isFile, result.request);
+    if (read && programAt < words.size()) {
+        // A command and a target besides it: which one to open is unclear.
+        read = result.request.open == StartupRequest::Open::Nothing;
+        result.request.open = StartupRequest::Open::Program;
+        result.request.program.assign(words.begin() + static_cast<ptrdiff_t>(programAt) + 1,
+                                      words.end());
+    }
+    if (!read) {
         result.error = true;
         result.request = StartupRequest{};
     }

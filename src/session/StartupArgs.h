@@ -1,6 +1,6 @@
-// The desktop program's command line: which setup file or Telnet host to open
-// at start-up, whether to connect, which script to run, and the program's own
-// "--" options for support and tests.
+// The desktop program's command line: which setup file, Telnet host or local
+// program to open at start-up, whether to connect, which script to run, and
+// the program's own "--" options for support and tests.
 #pragma once
 
 #include <functional>
@@ -18,17 +18,21 @@ struct DesktopOptions {
     int quitAfterSeconds = -1; // --quit-after SECONDS; -1: run until closed
     std::string faultReport; // --fault-report FILE: show that report and end
     std::string replay;      // --replay FILE: a loop-back session fed with the file
+    bool quitAtEnd = false;  // --quit-at-end: quit once the session ended and is painted
 };
 
 // What the rest of the command line asks to open.
 struct StartupRequest {
-    enum class Open { Nothing, SetupFile, Telnet };
+    enum class Open { Nothing, SetupFile, Telnet, Program };
     Open open = Open::Nothing;
     std::string setupFile;
     std::string host;
     int port = 23;
     bool noConnect = false; // -E: setup files open without connecting
     std::string script;     // -S FILE: run in the new session
+    // -e COMMAND [ARG...]: a local-shell session running these words as
+    // the program's argument vector, the program first.
+    std::vector<std::string> program;
 };
 
 struct StartupCommandLine {
@@ -42,6 +46,16 @@ struct StartupCommandLine {
 // word that begins with a double quote runs to the next one (or the end),
 // without the quotes.
 std::vector<std::string> SplitCommandLine(std::string_view text);
+
+// Where "-e COMMAND [ARG...]" begins in words: the index of its "-e", or
+// words.size().  Every word after it belongs to the command, whatever it
+// looks like.  A lower-case "-e" before a setup file, a link, an option or
+// nothing keeps its older meaning, the same as "-E".
+size_t ProgramOptionAt(std::span<const std::string> words,
+                       const std::function<bool(const std::string&)>& isFile);
+
+// The words as a POSIX shell reads them back: quoted where they need it.
+std::string ShellQuoted(std::span<const std::string> words);
 
 // Reads the words after the program name.  isFile tells whether a regular
 // file of that name exists (a bare target is opened as a setup file when one

@@ -31,7 +31,9 @@ OutputBacklog::Sink CShellTransport::ToTerminal() {
 
 bool CShellTransport::Connect(const SettingsStore& settings) {
     const std::string& commandLine = settings.GetString(P::HostName);
-    PtyCommand command = commandLine.empty() ? LoginShellCommand() : ShellCommandLine(commandLine);
+    PtyCommand command = !arguments_.empty()    ? ProgramCommand(arguments_)
+                         : commandLine.empty() ? LoginShellCommand()
+                                               : ShellCommandLine(commandLine);
     // Programs here can read the program's own terminal description, which
     // says what the emulator does beyond the VT terminal it is set to be.
     const std::string& chosen = ChosenTerminalName();

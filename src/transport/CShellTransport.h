@@ -1,11 +1,13 @@
-// A session with a program on the local machine: the user's login shell, or
-// HostName run through /bin/sh -c, on a pseudo-terminal named after TermID
+// A session with a program on the local machine: the user's login shell,
+// HostName run through /bin/sh -c, or a program given with its argument
+// vector, on a pseudo-terminal named after TermID
 // and sized Columns x Lines.  The program's end ends the session; closing
 // the session hangs the program up and kills it when it lingers.
 #pragma once
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "platform/OutputBacklog.h"
 #include "platform/PtyProcess.h"
@@ -20,6 +22,10 @@ public:
 
     explicit CShellTransport(TransportHost& host);
     ~CShellTransport() override;
+
+    // Before Start: runs these words (the program first) instead of what
+    // HostName says, with no shell between.
+    void RunProgram(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
 
     bool Connect(const SettingsStore& settings) override;
     void Close() override;
@@ -40,6 +46,7 @@ private:
     // I/O thread, once the program has ended: what it left on the terminal.
     void TakeLastOutput();
 
+    std::vector<std::string> arguments_;
     PtyProcess program_;
     OutputBacklog output_;
     std::atomic<pid_t> programId_{-1};

@@ -189,6 +189,17 @@ TEST_F(DesktopProgramTest, SetupFileWithoutConnecting) {
     EXPECT_EQ(ReadFile(Dump()).size(), 24u); // 24 empty rows
 }
 
+// The words after -e reach the program as they were given, Qt's option
+// names among them; the program quits once the command has ended.
+TEST_F(DesktopProgramTest, CommandRunsWithItsWordsUnchanged) {
+    const Outcome outcome = Run("--dump-text " + Quote(Dump()) +
+                                " --quit-at-end -e printf '%s|' 'a  b' \"it's\" '\"q\"' -style '' "
+                                "--quit-after");
+    ASSERT_EQ(outcome.status, 0) << outcome.errors;
+    const std::string page = ReadFile(Dump());
+    EXPECT_EQ(page.substr(0, page.find('\n')), "a  b|it's|\"q\"|-style||--quit-after|");
+}
+
 TEST_F(DesktopProgramTest, ReplayShowsWhatTheHeadlessProgramShows) {
     const std::string demo = TAMSIVANE_TEST_DATA "/../../resources/demo.vt";
     const Outcome outcome = Run("--replay " + Quote(demo) + " " + SupportOptions("2"));

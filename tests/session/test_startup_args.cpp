@@ -115,6 +115,48 @@ TEST(StartupArgsTest, TakesTheDesktopOptionsOutFirst) {
     }
     const std::vector<std::string> report = {"--fault-report", "/tmp/r.txt"};
     EXPECT_EQ(ParseStartupWords(report, none).desktop.faultReport, "/tmp/r.txt");
+    EXPECT_TRUE(ParseStartupWords(std::vector<std::string>{"--quit-at-end"}, none).desktop.quitAtEnd);
+    EXPECT_TRUE(ParseStartupWords(std::vector<std::string>{"--quit-at-end=1"}, none).error);
+}
+
+// "-e" takes every word after it as they are; before a setup file, a link,
+// an option or nothing it keeps meaning "-E".
+TEST(StartupArgsTest, ProgramWordsFollowTheLowerCaseE) {
+    const auto isFile = [](const std::string& name) { return kFiles.count(name) > 0; };
+    using Words = std::vector<std::string>;
+    const struct {
+        Words words;
+        size_t at; // where "-e" begins the program, or words.size()
+        bool error;
+    } cases[] = {
+        {{"-e", "sh", "-c", "--replay x", "-S", "a b"}, 0, false},
+        {{"--quit-at-end", "-S", "s.scr", "-e", "printf", "--quit-after"}, 3, false},
+        {{"--dump-text", "-e", "-e", "cat"}, 2, false},
+        {{"-e", "session.qzv"}, 2, false},
+        {{"-e", "session"}, 2, false},
+        {{"-e", "x.QZV"}, 2, false},
+        {{"-e", "telnet:host"}, 2, false},
+        {{"-e", "-S", "s.scr"}, 3, false},
+        {{"-e"}, 1, false},
+        {{"-E", "cat"}, 2, false},
+        {{"myhost", "-e", "cat"}, 1, true},
+        {{"--bad", "-e", "cat"}, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ShellQuoted(c.words));
+        EXPECT_EQ(ProgramOptionAt(c.words, isFile), c.at);
+        const StartupCommandLine parsed = ParseStartupWords(c.words, isFile);
+        EXPECT_EQ(parsed.error, c.error);
+        if (c.at == c.words.size() || c.error) {
+            EXPECT_TRUE(parsed.request.program.empty());
+            continue;
+        }
+        EXPECT_EQ(parsed.request.open, Open::Program);
+        EXPECT_EQ(parsed.request.program, Words(c.words.begin() + c.at + 1, c.words.end()));
+    }
+    EXPECT_EQ(ParseStartupWords(Words{"-S", "s.scr", "-e", "cat"}, isFile).request.script, "s.scr");
+    EXPECT_EQ(ShellQuoted(Words{"printf", "a b", "it's", "", "x=1,%d"}),
+              "printf 'a b' 'it'\\''s' '' x=1,%d");
 }
 
 } // namespace

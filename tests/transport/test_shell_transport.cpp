@@ -1,12 +1,14 @@
 // The local shell transport against real programs on a pseudo-terminal.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ScopedVariable.h"
 #include "TempFolder.h"
@@ -23,12 +25,14 @@ using Clock = std::chrono::steady_clock;
 
 class ShellTransportTest : public ::testing::Test {
 protected:
-    // Runs command (the user's shell when empty) and waits until it runs.
-    void Open(const std::string& command) {
+    // Runs command (the user's shell when empty), or else the program's
+    // words, and waits until it runs.
+    void Open(const std::string& command, std::vector<std::string> program = {}) {
         session.Emulator().Settings().SetString(P::HostName, command);
         session.Emulator().Settings().SetNumber(P::HostType, 7);
         session.StartEmulator();
         auto transport = std::make_unique<CShellTransport>(session);
+        transport->RunProgram(std::move(program));
         shell = transport.get();
         session.Attach(std::move(transport));
         ASSERT_TRUE(session.Transport().Start());
@@ -145,6 +149,36 @@ TEST_F(ShellTransportTest, AProgramThatCannotStartIsShownAndEndsTheSession) {
         << session.ScreenText();
     EXPECT_EQ(session.Messages(), std::vector<int>{Msg::CannotConnect});
     EXPECT_NE(session.LastMessage().find("/nonexistent/shell"), std::string::npos);
+}
+
+// A program's words reach it unchanged, the program found along PATH; a
+// name found nowhere on PATH is never taken from the working folder.
+TEST_F(ShellTransportTest, AProgramRunsWithItsWordsFoundAlongPath) {
+    TempFolder folder;
+    const std::string script = folder.File("words");
+    std::ofstream(script) << "#!/bin/sh\nprintf '<%s>' \"$@\"\n";
+    chmod(script.c_str(), 0700);
+    const ScopedVariable path("PATH", "/nonexistent:" + folder.Path());
+    Open("ignored", {"words", "a  b", "", "$HOME", "'q'"});
+    ASSERT_TRUE(session.WaitForState(TransportState::Closed));
+    EXPECT_EQ(session.ScreenText().rfind("<a  b><><$HOME><'q'>", 0), 0u) << session.ScreenText();
+}
+
+TEST_F(ShellTransportTest, AProgramOffPathIsNotTakenFromTheWorkingFolder) {
+    TempFolder folder;
+    const std::string script = folder.File("words");
+    std::ofstream(script) << "#!/bin/sh\necho ran\n";
+    chmod(script.c_str(), 0700);
+    const ScopedVariable path("PATH", "/nonexistent");
+    char* const working = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+    Open("", {"words"});
+    const bool closed = session.WaitForState(TransportState::Closed);
+    EXPECT_EQ(chdir(working), 0);
+    std::free(working);
+    ASSERT_TRUE(closed);
+    EXPECT_NE(session.ScreenText().find("words: No such file or directory"), std::string::npos)
+        << session.ScreenText();
 }
 
 TEST_F(ShellTransportTest, LargeInputNeverBlocksTheSender) {
