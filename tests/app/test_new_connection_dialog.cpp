@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "ControlCases.h"
 #include "GuiApplication.h"
 #include "app/CModemListDlg.h"
 #include "app/CNewConnectionDlg.h"
@@ -86,49 +87,43 @@ protected:
     std::unique_ptr<CNewConnectionDlg> dialog_;
 };
 
-TEST_F(NewConnectionDialogTest, FirstUseOffersTelnetWithTheDefaultTemplate) {
-    Open();
-    EXPECT_EQ(Find("type")->currentText(), "Telnet");
-    EXPECT_TRUE(Find("host")->isVisible());
-    EXPECT_EQ(Find("template")->currentText(), "default");
-    EXPECT_TRUE(Find<QPushButton>("settings")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>("addressBook")->isEnabled());
-    // A type that cannot be a list entry is no choice either.
+// The dialog's cases, tests/app/dialogs/*.connect: the directives of
+// ControlCases.h, "open", and "restart" (as after a restart of the program).
+class NewConnectionCase : public NewConnectionDialogTest,
+                          public testing::ControlCases,
+                          public ::testing::WithParamInterface<casefile::Case> {
+protected:
+    QWidget* Root() override { return dialog_.get(); }
+    std::string Ok() override {
+        const std::string message = ClickOk();
+        EXPECT_EQ(Accepted(), message.empty());
+        return message;
+    }
+    // The dialog is not connected: nothing else uses the settings.
+    SettingsStore& Before() override { return doc_.Emulator().Settings(); }
+    const SettingsStore& After() override { return doc_.Emulator().Settings(); }
+    bool Own(const casefile::Directive& d) override {
+        if (d.keyword == "open") {
+            Open();
+        } else if (d.keyword == "restart") {
+            Restart();
+        } else {
+            return false;
+        }
+        return true;
+    }
+};
+
+TEST_P(NewConnectionCase, Runs) { RunCase(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, NewConnectionCase,
+                         ::testing::ValuesIn(casefile::LoadCases("dialogs", ".connect")),
+                         casefile::TestName);
+
+TEST_F(NewConnectionDialogTest, AStoredTypeThatIsNoListEntryOffersTelnet) {
     profile_->SetInt("Transport", "Type", 99);
     Open();
     EXPECT_EQ(Find("type")->currentText(), "Telnet");
-    ChooseType("Local");
-    EXPECT_TRUE(Find<QLabel>("localHint")->isVisible());
-    EXPECT_FALSE(Find("host")->isVisible());
-    EXPECT_EQ(ClickOk(), "");
-    EXPECT_TRUE(Accepted());
-    EXPECT_EQ(Setting(P::HostType), 2);
-}
-
-TEST_F(NewConnectionDialogTest, TelnetPageChecksAndIsRememberedAcrossARestart) {
-    Open();
-    ChooseType("Telnet");
-    QComboBox* host = Find("host");
-    EXPECT_TRUE(host->isVisible());
-    EXPECT_FALSE(Find("commPort")->isVisible());
-    EXPECT_EQ(Find("port")->currentText(), "Telnet");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoHost));
-    EXPECT_TRUE(dialog_->isVisible());
-    Type(host, "myhost");
-    Type(Find("port"), "23a");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadTelnetPort));
-    Type(Find("port"), "finger");
-    EXPECT_EQ(ClickOk(), "");
-    ASSERT_TRUE(Accepted());
-    EXPECT_EQ(Text(P::HostName), "myhost");
-    EXPECT_EQ(Setting(P::Port), 79);
-    EXPECT_EQ(Setting(P::HostType), 0);
-
-    Restart();
-    Open();
-    EXPECT_EQ(Find("type")->currentText(), "Telnet");
-    EXPECT_EQ(Find("host")->currentText(), "myhost");
-    EXPECT_EQ(Find("port")->currentText(), "finger");
 }
 
 TEST_F(NewConnectionDialogTest, TheTwentyFirstHostDropsTheOldest) {
@@ -146,28 +141,6 @@ TEST_F(NewConnectionDialogTest, TheTwentyFirstHostDropsTheOldest) {
     EXPECT_EQ(host->itemText(0), "host20");
     EXPECT_EQ(host->itemText(19), "host1");
     EXPECT_EQ(host->findText("host0"), -1);
-}
-
-TEST_F(NewConnectionDialogTest, SerialPageChecksPortAndBaudRate) {
-    Open();
-    ChooseType("Serial");
-    EXPECT_EQ(Find("commPort")->currentText(), "COM1");
-    EXPECT_EQ(Find("baudRate")->currentText(), "9600");
-    Type(Find("commPort"), "LPT1");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadCommPort));
-    Type(Find("commPort"), "com2");
-    Type(Find("baudRate"), "fast");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadBaudRate));
-    Type(Find("baudRate"), "19200");
-    Find("dataBits")->setCurrentText("7");
-    Find("flowControl")->setCurrentText("Hardware");
-    EXPECT_EQ(ClickOk(), "");
-    ASSERT_TRUE(Accepted());
-    EXPECT_EQ(Setting(P::Port), 1);
-    EXPECT_EQ(Setting(P::Speed), 19200);
-    EXPECT_EQ(Setting(P::DataLength), 7);
-    EXPECT_EQ(Setting(P::FlowControl), 2);
-    EXPECT_EQ(Setting(P::HostType), 1);
 }
 
 TEST_F(NewConnectionDialogTest, ModemPageWithoutModemsThenConfigured) {
@@ -223,19 +196,6 @@ TEST_F(NewConnectionDialogTest, ModemListRefusesASpeedThatIsNoBaudRate) {
     EXPECT_EQ(list.Modems().at(0).speed, 38400);
 }
 
-TEST_F(NewConnectionDialogTest, ProxyPageNeedsBothAddresses) {
-    Open();
-    ChooseType("Telnet Proxy");
-    Type(Find("proxyTargetHost"), "inner");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoProxyHost));
-    QTest::keyClicks(Find<QLineEdit>("proxyHost"), "gate");
-    Type(Find("proxyPort"), "8023");
-    EXPECT_EQ(ClickOk(), "");
-    ASSERT_TRUE(Accepted());
-    EXPECT_EQ(Text(P::Proxy), "gate");
-    EXPECT_EQ(Setting(P::Speed), 8023);
-}
-
 TEST_F(NewConnectionDialogTest, ATemplateThatCannotBeLoadedIsReported) {
     Open();
     QComboBox* list = Find("template");
@@ -266,44 +226,6 @@ TEST(QSettingsProfileTest, SectionsMatchWithoutRegardToCaseAndValuesPersist) {
     EXPECT_EQ(again.GetString("window", "Title", ""), "Ünïcode");
     EXPECT_EQ(again.GetString("HostMRU", "HostMRU0", ""), "a/b");
     EXPECT_EQ(again.GetInt("Window", "Title", -7), -7);
-}
-
-TEST_F(NewConnectionDialogTest, LocalShellAndSshPages) {
-    Open();
-    ChooseType("Local Shell");
-    auto* command = Find<QLineEdit>("shellCommand");
-    EXPECT_TRUE(command->isVisible());
-    EXPECT_FALSE(Find("host")->isVisible());
-    // An empty command is the user's login shell.
-    EXPECT_EQ(ClickOk(), "");
-    ASSERT_TRUE(Accepted());
-    EXPECT_EQ(Setting(P::HostType), 7);
-    EXPECT_EQ(Text(P::HostName), "");
-
-    Open();
-    ChooseType("SSH");
-    QComboBox* host = Find("sshHost");
-    EXPECT_TRUE(host->isVisible());
-    EXPECT_EQ(Find("sshPort")->currentText(), "SSH");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::NoHost));
-    Type(host, "shellhost");
-    Type(Find("sshPort"), "x22");
-    EXPECT_EQ(ClickOk(), ResourceString(Msg::BadSshPort));
-    Type(Find("sshPort"), "2222");
-    QTest::keyClicks(Find<QLineEdit>("sshUser"), "me");
-    EXPECT_EQ(ClickOk(), "");
-    ASSERT_TRUE(Accepted());
-    EXPECT_EQ(Setting(P::HostType), 8);
-    EXPECT_EQ(Setting(P::Port), 2222);
-    EXPECT_EQ(Text(P::HostName), "shellhost");
-    EXPECT_EQ(Text(P::SshUser), "me");
-
-    Restart();
-    Open();
-    EXPECT_EQ(Find("type")->currentText(), "SSH");
-    EXPECT_EQ(Find("sshHost")->currentText(), "shellhost");
-    EXPECT_EQ(Find("sshPort")->currentText(), "2222");
-    EXPECT_EQ(Find<QLineEdit>("sshUser")->text(), "me");
 }
 
 } // namespace
