@@ -28,6 +28,27 @@ inline Templates TemplatesSavedIn(const std::string& saveFolder) {
                                      saveFolder});
 }
 
+// Shows the page with that title (leaving the current one, which saves it).
+inline CSettingsPage* ShowPage(CSettingsSheet& sheet, const char* title) {
+    CSettingsPage* page = sheet.Page(title);
+    EXPECT_NE(page, nullptr) << title;
+    if (page) sheet.Tabs()->setCurrentWidget(page);
+    return page;
+}
+// The button with that caption on the page shown.
+inline QAbstractButton* PageButton(CSettingsSheet& sheet, const QString& caption) {
+    for (QAbstractButton* button : sheet.Tabs()->currentWidget()->findChildren<QAbstractButton*>()) {
+        if (button->text() == caption) return button;
+    }
+    ADD_FAILURE() << "no button " << caption.toStdString();
+    return nullptr;
+}
+inline void ClickPageButton(CSettingsSheet& sheet, const QString& caption) {
+    if (QAbstractButton* button = PageButton(sheet, caption)) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+    }
+}
+
 class SheetTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnsureApplication(); }
@@ -41,27 +62,10 @@ protected:
         sheet->show();
         return *sheet;
     }
-    // Shows the page with that title (leaving the current one, which saves it).
-    CSettingsPage* Show(const char* title) {
-        CSettingsPage* page = sheet->Page(title);
-        EXPECT_NE(page, nullptr) << title;
-        if (page) sheet->Tabs()->setCurrentWidget(page);
-        return page;
-    }
+    CSettingsPage* Show(const char* title) { return ShowPage(*sheet, title); }
     QWidget* Current() const { return sheet->Tabs()->currentWidget(); }
-    // The button with that caption on the page shown.
-    QAbstractButton* Button(const QString& caption) {
-        for (QAbstractButton* button : Current()->findChildren<QAbstractButton*>()) {
-            if (button->text() == caption) return button;
-        }
-        ADD_FAILURE() << "no button " << caption.toStdString();
-        return nullptr;
-    }
-    void Click(const QString& caption) {
-        if (QAbstractButton* button = Button(caption)) {
-            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
-        }
-    }
+    QAbstractButton* Button(const QString& caption) { return PageButton(*sheet, caption); }
+    void Click(const QString& caption) { ClickPageButton(*sheet, caption); }
     template <typename T>
     T* Find(const char* name) {
         T* widget = Current()->findChild<T*>(name);

@@ -40,20 +40,9 @@ protected:
         delete poll;
         EXPECT_TRUE(driven);
     }
-    static void Show(CSettingsSheet& sheet, const char* title) {
-        sheet.Tabs()->setCurrentWidget(sheet.Page(title));
-    }
-    static QAbstractButton* Button(CSettingsSheet& sheet, const QString& caption) {
-        for (QAbstractButton* button :
-             sheet.Tabs()->currentWidget()->findChildren<QAbstractButton*>()) {
-            if (button->text() == caption) return button;
-        }
-        return nullptr;
-    }
+    static void Show(CSettingsSheet& sheet, const char* title) { ShowPage(sheet, title); }
     static void Click(CSettingsSheet& sheet, const QString& caption) {
-        QAbstractButton* button = Button(sheet, caption);
-        ASSERT_NE(button, nullptr) << caption.toStdString();
-        button->click();
+        ClickPageButton(sheet, caption);
     }
     static void Close(CSettingsSheet& sheet, QDialogButtonBox::StandardButton which) {
         sheet.findChild<QDialogButtonBox*>()->button(which)->click();

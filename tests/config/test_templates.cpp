@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "ScopedVariable.h"
 #include "TempFolder.h"
 #include "config/SetupFile.h"
 
@@ -145,33 +146,10 @@ TEST(ShippedTemplateTest, DefaultTemplateHoldsTheDefaultsButNotTheCharacterSet) 
         << file;
 }
 
-// Sets an environment variable until the end of the scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        if (old) old_ = old;
-        hadValue_ = old != nullptr;
-        setenv(name, value, 1);
-    }
-    ~ScopedVariable() {
-        if (hadValue_) {
-            setenv(name_, old_.c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool hadValue_;
-};
-
 TEST(TemplateFoldersTest, TheUsersFolderThenTheProgramsFolders) {
     const std::string program = fs::read_symlink("/proc/self/exe").parent_path().string();
-    const ScopedVariable dataHome("XDG_DATA_HOME", "/tmp/tamsivane-data");
-    const ScopedVariable home("HOME", "/home/someone");
+    const testing::ScopedVariable dataHome("XDG_DATA_HOME", "/tmp/tamsivane-data");
+    const testing::ScopedVariable home("HOME", "/home/someone");
     TemplateFolders folders = DiscoverTemplateFolders();
     // Never beside the program, even where that folder is writable.
     EXPECT_EQ(folders.save, "/tmp/tamsivane-data/tamsivane");

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "PrintTestKit.h"
+#include "ScopedVariable.h"
 #include "TempFolder.h"
 #include "config/ResourceStrings.h"
 #include "print/SessionPrinter.h"
@@ -43,26 +44,6 @@ std::string ReadFile(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-// Sets an environment variable for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(SpoolCommand, WordsWithThePrinterOrTheSpoolersDefault) {
     using V = std::vector<std::string>;
@@ -116,7 +97,7 @@ TEST_F(SystemPrintingTest, ASpoolCommandGetsEachJobWhenItsTimeOutPasses) {
 }
 
 TEST_F(SystemPrintingTest, WithoutASpoolerTheUserIsToldAtOnce) {
-    ScopedEnv path("PATH", folder_.Path().c_str());
+    testing::ScopedVariable path("PATH", folder_.Path().c_str());
     settings_.destination = PrintDestination::Spooler;
     const Clock::time_point start = Clock::now();
     Stream("nowhere");
@@ -130,7 +111,7 @@ TEST_F(SystemPrintingTest, WithoutASpoolerTheUserIsToldAtOnce) {
 TEST_F(SystemPrintingTest, ASpoolerThatCannotBeReachedFailsTheJobOnce) {
     if (system("command -v lp >/dev/null 2>&1") != 0) GTEST_SKIP() << "lp is not installed";
     // A local port nothing listens on.
-    ScopedEnv server("CUPS_SERVER", "127.0.0.1:9");
+    testing::ScopedVariable server("CUPS_SERVER", "127.0.0.1:9");
     settings_.destination = PrintDestination::Spooler;
     const Clock::time_point start = Clock::now();
     Stream("refused");

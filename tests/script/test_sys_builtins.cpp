@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "ScopedVariable.h"
 #include "ScriptTestHost.h"
 #include "TempFolder.h"
 #include "script/CScript.h"
@@ -84,13 +85,6 @@ TEST(SysSystem, CancellingEndsEverythingTheCommandStarted) {
 // Players on a PATH of the test's own, recording what they were given.
 class SysPlaySound : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* path = std::getenv("PATH");
-        savedPath_ = path ? path : "";
-        setenv("PATH", folder_.Path().c_str(), 1);
-    }
-    void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
-
     void Player(const std::string& name, const std::string& body) {
         const std::string path = folder_.File(name);
         std::ofstream(path) << "#!/bin/sh\necho \"$1\" >> " << folder_.File("played") << "\n"
@@ -100,9 +94,7 @@ protected:
     std::string Played() { return Slurp(folder_.File("played")); }
 
     TempFolder folder_;
-
-private:
-    std::string savedPath_;
+    const testing::ScopedVariable path_{"PATH", folder_.Path()};
 };
 
 TEST_F(SysPlaySound, UsesTheFirstPlayerThatCanRun) {
