@@ -122,16 +122,18 @@ fuzz-long: fuzz-build
 
 # Throughput beside libvterm on the same bytes; prints MB/s and the ratios;
 # then what painting a shown view costs the receive path, and a full repaint;
-# then ZModem rates both ways beside lrzsz.
+# then ZModem rates both ways beside lrzsz; then the desktop program end to
+# end on an X server of its own beside urxvt, st and xterm.
 # Not part of `make test`: figures depend on the machine.
 BENCH_ARGS ?=
 bench: deps
 	cmake --preset bench $(CONFIGURE_FLAGS)
 	cmake --build --preset bench -j$(JOBS) --target tamsivane-bench tamsivane-bench-view \
-		tamsivane-bench-zmodem
+		tamsivane-bench-zmodem tamsivane-bench-window tamsivane
 	build/bench/bench/tamsivane-bench $(BENCH_ARGS)
 	QT_QPA_PLATFORM=offscreen build/bench/bench/tamsivane-bench-view
 	build/bench/bench/tamsivane-bench-zmodem
+	build/bench/bench/tamsivane-bench-window --program build/bench/tamsivane
 
 clean:
 	rm -rf build
