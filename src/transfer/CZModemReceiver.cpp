@@ -30,6 +30,12 @@ void CZModemReceiver::SendInit() {
     const uint8_t flags =
         kCanFullDuplex | kCanOverlapIo | kCanCrc32 | (escapeRequested_ ? kEscapeControls : 0);
     SendHexHeader(ZRINIT, FlagsData(flags));
+    AwaitAnswer();
+}
+
+void CZModemReceiver::AskPosition() {
+    SendHexHeader(ZRPOS, PositionData(written_));
+    AwaitAnswer();
 }
 
 void CZModemReceiver::ProcessByte(uint8_t byte) {
@@ -69,7 +75,7 @@ void CZModemReceiver::OnEvent(Event event) {
     case Event::BadHeader:
         // Most likely the awaited ZDATA, damaged: ask again now.  Otherwise
         // the sender repeats its header.
-        if (discarding_) Resync();
+        if (discarding_) AskAgain();
         break;
     case Event::Cancel:
         End(Outcome::Cancelled, "cancelled by the other end");
@@ -101,12 +107,13 @@ void CZModemReceiver::OnHeader() {
             // ZEOF): the file is done, which ZRINIT tells it again.
             SendInit();
         } else if (DataPosition(data) != written_) {
-            if (!discarding_) Resync();
+            if (!discarding_) AskAgain();
         } else {
             Heard();
             discarding_ = false;
             expect_ = Expect::FileData;
             reader_.ExpectData();
+            ExpectMore();
         }
         break;
     case ZEOF:
@@ -117,6 +124,10 @@ void CZModemReceiver::OnHeader() {
         expect_ = Expect::Goodbye;
         goodbye_ = 0;
         ExpectWithin(kGoodbyeWait);
+        break;
+    case ZNAK:
+        // Our last header arrived damaged.
+        AskAgain();
         break;
     case ZCOMMAND:
         expect_ = Expect::Command;
@@ -166,6 +177,7 @@ void CZModemReceiver::OnDamagedData() {
         // The sender repeats its header when asked again.
         expect_ = Expect::Header;
         SendHexHeader(ZNAK, {});
+        AwaitAnswer();
     }
 }
 
@@ -180,10 +192,7 @@ void CZModemReceiver::Resync() {
         Fail("too many errors at position " + std::to_string(written_) + " of " + name_);
         return;
     }
-    discarding_ = true;
-    expect_ = Expect::Header;
-    reader_.Reset();
-    SendHexHeader(ZRPOS, PositionData(written_));
+    AskAgain();
 }
 
 void CZModemReceiver::OpenFile() {
@@ -209,7 +218,7 @@ void CZModemReceiver::OpenFile() {
     if (fd_ >= 0 && sent == sentName_) {
         // The sender did not hear our answer (its ZFILE and our ZRPOS
         // crossed): the same file goes on from where it is.
-        SendHexHeader(ZRPOS, PositionData(written_));
+        AskPosition();
         return;
     }
     if (fd_ >= 0) CloseFile(); // the sender moved on: the old file stays incomplete
@@ -237,7 +246,7 @@ void CZModemReceiver::OpenFile() {
     written_ = 0;
     discarding_ = false;
     failures_ = 0;
-    SendHexHeader(ZRPOS, PositionData(0));
+    AskPosition();
     Report(TransferStatusCode::FileName, name_);
     Report(TransferStatusCode::FileSize, name_, size_);
 }
@@ -266,6 +275,12 @@ void CZModemReceiver::WriteData() {
     }
     const uint8_t end = reader_.EndCode();
     if (end == kCrcQ || end == kCrcW) SendHexHeader(ZACK, PositionData(written_));
+    // After ZCRCW the sender waits for that acknowledgement.
+    if (end == kCrcW) {
+        AwaitAnswer();
+    } else {
+        ExpectMore();
+    }
     if (end == kCrcE || end == kCrcW) expect_ = Expect::Header;
     ReportProgress(name_, written_, false);
 }
@@ -279,7 +294,7 @@ void CZModemReceiver::EndOfFile(uint32_t position) {
     // Data is missing: the sender has sent everything and now listens, so
     // the request for it goes again at once.
     if (position != written_) {
-        Resync();
+        AskAgain();
         return;
     }
     ReportProgress(name_, written_, true);
@@ -321,17 +336,21 @@ bool CZModemReceiver::CloseFile(bool whole) {
     return written;
 }
 
-void CZModemReceiver::OnTimeout() {
+void CZModemReceiver::OnTimeout(bool counted) {
     if (expect_ == Expect::Goodbye) {
         End(Outcome::Completed);
         return;
     }
-    if (!Retry()) return;
+    if (counted && !Retry()) return;
+    AskAgain();
+}
+
+void CZModemReceiver::AskAgain() {
     if (fd_ >= 0) {
         discarding_ = true;
         expect_ = Expect::Header;
         reader_.Reset();
-        SendHexHeader(ZRPOS, PositionData(written_));
+        AskPosition();
     } else {
         SendInit();
     }

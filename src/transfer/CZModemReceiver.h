@@ -12,8 +12,8 @@ namespace tamsivane {
 
 class CZModemReceiver final : public CZModemTransfer {
 public:
-    // Ten failures at one position end the transfer.
-    static constexpr int kMaxFailures = 10;
+    // Twenty failures of data at one position end the transfer.
+    static constexpr int kMaxFailures = 20;
     // How long the final "OO" is awaited after our ZFIN.
     static constexpr std::chrono::milliseconds kGoodbyeWait{1000};
     // How far a file may grow past the size announced for it.
@@ -29,7 +29,7 @@ private:
 
     void Begin() override;
     void OnEvent(zmodem::Reader::Event event) override;
-    void OnTimeout() override;
+    void OnTimeout(bool counted) override;
     void OnEnd(Outcome outcome) override;
     void ProcessByte(uint8_t byte) override;
     bool AtHostOutput(uint8_t byte) const override;
@@ -41,9 +41,17 @@ private:
     void OpenFile();
     void WriteData();
     void EndOfFile(uint32_t position);
-    // Asks for the data again from what was written.
+    // Data sent from the position asked for arrived damaged: asks for it
+    // again, kMaxFailures times at one position.  Data the receiver skips
+    // after a request, and what the sender sends before it hears one, are
+    // no such failure.
     void Resync();
+    // ZRINIT, or ZRPOS at what was received; then the answer is awaited.
     void SendInit();
+    void AskPosition();
+    // Asks for what is due next again: the data from what was received, or
+    // the next file.
+    void AskAgain();
     // Writes what is buffered; false (errno says why) when the file cannot
     // take it.
     bool WritePending();

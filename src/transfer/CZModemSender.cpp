@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -44,7 +45,7 @@ CZModemSender::CZModemSender(TransferLink& link, std::vector<std::string> paths,
       paths_(std::move(paths)),
       initText_(std::move(initText)),
       pause_(pause),
-      block_(kBlock) {}
+      block_(kWriteSize) {}
 
 CZModemSender::~CZModemSender() {
     Shutdown();
@@ -77,50 +78,66 @@ bool CZModemSender::Pump() {
         std::string frame;
         Encoder::AppendHexHeader(frame, ZRQINIT, {});
         SendRepeatable(std::move(frame));
-        Heard();
         return false;
     }
     if (state_ != State::Streaming) return false;
-    // Several subpackets go out in one write; what the receiver says is
-    // looked at between writes.
-    std::string out;
-    uint8_t end = kCrcG;
-    while (out.size() < kWriteSize && (end == kCrcG || end == kCrcQ)) {
-        if (sent_ - acked_ >= kWindow) {
+    if (sent_ - acked_ >= window_) {
+        if (deferred_) {
+            // No acknowledgement came past the position asked for again:
+            // the repeated request was meant.
+            Resend(repeatedAt_);
+        } else {
             state_ = State::WaitAck;
-            break;
+            AwaitAnswer();
         }
-        const size_t n = std::min<size_t>(kBlock, size_ - sent_);
-        ssize_t got;
-        do {
-            got = ::pread(fd_, block_.data(), n, sent_);
-        } while (got < 0 && errno == EINTR);
-        if (got != static_cast<ssize_t>(n)) {
+        return false;
+    }
+    // Several subpackets go out in one write, read from the file at once;
+    // what the receiver says is looked at between writes.
+    const size_t want = std::min<size_t>({kWriteSize, window_ - (sent_ - acked_), size_ - sent_});
+    size_t got = 0;
+    while (got < want) {
+        const ssize_t n = ::pread(fd_, block_.data() + got, want - got, sent_ + got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
             Fail("cannot read " + name_);
             return false;
         }
+        got += static_cast<size_t>(n);
+    }
+    std::string out;
+    uint8_t end = kCrcG;
+    for (size_t at = 0; at < got && (end == kCrcG || end == kCrcQ);) {
+        const size_t n = std::min(blockSize_, got - at);
         const uint32_t after = sent_ + static_cast<uint32_t>(n);
         if (after == size_) {
             end = kCrcE;
         } else if (receiverBuffer_ != 0 && after - segment_ >= receiverBuffer_) {
             end = kCrcW;
-        } else if (after / kAckInterval != sent_ / kAckInterval) {
+        } else if (after / (window_ / 8) != sent_ / (window_ / 8)) {
             end = kCrcQ;
         } else {
             end = kCrcG;
         }
-        encoder_.AppendSubpacket(out, block_.data(), n, end, crc32_);
+        encoder_.AppendSubpacket(out, block_.data() + at, n, end, crc32_);
+        if (end == kCrcQ || end == kCrcW) Asked();
         sent_ = after;
+        at += n;
     }
     if (!out.empty()) Send(out);
     ReportProgress(name_, sent_, false);
+    if (end == kCrcE && deferred_) {
+        // The receiver skipped data since the position it asked for again.
+        Resend(repeatedAt_);
+        return false;
+    }
     if (end == kCrcE) {
         SendEof();
         return false;
     }
     if (end == kCrcW) {
         state_ = State::WaitAck;
-        Heard();
+        AwaitAnswer();
         return false;
     }
     return state_ == State::Streaming;
@@ -132,6 +149,12 @@ void CZModemSender::OnEvent(Event event) {
     } else if (event == Event::Header) {
         Heard();
         OnHeader();
+        // What arrived did not end the wait (an acknowledgement still
+        // short of the window, a request that crossed data going out).
+        if (state_ == State::WaitAck || state_ == State::WaitPosition ||
+            state_ == State::WaitEof || state_ == State::WaitFin) {
+            AwaitAnswer();
+        }
     }
 }
 
@@ -164,28 +187,30 @@ void CZModemSender::OnHeader() {
         // Honoured in every state that has a file: the receiver knows best.
         if (fd_ < 0 || state_ == State::WaitFin) break;
         const uint32_t position = DataPosition(data);
-        if (repeats_ > 0 && position == repeatedAt_) {
-            // Requests that crossed the data already going out again are
-            // answered by it; only one after data was re-sent is a retry.
-            if (state_ == State::Streaming && sent_ == position) break;
-            if (++repeats_ >= kMaxTries) {
-                Fail("too many errors at position " + std::to_string(position) + " of " + name_);
-                break;
-            }
-        } else {
-            repeatedAt_ = position;
-            repeats_ = 1;
+        if (state_ == State::Streaming && repeats_ > 0 && position == repeatedAt_) {
+            // The data from there is going out again.  A receiver asks once
+            // more for each piece of the data it skips that was sent before
+            // it; those requests are answered by what goes out now.  Only
+            // when no acknowledgement comes past the position before the
+            // window is full was the request meant.
+            deferred_ = true;
+            break;
         }
-        StartData(position);
+        Resend(position);
         break;
     }
     case ZACK:
         if (state_ == State::Streaming || state_ == State::WaitAck) {
             const uint32_t position = DataPosition(data);
-            if (position > acked_ && position <= sent_) acked_ = position;
+            if (position > acked_ && position <= sent_) {
+                window_ = std::min(kWindow, window_ + (position - acked_));
+                blockSize_ = std::min(kBlock, blockSize_ * 2);
+                acked_ = position;
+            }
+            if (position > repeatedAt_) deferred_ = false;
             if (state_ == State::WaitAck && acked_ == sent_ && receiverBuffer_ != 0) {
                 StartData(sent_); // a new segment after ZCRCW
-            } else if (state_ == State::WaitAck && sent_ - acked_ < kWindow) {
+            } else if (state_ == State::WaitAck && sent_ - acked_ < window_) {
                 state_ = State::Streaming;
             }
         }
@@ -268,6 +293,9 @@ void CZModemSender::SendFileHeader() {
                              payload.size(), kCrcW, crc32_);
     state_ = State::WaitPosition;
     repeats_ = 0;
+    deferred_ = false;
+    window_ = kWindow;
+    blockSize_ = kBlock;
     SendRepeatable(std::move(frame));
 }
 
@@ -284,12 +312,31 @@ void CZModemSender::StartData(uint32_t position) {
     state_ = State::Streaming;
 }
 
+void CZModemSender::Resend(uint32_t position) {
+    if (repeats_ > 0 && position == repeatedAt_) {
+        if (++repeats_ >= kMaxTries) {
+            Fail("too many errors at position " + std::to_string(position) + " of " + name_);
+            return;
+        }
+        // Data that fails again and again goes in smaller pieces, which a
+        // damaged line lets through more often.
+        if (repeats_ > 2) blockSize_ = std::max(kMinBlock, blockSize_ / 2);
+    } else {
+        repeatedAt_ = position;
+        repeats_ = 1;
+    }
+    deferred_ = false;
+    // The first request of a file says where to begin; later ones, that
+    // data was lost.
+    if (state_ != State::WaitPosition) window_ = kMinWindow;
+    StartData(position);
+}
+
 void CZModemSender::SendEof() {
     std::string frame;
     encoder_.AppendBinaryHeader(frame, ZEOF, PositionData(size_), crc32_);
     state_ = State::WaitEof;
     SendRepeatable(std::move(frame));
-    Heard();
 }
 
 void CZModemSender::NextFile() {
@@ -307,14 +354,18 @@ void CZModemSender::NextFile() {
 void CZModemSender::SendRepeatable(std::string frame) {
     lastFrame_ = std::move(frame);
     Send(lastFrame_);
+    AwaitAnswer();
 }
 
-void CZModemSender::OnTimeout() {
+void CZModemSender::OnTimeout(bool counted) {
     // Streaming needs no answer until the window is full.
     if (state_ == State::Starting || state_ == State::Streaming) return;
-    if (!Retry()) return;
-    if (state_ == State::WaitAck) {
-        StartData(acked_); // the receiver answers a wrong position with ZRPOS
+    if (counted && !Retry()) return;
+    if (state_ == State::WaitAck || state_ == State::WaitEof) {
+        // Data or its end went missing, or the answer to it: the receiver
+        // answers a position it has passed with ZRPOS.
+        window_ = kMinWindow;
+        StartData(acked_);
     } else {
         SendRepeatable(lastFrame_);
     }

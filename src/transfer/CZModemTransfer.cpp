@@ -1,5 +1,6 @@
 #include "transfer/CZModemTransfer.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tamsivane {
@@ -173,9 +174,26 @@ void CZModemTransfer::CheckTimers() {
         }
         return;
     }
-    if (now < deadline_) return;
-    deadline_ = now + timing_.retry;
-    OnTimeout();
+    // An answer to a repeated request may answer the first one: it does not
+    // measure the round trip.
+    if (now >= deadline_) {
+        deadline_ = now + timing_.retry;
+        askedAt_ = {};
+        OnTimeout(true);
+        return;
+    }
+    // Each early repeat waits twice as long as the one before.
+    const Clock::duration wait = AnswerWait() * (1 << std::min(nudges_, 6));
+    if (answerDue_ && roundTrip_ != Clock::duration{} && wait < timing_.retry &&
+        now - std::max(lastByte_, waitStart_) >= wait) {
+        ++nudges_;
+        askedAt_ = {};
+        OnTimeout(false);
+    }
+}
+
+CZModemTransfer::Clock::duration CZModemTransfer::AnswerWait() const {
+    return std::max<Clock::duration>(kMinAnswerWait, roundTrip_ * kAnswerRoundTrips);
 }
 
 void CZModemTransfer::FlushShown() {
@@ -242,8 +260,33 @@ void CZModemTransfer::ReportError(const std::string& text) {
 }
 
 void CZModemTransfer::Heard() {
+    const auto now = Clock::now();
+    if (askedAt_ != Clock::time_point{}) {
+        // Up at once, down slowly: an answer that crossed a request makes a
+        // round trip look shorter than it is.
+        const Clock::duration sample = now - askedAt_;
+        roundTrip_ = sample > roundTrip_ ? sample : (roundTrip_ * 7 + sample) / 8;
+        askedAt_ = {};
+    }
     tries_ = 0;
-    deadline_ = Clock::now() + timing_.retry;
+    nudges_ = 0;
+    answerDue_ = false;
+    deadline_ = now + timing_.retry;
+}
+
+void CZModemTransfer::Asked() {
+    if (askedAt_ == Clock::time_point{}) askedAt_ = Clock::now();
+}
+
+void CZModemTransfer::AwaitAnswer() {
+    Asked();
+    ExpectMore();
+    deadline_ = waitStart_ + timing_.retry;
+}
+
+void CZModemTransfer::ExpectMore() {
+    waitStart_ = Clock::now();
+    answerDue_ = true;
 }
 
 void CZModemTransfer::ExpectWithin(std::chrono::milliseconds limit) {

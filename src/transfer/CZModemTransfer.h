@@ -38,6 +38,10 @@ public:
     static constexpr int kMaxTries = 10;
     // Progress is reported at most this often (and at each file's end).
     static constexpr std::chrono::milliseconds kProgressInterval{100};
+    // A quiet line is waited for at least this long, and several round trips,
+    // before a request is made again early.
+    static constexpr std::chrono::milliseconds kMinAnswerWait{250};
+    static constexpr int kAnswerRoundTrips = 4;
 
     virtual ~CZModemTransfer();
     CZModemTransfer(const CZModemTransfer&) = delete;
@@ -75,8 +79,11 @@ protected:
     // --- the worker's hooks
     virtual void Begin() = 0;
     virtual void OnEvent(zmodem::Reader::Event event) = 0;
-    // Nothing useful arrived for the retry interval: ask again.
-    virtual void OnTimeout() = 0;
+    // No answer came: ask again.  counted: nothing useful arrived for the
+    // retry interval, which counts towards kMaxTries; otherwise the line has
+    // been quiet for a few round trips while an answer was awaited, which
+    // most likely means the request or its answer was damaged.
+    virtual void OnTimeout(bool counted) = 0;
     // Sends more if there is more to send; true when more is ready at once.
     virtual bool Pump() { return false; }
     // The transfer is ending: close what is open (status 7 for a file that
@@ -105,8 +112,17 @@ protected:
     void ReportProgress(const std::string& name, int64_t position, bool force);
     // A file was skipped or refused: status 7, and the transfer counts as failed.
     void ReportError(const std::string& text);
-    // A valid frame arrived: the retry timer and count start again.
+    // A valid frame arrived: the retry timer and count start again, and an
+    // answer to the last request measures the round trip.
     void Heard();
+    // A request went out; its answer is awaited from now on.
+    void AwaitAnswer();
+    // More of a frame, or more frames, are due without a request: a quiet
+    // line means they were lost (OnTimeout(false)).
+    void ExpectMore();
+    // A request went out whose answer measures the round trip, without
+    // waiting for it.
+    void Asked();
     // Shortens the wait for the next timeout (the last ZFIN's "OO").
     void ExpectWithin(std::chrono::milliseconds limit);
     // One more repeat; false (and the transfer failed) after kMaxTries.
@@ -131,6 +147,9 @@ private:
     void RequestStop(Stop stop);
     void CheckTimers();
     void StartAbort();
+    // How long a quiet line is waited for an answer before asking again
+    // (zero until a round trip has been measured).
+    Clock::duration AnswerWait() const;
     void HandBack(std::vector<uint8_t> leftovers);
     void FlushShown();
 
@@ -162,6 +181,11 @@ private:
     std::string shown_; // bytes for the screen, shown after the batch
     Clock::time_point deadline_;
     int tries_ = 0;
+    Clock::time_point askedAt_;     // the first request not yet answered, or zero
+    Clock::duration roundTrip_{};   // the measured round trip, zero while unknown
+    bool answerDue_ = false;
+    Clock::time_point waitStart_;   // when the awaited answer was asked for
+    int nudges_ = 0;                // requests repeated early since the last answer
     Clock::time_point lastByte_;
     Clock::time_point abortStart_;
     Clock::time_point lastProgress_;
