@@ -80,6 +80,25 @@ TEST(LrzszBatch, ThreeFilesFromSzThenToRz) {
     EXPECT_EQ(got.st_mtim.tv_sec, 1000000000);
 }
 
+// rz -r keeps what an interrupted transfer left (to a whole block) and asks
+// for the rest: the data goes on from there, the kept part is not sent again.
+TEST(LrzszResume, RzResumesFromWhatItHas) {
+    Folders folders;
+    const std::string bytes = AwkwardBytes(300000);
+    const std::string path = folders.root.File("data");
+    WriteFile(path, bytes);
+    const std::string kept(100000, 'k');
+    WriteFile(folders.host + "/data", kept);
+    const Reception result = SendTo(folders, {path}, {"rz", "-r"});
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.peerExit, 0);
+    const std::string got = ReadFile(folders.host + "/data");
+    const size_t resumed = got.find_first_not_of('k');
+    ASSERT_GT(resumed, kept.size() / 2);
+    ASSERT_LE(resumed, kept.size());
+    EXPECT_TRUE(got == kept.substr(0, resumed) + bytes.substr(resumed));
+}
+
 // sz -8 sends 8 KiB subpackets, -e escapes every control character after
 // ZSINIT, -w asks for acknowledgements within a window.
 class SzOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
