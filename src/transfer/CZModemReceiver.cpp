@@ -98,6 +98,7 @@ void CZModemReceiver::OnHeader() {
         reader_.ExpectData();
         break;
     case ZFILE:
+        append_ = (data[2] & kFileManagementMask) == kFileAppend;
         expect_ = Expect::FileInfo;
         reader_.ExpectData();
         break;
@@ -233,7 +234,10 @@ void CZModemReceiver::OpenFile() {
     // The sender's permission bits (the umask applies), always readable and
     // writable by the user, never set-user or set-group.
     const mode_t mode = details[2] > 0 ? (static_cast<mode_t>(details[2]) & 0777) | 0600 : 0644;
-    fd_ = folder_.Create(name, mode, created, error);
+    // An existing file is never replaced: the new one gets the next free
+    // name, or, when the sender asks, its data is added at the end.
+    fd_ = append_ ? folder_.Append(name, mode, created, error)
+                  : folder_.Create(name, mode, created, error);
     if (fd_ < 0) {
         SendHexHeader(ZFERR, {});
         Fail(error);
@@ -324,8 +328,9 @@ bool CZModemReceiver::WritePending() {
 bool CZModemReceiver::CloseFile(bool whole) {
     const bool written = WritePending();
     const int error = errno;
-    // The sender's time goes on after the last write, which would change it.
-    if (written && whole && modified_ > 0) {
+    // The sender's time goes on after the last write, which would change
+    // it; a file added to keeps its own.
+    if (written && whole && modified_ > 0 && !append_) {
         const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified_), 0}};
         ::futimens(fd_, times);
     }

@@ -62,6 +62,7 @@ private:
     ReceiveFolder folder_;
     Expect expect_ = Expect::Header;
     bool escapeRequested_ = false;
+    bool append_ = false; // the sender asked to add to an existing file
     int fd_ = -1;
     std::string name_;     // as written
     std::string sentName_; // as the sender gave it

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 #include "platform/UserAccount.h"
 
 namespace tamsivane {
@@ -68,6 +69,14 @@ int ReceiveFolder::Create(const std::string& name, mode_t mode, std::string& cre
     }
     ::close(folder);
     if (fd < 0) error = "cannot create " + name + ": " + std::strerror(openError);
+    return fd;
+}
+
+int ReceiveFolder::Append(const std::string& name, mode_t mode, std::string& created,
+                          std::string& error) const {
+    const int fd = OpenRegularFile(path_ + "/" + name, O_WRONLY | O_APPEND | O_NOFOLLOW);
+    if (fd < 0) return Create(name, mode, created, error);
+    created = name;
     return fd;
 }
 

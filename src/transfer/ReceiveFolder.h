@@ -34,6 +34,12 @@ public:
     int Create(const std::string& name, mode_t mode, std::string& created,
                std::string& error) const;
 
+    // For a sender that asks to append: the existing regular file of the
+    // name, opened to append (never through a link), else a new file as
+    // Create makes it.
+    int Append(const std::string& name, mode_t mode, std::string& created,
+               std::string& error) const;
+
     const std::string& Path() const { return path_; }
 
 private:

@@ -55,9 +55,12 @@ inline constexpr uint8_t kCanFullDuplex = 0x01;
 inline constexpr uint8_t kCanOverlapIo = 0x02;
 inline constexpr uint8_t kCanCrc32 = 0x20;
 inline constexpr uint8_t kEscapeControls = 0x40; // also ZSINIT's request
-// ZFILE: binary file (ZF0), replace an existing file (ZF1).
+// ZFILE: binary file (ZF0); the management option (ZF1, low five bits):
+// append to an existing file, replace it.
 inline constexpr uint8_t kFileBinary = 1;
+inline constexpr uint8_t kFileAppend = 3;
 inline constexpr uint8_t kFileReplace = 4;
+inline constexpr uint8_t kFileManagementMask = 0x1F;
 
 // Longest data subpacket accepted.
 inline constexpr size_t kMaxSubpacket = 8192;

@@ -99,6 +99,27 @@ TEST(LrzszResume, RzResumesFromWhatItHas) {
     EXPECT_TRUE(got == kept.substr(0, resumed) + bytes.substr(resumed));
 }
 
+// The sender's management option: sz -+ adds to the file we have (never
+// through a link); sz -p, and sz's own replace, never replace it.
+TEST(LrzszManagement, AppendAddsProtectAndReplaceKeep) {
+    Folders folders;
+    ::mkdir(folders.received.c_str(), 0700);
+    WriteFile(folders.received + "/log", "old;");
+    WriteFile(folders.root.File("target"), "keep");
+    ::symlink(folders.root.File("target").c_str(), (folders.received + "/linked").c_str());
+    WriteFile(folders.host + "/log", "new");
+    WriteFile(folders.host + "/linked", "new");
+    EXPECT_EQ(ReceiveFrom(folders, {"sz", "-+", "log", "linked"}).outcome, Outcome::Completed);
+    EXPECT_EQ(ReadFile(folders.received + "/log"), "old;new");
+    EXPECT_EQ(ReadFile(folders.root.File("target")), "keep");
+    EXPECT_EQ(ReadFile(folders.received + "/linked.1"), "new");
+    for (const char* option : {"-p", "-y"}) {
+        EXPECT_EQ(ReceiveFrom(folders, {"sz", option, "log"}).finished,
+                  std::vector<std::string>{std::string("log.") + (option[1] == 'p' ? "1" : "2")});
+    }
+    EXPECT_EQ(ReadFile(folders.received + "/log"), "old;new");
+}
+
 // sz -8 sends 8 KiB subpackets, -e escapes every control character after
 // ZSINIT, -w asks for acknowledgements within a window.
 class SzOptions : public ::testing::TestWithParam<std::vector<std::string>> {};
