@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Nothing a script does here changes the host, so one serves every input
     // (a new screen per input cost more than running most scripts).
     static FuzzHost host;
-    CScript script(input.substr(0, nul), kNoScriptName, true, host);
+    CScript script(input.substr(0, nul), kNoScriptName, ScriptOrigin::Host, host);
     if (nul != std::string::npos) {
         const std::string bytes = input.substr(nul + 1, kMaxHostBytes);
         for (char byte : bytes) script.Input().Push(static_cast<uint8_t>(byte));

@@ -41,8 +41,11 @@ private:
     int& depth_;
 };
 
-CScript::CScript(std::string source, std::string name, bool fromHost, ScriptHost& host)
-    : source_(std::move(source)), name_(std::move(name)), fromHost_(fromHost), host_(host) {
+CScript::CScript(std::string source, std::string name, ScriptOrigin origin, ScriptHost& host)
+    : source_(std::move(source)),
+      name_(std::move(name)),
+      fromHost_(origin == ScriptOrigin::Host),
+      host_(host) {
     global_.variables["term"] = CScriptValue::Object(Adopt(MakeTermObject(*this)));
     global_.variables["sys"] = CScriptValue::Object(Adopt(MakeSysObject(*this)));
 }

@@ -23,6 +23,9 @@ class ScriptHost;
 
 inline constexpr const char* kNoScriptName = "<No Name>";
 
+// Who started a script: the user (a menu, a button, a login script) or the host.
+enum class ScriptOrigin { User, Host };
+
 class CScript {
 public:
     // Deepest chain of script function calls.
@@ -37,8 +40,8 @@ public:
 
     enum class Outcome { Finished, Failed, Cancelled };
 
-    // fromHost: started by the host, so HostScript decides what it may use.
-    CScript(std::string source, std::string name, bool fromHost, ScriptHost& host);
+    // A script the host started may use only what HostScript allows.
+    CScript(std::string source, std::string name, ScriptOrigin origin, ScriptHost& host);
     // Before Run: replaces the text (a script file read on the script's own
     // thread).
     void SetSource(std::string source) { source_ = std::move(source); }

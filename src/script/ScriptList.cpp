@@ -40,14 +40,14 @@ std::optional<std::string> ReadScriptFile(const std::string& path, size_t limit)
 
 ScriptList::~ScriptList() { CancelAll(); }
 
-std::shared_ptr<ScriptRun> ScriptList::RunText(std::string text, bool fromHost) {
-    auto entry = std::make_unique<Entry>(kNoScriptName, fromHost, host_);
+std::shared_ptr<ScriptRun> ScriptList::RunText(std::string text, ScriptOrigin origin) {
+    auto entry = std::make_unique<Entry>(kNoScriptName, origin, host_);
     entry->script.SetSource(std::move(text));
     return Start(std::move(entry));
 }
 
-std::shared_ptr<ScriptRun> ScriptList::RunFile(std::string path, bool fromHost) {
-    auto entry = std::make_unique<Entry>(path, fromHost, host_);
+std::shared_ptr<ScriptRun> ScriptList::RunFile(std::string path, ScriptOrigin origin) {
+    auto entry = std::make_unique<Entry>(path, origin, host_);
     entry->path = std::move(path);
     return Start(std::move(entry));
 }

@@ -57,11 +57,11 @@ public:
     ScriptList& operator=(const ScriptList&) = delete;
 
     // Any thread, the session lock may be held: starts the script's thread.
-    std::shared_ptr<ScriptRun> RunText(std::string text, bool fromHost);
+    std::shared_ptr<ScriptRun> RunText(std::string text, ScriptOrigin origin);
     // The file is read on the script's thread; one that cannot be read shows
     // "Cannot load script file.".  From the host: only a regular file of at
     // most kMaxHostScriptFile bytes.
-    std::shared_ptr<ScriptRun> RunFile(std::string path, bool fromHost);
+    std::shared_ptr<ScriptRun> RunFile(std::string path, ScriptOrigin origin);
 
     // A host byte for every running script; false when none runs.
     bool Offer(uint8_t byte);
@@ -80,8 +80,8 @@ private:
         std::thread thread;
         bool finished = false; // list mutex
 
-        Entry(std::string name, bool fromHost, ScriptHost& host)
-            : script({}, std::move(name), fromHost, host), run(std::make_shared<ScriptRun>()) {}
+        Entry(std::string name, ScriptOrigin origin, ScriptHost& host)
+            : script({}, std::move(name), origin, host), run(std::make_shared<ScriptRun>()) {}
     };
 
     std::shared_ptr<ScriptRun> Start(std::unique_ptr<Entry> entry);

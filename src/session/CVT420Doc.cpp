@@ -507,12 +507,12 @@ std::shared_ptr<ScriptRun> CVT420Doc::StartScript(Start start) {
 
 std::shared_ptr<ScriptRun> CVT420Doc::RunScriptText(std::string text) {
     std::lock_guard lock(lock_);
-    return StartScript([&] { return scripts_.RunText(std::move(text), false); });
+    return StartScript([&] { return scripts_.RunText(std::move(text), ScriptOrigin::User); });
 }
 
 std::shared_ptr<ScriptRun> CVT420Doc::RunScriptFile(std::string path) {
     std::lock_guard lock(lock_);
-    return StartScript([&] { return scripts_.RunFile(std::move(path), false); });
+    return StartScript([&] { return scripts_.RunFile(std::move(path), ScriptOrigin::User); });
 }
 
 void CVT420Doc::RunHostScript(std::string_view data, bool isFileName) {
@@ -536,8 +536,8 @@ void CVT420Doc::RunHostScript(std::string_view data, bool isFileName) {
 
 void CVT420Doc::StartHostScript(HostScriptRequest request) {
     StartScript([&] {
-        return request.isFileName ? scripts_.RunFile(std::move(request.data), true)
-                                  : scripts_.RunText(std::move(request.data), true);
+        return request.isFileName ? scripts_.RunFile(std::move(request.data), ScriptOrigin::Host)
+                                  : scripts_.RunText(std::move(request.data), ScriptOrigin::Host);
     });
 }
 

@@ -74,7 +74,7 @@ TEST_P(ScriptCases, Run) {
     const ScriptCase& c = GetParam();
     SCOPED_TRACE(c.file + ":" + std::to_string(c.line) + " " + c.title);
     ScriptTestHost host;
-    bool fromHost = false;
+    ScriptOrigin origin = ScriptOrigin::User;
     std::string received;
     for (const std::string& d : c.directives) {
         const std::string word = d.substr(0, d.find(' '));
@@ -82,7 +82,7 @@ TEST_P(ScriptCases, Run) {
         if (word == "receive") {
             received += Decode(rest);
         } else if (word == "host") {
-            fromHost = true;
+            origin = ScriptOrigin::Host;
         } else if (word == "set") {
             const size_t eq = rest.find('=');
             SettingValue value{false, std::stoi(rest.substr(eq + 1)), {}};
@@ -93,7 +93,7 @@ TEST_P(ScriptCases, Run) {
             }
         }
     }
-    CScript script(c.script, "case.wbq", fromHost, host);
+    CScript script(c.script, "case.wbq", origin, host);
     host.emulator.ReceiveBlock(received);
     for (char byte : received) script.Input().Push(static_cast<uint8_t>(byte));
     script.SetStepBudget(1000000);

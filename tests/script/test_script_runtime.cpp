@@ -18,11 +18,11 @@ using namespace std::chrono_literals;
 
 TEST(ScriptReport, ErrorTextWithAndWithoutDetail) {
     ScriptTestHost host;
-    CScript failing("x = 1;\ny = z;\n", "/tmp/a.wbq", false, host);
+    CScript failing("x = 1;\ny = z;\n", "/tmp/a.wbq", ScriptOrigin::User, host);
     ASSERT_EQ(failing.Run(), CScript::Outcome::Failed);
     EXPECT_EQ(failing.Error()->Report(),
               "Script Error:\n\n/tmp/a.wbq (Line 2) : E1053 Variable not found: \"z\"");
-    CScript noDetail("x = 1;\n\n\nq = x.Left(1);", kNoScriptName, false, host);
+    CScript noDetail("x = 1;\n\n\nq = x.Left(1);", kNoScriptName, ScriptOrigin::User, host);
     ASSERT_EQ(noDetail.Run(), CScript::Outcome::Failed);
     EXPECT_EQ(noDetail.Error()->Report(),
               "Script Error:\n\n<No Name> (Line 4) : E1050 Invalid object type: \"x\"");
@@ -33,12 +33,12 @@ TEST(ScriptReport, ErrorTextWithAndWithoutDetail) {
 
 TEST(ScriptText, LastLineWithoutLineEnd) {
     ScriptTestHost host;
-    EXPECT_EQ(CScript("send(\"a\"); // done", kNoScriptName, false, host).Run(),
+    EXPECT_EQ(CScript("send(\"a\"); // done", kNoScriptName, ScriptOrigin::User, host).Run(),
               CScript::Outcome::Finished);
-    EXPECT_EQ(CScript("send(\"b\");", kNoScriptName, false, host).Run(),
+    EXPECT_EQ(CScript("send(\"b\");", kNoScriptName, ScriptOrigin::User, host).Run(),
               CScript::Outcome::Finished);
     // Text after a NUL is not read.
-    EXPECT_EQ(CScript(std::string("send(\"c\");\0 #", 13), kNoScriptName, false, host).Run(),
+    EXPECT_EQ(CScript(std::string("send(\"c\");\0 #", 13), kNoScriptName, ScriptOrigin::User, host).Run(),
               CScript::Outcome::Finished);
     EXPECT_EQ(host.sent, "abc");
 }
@@ -57,7 +57,7 @@ TEST(WaitMatcherTest, FindsPatternsAfterPartialMatchesInWrittenOrder) {
 // Runs a script on a thread of its own, as a session does.
 struct RunningScript {
     RunningScript(ScriptTestHost& host, std::string text)
-        : script(std::move(text), kNoScriptName, false, host),
+        : script(std::move(text), kNoScriptName, ScriptOrigin::User, host),
           outcome(std::async(std::launch::async, [this] { return script.Run(); })) {}
     CScript script;
     std::future<CScript::Outcome> outcome;
@@ -133,14 +133,14 @@ TEST(HostScriptBounds, MemoryAndTimeAreBoundedAndReported) {
         return run->WaitUntilEnded(std::chrono::steady_clock::now() + 20s);
     };
     const std::shared_ptr<ScriptRun> greedy =
-        list.RunText("s = 'abcdefgh'; while (1) s = s + s;", true);
+        list.RunText("s = 'abcdefgh'; while (1) s = s + s;", ScriptOrigin::Host);
     ASSERT_TRUE(ended(greedy));
     EXPECT_EQ(greedy->Result(), ScriptRun::State::Failed);
     EXPECT_NE(greedy->ErrorReport().find("script memory above 8 MiB"), std::string::npos)
         << greedy->ErrorReport();
 
-    const std::shared_ptr<ScriptRun> mine = list.RunText("term.Wait('go'); send('mine');", false);
-    const std::shared_ptr<ScriptRun> waiting = list.RunText("term.Wait('never');", true);
+    const std::shared_ptr<ScriptRun> mine = list.RunText("term.Wait('go'); send('mine');", ScriptOrigin::User);
+    const std::shared_ptr<ScriptRun> waiting = list.RunText("term.Wait('never');", ScriptOrigin::Host);
     EXPECT_TRUE(list.HostScriptRunning());
     ASSERT_TRUE(ended(waiting));
     EXPECT_EQ(waiting->Result(), ScriptRun::State::Cancelled);

@@ -56,7 +56,7 @@ TEST(SysSystem, CancellingEndsEverythingTheCommandStarted) {
     ScriptTestHost host;
     // The shell and its child ignore SIGTERM, so only the group's SIGKILL ends them.
     CScript script("sys.System(\"trap '' TERM; sleep 100 & echo $! > " + pidFile + "; wait\");",
-                   kNoScriptName, false, host);
+                   kNoScriptName, ScriptOrigin::User, host);
     auto outcome = std::async(std::launch::async, [&] { return script.Run(); });
     ASSERT_TRUE(Eventually([&] { return Slurp(pidFile).find('\n') != std::string::npos; }));
     const std::string child = Slurp(pidFile).substr(0, Slurp(pidFile).find('\n'));
@@ -90,14 +90,14 @@ TEST_F(SysPlaySound, UsesTheFirstPlayerThatCanRun) {
     // another reason is not followed by the next.
     Player("aplay", "exit 0");
     EXPECT_EQ(
-        CScript("sys.PlaySound('/sounds/bell.wav'); send('after');", kNoScriptName, false, host)
+        CScript("sys.PlaySound('/sounds/bell.wav'); send('after');", kNoScriptName, ScriptOrigin::User, host)
             .Run(),
         CScript::Outcome::Finished);
     EXPECT_EQ(Played(), "/sounds/bell.wav\n");
     EXPECT_EQ(host.sent, "after");
 
     Player("paplay", "exit 1");
-    EXPECT_EQ(CScript("sys.PlaySound('ding.wav');", kNoScriptName, false, host).Run(),
+    EXPECT_EQ(CScript("sys.PlaySound('ding.wav');", kNoScriptName, ScriptOrigin::User, host).Run(),
               CScript::Outcome::Finished);
     EXPECT_EQ(Played(), "/sounds/bell.wav\nding.wav\n");
 }
@@ -105,7 +105,7 @@ TEST_F(SysPlaySound, UsesTheFirstPlayerThatCanRun) {
 TEST_F(SysPlaySound, ALongSoundEndsWhenTheScriptIsCancelled) {
     Player("paplay", "exec /bin/sleep 100");
     ScriptTestHost host;
-    CScript script("sys.PlaySound('long.wav');", kNoScriptName, false, host);
+    CScript script("sys.PlaySound('long.wav');", kNoScriptName, ScriptOrigin::User, host);
     auto outcome = std::async(std::launch::async, [&] { return script.Run(); });
     ASSERT_TRUE(Eventually([&] { return Played() == "long.wav\n"; }));
     script.Cancel();
@@ -133,12 +133,12 @@ TEST(SysFiles, AFifoIsRefusedAtOnce) {
     ScriptTestHost host;
     CScript copy("send('' + sys.CopyFile('" + fifo + "', '" + folder.File("copy") +
                      "') + sys.CopyFile('" + fifo + "', '" + folder.File("copy") + "', 1));",
-                 kNoScriptName, false, host);
+                 kNoScriptName, ScriptOrigin::User, host);
     EXPECT_EQ(RunBounded(copy, fifo), CScript::Outcome::Finished);
     EXPECT_EQ(host.sent, "00");
     for (const char* mode : {"r", "w", "a+"}) {
-        CScript open("f = sys.OpenFile('" + fifo + "', '" + mode + "');", kNoScriptName, false,
-                     host);
+        CScript open("f = sys.OpenFile('" + fifo + "', '" + mode + "');", kNoScriptName,
+                     ScriptOrigin::User, host);
         ASSERT_EQ(RunBounded(open, fifo), CScript::Outcome::Failed) << mode;
         EXPECT_EQ(open.Error()->Code(), ScriptErr::CannotOpenFile);
         EXPECT_EQ(open.Error()->Detail(), fifo);
@@ -153,7 +153,7 @@ TEST(SysFiles, CopiesReplaceOrAppendButNeverOntoTheSource) {
     CScript script("send('' + sys.CopyFile('" + a + "', '" + a + "') + sys.CopyFile('" + a +
                        "', '" + a + "', 1) + sys.CopyFile('" + a + "', '" + b +
                        "') + sys.CopyFile('" + a + "', '" + b + "', 1));",
-                   kNoScriptName, false, host);
+                   kNoScriptName, ScriptOrigin::User, host);
     EXPECT_EQ(script.Run(), CScript::Outcome::Finished);
     EXPECT_EQ(host.sent, "0010");
     EXPECT_EQ(Slurp(a), "data");
