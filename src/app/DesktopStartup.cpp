@@ -241,7 +241,10 @@ int RunDesktop(const QStringList& arguments, std::span<const std::string> progra
     // The last screen is painted now (a paint may wait for the next
     // frame), then the outputs are taken from it.
     const auto quitAtEnd = [&] {
-        if (CVT420View* view = frame.ActiveView()) view->viewport()->repaint();
+        if (CVT420View* view = frame.ActiveView()) {
+            view->TakeWaitingUpdate();
+            view->viewport()->repaint();
+        }
         takeOutputs();
         QApplication::exit(0);
     };

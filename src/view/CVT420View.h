@@ -109,6 +109,9 @@ public:
     // viewport coordinates.
     const QRegion& LastUpdateRegion() const { return lastUpdate_; }
     int FramesPainted() const { return framesPainted_; }
+    // Takes what the session reported and waits for the next display frame
+    // now (before a last paint, and for tests).
+    void TakeWaitingUpdate() { bridge_->TakeNow(); }
     // One tick of the text blink timer and of the cursor blink timer.
     void StepBlink();
     void StepCursorBlink();

@@ -6,7 +6,11 @@
 namespace tamsivane {
 
 ViewUpdateBridge::ViewUpdateBridge(Receiver receiver, QObject* parent)
-    : QObject(parent), receiver_(std::move(receiver)) {}
+    : QObject(parent), receiver_(std::move(receiver)) {
+    frame_.setSingleShot(true);
+    frame_.setTimerType(Qt::PreciseTimer);
+    connect(&frame_, &QTimer::timeout, this, &ViewUpdateBridge::Deliver);
+}
 
 template <typename Change>
 void ViewUpdateBridge::Record(Change change) {
@@ -45,7 +49,24 @@ int ViewUpdateBridge::UpdatesPosted() const {
     return updatesPosted_;
 }
 
-void ViewUpdateBridge::Deliver() {
+bool ViewUpdateBridge::Waiting() const {
+    std::lock_guard lock(mutex_);
+    return posted_;
+}
+
+void ViewUpdateBridge::Deliver() { Take(false); }
+
+void ViewUpdateBridge::TakeNow() { Take(true); }
+
+void ViewUpdateBridge::Take(bool now) {
+    if (!Waiting()) return;
+    const qint64 since = sinceTaken_.isValid() ? sinceTaken_.elapsed() : kFrameMs;
+    if (!now && since < kFrameMs) {
+        if (!frame_.isActive()) frame_.start(static_cast<int>(kFrameMs - since));
+        return;
+    }
+    frame_.stop();
+    sinceTaken_.start();
     PendingUpdate update;
     {
         std::lock_guard lock(mutex_);

@@ -101,6 +101,7 @@ protected:
         ASSERT_TRUE(session.Send(bytes));
         ASSERT_TRUE(WaitForScreen(marker)) << "never shown: " << marker;
         QCoreApplication::processEvents();
+        view->TakeWaitingUpdate();
     }
     void SetNumber(int param, int32_t value) {
         Configure([&](SettingsStore& s) { s.SetNumber(param, value); });

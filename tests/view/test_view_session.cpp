@@ -34,11 +34,19 @@ TEST(ViewUpdateBridgeTest, CallsFromAnotherThreadMergeIntoOneUpdate) {
     EXPECT_FALSE(delivered[0].history);
     EXPECT_EQ(delivered[0].disconnected, std::optional<bool>(false));
 
+    // One update a display frame: the next one is taken at the next frame,
+    // or at once when asked.
     bridge.ScreenChanged(-1, -1, true);
-    QCoreApplication::processEvents();
-    ASSERT_EQ(delivered.size(), 2u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.size() == 2; }, 5000));
     EXPECT_TRUE(delivered[1].history);
     EXPECT_EQ(delivered[1].firstRow, -1);
+    bridge.ScreenChanged(4, 4, false);
+    EXPECT_TRUE(bridge.Waiting());
+    bridge.TakeNow();
+    ASSERT_EQ(delivered.size(), 3u);
+    EXPECT_FALSE(bridge.Waiting());
+    QCoreApplication::processEvents(); // the queued call finds nothing waiting
+    EXPECT_EQ(delivered.size(), 3u);
 }
 
 TEST_F(ViewTest, TwoViewsOfOneSessionBothPaint) {
