@@ -91,6 +91,33 @@ TEST_F(SessionTest, BrokenSetupFileIsReportedAndChangesNothing) {
     EXPECT_EQ(session.Emulator().Settings().GetString(P::AnswerBack), "kept");
 }
 
+// A program's stream scrolling by: the page ends on its last lines and the
+// history holds the SaveLines lines before them, none lost or doubled.
+TEST_F(SessionTest, AProgramsStreamEndsOnItsLastLinesWithTheHistoryBehind) {
+    constexpr int kCount = 20000;
+    Configure([](SettingsStore& s) { s.SetNumber(P::HostType, 7); });
+    session.SetProgram({"seq", "1", std::to_string(kCount)});
+    ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
+    ASSERT_TRUE(WaitForState(TransportState::Closed));
+    std::lock_guard lock(session.Lock());
+    const ScreenBuffer& screen = session.Emulator().Screen();
+    const int saved = session.Emulator().Settings().GetNumber(P::SaveLines);
+    ASSERT_EQ(screen.HistoryCount(), saved);
+    // Every shown row, history first: the numbers up to kCount, then the
+    // empty row the cursor stands on.
+    const int rows = saved + screen.Lines();
+    for (int row = 0; row < rows; ++row) {
+        DisplayLine line;
+        ASSERT_TRUE(screen.LineForDisplay(row, line));
+        std::string text;
+        for (int column = 0; column < 8 && line.codes[column] != ' '; ++column) {
+            text += static_cast<char>(line.codes[column]);
+        }
+        const int number = kCount - rows + 2 + row;
+        EXPECT_EQ(text, row + 1 < rows ? std::to_string(number) : "") << row;
+    }
+}
+
 TEST_F(SessionTest, HostTypesWithoutTransportDoNotOpen) {
     // 5 (the address book's SSH2 entries) opens an SSH session.
     for (const int32_t hostType : {4, 6, 9, -1}) {
