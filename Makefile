@@ -24,7 +24,7 @@ FUZZ_DIR := build/fuzz
 FUZZ_FLAGS := -rss_limit_mb=2048 -timeout=20 -max_len=16384 \
 	-print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/artifacts/
 
-.PHONY: all deps build run test test-default asan tsan fuzz fuzz-build fuzz-long bench clean
+.PHONY: all deps build run test test-default asan tsan fuzz fuzz-build fuzz-long bench package clean
 
 all: build
 
@@ -134,6 +134,22 @@ bench: deps
 	QT_QPA_PLATFORM=offscreen build/bench/bench/tamsivane-bench-view
 	build/bench/bench/tamsivane-bench-zmodem
 	build/bench/bench/tamsivane-bench-window --program build/bench/tamsivane
+
+# The Debian package tamsivane_VERSION_ARCH.deb, here: a Release build of its
+# own under /usr with Debian's hardening flags, packed by CPack, then its
+# contents, dependencies and lintian's verdict checked.
+PACKAGE_DIR := build/package
+package: deps
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+		-DTAMSIVANE_TESTS=OFF $(CONFIGURE_FLAGS) \
+		$(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+	cmake --build $(PACKAGE_DIR) -j$(JOBS)
+	rm -f $(PACKAGE_DIR)/tamsivane_*.deb
+	cd $(PACKAGE_DIR) && cpack -G DEB
+	mv $(PACKAGE_DIR)/tamsivane_*.deb .
+	scripts/check-package tamsivane_*.deb
 
 clean:
 	rm -rf build

@@ -20,7 +20,7 @@ void ShowAboutBox(QWidget* owner) {
     auto* text = new QLabel(
         QStringLiteral("<b>%1</b><br>A terminal emulator of the VT420 family.<br>"
                        "Telnet, local loop-back and more, with a button bar and a chat line.")
-            .arg(kProgramTitle),
+            .arg(ProgramTitle()),
         &box);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);

@@ -144,7 +144,7 @@ CMainFrame::CMainFrame(AppProfile& profile, UserInteraction& user, Templates tem
         if (values.titleBar) flags |= Qt::WindowTitleHint;
         setWindowFlags(flags);
     }
-    setWindowTitle(kProgramTitle);
+    setWindowTitle(ProgramTitle());
     // Every window and dialog of the program shows its icon.
     if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(ProgramIcon());
     setWindowIcon(QApplication::windowIcon());
@@ -380,7 +380,7 @@ void CMainFrame::SessionWindowActivated(QMdiSubWindow*) {
         }
         ShowStatus(pageSize, QString::fromStdString(doc.CursorPositionText()), numericKeypad);
     } else {
-        setWindowTitle(kProgramTitle);
+        setWindowTitle(ProgramTitle());
         sizePane_->clear();
         cursorPane_->clear();
         numPane_->clear();

@@ -1,9 +1,11 @@
 // Replies to the host and the hand-offs to user-defined keys, the soft font
 // and host-started scripts.
 #include <cstdio>
+#include <string>
 
 #include "emulator/EmulatorHost.h"
 #include "emulator/VtEmulator.h"
+#include "platform/BuildInfo.h"
 
 namespace tamsivane {
 
@@ -18,7 +20,6 @@ constexpr const char* kPrimaryAttributes[] = {
     "\x1b[?1;2c",                        // VT100
 };
 constexpr const char kSecondaryAttributes[] = "\x1b[>41;1;0c";
-constexpr const char kTertiaryAttributes[] = "\x1bP!|BRELL SOFTWARE Tamsivane 4.4\x1b\\";
 } // namespace
 
 void VtEmulator::Send(std::string_view bytes) {
@@ -32,7 +33,9 @@ void VtEmulator::PrimaryDeviceAttributes() {
 }
 
 void VtEmulator::SecondaryDeviceAttributes() { Send(kSecondaryAttributes); }
-void VtEmulator::TertiaryDeviceAttributes() { Send(kTertiaryAttributes); }
+void VtEmulator::TertiaryDeviceAttributes() {
+    Send(std::string("\x1bP!|BRELL SOFTWARE Tamsivane ") + ProgramVersion() + "\x1b\\");
+}
 
 // Page coordinates, also in origin mode; the status line is row Lines + 1.
 void VtEmulator::CursorPositionReport() {

@@ -6,6 +6,7 @@
 
 #include "keyboard/LayoutPlugin.h"
 #include "keyboard/PcKeys.h"
+#include "platform/BuildInfo.h"
 #include "platform/Paths.h"
 #include "platform/SharedLibrary.h"
 
@@ -84,8 +85,10 @@ KeyboardLayouts::~KeyboardLayouts() = default;
 const KeyboardLayouts& KeyboardLayouts::Installed() {
     static const KeyboardLayouts layouts = [] {
         const std::string program = ProgramFolder();
-        for (const fs::path& folder : {fs::path(program), fs::path(program).parent_path() / "lib" /
-                                                              "tamsivane"}) {
+        const fs::path prefix = fs::path(program).parent_path();
+        // Installed, the plug-in is in the architecture's library folder.
+        for (const fs::path& folder : {fs::path(program), prefix / InstalledPluginFolder(),
+                                       prefix / "lib" / "tamsivane"}) {
             std::error_code error;
             const fs::path path = folder / kLayoutPluginFile;
             if (!program.empty() && fs::is_regular_file(path, error)) {

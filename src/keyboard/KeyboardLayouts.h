@@ -34,7 +34,8 @@ public:
     KeyboardLayouts& operator=(const KeyboardLayouts&) = delete;
 
     // The program's layouts: the plug-in is looked for once, on first use,
-    // beside the program and then in its "../lib/tamsivane" folder.
+    // beside the program, then in the installed plug-in folder and in
+    // "../lib/tamsivane" from the program's folder.
     static const KeyboardLayouts& Installed();
 
     int Count() const;

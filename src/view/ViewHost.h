@@ -12,16 +12,20 @@
 #include <string>
 
 #include "config/AppProfile.h"
+#include "platform/BuildInfo.h"
 
 namespace tamsivane {
 
-inline constexpr const char* kProgramTitle = "Tamsivane 4.4";
+// "Tamsivane" and the version.
+inline QString ProgramTitle() {
+    return QStringLiteral("Tamsivane %1").arg(QString::fromLatin1(ProgramVersion()));
+}
 inline constexpr const char* kDisconnectedMark = " - Disconnected";
 
 // The main window's title for a session title; the program's name alone
 // when there is no session title.
 inline QString MainWindowTitle(const QString& sessionTitle) {
-    const QString program = QString::fromLatin1(kProgramTitle);
+    const QString program = ProgramTitle();
     return sessionTitle.isEmpty() ? program : QStringLiteral("%1 - %2").arg(sessionTitle, program);
 }
 

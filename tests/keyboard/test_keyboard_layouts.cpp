@@ -134,6 +134,48 @@ TEST(KeyboardLayouts, ACompletePluginAddsItsLayouts) {
               plugin.substr(0, plugin.rfind('/')) + "/test-layout.png");
 }
 
+// The plug-in the program ships: every layout places each of its keys once,
+// inside the picture, without one key hiding another.
+TEST(KeyboardLayouts, TheShippedNationalLayoutsAreWholePictures) {
+    const KeyboardLayouts layouts(TAMSIVANE_NATIONAL_LAYOUTS);
+    ASSERT_EQ(layouts.Count(), 3);
+    for (int layout = 1; layout < layouts.Count(); ++layout) {
+        std::set<uint8_t> seen;
+        for (const KeyRect& key : layouts.Keys(layout)) {
+            EXPECT_TRUE(seen.insert(key.key).second) << layout << " " << int(key.key);
+            ExpectInPicture(key);
+            EXPECT_EQ(layouts.KeyAt(layout, key.x + key.width / 2, key.y + key.height / 2), key.key)
+                << layouts.Name(layout) << " " << layouts.KeyName(layout, key.key);
+            EXPECT_NE(layouts.KeyName(layout, key.key), "");
+        }
+        EXPECT_EQ(layouts.PicturePath(layout), "");
+        EXPECT_EQ(layouts.KeyName(layout, 0xFF), "");
+    }
+    // German: Z where the U.S. Y is, no key for Ö's place, + right of Ü's.
+    const auto usPlace = [](uint8_t key) { return *FindKeyRect(UsKeyPositions(), key); };
+    EXPECT_EQ(layouts.Name(1), "German (QWERTZ)");
+    const KeyRect usY = usPlace(0x59);
+    EXPECT_EQ(layouts.KeyAt(1, usY.x + 5, usY.y + 5), kZ);
+    EXPECT_EQ(layouts.KeyName(1, kZ), "Z");
+    const KeyRect usSemicolon = usPlace(0xBA);
+    EXPECT_EQ(layouts.KeyAt(1, usSemicolon.x + 5, usSemicolon.y + 5), 0);
+    EXPECT_FALSE(layouts.KeyPosition(1, 0xBA));
+    EXPECT_EQ(layouts.KeyPosition(1, 0xBB)->x, usPlace(0xDD).x);
+    // The same keys as the built-in layout are mappable with the same states.
+    EXPECT_FALSE(layouts.IsMappable(1, kPause, Modifier::Ctrl));
+    EXPECT_TRUE(layouts.IsMappable(1, kZ, Modifier::Alt | Modifier::Ctrl | Modifier::Shift));
+    EXPECT_FALSE(layouts.IsMappable(1, 0xBA, 0));
+    // British: backslash right of a short left Shift, and not above Enter.
+    EXPECT_EQ(layouts.Name(2), "United Kingdom");
+    const KeyRect shift = *layouts.KeyPosition(2, kLeftShift);
+    const KeyRect backslash = *layouts.KeyPosition(2, 0xDC);
+    EXPECT_LT(shift.width, usPlace(kLeftShift).width);
+    EXPECT_EQ(backslash.y, shift.y);
+    EXPECT_GT(backslash.x, shift.x + shift.width);
+    EXPECT_EQ(layouts.KeyName(2, 0xDC), "\\");
+    EXPECT_EQ(layouts.Keys(2).size(), 101u);
+}
+
 TEST(KeyboardLayouts, APluginLackingAFunctionOrMissingIsIgnored) {
     EXPECT_EQ(KeyboardLayouts(TAMSIVANE_PARTIAL_LAYOUT_PLUGIN).Count(), 1);
     EXPECT_EQ(KeyboardLayouts("/nonexistent/libtamsivane-layouts.so").Count(), 1);
