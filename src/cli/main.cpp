@@ -87,6 +87,8 @@ Options:
                       changed key is always refused (run)
   --host-scripts      let the host start scripts, which are refused without
                       it (run)
+  --term NAME         the terminal name told to the host: TERM of a local
+                      shell, the terminal type of Telnet and SSH (run)
   --device PATH       the serial device of a serial or modem session (run)
   --send TEXT         bytes for the host in the notation below, sent once
                       connected; may be repeated (run)

@@ -62,6 +62,14 @@ for program in tamsivane tamsivane-cli; do
     done
 done
 
+# The help names every option that a command's usage shows.
+cli_help=$("$usr/bin/tamsivane-cli" --help)
+for command in replay run keys settings; do
+    for option in $("$usr/bin/tamsivane-cli" "$command" --help | grep -o -- '--[a-z0-9-]*' | sort -u); do
+        grep -qe "^  $option\b" <<<"$cli_help" || fail "tamsivane-cli --help does not explain $option"
+    done
+done
+
 # Completion, as bash runs it: COMP_WORDS up to the cursor, then the
 # function; COMPREPLY holds the offers.
 completion_test() {
