@@ -136,12 +136,12 @@ bench: deps
 	build/bench/bench/tamsivane-bench-window --program build/bench/tamsivane
 
 # The Debian package tamsivane_VERSION_ARCH.deb, here: a Release build of its
-# own under /usr with Debian's hardening flags, packed by CPack, then its
-# contents, dependencies and lintian's verdict checked.
+# own under /usr with Debian's hardening flags (and immediate binding), packed
+# by CPack, then its contents, dependencies and lintian's verdict checked.
 PACKAGE_DIR := build/package
 package: deps
 	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
-	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now" \
 	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
 		-DTAMSIVANE_TESTS=OFF $(CONFIGURE_FLAGS) \
 		$(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
