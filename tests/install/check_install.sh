@@ -45,6 +45,10 @@ for program in tamsivane tamsivane-cli; do
     [ "$shown" = "$program $version" ] || fail "$program --version says \"$shown\""
 done
 
+# After -e COMMAND the words are the command's: no answer of our own.
+shown=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/tamsivane" -e echo --version 2>/dev/null)
+[ -z "$shown" ] || fail "tamsivane took the command's --version: \"$shown\""
+
 # A manual page renders without complaint and names every option of --help.
 for program in tamsivane tamsivane-cli; do
     page=$usr/share/man/man1/$program.1.gz
