@@ -60,8 +60,8 @@ private:
 std::unique_ptr<CVT420Doc> OpenSession(SilentUser& user, int columns, int lines) {
     auto session = std::make_unique<CVT420Doc>(user);
     {
-        std::lock_guard lock(session->Lock());
-        SettingsStore& s = session->Emulator().Settings();
+        const SessionLock locked = session->Locked();
+        SettingsStore& s = locked.Settings();
         s.SetNumber(P::HostType, 2);
         s.SetPageGeometry(columns, lines, std::max(1, std::min(6, 144 / lines)));
         s.SetNumber(P::FitFont, 0);
@@ -93,8 +93,8 @@ double Feed(CVT420Doc& session, const std::string& bytes) {
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         const auto start = Clock::now();
         for (size_t i = 0; i < bytes.size(); i += kChunk) {
-            std::lock_guard lock(session.Lock());
-            session.Emulator().ReceiveBlock(data + i, std::min(kChunk, bytes.size() - i));
+            const SessionLock locked = session.Locked();
+            locked.Emulator().ReceiveBlock(data + i, std::min(kChunk, bytes.size() - i));
         }
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
         done.store(true);

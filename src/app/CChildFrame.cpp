@@ -79,8 +79,8 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     closed_ = true;
     bool autoExit;
     {
-        std::lock_guard lock(doc_->Lock());
-        autoExit = doc_->Emulator().Settings().GetNumber(P::AutoExit) != 0;
+        const SessionLock locked = doc_->Locked();
+        autoExit = locked.Settings().GetNumber(P::AutoExit) != 0;
     }
     QMdiSubWindow::closeEvent(event);
     main_.SessionWindowClosed(autoExit);
@@ -89,8 +89,8 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
 bool CChildFrame::MayClose() {
     if (closing_) return false;
     {
-        std::lock_guard lock(doc_->Lock());
-        if (doc_->Emulator().Settings().GetNumber(P::CantCloseWindow) != 0) return false;
+        const SessionLock locked = doc_->Locked();
+        if (locked.Settings().GetNumber(P::CantCloseWindow) != 0) return false;
     }
     // Another window on the same session keeps it open.
     for (CChildFrame* frame : main_.SessionFrames()) {

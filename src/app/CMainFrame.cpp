@@ -231,8 +231,8 @@ bool CMainFrame::ConsentToActiveContent(CVT420Doc& doc, const QString& path,
     const std::string file = QFile::encodeName(path).toStdString();
     ActiveContent content;
     {
-        std::lock_guard lock(doc.Lock());
-        content = FindActiveContent(doc.Emulator().Settings(), doc.Keys());
+        const SessionLock locked = doc.Locked();
+        content = FindActiveContent(locked.Settings(), locked.Keys());
     }
     if (content.items.empty() || ownFiles_.IsOwn(file)) return true;
     switch (AskAboutActiveContent(this, path, content.items)) {
@@ -240,8 +240,8 @@ bool CMainFrame::ConsentToActiveContent(CVT420Doc& doc, const QString& path,
         ownFiles_.Remember(file);
         return true;
     case ActiveContentChoice::OpenWithoutRunning: {
-        std::lock_guard lock(doc.Lock());
-        RemoveScripts(doc.Emulator().Settings(), doc.Keys());
+        const SessionLock locked = doc.Locked();
+        RemoveScripts(locked.Settings(), locked.Keys());
         if (content.localCommand) connect = CVT420Doc::Connect::Later;
         return true;
     }
@@ -266,9 +266,9 @@ CChildFrame* CMainFrame::OpenAddressBookEntry(const AddressBookEntry& entry) {
     doc->LoadNewSession(templates_, ConnectionValues{});
     bool applied;
     {
-        std::lock_guard lock(doc->Lock());
-        applied = ApplyAddressBookEntry(entry, templates_, doc->Emulator().Settings(),
-                                        doc->Keys(), user_);
+        const SessionLock locked = doc->Locked();
+        applied = ApplyAddressBookEntry(entry, templates_, locked.Settings(),
+                                        locked.Keys(), user_);
     }
     if (!applied || !OpenConnection(*doc, CVT420Doc::Connect::Now, Msg::ConnectionNotSupported)) return nullptr;
     return AddFrame(std::move(doc));
@@ -287,8 +287,8 @@ bool CMainFrame::OpenConnection(CVT420Doc& doc, CVT420Doc::Connect connect,
     }
     int hostType;
     {
-        std::lock_guard lock(doc.Lock());
-        hostType = doc.Emulator().Settings().GetNumber(P::HostType);
+        const SessionLock locked = doc.Locked();
+        hostType = locked.Settings().GetNumber(P::HostType);
     }
     user_.ShowMessage(0, NoTransportMessage(hostType));
     return false;
@@ -301,8 +301,8 @@ CChildFrame* CMainFrame::OpenSecondWindow(CChildFrame& frame) {
 CChildFrame* CMainFrame::AddFrame(std::shared_ptr<CVT420Doc> doc) {
     bool maximize;
     {
-        std::lock_guard lock(doc->Lock());
-        maximize = doc->Emulator().Settings().GetNumber(P::Maximize) != 0;
+        const SessionLock locked = doc->Locked();
+        maximize = locked.Settings().GetNumber(P::Maximize) != 0;
     }
     // Each new window a step further in than the one before.
     const int step = 24 * static_cast<int>(SessionFrames().size() % 8);
@@ -373,10 +373,10 @@ void CMainFrame::SessionWindowActivated(QMdiSubWindow*) {
         bool numericKeypad;
         QString pageSize;
         {
-            std::lock_guard lock(doc.Lock());
-            const SettingsStore& settings = doc.Emulator().Settings();
+            const SessionLock locked = doc.Locked();
+            const SettingsStore& settings = locked.Settings();
             numericKeypad = settings.GetNumber(P::NumericKeypad) != 0;
-            pageSize = PageSizeText(settings.GetNumber(P::Columns), doc.Emulator().Screen().Lines());
+            pageSize = PageSizeText(settings.GetNumber(P::Columns), locked.Screen().Lines());
         }
         ShowStatus(pageSize, QString::fromStdString(doc.CursorPositionText()), numericKeypad);
     } else {
@@ -420,8 +420,8 @@ WindowPlacement CMainFrame::CurrentPlacement() const {
 void CMainFrame::ApplySessionWindowState(CVT420Doc& doc) {
     std::optional<WindowPlacement> placement;
     {
-        std::lock_guard lock(doc.Lock());
-        placement = PlacementFromSettings(doc.Emulator().Settings());
+        const SessionLock locked = doc.Locked();
+        placement = PlacementFromSettings(locked.Settings());
     }
     if (!placement) return;
     // A window placed on a screen that is not there any more comes back.
@@ -444,8 +444,8 @@ void CMainFrame::ApplySessionWindowState(CVT420Doc& doc) {
 
 void CMainFrame::StorePlacementIn(CVT420Doc& doc) {
     const WindowPlacement placement = CurrentPlacement();
-    std::lock_guard lock(doc.Lock());
-    StorePlacement(doc.Emulator().Settings(), placement);
+    const SessionLock locked = doc.Locked();
+    StorePlacement(locked.Settings(), placement);
 }
 
 void CMainFrame::ApplyMenuProfile() {
@@ -458,8 +458,8 @@ void CMainFrame::ApplyMenuProfile() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (CChildFrame* active = ActiveFrame()) {
         area_->setActiveSubWindow(active);
-        std::lock_guard lock(active->Document().Lock());
-        if (active->Document().Emulator().Settings().GetNumber(P::CantCloseWindow) != 0) {
+        const SessionLock locked = active->Document().Locked();
+        if (locked.Settings().GetNumber(P::CantCloseWindow) != 0) {
             event->ignore();
             return;
         }
@@ -596,8 +596,8 @@ void CMainFrame::ButtonCommand(int id) {
     int action;
     std::string text;
     {
-        std::lock_guard lock(doc.Lock());
-        const SettingsStore& settings = doc.Emulator().Settings();
+        const SessionLock locked = doc.Locked();
+        const SettingsStore& settings = locked.Settings();
         action = settings.GetArrayNumber(P::ButtonAction, index);
         text = settings.GetArrayString(P::ButtonString, index);
     }
@@ -627,8 +627,8 @@ void CMainFrame::RebuildButtonBar() {
     std::array<QString, kButtonsPerPage> captions;
     {
         CVT420Doc& doc = frame->Document();
-        std::lock_guard lock(doc.Lock());
-        const SettingsStore& settings = doc.Emulator().Settings();
+        const SessionLock locked = doc.Locked();
+        const SettingsStore& settings = locked.Settings();
         for (int i = 0; i < kButtonsPerPage; ++i) {
             captions[static_cast<size_t>(i)] = QString::fromStdString(
                 settings.GetArrayString(P::ButtonCaption, page * kButtonsPerPage + i));
@@ -858,22 +858,22 @@ void CMainFrame::RecordMacroCommand() {
     }
     std::array<std::string, CSaveMacroDlg::kButtons> captions;
     {
-        std::lock_guard lock(doc->Lock());
+        const SessionLock locked = doc->Locked();
         for (int i = 0; i < CSaveMacroDlg::kButtons; ++i) {
             captions[static_cast<size_t>(i)] =
-                doc->Emulator().Settings().GetArrayString(P::ButtonCaption, i);
+                locked.Settings().GetArrayString(P::ButtonCaption, i);
         }
     }
     CSaveMacroDlg dialog(script, captions, user_, this);
     if (dialog.exec() != QDialog::Accepted) return;
     if (dialog.Choice() == CSaveMacroDlg::Target::Clipboard) return;
     {
-        std::lock_guard lock(doc->Lock());
+        const SessionLock locked = doc->Locked();
         if (dialog.Choice() == CSaveMacroDlg::Target::Button) {
-            SaveMacroToButton(doc->Emulator().Settings(), dialog.ButtonIndex(), dialog.Caption(),
+            SaveMacroToButton(locked.Settings(), dialog.ButtonIndex(), dialog.Caption(),
                               dialog.Script());
         } else {
-            SaveMacroToKey(doc->Keys(), dialog.KeyCode(), dialog.Modifiers(), dialog.Script());
+            SaveMacroToKey(locked.Keys(), dialog.KeyCode(), dialog.Modifiers(), dialog.Script());
         }
     }
     doc->SetModified(true);

@@ -244,8 +244,8 @@ void CNewConnectionDlg::ConnectFromAddressBook() {
     if (!entry) return;
     bool applied;
     {
-        std::lock_guard lock(doc_.Lock());
-        applied = ApplyAddressBookEntry(*entry, templates_, doc_.Emulator().Settings(), doc_.Keys(),
+        const SessionLock locked = doc_.Locked();
+        applied = ApplyAddressBookEntry(*entry, templates_, locked.Settings(), locked.Keys(),
                                         user_);
     }
     // The pages are not looked at: the entry is the connection.
@@ -301,8 +301,8 @@ void CNewConnectionDlg::ConfigureModems() {
 void CNewConnectionDlg::ApplyTemplate(const QString& name) {
     bool loaded;
     {
-        std::lock_guard lock(doc_.Lock());
-        loaded = templates_.Load(S(name), doc_.Emulator().Settings(), doc_.Keys());
+        const SessionLock locked = doc_.Locked();
+        loaded = templates_.Load(S(name), locked.Settings(), locked.Keys());
     }
     if (!loaded) user_.Notify(Msg::CannotLoadTemplate);
 }
@@ -336,8 +336,8 @@ void CNewConnectionDlg::accept() {
     const ConnectionEntries entries = Entries();
     std::optional<int> refusal;
     {
-        std::lock_guard lock(doc_.Lock());
-        refusal = ApplyConnection(entries, doc_.Emulator().Settings(), profile_);
+        const SessionLock locked = doc_.Locked();
+        refusal = ApplyConnection(entries, locked.Settings(), profile_);
     }
     if (refusal) {
         user_.Notify(*refusal);
@@ -350,8 +350,8 @@ void RunNewConnection(CMainFrame& frame, const Templates& templates) {
     std::shared_ptr<CVT420Doc> doc = frame.CreateDocument();
     bool loaded;
     {
-        std::lock_guard lock(doc->Lock());
-        loaded = templates.Load(kDefaultTemplate, doc->Emulator().Settings(), doc->Keys());
+        const SessionLock locked = doc->Locked();
+        loaded = templates.Load(kDefaultTemplate, locked.Settings(), locked.Keys());
     }
     if (!loaded) frame.User().Notify(Msg::CannotLoadTemplate);
     CNewConnectionDlg dialog(*doc, templates, frame.Profile(), frame.User(), &frame);

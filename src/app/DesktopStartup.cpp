@@ -161,8 +161,8 @@ int TakeSupportOutputs(CMainFrame& frame, const DesktopOptions& options) {
     if (!options.dumpText.empty()) {
         std::string page;
         if (CVT420Doc* doc = frame.ActiveDocument()) {
-            std::lock_guard lock(doc->Lock());
-            page = TextDump(doc->Emulator());
+            const SessionLock locked = doc->Locked();
+            page = TextDump(locked.Emulator());
         }
         std::string error;
         if (!ReplaceFile(options.dumpText, page, error)) status = 1;

@@ -29,13 +29,13 @@ std::pair<int, int> SelectedLines(const Selection& selection) {
 void PrintSetup(CVT420Doc& doc, QWidget* parent) {
     SettingsStore edited;
     {
-        std::lock_guard lock(doc.Lock());
-        edited.CopyFrom(doc.Emulator().Settings());
+        const SessionLock locked = doc.Locked();
+        edited.CopyFrom(locked.Settings());
     }
     if (!RunPrintSetup(parent, edited)) return;
     {
-        std::lock_guard lock(doc.Lock());
-        doc.Emulator().Settings().SetPrinter(edited.GetPrinter({}));
+        const SessionLock locked = doc.Locked();
+        locked.Settings().SetPrinter(edited.GetPrinter({}));
     }
     doc.SetModified(true);
 }
@@ -46,8 +46,8 @@ bool ReadyToPrint(CVT420Doc& doc, QWidget* parent) {
     const auto backend = std::dynamic_pointer_cast<QtPrintBackend>(doc.PrintBackendInUse());
     PrinterChoice choice;
     {
-        std::lock_guard lock(doc.Lock());
-        choice = doc.Emulator().Settings().GetPrinter({});
+        const SessionLock locked = doc.Locked();
+        choice = locked.Settings().GetPrinter({});
     }
     if (!backend || !backend->NeedsPdfFile(choice)) return true;
     QString suggested = QString::fromStdString(choice.driverName);

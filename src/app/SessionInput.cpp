@@ -13,8 +13,8 @@ std::string ButtonBytes(std::string_view notation) {
 
 std::string ChatLineBytes(CVT420Doc& doc, const QString& text, bool lineEnd) {
     std::string bytes;
-    std::lock_guard lock(doc.Lock());
-    VtEmulator& emulator = doc.Emulator();
+    const SessionLock locked = doc.Locked();
+    VtEmulator& emulator = locked.Emulator();
     for (const QChar ch : text) bytes += emulator.Charsets().Encode(ch.unicode());
     if (lineEnd) bytes += emulator.Settings().GetNumber(P::NewLine) == 0 ? "\r" : "\r\n";
     return bytes;

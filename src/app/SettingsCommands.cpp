@@ -13,9 +13,9 @@ std::unique_ptr<CSettingsSheet> MakeSessionSheet(CVT420Doc& doc, SettingsSheetCo
     SessionSettings settings;
     KeyMap keys;
     {
-        std::lock_guard lock(doc.Lock());
-        settings.CopyFrom(doc.Emulator().Settings());
-        keys = doc.Keys();
+        const SessionLock locked = doc.Locked();
+        settings.CopyFrom(locked.Settings());
+        keys = locked.Keys();
     }
     context.withSession = true;
     return std::make_unique<CSettingsSheet>(settings, keys, std::move(context), parent);

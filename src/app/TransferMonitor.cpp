@@ -138,8 +138,8 @@ void TransferMonitor::Ended(bool failed) {
     received_ = false;
     std::string folder;
     {
-        std::lock_guard lock(doc_.Lock());
-        const SettingsStore& settings = doc_.Emulator().Settings();
+        const SessionLock locked = doc_.Locked();
+        const SettingsStore& settings = locked.Settings();
         if (settings.GetNumber(P::XferOpenRecv) == 0) return;
         folder = ResolveReceiveFolder(settings.GetString(P::RecvDir));
     }

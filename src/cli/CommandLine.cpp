@@ -197,8 +197,8 @@ int LoadOfflineSession(std::string_view command, CVT420Doc& session,
     } else {
         session.LoadNewSession(Templates(DiscoverTemplateFolders()), ConnectionValues{});
     }
-    std::lock_guard lock(session.Lock());
-    return ApplySettings(command, session.Emulator().Settings(), assignments);
+    const SessionLock locked = session.Locked();
+    return ApplySettings(command, locked.Settings(), assignments);
 }
 
 void HeadlessUser::ShowMessage(int, std::string_view text) {

@@ -38,8 +38,8 @@ std::string DescribeKeyPress(CVT420Doc& session, const KeyCombination& press) {
     case Kind::Unmapped: {
         const std::string typed = TypedText(outcome, press.key, press.modifiers);
         std::string bytes;
-        std::lock_guard lock(session.Lock());
-        for (const char c : typed) bytes += session.Emulator().Charsets().Encode(static_cast<uint8_t>(c));
+        const SessionLock locked = session.Locked();
+        for (const char c : typed) bytes += locked.Emulator().Charsets().Encode(static_cast<uint8_t>(c));
         return EncodeNotation(bytes);
     }
     case Kind::Nothing:

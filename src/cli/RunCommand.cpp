@@ -358,20 +358,20 @@ int PrepareSession(const RunOptions& options, CVT420Doc& session, UserNotifier& 
     } else {
         const Templates templates(DiscoverTemplateFolders());
         session.LoadNewSession(templates, options.target.value_or(ConnectionValues{}));
-        std::lock_guard lock(session.Lock());
+        const SessionLock locked = session.Locked();
         if (options.entry && !ApplyAddressBookEntry(*options.entry, templates,
-                                                    session.Emulator().Settings(), session.Keys(),
+                                                    locked.Settings(), locked.Keys(),
                                                     user)) {
             return kExitUsage;
         }
     }
     {
-        std::lock_guard lock(session.Lock());
+        const SessionLock locked = session.Locked();
         const int status =
-            ApplySettings(kCommand, session.Emulator().Settings(), options.session.settings);
+            ApplySettings(kCommand, locked.Settings(), options.session.settings);
         if (status) return status;
-        if (options.recvDir) session.Emulator().Settings().SetString(P::RecvDir, *options.recvDir);
-        if (options.sshUser) session.Emulator().Settings().SetString(P::SshUser, *options.sshUser);
+        if (options.recvDir) locked.Settings().SetString(P::RecvDir, *options.recvDir);
+        if (options.sshUser) locked.Settings().SetString(P::SshUser, *options.sshUser);
     }
     if (options.terminalName && !session.SetTerminalName(*options.terminalName)) {
         return UsageError("not a terminal name: \"", *options.terminalName, "\"");
@@ -419,8 +419,8 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     if (const int status = PrepareSession(options, session, user)) return status;
     int32_t hostType;
     {
-        std::lock_guard lock(session.Lock());
-        hostType = session.Emulator().Settings().GetNumber(P::HostType);
+        const SessionLock locked = session.Locked();
+        hostType = locked.Settings().GetNumber(P::HostType);
     }
     const bool line = hostType == static_cast<int32_t>(TransportType::Serial) ||
                       hostType == static_cast<int32_t>(TransportType::Modem);
@@ -440,8 +440,8 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
         session.Disconnect(CVT420Doc::Confirm::Silently);
         std::string text(ResourceString(Msg::CannotConnect));
         {
-            std::lock_guard lock(session.Lock());
-            const SettingsStore& settings = session.Emulator().Settings();
+            const SessionLock locked = session.Locked();
+            const SettingsStore& settings = locked.Settings();
             text += '\n' + CTelnetTransport::DescribeFailure(settings.GetString(P::HostName),
                                                             settings.GetNumber(P::Port),
                                                             CTcpSocket::ConnectResult::TimedOut);
@@ -453,8 +453,8 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
     // on the screen as well.
     if (!watch.Connected()) {
         if (line) {
-            std::lock_guard lock(session.Lock());
-            PrintDump(kCommand, session.Emulator(), options.session.dump, {});
+            const SessionLock locked = session.Locked();
+            PrintDump(kCommand, locked.Emulator(), options.session.dump, {});
         }
         return kExitUsage;
     }
@@ -484,8 +484,8 @@ int RunWith(const RunOptions& options, std::shared_ptr<PrintBackend> printing) {
         options.session.dump == DumpFormat::Json ? watch.Sent() : std::string();
     int status;
     {
-        std::lock_guard lock(session.Lock());
-        status = PrintDump(kCommand, session.Emulator(), options.session.dump, replies);
+        const SessionLock locked = session.Locked();
+        status = PrintDump(kCommand, locked.Emulator(), options.session.dump, replies);
     }
     if (scriptStatus) return scriptStatus;
     if (!session.StopCapture()) {

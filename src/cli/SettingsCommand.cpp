@@ -48,8 +48,8 @@ int RunSettings(std::span<const std::string_view> args) {
     const SettingsStore defaults;
     std::string lines;
     {
-        std::lock_guard lock(session.Lock());
-        const SettingsStore& settings = session.Emulator().Settings();
+        const SessionLock locked = session.Locked();
+        const SettingsStore& settings = locked.Settings();
         for (const int param : params) {
             lines += std::to_string(param) + '\t' + Descriptor(param).key + '\t' +
                      ValueText(settings, param) + '\t' + ValueText(defaults, param) + '\t' +

@@ -282,14 +282,20 @@ public:
     // After it returns, the observer is called no more.
     void RemoveObserver(SessionObserver* observer);
 
-    // Session lock held.
-    KeyMap& Keys() { return keys_; }
+    // --- the session lock
+    // Waits for the lock and holds it while the result lives; the emulator,
+    // its screen and settings and the key map are reached through it.
+    SessionLock Locked() { return SessionLock(std::unique_lock(lock_), emulator_, keys_); }
+    // The lock if it is free now.
+    std::optional<SessionLock> TryLocked() {
+        std::unique_lock lock(lock_, std::try_to_lock);
+        if (!lock.owns_lock()) return std::nullopt;
+        return SessionLock(std::move(lock), emulator_, keys_);
+    }
 
     // TransportHost
-    VtEmulator& Emulator() override { return emulator_; }
     bool TransferRunning() const override; // session lock held
     void TransferReceive(const uint8_t* data, size_t length) override;
-    SessionLock& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return user_; }
     bool ConfirmHostKey(std::string_view question,
                         const std::function<bool()>& cancelled) override {
@@ -321,9 +327,13 @@ public:
     bool StartFileReceive(const uint8_t* following, size_t n) override;
 
 private:
+    // TransportHost: the I/O thread's way to the emulator and the lock.
+    VtEmulator& Emulator() override { return emulator_; }
+    std::mutex& Lock() override { return lock_; }
+
     // TransferLink
     bool WriteToHost(const uint8_t* bytes, size_t n) override;
-    std::mutex* SessionMutex() override { return &lock_; }
+    void HoldingScreen(const std::function<void()>& work) override;
     void ShowReceived(const uint8_t* bytes, size_t n) override; // session lock held
     void ReportStatus(const TransferStatus& status) override;
 
@@ -356,7 +366,7 @@ private:
     void StartHostScript(HostScriptRequest request); // session lock held
 
     UserInteraction& user_;
-    mutable SessionLock lock_;
+    mutable std::mutex lock_; // the session lock
     VtEmulator emulator_;  // session lock
     KeyMap keys_;          // session lock
     LineDevices lines_;    // session lock

@@ -121,6 +121,11 @@ bool CVT420Doc::WriteToHost(const uint8_t* bytes, size_t n) {
     return transport && transport->Write(bytes, n);
 }
 
+void CVT420Doc::HoldingScreen(const std::function<void()>& work) {
+    std::lock_guard lock(lock_);
+    work();
+}
+
 void CVT420Doc::ShowReceived(const uint8_t* bytes, size_t n) { emulator_.ReceiveBlock(bytes, n); }
 
 void CVT420Doc::ReportStatus(const TransferStatus& status) {

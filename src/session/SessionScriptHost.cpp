@@ -11,18 +11,18 @@ bool SessionScriptHost::Send(std::string_view bytes, const std::function<bool()>
 }
 
 std::string SessionScriptHost::ScreenText(int top, int left, int bottom, int right) {
-    std::lock_guard lock(session_.Lock());
-    return ScreenRectangleText(session_.Emulator(), top, left, bottom, right);
+    const SessionLock locked = session_.Locked();
+    return ScreenRectangleText(locked.Emulator(), top, left, bottom, right);
 }
 
 int SessionScriptHost::CursorRow() {
-    std::lock_guard lock(session_.Lock());
-    return session_.Emulator().Cursor().row;
+    const SessionLock locked = session_.Locked();
+    return locked.Emulator().Cursor().row;
 }
 
 int SessionScriptHost::CursorColumn() {
-    std::lock_guard lock(session_.Lock());
-    return session_.Emulator().Cursor().column;
+    const SessionLock locked = session_.Locked();
+    return locked.Emulator().Cursor().column;
 }
 
 bool SessionScriptHost::Connected() {
@@ -30,15 +30,15 @@ bool SessionScriptHost::Connected() {
 }
 
 bool SessionScriptHost::GetParameter(std::string_view key, int index, SettingValue& value) {
-    std::lock_guard lock(session_.Lock());
-    const SettingsStore& settings = session_.Emulator().Settings();
+    const SessionLock locked = session_.Locked();
+    const SettingsStore& settings = locked.Settings();
     return (index < 0 ? settings.GetByName(key, value)
                       : settings.GetElementByName(key, index, value)) == 1;
 }
 
 bool SessionScriptHost::SetParameter(std::string_view key, int index, const SettingValue& value) {
-    std::lock_guard lock(session_.Lock());
-    VtEmulator& emulator = session_.Emulator();
+    const SessionLock locked = session_.Locked();
+    VtEmulator& emulator = locked.Emulator();
     ChangeSet changes;
     const int accepted = index < 0
                              ? emulator.Settings().SetByName(key, value, &changes)
@@ -57,15 +57,15 @@ bool SessionScriptHost::DoMenu(std::string_view path) {
 }
 
 void SessionScriptHost::MapKey(int key, int modifiers, int action, std::string_view text) {
-    std::lock_guard lock(session_.Lock());
-    session_.Keys().SetEntry(static_cast<uint8_t>(key), static_cast<uint8_t>(modifiers),
+    const SessionLock locked = session_.Locked();
+    locked.Keys().SetEntry(static_cast<uint8_t>(key), static_cast<uint8_t>(modifiers),
                              static_cast<uint8_t>(action), text);
 }
 
 void SessionScriptHost::ClearTerminal() {
     session_.ResetTerminal();
-    std::lock_guard lock(session_.Lock());
-    session_.Emulator().UpdateViews();
+    const SessionLock locked = session_.Locked();
+    locked.Emulator().UpdateViews();
 }
 
 void SessionScriptHost::SendLocal(std::string_view bytes) { session_.ReceiveLocally(bytes); }

@@ -1,7 +1,6 @@
 #include "transfer/CZModemTransfer.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace tamsivane {
 
@@ -198,25 +197,26 @@ CZModemTransfer::Clock::duration CZModemTransfer::AnswerWait() const {
 
 void CZModemTransfer::FlushShown() {
     if (shown_.empty()) return;
-    std::optional<std::unique_lock<std::mutex>> session;
-    if (std::mutex* mutex = link_.SessionMutex()) session.emplace(*mutex);
-    link_.ShowReceived(reinterpret_cast<const uint8_t*>(shown_.data()), shown_.size());
+    link_.HoldingScreen([this] {
+        link_.ShowReceived(reinterpret_cast<const uint8_t*>(shown_.data()), shown_.size());
+    });
     shown_.clear();
 }
 
 void CZModemTransfer::HandBack(std::vector<uint8_t> leftovers) {
-    // Under the session lock nothing new can be fed in meanwhile, so what is
+    // With the screen held nothing new can be fed in meanwhile, so what is
     // left reaches the screen before anything received after it.
-    std::optional<std::unique_lock<std::mutex>> session;
-    if (std::mutex* mutex = link_.SessionMutex()) session.emplace(*mutex);
-    {
-        std::lock_guard lock(inputMutex_);
-        finished_.store(true);
-        leftovers.insert(leftovers.end(), input_.begin(), input_.end());
-        input_.clear();
-    }
-    if (!held_.empty()) leftovers.insert(leftovers.begin(), held_.begin(), held_.end());
-    if (!leftovers.empty() && !Aborting()) link_.ShowReceived(leftovers.data(), leftovers.size());
+    link_.HoldingScreen([&] {
+        {
+            std::lock_guard lock(inputMutex_);
+            finished_.store(true);
+            leftovers.insert(leftovers.end(), input_.begin(), input_.end());
+            input_.clear();
+        }
+        if (!held_.empty()) leftovers.insert(leftovers.begin(), held_.begin(), held_.end());
+        if (!leftovers.empty() && !Aborting())
+            link_.ShowReceived(leftovers.data(), leftovers.size());
+    });
 }
 
 void CZModemTransfer::Send(const std::string& bytes) {

@@ -4,7 +4,7 @@
 //
 // Threads: Feed runs on the I/O thread (with the session lock held there);
 // Abort and Finish on any thread; everything else, and all output, on the
-// worker.  The worker takes the session mutex (TransferLink::SessionMutex)
+// worker.  The worker holds the screen (TransferLink::HoldingScreen)
 // only around handing bytes back to the screen, never the input mutex while
 // it does.  Concrete classes call Shutdown() first in their destructors.
 #pragma once

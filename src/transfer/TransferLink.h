@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
+#include <functional>
 #include <string>
 
 namespace tamsivane {
@@ -36,11 +36,12 @@ public:
     // Bytes for the other end; worker thread, no lock held.  False when the
     // connection is gone.
     virtual bool WriteToHost(const uint8_t* bytes, size_t n) = 0;
-    // The lock the session takes around its screen, or none.  It is held
-    // around ShowReceived, and around the transfer's end so that bytes it
-    // hands back stay in order with what arrives after it.
-    virtual std::mutex* SessionMutex() { return nullptr; }
-    // Bytes that are not protocol traffic, for the screen.
+    // Runs work with the session's screen held: nothing received is fed in
+    // meanwhile, so bytes the transfer hands back at its end stay in order
+    // with what arrives after it.  Worker thread, no lock held.
+    virtual void HoldingScreen(const std::function<void()>& work) { work(); }
+    // Bytes that are not protocol traffic, for the screen; only inside
+    // HoldingScreen.
     virtual void ShowReceived(const uint8_t* bytes, size_t n) {
         (void)bytes;
         (void)n;

@@ -6,12 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "config/LineDevices.h"
-#include "session/SessionLock.h"
 
 namespace tamsivane {
 
@@ -44,7 +44,7 @@ public:
 
     virtual VtEmulator& Emulator() = 0;
     // Held around every received chunk and every use of the emulator's settings.
-    virtual SessionLock& Lock() = 0;
+    virtual std::mutex& Lock() = 0;
     virtual UserNotifier& Notifier() = 0;
     // The devices of serial ports and modems (session lock held).
     virtual LineDevices Lines() const { return {}; }

@@ -74,8 +74,8 @@ CVT420View::~CVT420View() { document_.RemoveObserver(bridge_); }
 // --- session state --------------------------------------------------------------
 
 void CVT420View::ReadSessionState() {
-    std::lock_guard lock(document_.Lock());
-    const VtEmulator& emulator = document_.Emulator();
+    const SessionLock locked = document_.Locked();
+    const VtEmulator& emulator = locked.Emulator();
     const SettingsStore& settings = emulator.Settings();
     const ScreenBuffer& screen = emulator.Screen();
     const CursorPosition cursor = emulator.Cursor();
@@ -131,16 +131,16 @@ void CVT420View::Invalidate(const QRegion& region) {
 void CVT420View::MakeFont() {
     FontChoice choice;
     {
-        std::lock_guard lock(document_.Lock());
-        choice = ApplicableFont(document_.Emulator().Settings());
+        const SessionLock locked = document_.Locked();
+        choice = ApplicableFont(locked.Settings());
     }
     font_ = MakeCellFont(choice.face, choice.points, choice.bold, logicalDpiY());
 }
 
 void CVT420View::ChangeFontSize(int delta, bool absolute) {
     {
-        std::lock_guard lock(document_.Lock());
-        SettingsStore& settings = document_.Emulator().Settings();
+        const SessionLock locked = document_.Locked();
+        SettingsStore& settings = locked.Settings();
         const FontChoice choice = ApplicableFont(settings);
         settings.SetNumber(choice.sizeParam, absolute ? delta : choice.points + delta);
     }
@@ -153,15 +153,15 @@ void CVT420View::ChangeFontSize(int delta, bool absolute) {
 void CVT420View::FitFont(int width, int height) {
     FontChoice choice;
     {
-        std::lock_guard lock(document_.Lock());
-        choice = ApplicableFont(document_.Emulator().Settings());
+        const SessionLock locked = document_.Locked();
+        choice = ApplicableFont(locked.Settings());
     }
     const int size = FitFontSize(choice.face, choice.bold, logicalDpiY(), state_.columns,
                                  state_.RowCount(), width, height);
     if (size == 0) return;
     {
-        std::lock_guard lock(document_.Lock());
-        document_.Emulator().Settings().SetNumber(choice.sizeParam, size);
+        const SessionLock locked = document_.Locked();
+        locked.Settings().SetNumber(choice.sizeParam, size);
     }
     MakeFont();
     viewport()->update();
@@ -178,8 +178,8 @@ void CVT420View::Layout(bool fit) {
     if (fit) {
         bool fitFont;
         {
-            std::lock_guard lock(document_.Lock());
-            fitFont = document_.Emulator().Settings().GetNumber(P::FitFont) != 0;
+            const SessionLock locked = document_.Locked();
+            fitFont = locked.Settings().GetNumber(P::FitFont) != 0;
         }
         if (fitFont) FitFont(width, height);
     }
@@ -435,8 +435,8 @@ void CVT420View::StepBlink() {
     bool blinkText;
     bool anyBlinking = false;
     {
-        std::lock_guard lock(document_.Lock());
-        const VtEmulator& emulator = document_.Emulator();
+        const SessionLock locked = document_.Locked();
+        const VtEmulator& emulator = locked.Emulator();
         blinkText = emulator.Settings().GetNumber(P::BlinkText) != 0;
         const int top = VerticalPosition();
         if (blinkText)
@@ -450,8 +450,8 @@ void CVT420View::StepBlink() {
 void CVT420View::KeepAliveTick() {
     bool keep;
     {
-        std::lock_guard lock(document_.Lock());
-        keep = document_.Emulator().Settings().GetNumber(P::KeepSession) != 0;
+        const SessionLock locked = document_.Locked();
+        keep = locked.Settings().GetNumber(P::KeepSession) != 0;
     }
     if (keep) document_.KeepAlive();
 }
@@ -470,8 +470,8 @@ void CVT420View::paintEvent(QPaintEvent* event) {
 
     ScreenColours colours;
     {
-        std::lock_guard lock(document_.Lock());
-        const VtEmulator& emulator = document_.Emulator();
+        const SessionLock locked = document_.Locked();
+        const VtEmulator& emulator = locked.Emulator();
         const ScreenBuffer& screen = emulator.Screen();
         colours.Read(emulator.Settings());
         const int shownRows = screen.HistoryCount() + screen.Lines() +
@@ -543,8 +543,8 @@ void CVT420View::SelectAll() {
 }
 
 std::u16string CVT420View::SelectedText() const {
-    std::lock_guard lock(document_.Lock());
-    const VtEmulator& emulator = document_.Emulator();
+    const SessionLock locked = document_.Locked();
+    const VtEmulator& emulator = locked.Emulator();
     const SettingsStore& settings = emulator.Settings();
     return selection_.Text(emulator.Screen(), settings.GetNumber(P::Columns),
                            settings.GetNumber(P::CopySpace) != 0);
@@ -635,8 +635,8 @@ void CVT420View::SelectionMade() {
     OfferPrimarySelection();
     bool autoCopy;
     {
-        std::lock_guard lock(document_.Lock());
-        autoCopy = document_.Emulator().Settings().GetNumber(P::AutoCopy) != 0;
+        const SessionLock locked = document_.Locked();
+        autoCopy = locked.Settings().GetNumber(P::AutoCopy) != 0;
     }
     if (autoCopy) CopySelection();
 }
@@ -644,8 +644,8 @@ void CVT420View::SelectionMade() {
 // --- mouse ----------------------------------------------------------------------
 
 MouseReporting CVT420View::CurrentMouseReporting() const {
-    std::lock_guard lock(document_.Lock());
-    const VtEmulator& emulator = document_.Emulator();
+    const SessionLock locked = document_.Locked();
+    const VtEmulator& emulator = locked.Emulator();
     return MouseReporting{emulator.InputModes(), emulator.Settings().GetNumber(P::MouseSupport)};
 }
 
@@ -742,9 +742,9 @@ void CVT420View::mouseDoubleClickEvent(QMouseEvent* event) {
     const CellPosition cell = CellAt(event->position().toPoint());
     Selection word;
     {
-        std::lock_guard lock(document_.Lock());
+        const SessionLock locked = document_.Locked();
         DisplayLine line;
-        if (document_.Emulator().Screen().LineForDisplay(cell.row, line)) {
+        if (locked.Screen().LineForDisplay(cell.row, line)) {
             word = TextSelection::WordAt(line.codes, state_.columns, cell);
         }
     }
@@ -802,8 +802,8 @@ bool CVT420View::FindNext() {
     }
     std::optional<CellPosition> found;
     {
-        std::lock_guard lock(document_.Lock());
-        found = FindInRows(document_.Emulator().Screen(), find_, start, lastRow, state_.columns);
+        const SessionLock locked = document_.Locked();
+        found = FindInRows(locked.Screen(), find_, start, lastRow, state_.columns);
     }
     if (!found) {
         document_.Notifier().Notify(Msg::TextNotFound);
@@ -832,23 +832,23 @@ bool CVT420View::HandleCommand(int id) {
         if (!IsCommandEnabled(id)) return true;
         FontChoice choice;
         {
-            std::lock_guard lock(document_.Lock());
-            choice = ApplicableFont(document_.Emulator().Settings());
+            const SessionLock locked = document_.Locked();
+            choice = ApplicableFont(locked.Settings());
         }
         ChangeFontSize(NextFontSize(choice.face, choice.bold, logicalDpiY(), choice.points,
                                     id == Command::LargerFont ? 1 : -1, kMenuFontMin, kMenuFontMax),
                        true);
         bool fitFont;
         {
-            std::lock_guard lock(document_.Lock());
-            fitFont = document_.Emulator().Settings().GetNumber(P::FitFont) != 0;
+            const SessionLock locked = document_.Locked();
+            fitFont = locked.Settings().GetNumber(P::FitFont) != 0;
         }
         // The font fits the window: the window follows the font instead,
         // where it can; otherwise fitting ends, and the user is told.
         if (fitFont && !host_.FitWindowToView()) {
             {
-                std::lock_guard lock(document_.Lock());
-                document_.Emulator().Settings().SetNumber(P::FitFont, 0);
+                const SessionLock locked = document_.Locked();
+                locked.Settings().SetNumber(P::FitFont, 0);
             }
             host_.ShowNote(kFitFontOffNote);
         }
@@ -897,8 +897,8 @@ bool CVT420View::IsCommandEnabled(int id) const {
     case Command::LargerFont:
     case Command::SmallerFont: {
         // Both read the 80-column size, in either column mode.
-        std::lock_guard lock(document_.Lock());
-        const int size = document_.Emulator().Settings().GetNumber(P::FontSize);
+        const SessionLock locked = document_.Locked();
+        const int size = locked.Settings().GetNumber(P::FontSize);
         return id == Command::LargerFont ? size < kMenuFontMax : size > kMenuFontMin;
     }
     case Command::ScrollPageUp:
@@ -954,8 +954,8 @@ void CVT420View::Activate() {
     host_.RebuildButtonBar();
     std::string title;
     {
-        std::lock_guard lock(document_.Lock());
-        title = document_.Emulator().Settings().GetString(P::Title);
+        const SessionLock locked = document_.Locked();
+        title = locked.Settings().GetString(P::Title);
     }
     if (title.empty()) title = document_.PeerName();
     host_.ShowSessionTitle(QString::fromStdString(title));
@@ -984,8 +984,8 @@ void CVT420View::MarkDisconnected(bool disconnected) {
     if (host_.IsFrameClosing()) return;
     bool autoClose;
     {
-        std::lock_guard lock(document_.Lock());
-        autoClose = document_.Emulator().Settings().GetNumber(P::AutoClose) != 0;
+        const SessionLock locked = document_.Locked();
+        autoClose = locked.Settings().GetNumber(P::AutoClose) != 0;
     }
     if (autoClose) {
         host_.CloseSessionWindow();

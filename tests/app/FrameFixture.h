@@ -84,8 +84,8 @@ protected:
         doc->LoadNewSession(ShippedTemplates(folder.Path()),
                             ConnectionValues{static_cast<int32_t>(TransportType::Local), "", 0});
         {
-            std::lock_guard lock(doc->Lock());
-            configure(doc->Emulator().Settings());
+            const SessionLock locked = doc->Locked();
+            configure(locked.Settings());
         }
         if (!watched) {
             watched = doc;

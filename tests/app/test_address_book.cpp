@@ -168,13 +168,13 @@ TEST_F(AddressBookTest, AnEntryWithALoginScriptLogsIn) {
     CVT420Doc& doc = child->Document();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            std::lock_guard lock(doc.Lock());
-            return PageText(doc.Emulator().Screen()).find("Welcome") != std::string::npos;
+            const SessionLock locked = doc.Locked();
+            return PageText(locked.Screen()).find("Welcome") != std::string::npos;
         },
         20000));
-    std::lock_guard lock(doc.Lock());
-    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::Port), server.Port());
-    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::LoginScript), 1);
+    const SessionLock locked = doc.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::Port), server.Port());
+    EXPECT_EQ(locked.Settings().GetNumber(P::LoginScript), 1);
 }
 
 } // namespace

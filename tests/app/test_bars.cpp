@@ -70,8 +70,8 @@ TEST_F(BarsTest, ButtonSendsItsDecodedStringAndGivesTheFocusBack) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return child->View()->hasFocus(); }, 5000));
     // The loop-back returns it as host output.
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        std::lock_guard lock(child->Document().Lock());
-        return PageText(child->Document().Emulator().Screen()).rfind("ls", 0) == 0;
+        const SessionLock locked = child->Document().Locked();
+        return PageText(locked.Screen()).rfind("ls", 0) == 0;
     }, 10000));
 }
 

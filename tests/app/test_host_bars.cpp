@@ -49,8 +49,8 @@ TEST_F(HostBarsTest, TheUserAnswersWhileTheSessionWorksOn) {
         [&] { return Find<QLabel>("hostScriptDropped")->text() == "1 more requests dropped"; },
         10000));
     {
-        std::lock_guard lock(Session().Lock());
-        EXPECT_NE(PageText(Session().Emulator().Screen()).find("still here"), std::string::npos);
+        const SessionLock locked = Session().Locked();
+        EXPECT_NE(PageText(locked.Screen()).find("still here"), std::string::npos);
     }
     Answer("hostScriptRunOnce");
     EXPECT_TRUE(WaitForSent("once"));

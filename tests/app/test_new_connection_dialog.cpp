@@ -70,12 +70,12 @@ protected:
         return dialog_->result() == QDialog::Accepted && !dialog_->isVisible();
     }
     int32_t Setting(int param) {
-        std::lock_guard lock(doc_.Lock());
-        return doc_.Emulator().Settings().GetNumber(param);
+        const SessionLock locked = doc_.Locked();
+        return locked.Settings().GetNumber(param);
     }
     std::string Text(int param) {
-        std::lock_guard lock(doc_.Lock());
-        return doc_.Emulator().Settings().GetString(param);
+        const SessionLock locked = doc_.Locked();
+        return locked.Settings().GetString(param);
     }
 
     testing::TempFolder folder_;
@@ -100,8 +100,8 @@ protected:
         return message;
     }
     // The dialog is not connected: nothing else uses the settings.
-    SettingsStore& Before() override { return doc_.Emulator().Settings(); }
-    const SettingsStore& After() override { return doc_.Emulator().Settings(); }
+    SettingsStore& Before() override { return doc_.Locked().Settings(); }
+    const SettingsStore& After() override { return doc_.Locked().Settings(); }
     bool Own(const casefile::Directive& d) override {
         if (d.keyword == "open") {
             Open();

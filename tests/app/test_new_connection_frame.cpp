@@ -58,12 +58,12 @@ TEST_F(NewConnectionFrameTest, AnAddressBookEntryConnectedOpensItsSessionWindow)
     CVT420Doc& doc = frame->SessionFrames().front()->Document();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            std::lock_guard lock(doc.Lock());
-            return PageText(doc.Emulator().Screen()).find("login:") != std::string::npos;
+            const SessionLock locked = doc.Locked();
+            return PageText(locked.Screen()).find("login:") != std::string::npos;
         },
         20000));
-    std::lock_guard lock(doc.Lock());
-    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::Port), server.Port());
+    const SessionLock locked = doc.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::Port), server.Port());
 }
 
 TEST_F(NewConnectionFrameTest, ThePhoneBookFillsInTheNumber) {

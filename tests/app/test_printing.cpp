@@ -178,11 +178,11 @@ TEST_F(PrintingTest, PrintingToAPdfFileAsksForTheFileFirst) {
     // The system's printing: PDF output is chosen, or there is no printer.
     doc_->SetPrintBackend(std::make_shared<QtPrintBackend>(PrintDevices{}));
     {
-        std::lock_guard lock(doc_->Lock());
+        const SessionLock locked = doc_->Locked();
         PrinterChoice pdf;
         pdf.isDefault = false;
         pdf.deviceName = kPdfPrinterName;
-        doc_->Emulator().Settings().SetPrinter(pdf);
+        locked.Settings().SetPrinter(pdf);
     }
     const std::string chosen = folder.File("chosen.pdf");
     QString title;

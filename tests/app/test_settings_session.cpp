@@ -51,8 +51,8 @@ protected:
         return SettingsSheetContext{templates, user, profile, true, {}};
     }
     static std::string Screen(CVT420Doc& doc) {
-        std::lock_guard lock(doc.Lock());
-        return PageText(doc.Emulator().Screen());
+        const SessionLock locked = doc.Locked();
+        return PageText(locked.Screen());
     }
 
     Templates templates = TemplatesSavedIn(folder.Path());
@@ -75,9 +75,9 @@ TEST_F(SettingsSessionTest, CancelAfterChangesOnSeveralPagesLeavesTheSessionAsIt
     SessionSettings before;
     KeyMap keysBefore;
     {
-        std::lock_guard lock(doc.Lock());
-        before.CopyFrom(doc.Emulator().Settings());
-        keysBefore = doc.Keys();
+        const SessionLock locked = doc.Locked();
+        before.CopyFrom(locked.Settings());
+        keysBefore = locked.Keys();
     }
     RunSettingsCommand([&](CSettingsSheet& sheet) {
         Show(sheet, "Display");
@@ -93,9 +93,9 @@ TEST_F(SettingsSessionTest, CancelAfterChangesOnSeveralPagesLeavesTheSessionAsIt
         Show(sheet, "General");
         Close(sheet, QDialogButtonBox::Cancel);
     });
-    std::lock_guard lock(doc.Lock());
-    EXPECT_TRUE(SameSettings(doc.Emulator().Settings(), before));
-    EXPECT_TRUE(doc.Keys() == keysBefore);
+    const SessionLock locked = doc.Locked();
+    EXPECT_TRUE(SameSettings(locked.Settings(), before));
+    EXPECT_TRUE(locked.Keys() == keysBefore);
     EXPECT_FALSE(doc.IsModified());
 }
 
@@ -113,12 +113,12 @@ TEST_F(SettingsSessionTest, OkAppliesToTheSessionAndItsViews) {
     });
     EXPECT_TRUE(doc.IsModified());
     {
-        std::lock_guard lock(doc.Lock());
-        EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::Columns), 132);
-        EXPECT_EQ(doc.Emulator().RightMargin(), 131);
+        const SessionLock locked = doc.Locked();
+        EXPECT_EQ(locked.Settings().GetNumber(P::Columns), 132);
+        EXPECT_EQ(locked.Emulator().RightMargin(), 131);
         KeyMap linux;
         linux.ApplyTemplate(2);
-        EXPECT_TRUE(doc.Keys() == linux);
+        EXPECT_TRUE(locked.Keys() == linux);
     }
     EXPECT_TRUE(frame->windowTitle().contains("Renamed")) << frame->windowTitle().toStdString();
 }
@@ -172,8 +172,8 @@ TEST_F(SettingsSessionTest, PrintSetupWorksOnTheWorkingCopy) {
     ASSERT_NE(child, nullptr);
     CVT420Doc& doc = child->Document();
     const auto sessionPrinter = [&] {
-        std::lock_guard lock(doc.Lock());
-        return doc.Emulator().Settings().GetString(P::PrinterName);
+        const SessionLock locked = doc.Locked();
+        return locked.Settings().GetString(P::PrinterName);
     };
     QWidget* setupParent = nullptr;
     frame->SetPrintSetup([&](SettingsStore& working, QWidget* parent) {
@@ -190,8 +190,8 @@ TEST_F(SettingsSessionTest, PrintSetupWorksOnTheWorkingCopy) {
         Close(sheet, QDialogButtonBox::Ok);
     });
     EXPECT_EQ(sessionPrinter(), "Lab");
-    std::lock_guard lock(doc.Lock());
-    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::DefaultPrinter), 0);
+    const SessionLock locked = doc.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::DefaultPrinter), 0);
 }
 
 TEST_F(SettingsSessionTest, AnotherTransportOnALiveSessionAsksForAReconnect) {
@@ -212,8 +212,8 @@ TEST_F(SettingsSessionTest, AnotherTransportOnALiveSessionAsksForAReconnect) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !user.Messages().empty(); }, 5000));
     EXPECT_EQ(user.Messages().back(), ResourceString(Msg::RestartForSettings));
     EXPECT_EQ(doc.ConnectionState(), TransportState::Connected);
-    std::lock_guard lock(doc.Lock());
-    EXPECT_EQ(doc.Emulator().Settings().GetNumber(P::HostType), 7);
+    const SessionLock locked = doc.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::HostType), 7);
 }
 
 // A shell behind telnetd, changed through the sheet while it runs.

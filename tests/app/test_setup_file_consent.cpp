@@ -83,8 +83,8 @@ protected:
     }
     static ActiveContent ContentOf(CChildFrame& child) {
         CVT420Doc& doc = child.Document();
-        std::lock_guard lock(doc.Lock());
-        return FindActiveContent(doc.Emulator().Settings(), doc.Keys());
+        const SessionLock locked = doc.Locked();
+        return FindActiveContent(locked.Settings(), locked.Keys());
     }
 
     QString shown;
@@ -132,8 +132,8 @@ TEST_F(SetupFileConsentTest, OwnFilesAndPlainFilesOpenWithoutAQuestion) {
     ASSERT_NE(child, nullptr);
     {
         CVT420Doc& doc = child->Document();
-        std::lock_guard lock(doc.Lock());
-        doc.Emulator().Settings().SetNumber(P::HostScript, 1);
+        const SessionLock locked = doc.Locked();
+        locked.Settings().SetNumber(P::HostScript, 1);
     }
     ASSERT_TRUE(child->Document().SaveAs(path.toStdString()));
     EXPECT_NE(Open(path), nullptr);

@@ -94,8 +94,8 @@ protected:
                             ConnectionValues{static_cast<int32_t>(TransportType::Telnet),
                                              "127.0.0.1", server->Port()});
         {
-            std::lock_guard lock(doc->Lock());
-            SettingsStore& s = doc->Emulator().Settings();
+            const SessionLock locked = doc->Locked();
+            SettingsStore& s = locked.Settings();
             s.SetNumber(P::AutoRecv, 1);
             s.SetString(P::RecvDir, received);
             s.SetNumber(P::XferOpenRecv, 1);

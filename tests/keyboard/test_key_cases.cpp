@@ -50,13 +50,13 @@ bool RunLine(CVT420Doc& session, const std::string& line, const std::string& whe
     const size_t space = line.find(' ');
     const std::string verb = line.substr(0, space);
     const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
-    std::lock_guard lock(session.Lock());
+    const SessionLock locked = session.Locked();
     if (verb == "set") {
-        EXPECT_EQ(ApplySetting("keys", session.Emulator().Settings(), rest), 0) << where;
+        EXPECT_EQ(ApplySetting("keys", locked.Settings(), rest), 0) << where;
     } else if (verb == "template") {
-        EXPECT_TRUE(session.Keys().ApplyTemplate(std::stoi(rest))) << where;
+        EXPECT_TRUE(locked.Keys().ApplyTemplate(std::stoi(rest))) << where;
     } else if (verb == "udk") {
-        session.Emulator().UserKeys().Define(rest);
+        locked.Emulator().UserKeys().Define(rest);
     } else if (verb == "map") {
         const size_t colon = rest.find(": ");
         const size_t actionEnd = rest.find(' ', colon + 2);
@@ -67,7 +67,7 @@ bool RunLine(CVT420Doc& session, const std::string& line, const std::string& whe
             EXPECT_TRUE(DecodeNotation(rest.substr(actionEnd + 1), text)) << where;
         }
         EXPECT_TRUE(
-            session.Keys().SetEntry(key.key, key.modifiers, static_cast<uint8_t>(action), text))
+            locked.Keys().SetEntry(key.key, key.modifiers, static_cast<uint8_t>(action), text))
             << where;
     } else {
         return false;

@@ -124,8 +124,8 @@ protected:
 
     // The displayed page, rows joined by "\n", trailing blanks removed.
     std::string ScreenText() {
-        std::lock_guard lock(session.Lock());
-        return PageText(session.Emulator().Screen());
+        const SessionLock locked = session.Locked();
+        return PageText(locked.Screen());
     }
     static bool WaitFor(const std::function<bool()>& condition,
                         std::chrono::milliseconds limit = 20s) {
@@ -140,8 +140,8 @@ protected:
     // Settings changed before the session connects.
     template <typename Change>
     void Configure(Change change) {
-        std::lock_guard lock(session.Lock());
-        change(session.Emulator().Settings());
+        const SessionLock locked = session.Locked();
+        change(locked.Settings());
     }
     // A Telnet session to a listener of the test's, accepted.
     void ConnectTo(Listener& host) {

@@ -60,8 +60,8 @@ TEST_F(DocKeyboardTest, TerminalLinesStartWithoutTheAutomaticNewLine) {
             s.SetNumber(P::NewLine, before);
         });
         ASSERT_TRUE(session.CreateTransport(true, CVT420Doc::Connect::Later));
-        std::lock_guard lock(session.Lock());
-        EXPECT_EQ(session.Emulator().Settings().GetNumber(P::NewLine), after) << hostType;
+        const SessionLock locked = session.Locked();
+        EXPECT_EQ(locked.Settings().GetNumber(P::NewLine), after) << hostType;
     }
     // The first Enter in a new local shell is a CR alone.
     Configure([](SettingsStore& s) {
@@ -115,9 +115,9 @@ TEST_F(DocKeyboardTest, LocalFunctionsMenuEntriesAndScriptsGoToTheView) {
     });
     OpenLoopback();
     {
-        std::lock_guard lock(session.Lock());
-        session.Keys().SetEntry(0x7B, Modifier::Alt, KeyAction::ExecuteScript, "term.Send(1)");
-        session.Keys().SetEntry(0x7B, Modifier::Ctrl, KeyAction::RunScriptFile, "a.wbq");
+        const SessionLock locked = session.Locked();
+        locked.Keys().SetEntry(0x7B, Modifier::Alt, KeyAction::ExecuteScript, "term.Send(1)");
+        locked.Keys().SetEntry(0x7B, Modifier::Ctrl, KeyAction::RunScriptFile, "a.wbq");
     }
     session.KeyDown(Press(PcKey::F1), actions);
     session.KeyDown(Press(PcKey::F1 + 1), actions);
@@ -149,8 +149,8 @@ TEST_F(DocKeyboardTest, NumLockSwitchesTheKeypadMode) {
     session.KeyDown(Press(0x61), actions);
     EXPECT_EQ(view.Sent(), "\x1bOq1");
     EXPECT_EQ(actions.calls, (std::vector<std::string>{"application", "numeric"}));
-    std::lock_guard lock(session.Lock());
-    EXPECT_EQ(session.Emulator().Settings().GetNumber(P::NumericKeypad), 1);
+    const SessionLock locked = session.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::NumericKeypad), 1);
 }
 
 TEST_F(DocKeyboardTest, TypedCharactersRingTheMarginBell) {
@@ -160,8 +160,8 @@ TEST_F(DocKeyboardTest, TypedCharactersRingTheMarginBell) {
     // the bell column.
     session.ComposedText(std::u32string(72, U'x'), actions);
     ASSERT_TRUE(WaitFor([&] {
-        std::lock_guard lock(session.Lock());
-        return session.Emulator().Cursor().column == 72;
+        const SessionLock locked = session.Locked();
+        return locked.Emulator().Cursor().column == 72;
     }));
     EXPECT_TRUE(actions.calls.empty());
     session.KeyDown(Press('Y'), actions);

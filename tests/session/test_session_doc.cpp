@@ -38,9 +38,9 @@ TEST_F(SessionTest, NewSessionTakesTheDefaultTemplateThenTheConnection) {
     EXPECT_EQ(view.Titles(), std::vector<std::string>{"New Connection to Echo"});
     ASSERT_TRUE(WaitForState(TransportState::Connected));
     {
-        std::lock_guard lock(session.Lock());
-        EXPECT_EQ(session.Emulator().Settings().GetNumber(P::Columns), 132);
-        EXPECT_EQ(session.Emulator().Settings().GetString(P::HostName), "");
+        const SessionLock locked = session.Locked();
+        EXPECT_EQ(locked.Settings().GetNumber(P::Columns), 132);
+        EXPECT_EQ(locked.Settings().GetString(P::HostName), "");
     }
     // What is sent comes back through the emulator.
     ASSERT_TRUE(session.Send("typed\r\n\x1b[2Cback"));
@@ -53,8 +53,8 @@ TEST_F(SessionTest, NewSessionWithoutTemplateSaysSoAndKeepsTheDefaults) {
     session.LoadNewSession(Templates({{folder.Path()}, folder.Path()}),
                            {static_cast<int32_t>(TransportType::Telnet), "far.example", 2323});
     EXPECT_EQ(user.Messages(), std::vector<std::string>{"Cannot load settings from template."});
-    std::lock_guard lock(session.Lock());
-    const SettingsStore& settings = session.Emulator().Settings();
+    const SessionLock locked = session.Locked();
+    const SettingsStore& settings = locked.Settings();
     EXPECT_EQ(settings.GetNumber(P::Columns), 80);
     EXPECT_EQ(settings.GetString(P::HostName), "far.example");
     EXPECT_EQ(settings.GetNumber(P::Port), 2323);
@@ -75,8 +75,8 @@ TEST_F(SessionTest, SetupFileOpensWithTheTitleRule) {
     EXPECT_EQ(session.ConnectionState(), TransportState::Idle);
     EXPECT_FALSE(session.CanReconnect());
     EXPECT_FALSE(session.Reconnect());
-    std::lock_guard lock(session.Lock());
-    EXPECT_EQ(session.Emulator().Settings().GetString(P::AnswerBack), "from file");
+    const SessionLock locked = session.Locked();
+    EXPECT_EQ(locked.Settings().GetString(P::AnswerBack), "from file");
 }
 
 TEST_F(SessionTest, BrokenSetupFileIsReportedAndChangesNothing) {
@@ -87,8 +87,8 @@ TEST_F(SessionTest, BrokenSetupFileIsReportedAndChangesNothing) {
     ASSERT_EQ(user.Messages().size(), 1u);
     EXPECT_NE(user.Messages()[0].find(path), std::string::npos) << user.Messages()[0];
     EXPECT_EQ(session.PathName(), "");
-    std::lock_guard lock(session.Lock());
-    EXPECT_EQ(session.Emulator().Settings().GetString(P::AnswerBack), "kept");
+    const SessionLock locked = session.Locked();
+    EXPECT_EQ(locked.Settings().GetString(P::AnswerBack), "kept");
 }
 
 // A program's stream scrolling by: the page ends on its last lines and the
@@ -358,8 +358,8 @@ TEST_F(SessionTest, ResetAndClearDisplayKeepTheConnection) {
     ASSERT_TRUE(WaitFor([&] { return session.CursorPositionText() == "3:5"; }));
     session.ResetTerminal();
     {
-        std::lock_guard lock(session.Lock());
-        EXPECT_EQ(session.Emulator().CurrentAttribute(), CellAttribute());
+        const SessionLock locked = session.Locked();
+        EXPECT_EQ(locked.Emulator().CurrentAttribute(), CellAttribute());
     }
     session.ClearDisplay();
     EXPECT_EQ(ScreenText().find("text"), std::string::npos);
@@ -372,8 +372,8 @@ TEST_F(SessionTest, ClosingWhileReceivingStopsTheThreadFirst) {
     // capture file is open; the sanitizers watch the order.
     auto doc = std::make_unique<CVT420Doc>(user);
     {
-        std::lock_guard lock(doc->Lock());
-        doc->Emulator().Settings().SetNumber(P::HostType, 2);
+        const SessionLock locked = doc->Locked();
+        locked.Settings().SetNumber(P::HostType, 2);
     }
     const std::string path = folder.File("busy.txt");
     ASSERT_TRUE(doc->StartCapture(path));

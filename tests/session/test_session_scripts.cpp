@@ -256,8 +256,8 @@ TEST_F(SessionScriptTest, ParametersAreReadAndChangedAtOnce) {
         "term.TermID = 3; term.ButtonCaption[2] = 'Two'; x = term.Palette[1];"
         "term.Send('id' + term.TermID + term.ButtonCaption[2] + x);");
     EXPECT_TRUE(WaitForSent("id3Two"));
-    std::lock_guard lock(session.Lock());
-    EXPECT_EQ(session.Emulator().Settings().GetNumber(P::TermID), 3);
+    const SessionLock locked = session.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::TermID), 3);
 }
 
 TEST_F(SessionScriptTest, TheMacroRecordsOnlyWhatTheUserSends) {
@@ -281,8 +281,8 @@ TEST_P(ScriptCancelOnClose, EndsWithinASecond) {
     auto session = std::make_unique<CVT420Doc>(user);
     session->AddObserver(&view);
     {
-        std::lock_guard lock(session->Lock());
-        session->Emulator().Settings().SetNumber(P::HostType, 2);
+        const SessionLock locked = session->Locked();
+        locked.Settings().SetNumber(P::HostType, 2);
     }
     ASSERT_TRUE(session->OpenConnection(CVT420Doc::Connect::Now));
     const std::shared_ptr<ScriptRun> run =

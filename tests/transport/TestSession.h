@@ -60,7 +60,7 @@ public:
 
     // TransportHost
     VtEmulator& Emulator() override { return emulator_; }
-    SessionLock& Lock() override { return lock_; }
+    std::mutex& Lock() override { return lock_; }
     UserNotifier& Notifier() override { return *this; }
     std::string TerminalName() const override { return terminalName; }
     LineDevices Lines() const override { return lines; }
@@ -81,7 +81,7 @@ public:
     void PageSizeChanged(int columns, int lines) override;
 
 private:
-    SessionLock lock_;
+    std::mutex lock_;
     VtEmulator emulator_;
     std::unique_ptr<CTransport> transport_;
     std::atomic<bool> transferRunning_{false};

@@ -107,8 +107,8 @@ protected:
         Configure([&](SettingsStore& s) { s.SetNumber(param, value); });
     }
     QColor Palette(int index) {
-        std::lock_guard lock(session.Lock());
-        const uint8_t* rgb = session.Emulator().Settings().GetBlock(P::Palette) + 4 * index;
+        const SessionLock locked = session.Locked();
+        const uint8_t* rgb = locked.Settings().GetBlock(P::Palette) + 4 * index;
         return QColor(rgb[0], rgb[1], rgb[2]);
     }
     QImage Grab() {
@@ -120,14 +120,14 @@ protected:
         return image.copy(r.x(), r.y(), r.width() * cells, r.height());
     }
     CellAttribute Attribute(int row, int column) {
-        std::lock_guard lock(session.Lock());
-        return session.Emulator().Screen().Attribute(row, column);
+        const SessionLock locked = session.Locked();
+        return locked.Screen().Attribute(row, column);
     }
     QColor Fore(CellAttribute attribute) { return Palette(attribute.Foreground()); }
     QColor Back(CellAttribute attribute) { return Palette(attribute.Background()); }
     int History() {
-        std::lock_guard lock(session.Lock());
-        return session.Emulator().Screen().HistoryCount();
+        const SessionLock locked = session.Locked();
+        return locked.Screen().HistoryCount();
     }
     // The text drawn by QPainter in a cell of the view's font.
     QImage Reference(const QString& text, const QColor& fore, const QColor& back, int cells = 1) {

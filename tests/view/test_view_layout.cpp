@@ -11,8 +11,8 @@ namespace tamsivane::testing {
 namespace {
 
 int Setting(CVT420Doc& session, int param) {
-    std::lock_guard lock(session.Lock());
-    return session.Emulator().Settings().GetNumber(param);
+    const SessionLock locked = session.Locked();
+    return locked.Settings().GetNumber(param);
 }
 
 TEST(CellFontTest, SizesAreClampedAndCellsNeverEmpty) {

@@ -61,8 +61,8 @@ TEST_F(ViewTest, NormalColoursDifferFromBrightOnesAndBoldCellsKeepTheirOwn) {
     EXPECT_EQ(Differences(Cell(image, 0, 3), Reference("b", Palette(3), Palette(12))), 0);
     {
         // The emulator raises bold colours; the view draws the cell's own.
-        std::lock_guard lock(session.Lock());
-        session.Emulator().Screen().FillRect(
+        const SessionLock locked = session.Locked();
+        locked.Screen().FillRect(
             0, 0, 0, 0, 'B', CellAttribute().With(CellAttribute::Bold).WithForeground(1));
     }
     view->viewport()->update();
@@ -237,8 +237,8 @@ TEST_F(ViewTest, MissingFaceFallsBackToTheSystemFixedFontAndKeepsItsName) {
               QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
     EXPECT_EQ(view->Font().face, "No Such Face Anywhere");
     {
-        std::lock_guard lock(session.Lock());
-        EXPECT_EQ(session.Emulator().Settings().GetString(P::FontName), "No Such Face Anywhere");
+        const SessionLock locked = session.Locked();
+        EXPECT_EQ(locked.Settings().GetString(P::FontName), "No Such Face Anywhere");
     }
     Host("g", "g");
     EXPECT_EQ(Differences(Cell(Grab(), 0, 0), Reference("g", Palette(7), Palette(0))), 0);

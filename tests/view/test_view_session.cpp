@@ -74,8 +74,8 @@ TEST_F(ViewTest, AViewNotYetShownFitsNothing) {
     OpenLoopback();
     view = std::make_unique<CVT420View>(session, host);
     Host("\x1b[?3hq", "q");
-    std::lock_guard lock(session.Lock());
-    EXPECT_EQ(session.Emulator().Settings().GetNumber(P::FontSize), 9);
+    const SessionLock locked = session.Locked();
+    EXPECT_EQ(locked.Settings().GetNumber(P::FontSize), 9);
 }
 
 TEST_F(ViewTest, TitlesStatusAndTheDisconnectedMark) {
