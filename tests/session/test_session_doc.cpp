@@ -99,9 +99,9 @@ TEST_F(SessionTest, AProgramsStreamEndsOnItsLastLinesWithTheHistoryBehind) {
     session.SetProgram({"seq", "1", std::to_string(kCount)});
     ASSERT_TRUE(session.OpenConnection(CVT420Doc::Connect::Now));
     ASSERT_TRUE(WaitForState(TransportState::Closed));
-    std::lock_guard lock(session.Lock());
-    const ScreenBuffer& screen = session.Emulator().Screen();
-    const int saved = session.Emulator().Settings().GetNumber(P::SaveLines);
+    const SessionLock locked = session.Locked();
+    const ScreenBuffer& screen = locked.Screen();
+    const int saved = locked.Settings().GetNumber(P::SaveLines);
     ASSERT_EQ(screen.HistoryCount(), saved);
     // Every shown row, history first: the numbers up to kCount, then the
     // empty row the cursor stands on.
