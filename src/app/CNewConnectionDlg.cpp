@@ -294,7 +294,11 @@ void CNewConnectionDlg::FillModems(int selected) {
 void CNewConnectionDlg::ConfigureModems() {
     CModemListDlg dialog(LoadModems(profile_), user_, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    SaveModems(profile_, dialog.Modems());
+    std::string error;
+    if (!SaveModems(profile_, dialog.Modems(), error)) {
+        user_.ShowMessage(Msg::CannotSaveModemList,
+                          FormatResource(Msg::CannotSaveModemList, {error}));
+    }
     FillModems(modem_->currentIndex());
 }
 

@@ -144,6 +144,7 @@ constexpr ResourceEntry kStrings[] = {
     {Msg::UserGuideAt, "The user guide is %s."},
     {Msg::ReceivedFilesAt, "The received files are in %s."},
     {Msg::FileNotRead, "%s: %s"},
+    {Msg::CannotSaveModemList, "Cannot save the modem list: %s."},
     // Why a serial line cannot be set up; the refused setting's value.
     {Msg::LineBadSpeed, "Invalid baud rate: %d."},
     {Msg::LineBadDataBits, "%d data bits are not supported; the line takes 6, 7 or 8."},

@@ -90,6 +90,7 @@ enum : int {
     UserGuideAt = 9240,
     ReceivedFilesAt = 9241,
     FileNotRead = 9242,
+    CannotSaveModemList = 9243,
     // Connections: the serial line, the modem, SSH.
     LineBadSpeed = 9300,
     LineBadDataBits = 9301,

@@ -10,10 +10,13 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "ControlCases.h"
 #include "GuiApplication.h"
+#include "ScopedVariable.h"
 #include "app/CModemListDlg.h"
 #include "app/CNewConnectionDlg.h"
 #include "app/QSettingsProfile.h"
@@ -29,6 +32,7 @@ class NewConnectionDialogTest : public ::testing::Test {
 protected:
     NewConnectionDialogTest() {
         EnsureApplication();
+        dataHome_.emplace("XDG_DATA_HOME", folder_.Path());
         Restart();
     }
 
@@ -79,6 +83,7 @@ protected:
     }
 
     testing::TempFolder folder_;
+    std::optional<testing::ScopedVariable> dataHome_; // the user's files
     testing::ScriptedUser user_;
     CVT420Doc doc_{user_};
     Templates templates_{
@@ -167,6 +172,7 @@ TEST_F(NewConnectionDialogTest, ModemPageWithoutModemsThenConfigured) {
     EXPECT_FALSE(Find<QLabel>("noModem")->isVisible());
     EXPECT_TRUE(Find("modem")->isVisible());
     EXPECT_EQ(Find("modem")->count(), 1);
+    EXPECT_TRUE(std::filesystem::exists(folder_.File("tamsivane/Modems.txt")));
 
     Type(Find("phoneNumber"), "555-1234#");
     EXPECT_EQ(ClickOk(), ResourceString(Msg::BadPhoneNumber));
