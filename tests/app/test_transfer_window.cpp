@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <fstream>
 #include <iterator>
 
@@ -36,6 +38,25 @@ std::string Pattern(size_t n) {
     for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>((i * 7) ^ (i >> 9));
     return bytes;
 }
+
+// Holds a process stopped until it goes out of scope, so that a transfer
+// to it cannot end before the test lets it.
+class HeldProcess {
+public:
+    explicit HeldProcess(pid_t pid) : pid_(pid), held_(pid > 0 && kill(pid, SIGSTOP) == 0) {}
+    ~HeldProcess() { Release(); }
+    HeldProcess(const HeldProcess&) = delete;
+    HeldProcess& operator=(const HeldProcess&) = delete;
+    bool Held() const { return held_; }
+    void Release() {
+        if (held_) kill(pid_, SIGCONT);
+        held_ = false;
+    }
+
+private:
+    pid_t pid_;
+    bool held_;
+};
 
 // What the status window showed, one line per change: "file|bytes|size".
 class WindowWatch {
@@ -122,6 +143,25 @@ protected:
             limit);
     }
 
+    // Starts rz on the host so that the test can hold it: it tells its
+    // process number, and the shell, without job control, neither notices
+    // the stop nor takes the terminal back.
+    std::string HeldRzCommand() const {
+        return "set +m; cd " + host + " && sh -c 'echo $$ >rz.pid; exec rz'<CR>";
+    }
+
+    // The process number of the host's rz once it has started; 0 if it did not.
+    pid_t RzStarted() const {
+        pid_t pid = 0;
+        const bool started = QTest::qWaitFor(
+            [&] {
+                pid = std::atoi(Slurp(host + "/rz.pid").c_str());
+                return pid > 0;
+            },
+            20000);
+        return started ? pid : 0;
+    }
+
     std::string host = folder.File("host");
     std::string received = folder.File("received");
     UrlCatcher opener;
@@ -161,21 +201,20 @@ TEST_F(TransferWindowTest, AReceiveFromSzLandsInTheDownloadsShowsItsBytesThenOpe
 TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
     const std::string path = folder.File("big");
     std::ofstream(path, std::ios::binary) << Pattern(64 << 20);
-    CChildFrame* child = OpenShell();
+    // The test holds the host's rz once it has started, so that the send
+    // cannot end before the abort, however fast the machine.
+    CChildFrame* child = OpenShell([&](SettingsStore& s) {
+        s.SetString(P::ZModemInit, HeldRzCommand());
+    });
     ASSERT_NE(child, nullptr);
     child->Document().SetTransferTiming(TransferTiming{std::chrono::milliseconds(10000),
                                                        std::chrono::milliseconds(300),
                                                        std::chrono::milliseconds(10000)});
     ASSERT_TRUE(child->Document().StartSend({path}));
-    // Some of it arrived: the window counts bytes.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return !watch->shown.isEmpty() && watch->shown.back().startsWith("big|") &&
-                   watch->shown.back().section('|', 1, 1).toLongLong() > 0;
-        },
-        20000));
+    HeldProcess rz(RzStarted());
+    ASSERT_TRUE(rz.Held());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child->Transfers()->Window() != nullptr; }, 10000));
     CTransferStatusDlg* window = child->Transfers()->Window();
-    ASSERT_NE(window, nullptr);
     // The window beside the terminal leaves the keyboard where it was.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QApplication::activeWindow() == frame.get(); }, 5000));
@@ -188,10 +227,11 @@ TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
     EXPECT_FALSE(frame->Commands().IsEnabled(Command::ReceiveZModem));
     EXPECT_FALSE(frame->Commands().IsEnabled(Command::SendZModem));
     QTest::mouseClick(window->AbortButton(), Qt::LeftButton);
+    rz.Release();
     ASSERT_TRUE(WaitForEnd(*child));
     EXPECT_TRUE(frame->Commands().IsEnabled(Command::SendZModem));
-    EXPECT_TRUE(watch->shown.contains("big|Aborting ...|67108864"));
-    EXPECT_FALSE(watch->shown.contains("big|Finished|67108864"));
+    EXPECT_EQ(watch->Bytes().back(), "Aborting ...");
+    EXPECT_FALSE(watch->Bytes().contains("Finished"));
     EXPECT_EQ(child->Document().FailedTransfers(), 1);
     // An abort is no error to report, and a send opens no folder.
     EXPECT_TRUE(opener.opened.isEmpty());
@@ -211,7 +251,6 @@ TEST_F(TransferWindowTest, AnAbortTheHostIgnoresEndsByForce) {
                                                        std::chrono::milliseconds(500)});
     ASSERT_TRUE(child->Document().StartSend({path}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return child->Transfers()->Window() != nullptr; }, 10000));
-    QTest::qWait(300);
     QTest::mouseClick(child->Transfers()->Window()->AbortButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitForEnd(*child, 20000));
     EXPECT_EQ(watch->Bytes().back(), "Aborting ...");
@@ -226,17 +265,29 @@ TEST_F(TransferWindowTest, AFailedTransferKeepsItsWindowUntilClosed) {
         s.SetString(P::RecvDir, folder.File("plain") + "/inside");
     });
     ASSERT_NE(child, nullptr);
+    int round = 0;
     const auto failOnce = [&] {
-        // Typing stops once the receive runs: sz starts a moment later.
-        child->Document().Send("cd " + host + " && sleep 0.5 && sz data\r");
+        // sz starts once the receive runs: the test makes the file the
+        // host's shell waits for only then.
+        const std::string go = host + "/go" + std::to_string(++round);
+        child->Document().Send("cd " + host + " && stty -echo && while [ ! -e " + go +
+                               " ]; do sleep 0.05; done && sz data\r");
         EXPECT_TRUE(frame->Execute(Command::ReceiveZModem));
-        return QTest::qWaitFor(
+        std::ofstream(go) << "";
+        const bool over = QTest::qWaitFor(
             [&] {
                 CTransferStatusDlg* window = child->Transfers()->Window();
                 return !child->Document().TransferActive() && window != nullptr &&
                        window->TransferOver();
             },
             30000);
+        if (!over) {
+            std::lock_guard lock(child->Document().Lock());
+            ADD_FAILURE() << PageText(child->Document().Emulator().Screen()) << "\nwatch: "
+                          << watch->shown.join(", ").toStdString() << " active "
+                          << child->Document().TransferActive();
+        }
+        return over;
     };
     ASSERT_TRUE(failOnce());
     QPointer<CTransferStatusDlg> window = child->Transfers()->Window();
