@@ -12,9 +12,12 @@ CTransferStatusDlg::CTransferStatusDlg(QWidget* parent)
     : QDialog(parent), message_(new QLabel(this)), abort_(new QPushButton("Abort Transfer", this)) {
     setWindowTitle("File Transfer Status");
     setModal(false);
-    // Shown beside the terminal without taking its keyboard.
+    // Shown beside the terminal without taking its keyboard.  It still
+    // accepts the focus, so that a window manager handing the focus on to
+    // it (as when another window closes) hands it to this program, which
+    // gives it back to the terminal (changeEvent); a window refusing it
+    // would leave the keyboard with no window at all.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     abort_->setFocusPolicy(Qt::NoFocus);
     abort_->setAutoDefault(false);
     auto* form = new QFormLayout;
@@ -86,10 +89,8 @@ void CTransferStatusDlg::KeepAfterFailure() {
     over_ = true;
     abort_->setText("Close");
     abort_->setEnabled(true);
+    // From now on the user may bring it forward and close it with Esc.
     abort_->setFocusPolicy(Qt::StrongFocus);
-    // From now on the user may bring it forward to close it with Esc; a
-    // change of this flag takes effect when the window is shown again.
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
     show();
 }
 

@@ -237,6 +237,52 @@ TEST_F(TransferWindowTest, AbortTransferStopsASendToRz) {
     EXPECT_TRUE(opener.opened.isEmpty());
 }
 
+// On a desktop with a window manager (run on a virtual X display): after a
+// window change the keyboard goes back to the terminal, never stays with the
+// status window or with no window at all.
+TEST_F(TransferWindowTest, UnderAWindowManagerTheKeyboardStaysWithTheTerminal) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X window manager";
+    const std::string path = folder.File("big");
+    std::ofstream(path, std::ios::binary) << Pattern(64 << 20);
+    CChildFrame* child = OpenShell([&](SettingsStore& s) {
+        s.SetString(P::ZModemInit, HeldRzCommand());
+    });
+    ASSERT_NE(child, nullptr);
+    const auto terminalHasKeyboard = [&] {
+        return QTest::qWaitFor(
+            [&] {
+                return QApplication::activeWindow() == frame.get() &&
+                       QApplication::focusWidget() == child->View();
+            },
+            10000);
+    };
+    frame->activateWindow();
+    ASSERT_TRUE(terminalHasKeyboard());
+    ASSERT_TRUE(child->Document().StartSend({path}));
+    HeldProcess rz(RzStarted());
+    ASSERT_TRUE(rz.Held());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child->Transfers()->Window() != nullptr; }, 10000));
+    CTransferStatusDlg* window = child->Transfers()->Window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_TRUE(terminalHasKeyboard());
+
+    // Another window takes the keyboard and closes: the window manager hands
+    // it on, and it lands with the terminal.
+    QWidget other;
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }, 10000));
+    other.close();
+    EXPECT_TRUE(terminalHasKeyboard()) << "active: " << QApplication::activeWindow();
+    EXPECT_NE(QApplication::activeWindow(), window);
+
+    QTest::mouseClick(window->AbortButton(), Qt::LeftButton);
+    rz.Release();
+    ASSERT_TRUE(WaitForEnd(*child));
+    EXPECT_TRUE(terminalHasKeyboard());
+}
+
 TEST_F(TransferWindowTest, AnAbortTheHostIgnoresEndsByForce) {
     // The host never answers and never falls quiet: only the bound after
     // the abort can end the transfer.
