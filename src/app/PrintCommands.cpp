@@ -102,7 +102,15 @@ void InstallPrintCommands(CommandActions& commands, PrintCommandTargets targets)
                                          idle});
     commands.SetHandler(Command::PrintingMode,
                         {[targets] {
-                             if (CVT420Doc* doc = targets.document()) doc->TogglePrintingMode();
+                             CVT420Doc* doc = targets.document();
+                             if (doc == nullptr) return;
+                             // Turning auto print on starts a document: into
+                             // a PDF file, the user names the file first.
+                             if (doc->PrintingMode() != PrintMode::AutoPrint &&
+                                 !ReadyToPrint(*doc, targets.dialogParent)) {
+                                 return;
+                             }
+                             doc->TogglePrintingMode();
                          },
                          [targets] { return targets.document() != nullptr; },
                          [targets] {

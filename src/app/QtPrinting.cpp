@@ -1,6 +1,7 @@
 #include "app/QtPrinting.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
@@ -10,6 +11,7 @@
 #include <array>
 
 #include "config/SettingsStore.h"
+#include "platform/Paths.h"
 #include "print/DeviceMode.h"
 #include "view/CellFont.h"
 
@@ -93,6 +95,32 @@ bool IsPdfChoice(const PrinterChoice& choice) {
     return !choice.isDefault && choice.deviceName == kPdfPrinterName;
 }
 
+// A new PDF file for a document nobody named a file for: beside the PDF
+// file last chosen, else the session's title in the user's download folder,
+// numbered so that no earlier print is overwritten; "" when there is none.
+QString UnusedPdfPath(const PrinterChoice& choice, std::string_view title) {
+    QString wanted = QString::fromStdString(choice.driverName);
+    if (!IsPdfChoice(choice) || !wanted.endsWith(".pdf", Qt::CaseInsensitive)) {
+        const std::string downloads = DownloadFolder();
+        if (downloads.empty()) return {};
+        QString name = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+        name.replace('/', '-');
+        if (name.trimmed().isEmpty()) name = "Tamsivane";
+        wanted = QDir(QString::fromStdString(downloads)).filePath("Tamsivane/" + name + ".pdf");
+    }
+    const QFileInfo file(wanted);
+    if (!MakeFolders(file.absolutePath().toStdString())) return {};
+    constexpr int kMostNumbers = 1000;
+    for (int number = 1; number <= kMostNumbers; ++number) {
+        const QString path =
+            number == 1 ? file.absoluteFilePath()
+                        : file.dir().filePath(file.completeBaseName() + "-" +
+                                              QString::number(number) + "." + file.suffix());
+        if (!QFileInfo::exists(path)) return path;
+    }
+    return {};
+}
+
 std::unique_ptr<QPrinter> PdfPrinter(const QString& path) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
@@ -137,6 +165,15 @@ std::unique_ptr<PageSurface> QtPrintBackend::StartDocument(const PrintSettings& 
         printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
     } else if (next) {
         printer = PdfPrinter(*next);
+        ApplyDeviceMode(*printer, settings.printer.deviceMode);
+    } else if (NeedsPdfFile(settings.printer)) {
+        // Started by the host, which no file dialog may interrupt.
+        const QString path = UnusedPdfPath(settings.printer, title);
+        if (path.isEmpty()) {
+            failure = DocumentFailure::CannotSetup;
+            return nullptr;
+        }
+        printer = PdfPrinter(path);
         ApplyDeviceMode(*printer, settings.printer.deviceMode);
     } else {
         const QPrinterInfo info = ChosenPrinter(settings.printer);

@@ -35,7 +35,10 @@ public:
     // (and no PrintToPdf file is set).
     bool NeedsPdfFile(const PrinterChoice& choice) const;
     // The next document goes to this PDF file, on the stored paper, instead
-    // of the printer; the ones after it to the printer again.
+    // of the printer; the ones after it to the printer again.  A document
+    // started with no file named while NeedsPdfFile holds (the host's) goes
+    // to a new file beside the PDF file last chosen, or else in "Tamsivane"
+    // in the user's download folder.
     void PrintNextToPdf(const QString& path);
 
     std::unique_ptr<PageSurface> StartDocument(const PrintSettings& settings,

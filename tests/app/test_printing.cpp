@@ -1,6 +1,7 @@
 // The Print menu on a session: pages, selections, everything and auto print
-// into a PDF of a fixed page size, read back with pdftotext and pdfinfo; and
-// print setup's printer block.
+// into a PDF of a fixed page size, read back with pdftotext and pdfinfo; PDF
+// files the user names, and the host's prints beside them; and print
+// setup's printer block.
 #include <QPageLayout>
 #include <QPrinter>
 #include <QStatusBar>
@@ -205,6 +206,38 @@ TEST_F(PrintingTest, PrintingToAPdfFileAsksForTheFileFirst) {
     EXPECT_TRUE(frame->Execute(Command::PrintAll));
     WaitUntilPrinted();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(chosen)));
+    EXPECT_TRUE(user.Messages().empty());
+
+    // Auto print from the menu asks for its file too.
+    const std::string byHand = folder.File("by-hand.pdf");
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        dialog.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(byHand));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_TRUE(frame->Execute(Command::PrintingMode));
+    doc_->ReceiveLocally("\r\nauto");
+    ASSERT_TRUE(frame->Execute(Command::PrintingMode));
+    WaitUntilPrinted();
+    ASSERT_EQ(PdfPages(byHand).size(), 1u);
+    EXPECT_EQ(PdfPages(byHand)[0], (std::vector<std::string>{"row 64"}));
+
+    // What the host prints, where no dialog may ask, goes to a new file
+    // beside the one Print Setup chose, never over an earlier print.
+    {
+        std::lock_guard lock(doc_->Lock());
+        PrinterChoice pdf = doc_->Emulator().Settings().GetPrinter({});
+        pdf.driverName = chosen;
+        doc_->Emulator().Settings().SetPrinter(pdf);
+    }
+    std::FILE* earlier = std::fopen(chosen.c_str(), "w");
+    ASSERT_NE(earlier, nullptr);
+    std::fclose(earlier);
+    doc_->ReceiveLocally("\x1b[?5i\r\nfrom the host\r\n\x1b[?4i");
+    WaitUntilPrinted();
+    EXPECT_EQ(QFileInfo(QString::fromStdString(chosen)).size(), 0);
+    const auto hostPages = PdfPages(folder.File("chosen-2.pdf"));
+    ASSERT_EQ(hostPages.size(), 1u);
+    EXPECT_EQ(hostPages[0], (std::vector<std::string>{"auto", "from the host"}));
     EXPECT_TRUE(user.Messages().empty());
 }
 
