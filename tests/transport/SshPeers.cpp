@@ -55,15 +55,20 @@ bool OpenSshServer::Start() {
     // A restarted server keeps its port, so that clients know it by it.
     if (port_ == 0) port_ = UnusedPort();
     const std::string config = folder_ + "/sshd_config";
-    // The forced command skips the login profile, which may be slow on a
-    // test machine; the session still asks for a terminal and a shell.
+    // The sessions' shell is /bin/sh with a home of the server's own, so
+    // that nothing of the user's login profile or files runs in them (it
+    // may be slow or print things); the session still asks for a terminal
+    // and a shell.
+    const std::string home = folder_ + "/home";
+    mkdir(home.c_str(), 0700);
     std::ofstream(config) << "ListenAddress 127.0.0.1\n"
                           << "Port " << port_ << "\n"
                           << "HostKey " << folder_ << "/host_key\n"
                           << "AuthorizedKeysFile " << folder_ << "/authorized_keys\n"
                           << "PidFile none\nUsePAM no\nStrictModes no\nPermitRootLogin yes\n"
                           << "PasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                          << "ForceCommand exec /bin/sh -i\n";
+                          << "PermitUserRC no\nSetEnv HOME=" << home << "\n"
+                          << "ForceCommand cd && exec /bin/sh -i\n";
     // As root, sshd wants its privilege-separation folder.
     if (getuid() == 0) mkdir("/run/sshd", 0755);
     const std::string log = folder_ + "/sshd.log";

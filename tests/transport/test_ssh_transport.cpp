@@ -92,8 +92,11 @@ TEST_F(SshTransportTest, FirstContactAsksAndStoresTheKeyThenTheTerminalReachesTh
               std::string::npos);
     EXPECT_NE(ReadFile(KnownHosts()).find(HostLabel(server_.Port())), std::string::npos);
 
-    ASSERT_TRUE(first->Type("echo \"term=$TERM\"; stty size\r"));
-    EXPECT_TRUE(first->WaitForScreen("term=vt420\n24 80")) << first->ScreenText();
+    // The shell runs in the server's own home, whatever the user's is.
+    ASSERT_TRUE(first->Type("echo \"term=$TERM\"; stty size; echo \"$HOME\"; pwd\r"));
+    const std::string home = folder_.File("server/home");
+    EXPECT_TRUE(first->WaitForScreen("term=vt420\n24 80\n" + home + "\n" + home))
+        << first->ScreenText();
     ASSERT_TRUE(first->Type("exit\r"));
     EXPECT_TRUE(first->WaitForState(TransportState::Closed));
     EXPECT_EQ(first->EndCount(), 1);
