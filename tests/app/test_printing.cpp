@@ -224,10 +224,10 @@ TEST_F(PrintingTest, PrintingToAPdfFileAsksForTheFileFirst) {
     // What the host prints, where no dialog may ask, goes to a new file
     // beside the one Print Setup chose, never over an earlier print.
     {
-        std::lock_guard lock(doc_->Lock());
-        PrinterChoice pdf = doc_->Emulator().Settings().GetPrinter({});
+        const SessionLock locked = doc_->Locked();
+        PrinterChoice pdf = locked.Settings().GetPrinter({});
         pdf.driverName = chosen;
-        doc_->Emulator().Settings().SetPrinter(pdf);
+        locked.Settings().SetPrinter(pdf);
     }
     std::FILE* earlier = std::fopen(chosen.c_str(), "w");
     ASSERT_NE(earlier, nullptr);

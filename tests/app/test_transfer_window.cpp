@@ -328,8 +328,8 @@ TEST_F(TransferWindowTest, AFailedTransferKeepsItsWindowUntilClosed) {
             },
             30000);
         if (!over) {
-            std::lock_guard lock(child->Document().Lock());
-            ADD_FAILURE() << PageText(child->Document().Emulator().Screen()) << "\nwatch: "
+            const SessionLock locked = child->Document().Locked();
+            ADD_FAILURE() << PageText(locked.Screen()) << "\nwatch: "
                           << watch->shown.join(", ").toStdString() << " active "
                           << child->Document().TransferActive();
         }
