@@ -13,19 +13,29 @@
 namespace tamsivane::testing {
 namespace {
 
-TEST(SettingsCommand, EveryParameterOfASetupFile) {
-    char name[] = "/tmp/tamsivane-settings-XXXXXX.qzv";
+// Runs tamsivane-cli with --setup naming a file saved from settings and keys.
+CliResult RunWithSetup(const std::string& command, const SettingsStore& settings,
+                       const KeyMap& keys, const std::string& arguments = {}) {
+    char name[] = "/tmp/tamsivane-setup-XXXXXX.qzv";
     const int fd = mkstemps(name, 4);
-    ASSERT_GE(fd, 0);
+    if (fd < 0) return {};
     close(fd);
+    if (!SaveSetupFile(name, settings, keys).ok) {
+        unlink(name);
+        return {};
+    }
+    CliResult result = RunCli(command + " --setup " + name + arguments + " 2>&1");
+    unlink(name);
+    return result;
+}
+
+TEST(SettingsCommand, EveryParameterOfASetupFile) {
     SettingsStore settings;
     settings.SetNumber(P::DBCS, 1);
     settings.SetNumber(P::DBCSSet, 3);
     settings.SetString(P::AnswerBack, "hi\r\x1b");
     settings.SetArrayString(P::ButtonCaption, 1, "Two");
-    ASSERT_TRUE(SaveSetupFile(name, settings, KeyMap()).ok);
-    const CliResult result = RunCli(std::string("settings --setup ") + name + " 2>&1");
-    unlink(name);
+    const CliResult result = RunWithSetup("settings", settings, KeyMap());
     EXPECT_EQ(result.status, 0);
     int lines = 0;
     for (char c : result.output) lines += c == '\n';
@@ -38,10 +48,6 @@ TEST(SettingsCommand, EveryParameterOfASetupFile) {
 }
 
 TEST(KeysCommand, SetupFileGivesSettingsAndKeyMap) {
-    char name[] = "/tmp/tamsivane-keys-XXXXXX.qzv";
-    const int fd = mkstemps(name, 4);
-    ASSERT_GE(fd, 0);
-    close(fd);
     SettingsStore settings;
     settings.SetNumber(P::BackArrow, 0);
     KeyMap keys;
@@ -49,10 +55,8 @@ TEST(KeysCommand, SetupFileGivesSettingsAndKeyMap) {
     ASSERT_TRUE(keys.SetEntry(0x41, Modifier::Alt, KeyAction::Send,
                               "\x9b"
                               "5n"));
-    ASSERT_TRUE(SaveSetupFile(name, settings, keys).ok);
-    const CliResult result = RunCli(std::string("keys --setup ") + name +
-                                    " --set NewLine=0 Shift+Tab Alt+A Enter F1 2>&1");
-    unlink(name);
+    const CliResult result =
+        RunWithSetup("keys", settings, keys, " --set NewLine=0 Shift+Tab Alt+A Enter F1");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.output, "^]\n<ESC>[5n\n<CR>\n<ESC>OP\n");
 }
